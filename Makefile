@@ -1,0 +1,42 @@
+# The two commands a new machine needs: `make run` and `make test`.
+BUILD      ?= build
+JOBS       ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 4)
+CMAKE_ARGS ?=
+
+.PHONY: all deps configure build test test-asan test-tsan bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+
+configure: $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan:
+	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DTOVR_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
+
+# The same suite under ThreadSanitizer; Qt's own internals are suppressed.
+test-tsan:
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DTOVR_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOVR_BUILD_BENCH=ON -DTOVR_BUILD_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan build-bench

@@ -1,0 +1,28 @@
+#include "platform/CancellableProcess.h"
+
+namespace tovr {
+
+void CancellableProcess::cancel() {
+    std::shared_ptr<ProcessCancellation> current;
+    {
+        std::lock_guard guard(lock_);
+        canceled_ = true;
+        current = current_;
+    }
+    if (current)
+        current->cancel();
+}
+
+void CancellableProcess::registerHandle(std::shared_ptr<ProcessCancellation> handle) {
+    std::lock_guard guard(lock_);
+    current_ = handle;
+    if (canceled_ && handle)
+        handle->cancel(); // latch lock, then handle lock: the one order
+}
+
+bool CancellableProcess::isCanceled() const {
+    std::lock_guard guard(lock_);
+    return canceled_;
+}
+
+} // namespace tovr

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/ProcessRunning.h"
+
+#include <memory>
+#include <mutex>
+
+namespace tovr {
+
+// The cancel latch of one worker run, shared by the worker's stream and the children it
+// starts one after another: a cancel before, during or between children stops the current
+// one and every later one. Its lock is always taken before a child handle's lock.
+class CancellableProcess {
+public:
+    // Stops the run; any thread, any number of times.
+    void cancel();
+    // Makes `handle` the current child's; cancels it at once when the run was cancelled.
+    void registerHandle(std::shared_ptr<ProcessCancellation> handle);
+    // Read before each attempt: a cancelled run starts no further child.
+    bool isCanceled() const;
+
+private:
+    mutable std::mutex lock_;
+    std::shared_ptr<ProcessCancellation> current_;
+    bool canceled_ = false;
+};
+
+} // namespace tovr

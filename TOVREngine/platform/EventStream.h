@@ -1,0 +1,310 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+namespace tovr {
+
+// How a stream ended, as its termination callback learns it.
+enum class StreamTermination { finished, cancelled };
+
+namespace detail {
+
+template <class T> struct EventStreamState {
+    // deliverMutex serialises callback delivery against attach and cancel, so that once
+    // cancel() returns no callback runs any more. It is always taken before `m`.
+    std::recursive_mutex deliverMutex;
+    std::mutex m;
+    std::condition_variable cv;
+    std::deque<T> queue;
+    bool finished = false;   // the producer finished; the queue may still hold events
+    bool terminated = false; // finished or cancelled: no more events are accepted
+    bool terminationRan = false;
+    StreamTermination reason = StreamTermination::finished;
+    std::function<void(StreamTermination)> onTermination;
+    std::function<void(T)> sink;   // callback mode
+    std::function<void()> sinkEnd; // callback mode: after the last event of a finished stream
+    std::function<void()> consumerDetach; // the consumer's own clean-up at the end
+
+    // Runs the termination callback exactly once, outside every lock.
+    void runTermination() {
+        std::function<void(StreamTermination)> f;
+        std::function<void()> detach;
+        StreamTermination why;
+        {
+            std::lock_guard lock(m);
+            if (!terminated)
+                return;
+            detach = std::move(consumerDetach);
+            consumerDetach = nullptr;
+            if (!terminationRan && onTermination) {
+                terminationRan = true;
+                f = std::move(onTermination);
+                onTermination = nullptr;
+            }
+            why = reason;
+        }
+        if (f)
+            f(why);
+        if (detach)
+            detach();
+    }
+};
+
+} // namespace detail
+
+template <class T> class EventStream;
+
+// The producer's side of an EventStream. Copies share the stream.
+template <class T> class EventContinuation {
+public:
+    EventContinuation() = default;
+
+    // Adds an event. Returns false (and drops the event) once the stream has ended.
+    bool yield(T value) const {
+        if (!s_)
+            return false;
+        std::unique_lock deliver(s_->deliverMutex);
+        std::function<void(T)> sink;
+        {
+            std::lock_guard lock(s_->m);
+            if (s_->terminated)
+                return false;
+            if (!s_->sink) {
+                s_->queue.push_back(std::move(value));
+                s_->cv.notify_all();
+                return true;
+            }
+            sink = s_->sink;
+        }
+        sink(std::move(value));
+        return true;
+    }
+
+    // Ends the stream; events already yielded are still delivered. Idempotent.
+    void finish() const {
+        if (!s_)
+            return;
+        std::function<void()> end;
+        {
+            std::unique_lock deliver(s_->deliverMutex);
+            {
+                std::lock_guard lock(s_->m);
+                if (s_->terminated)
+                    return;
+                s_->terminated = true;
+                s_->finished = true;
+                s_->reason = StreamTermination::finished;
+                s_->cv.notify_all();
+                end = std::move(s_->sinkEnd);
+                s_->sinkEnd = nullptr;
+            }
+            if (end)
+                end();
+        }
+        s_->runTermination();
+    }
+
+    // True once the stream has ended (finished, or the consumer cancelled or dropped it).
+    bool isTerminated() const {
+        if (!s_)
+            return true;
+        std::lock_guard lock(s_->m);
+        return s_->terminated;
+    }
+
+    // Installs the callback that runs once when the stream ends; runs it at once when the
+    // stream has ended already.
+    void onTermination(std::function<void(StreamTermination)> f) const {
+        if (!s_)
+            return;
+        {
+            std::lock_guard lock(s_->m);
+            s_->onTermination = std::move(f);
+        }
+        s_->runTermination();
+    }
+
+private:
+    friend class EventStream<T>;
+    explicit EventContinuation(std::shared_ptr<detail::EventStreamState<T>> s) : s_(std::move(s)) {}
+    std::shared_ptr<detail::EventStreamState<T>> s_;
+};
+
+// An unbounded, thread-safe stream of events with one consumer. The consumer either pulls
+// with next() or hands the stream to deliverTo()/forEach(). Dropping or cancelling the
+// stream ends it: the producer's further events are discarded and its termination
+// callback runs.
+template <class T> class EventStream {
+public:
+    using Continuation = EventContinuation<T>;
+
+    static std::pair<EventStream, Continuation> make() {
+        auto s = std::make_shared<detail::EventStreamState<T>>();
+        return {EventStream(s), Continuation(s)};
+    }
+
+    // Builds a stream and hands its continuation to `body` before returning.
+    template <class Body> static EventStream create(Body&& body) {
+        auto [stream, continuation] = make();
+        std::forward<Body>(body)(continuation);
+        return std::move(stream);
+    }
+
+    EventStream() = default;
+    EventStream(EventStream&&) noexcept = default;
+    EventStream& operator=(EventStream&& other) noexcept {
+        if (this != &other) {
+            cancel();
+            s_ = std::move(other.s_);
+        }
+        return *this;
+    }
+    EventStream(const EventStream&) = delete;
+    EventStream& operator=(const EventStream&) = delete;
+    ~EventStream() { cancel(); }
+
+    // Blocks until the next event; absent at the end of the stream or after cancel().
+    std::optional<T> next() {
+        if (!s_)
+            return std::nullopt;
+        std::unique_lock lock(s_->m);
+        s_->cv.wait(lock, [&] { return !s_->queue.empty() || s_->terminated; });
+        if (s_->queue.empty() || s_->reason == StreamTermination::cancelled)
+            return std::nullopt;
+        T value = std::move(s_->queue.front());
+        s_->queue.pop_front();
+        return value;
+    }
+
+    // Like next(), but gives up after `timeout`; `timedOut` tells the two absences apart.
+    template <class Rep, class Period>
+    std::optional<T> next(std::chrono::duration<Rep, Period> timeout, bool* timedOut) {
+        if (timedOut)
+            *timedOut = false;
+        if (!s_)
+            return std::nullopt;
+        std::unique_lock lock(s_->m);
+        if (!s_->cv.wait_for(lock, timeout, [&] { return !s_->queue.empty() || s_->terminated; })) {
+            if (timedOut)
+                *timedOut = true;
+            return std::nullopt;
+        }
+        if (s_->queue.empty() || s_->reason == StreamTermination::cancelled)
+            return std::nullopt;
+        T value = std::move(s_->queue.front());
+        s_->queue.pop_front();
+        return value;
+    }
+
+    // The consumer stops listening: buffered events are dropped, nothing more is
+    // delivered once this returns, and the termination callback runs (if it has not).
+    void cancel() {
+        if (!s_)
+            return;
+        cancelState(s_);
+        s_.reset();
+    }
+
+    // Consumes the stream with callbacks run on the producer's thread, in order. Events
+    // buffered so far are delivered before this returns. `onEnd` runs after the last event
+    // of a finished stream (not after a cancel). Returns a handle that cancels the stream.
+    std::function<void()> forEach(std::function<void(T)> onEvent,
+                                  std::function<void()> onEnd = nullptr) && {
+        auto s = std::move(s_);
+        if (!s)
+            return [] {};
+        std::deque<T> pending;
+        bool ended = false;
+        {
+            std::unique_lock deliver(s->deliverMutex);
+            {
+                std::lock_guard lock(s->m);
+                pending.swap(s->queue);
+                ended = s->finished;
+                if (s->reason == StreamTermination::cancelled && s->terminated)
+                    return [] {};
+                if (!ended) {
+                    s->sink = onEvent;
+                    s->sinkEnd = onEnd;
+                }
+            }
+            for (auto& v : pending)
+                onEvent(std::move(v));
+            if (ended && onEnd)
+                onEnd();
+        }
+        std::weak_ptr<detail::EventStreamState<T>> weak = s;
+        // The stream now lives as long as its producer holds the continuation.
+        return [weak] {
+            if (auto st = weak.lock())
+                cancelState(st);
+        };
+    }
+
+    // Delivers every event on `receiver`'s thread by queued invocation. When `receiver` is
+    // destroyed the stream is cancelled (the producer is told through termination).
+    std::function<void()> deliverTo(QObject* receiver, std::function<void(T)> onEvent,
+                                    std::function<void()> onEnd = nullptr) && {
+        if (!s_)
+            return [] {};
+        std::weak_ptr<detail::EventStreamState<T>> weak = s_;
+        // Cancel under the delivery lock when the receiver goes, so that no event is posted
+        // to an object that is being destroyed.
+        auto watch = std::make_shared<QMetaObject::Connection>(
+            QObject::connect(receiver, &QObject::destroyed, [weak] {
+                if (auto st = weak.lock())
+                    cancelState(st);
+            }));
+        {
+            std::lock_guard lock(s_->m);
+            s_->consumerDetach = [watch] { QObject::disconnect(*watch); };
+        }
+        auto post = [receiver, onEvent](T v) {
+            QMetaObject::invokeMethod(
+                receiver, [onEvent, v = std::move(v)]() mutable { onEvent(std::move(v)); },
+                Qt::QueuedConnection);
+        };
+        std::function<void()> end;
+        if (onEnd)
+            end = [receiver, onEnd] {
+                QMetaObject::invokeMethod(receiver, onEnd, Qt::QueuedConnection);
+            };
+        auto keep = s_;
+        auto cancelHandle = std::move(*this).forEach(post, end);
+        keep->runTermination(); // the stream may have ended already: drop the watch now
+        return cancelHandle;
+    }
+
+private:
+    explicit EventStream(std::shared_ptr<detail::EventStreamState<T>> s) : s_(std::move(s)) {}
+
+    static void cancelState(const std::shared_ptr<detail::EventStreamState<T>>& s) {
+        {
+            std::unique_lock deliver(s->deliverMutex);
+            std::lock_guard lock(s->m);
+            s->sink = nullptr;
+            s->sinkEnd = nullptr;
+            s->queue.clear();
+            if (!s->terminated) {
+                s->terminated = true;
+                s->reason = StreamTermination::cancelled;
+            }
+            s->cv.notify_all();
+        }
+        s->runTermination();
+    }
+
+    std::shared_ptr<detail::EventStreamState<T>> s_;
+};
+
+} // namespace tovr

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tovr {
+
+enum class FileType { regular, directory, symbolicLink, other };
+
+// The attributes of one item that the system reads or sets. Absent fields are unknown
+// (when read) or left alone (when set).
+struct FileAttributes {
+    std::optional<qint64> size;
+    std::optional<int> posixPermissions; // e.g. 0600
+    std::optional<FileType> type;
+    std::optional<QDateTime> modificationDate;
+    bool operator==(const FileAttributes&) const = default;
+};
+
+// Every file operation of the system. Paths are absolute, without a trailing slash.
+// Failing operations throw SystemError with the platform's message.
+class FileSystemOperating {
+public:
+    virtual ~FileSystemOperating() = default;
+
+    // Existence, following symbolic links.
+    virtual bool fileExists(const QString& path) const = 0;
+    // Existence, and whether the item is a folder.
+    virtual bool fileExists(const QString& path, bool* isDirectory) const = 0;
+    // An executable file exists there; never fails.
+    virtual bool isExecutableFile(const QString& path) const = 0;
+    // Entry names, hidden ones included, without "." and "..", in no particular order.
+    virtual QStringList contentsOfDirectory(const QString& path) const = 0;
+    // An existing folder is no error.
+    virtual void createDirectory(const QString& path, bool withIntermediateDirectories) = 0;
+    // A folder is removed with its contents.
+    virtual void removeItem(const QString& path) = 0;
+    virtual void moveItem(const QString& from, const QString& to) = 0;
+    virtual FileAttributes attributesOfItem(const QString& path) const = 0;
+    // Sets the given attributes; the system sets POSIX permissions only.
+    virtual void setAttributes(const FileAttributes& attributes, const QString& path) = 0;
+    // The current user's home folder.
+    virtual QString homeDirectory() const = 0;
+    // Writes text as UTF-8; atomically means a temporary file, then a rename.
+    virtual void write(const QString& text, const QString& path, bool atomically) = 0;
+    // Reads a whole file; throws when it is missing or unreadable.
+    virtual QByteArray readData(const QString& path) const = 0;
+    // Writes a whole file atomically, replacing an existing one.
+    virtual void writeData(const QByteArray& data, const QString& path) = 0;
+    // Reads a file as UTF-8; throws when it is missing, unreadable or not UTF-8.
+    virtual QString readText(const QString& path) const = 0;
+    // The user's caches folder, created when missing.
+    virtual QString cachesDirectory() = 0;
+    // The user's Application Support folder; throws when it cannot be resolved or created.
+    virtual QString applicationSupportDirectory(bool create) = 0;
+    // The system's temporary folder.
+    virtual QString temporaryDirectory() const = 0;
+};
+
+} // namespace tovr

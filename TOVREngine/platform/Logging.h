@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+namespace tovr {
+
+Q_DECLARE_LOGGING_CATEGORY(lcProcess)
+
+} // namespace tovr

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/EventStream.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <variant>
+
+namespace tovr {
+
+class LiveProcessCancellation;
+
+// A child's whole environment; absent means the child inherits the application's.
+using ProcessEnvironment = QMap<QString, QString>;
+
+// The outcome of a program run to completion.
+struct ProcessResult {
+    qint32 exitCode = 0;
+    QString stdout_; // `stdout` is a macro in <cstdio>
+    QString stderr_;
+    bool operator==(const ProcessResult&) const = default;
+};
+
+// One event of a streamed child process.
+struct ProcessStreamEvent {
+    struct Line {
+        QString text;
+        bool operator==(const Line&) const = default;
+    };
+    struct Exited {
+        qint32 code = 0;
+        bool operator==(const Exited&) const = default;
+    };
+    struct FailedToStart {
+        QString message;
+        bool operator==(const FailedToStart&) const = default;
+    };
+
+    std::variant<Line, Exited, FailedToStart> value;
+
+    static ProcessStreamEvent line(QString text) { return {Line{std::move(text)}}; }
+    static ProcessStreamEvent exited(qint32 code) { return {Exited{code}}; }
+    static ProcessStreamEvent failedToStart(QString message) {
+        return {FailedToStart{std::move(message)}};
+    }
+    template <class Case> const Case* as() const { return std::get_if<Case>(&value); }
+    bool operator==(const ProcessStreamEvent&) const = default;
+};
+
+// Stops the one child it guards.
+class ProcessCancellation {
+public:
+    virtual ~ProcessCancellation() = default;
+    // Marks the handle cancelled and terminates the child if it runs. Any thread, any
+    // number of times, before or after the launch.
+    virtual void cancel() = 0;
+};
+
+// Starts child processes.
+class ProcessRunning {
+public:
+    virtual ~ProcessRunning() = default;
+
+    // Runs a program to completion; blocks until it has exited and both outputs are read.
+    // Throws SystemError when the program cannot be launched; a nonzero exit is data.
+    virtual ProcessResult run(const QString& executable, const QStringList& arguments,
+                              const std::optional<ProcessEnvironment>& environment = {}) = 0;
+
+    // Starts a program and returns at once a stream of its combined output lines, then
+    // `exited`; or `failedToStart` alone. Dropping the stream terminates the child.
+    virtual EventStream<ProcessStreamEvent>
+    stream(const QString& executable, const QStringList& arguments,
+           const std::optional<ProcessEnvironment>& environment,
+           std::shared_ptr<LiveProcessCancellation> cancellation) = 0;
+};
+
+} // namespace tovr

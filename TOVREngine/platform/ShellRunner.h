@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/EventStream.h"
+#include "platform/ProcessRunning.h"
+#include "platform/StreamEvent.h"
+
+#include <memory>
+
+namespace tovr {
+
+// Runs the user's tools, as a rule "/bin/zsh" with "-lc" and a script, and reports one
+// `output` per line of combined output, then `completed`. It adds no shell, flag or
+// variable itself, and never yields `canceled`.
+struct ShellRunner {
+    std::shared_ptr<ProcessRunning> process;
+
+    // A child that cannot start gives "Failed to start <path>: <message>" and exit code -1.
+    // Dropping the stream terminates the child.
+    EventStream<StreamEvent>
+    stream(const QString& executable, const QStringList& arguments,
+           const std::optional<ProcessEnvironment>& environment = {}) const;
+};
+
+} // namespace tovr

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what the build and the test suite need, and nothing that is already there.
+set -euo pipefail
+
+if [[ "$(uname -s)" == "Darwin" ]]; then
+  command -v brew >/dev/null || { echo "Homebrew is needed: https://brew.sh" >&2; exit 1; }
+  for formula in cmake qt googletest google-benchmark git curl python3; do
+    brew list --formula "$formula" >/dev/null 2>&1 || brew install "$formula"
+  done
+  exit 0
+fi
+
+packages=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+          zsh git curl python3 xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,138 @@
+#include "platform/EventStream.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace tovr;
+
+TEST(EventStream, DeliversInOrderThenEnds) {
+    auto [stream, c] = EventStream<int>::make();
+    std::atomic<int> terminations{0};
+    StreamTermination why = StreamTermination::cancelled;
+    c.onTermination([&](StreamTermination t) {
+        why = t;
+        ++terminations;
+    });
+    std::thread producer([c = c] {
+        for (int i = 0; i < 1000; ++i)
+            c.yield(i);
+        c.finish();
+        c.finish();
+    });
+    int expected = 0;
+    while (auto v = stream.next())
+        EXPECT_EQ(*v, expected++);
+    producer.join();
+    EXPECT_EQ(expected, 1000);
+    EXPECT_EQ(terminations.load(), 1);
+    EXPECT_EQ(why, StreamTermination::finished);
+}
+
+TEST(EventStream, DroppingTheStreamCancelsOnceAndRejectsLaterEvents) {
+    std::atomic<int> terminations{0};
+    EventStream<int>::Continuation c;
+    {
+        auto [stream, cont] = EventStream<int>::make();
+        c = cont;
+        c.onTermination([&](StreamTermination t) {
+            EXPECT_EQ(t, StreamTermination::cancelled);
+            ++terminations;
+        });
+        EXPECT_TRUE(c.yield(1));
+    }
+    EXPECT_FALSE(c.yield(2));
+    EXPECT_TRUE(c.isTerminated());
+    c.finish();
+    EXPECT_EQ(terminations.load(), 1);
+}
+
+TEST(EventStream, TerminationInstalledAfterTheEndRunsAtOnce) {
+    auto [stream, c] = EventStream<int>::make();
+    c.finish();
+    bool ran = false;
+    c.onTermination([&](StreamTermination t) { ran = t == StreamTermination::finished; });
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(stream.next().has_value());
+}
+
+TEST(EventStream, ForEachDrainsBufferedEventsThenFollowsTheProducer) {
+    auto [stream, c] = EventStream<int>::make();
+    c.yield(1);
+    c.yield(2);
+    std::vector<int> seen;
+    bool ended = false;
+    std::move(stream).forEach([&](int v) { seen.push_back(v); }, [&] { ended = true; });
+    EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+    c.yield(3);
+    EXPECT_FALSE(ended);
+    c.finish();
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(ended);
+}
+
+TEST(EventStream, NothingIsDeliveredAfterCancelReturns) {
+    auto [stream, c] = EventStream<int>::make();
+    std::atomic<int> afterCancel{0};
+    std::atomic<bool> cancelled{false};
+    auto cancel = std::move(stream).forEach([&](int) {
+        if (cancelled.load())
+            ++afterCancel;
+    });
+    std::thread producer([c = c] {
+        for (int i = 0; i < 100000 && c.yield(i); ++i) {
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    cancel();
+    cancelled = true;
+    producer.join();
+    EXPECT_EQ(afterCancel.load(), 0);
+}
+
+TEST(EventStream, DeliverToRunsOnTheReceiversThread) {
+    auto [stream, c] = EventStream<int>::make();
+    QObject receiver;
+    std::vector<int> seen;
+    bool ended = false;
+    bool wrongThread = false;
+    std::move(stream).deliverTo(
+        &receiver,
+        [&](int v) {
+            wrongThread |= QThread::currentThread() != receiver.thread();
+            seen.push_back(v);
+        },
+        [&] { ended = true; });
+    std::thread producer([c = c] {
+        for (int i = 0; i < 50; ++i)
+            c.yield(i);
+        c.finish();
+    });
+    producer.join();
+    EXPECT_TRUE(seen.empty()); // queued, not yet delivered
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen.size(), 50u);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(wrongThread);
+}
+
+TEST(EventStream, ADestroyedReceiverCancelsTheStream) {
+    auto [stream, c] = EventStream<int>::make();
+    bool cancelledByReceiver = false;
+    c.onTermination(
+        [&](StreamTermination t) { cancelledByReceiver = t == StreamTermination::cancelled; });
+    {
+        QObject receiver;
+        std::move(stream).deliverTo(&receiver, [](int) {});
+        c.yield(1);
+    }
+    EXPECT_TRUE(cancelledByReceiver);
+    EXPECT_FALSE(c.yield(2));
+    QCoreApplication::processEvents(); // the queued event died with its receiver
+}
