@@ -2,56 +2,82 @@
 
 namespace tovr {
 
+namespace {
+
+// Bytes that may begin a line break: LF, CR, and the lead bytes of U+0085 and U+2028/9.
+struct BreakStarts {
+    bool table[256] = {};
+    constexpr BreakStarts() {
+        table[static_cast<unsigned char>('\n')] = true;
+        table[static_cast<unsigned char>('\r')] = true;
+        table[0xC2] = true;
+        table[0xE2] = true;
+    }
+};
+constexpr BreakStarts kBreakStarts;
+
+} // namespace
+
 void LineSplitter::feed(const char* data, qsizetype size, const LineHandler& onLine) {
     if (size <= 0)
         return;
-    qsizetype i = 0;
     if (skipLineFeed_ && pending_.isEmpty()) {
-        if (data[0] == '\n')
-            i = 1;
         skipLineFeed_ = false;
+        if (data[0] == '\n') {
+            ++data;
+            --size;
+        }
     }
-    pending_.append(data + i, size - i);
-
-    const auto* p = reinterpret_cast<const unsigned char*>(pending_.constData());
-    const qsizetype n = pending_.size();
+    // Work on the new bytes in place; only a partial line is ever copied.
+    QByteArray joined;
+    if (!pending_.isEmpty()) {
+        joined = pending_ + QByteArray::fromRawData(data, size);
+        pending_.clear();
+        data = joined.constData();
+        size = joined.size();
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const qsizetype n = size;
     qsizetype lineStart = 0;
     qsizetype k = 0;
-    auto emit = [&](qsizetype end, qsizetype next) {
-        onLine(QString::fromUtf8(pending_.constData() + lineStart, end - lineStart));
+    auto emitLine = [&](qsizetype end, qsizetype next) {
+        onLine(QString::fromUtf8(data + lineStart, end - lineStart));
         lineStart = next;
         k = next;
     };
     while (k < n) {
+        while (k < n && !kBreakStarts.table[p[k]])
+            ++k;
+        if (k >= n)
+            break;
         const unsigned char c = p[k];
         if (c == '\n') {
-            emit(k, k + 1);
+            emitLine(k, k + 1);
         } else if (c == '\r') {
             if (k + 1 < n) {
-                emit(k, p[k + 1] == '\n' ? k + 2 : k + 1);
+                emitLine(k, p[k + 1] == '\n' ? k + 2 : k + 1);
             } else {
-                emit(k, k + 1);
+                emitLine(k, k + 1);
                 skipLineFeed_ = true;
             }
         } else if (c == 0xC2) {
             if (k + 1 >= n)
                 break; // wait for the second byte
             if (p[k + 1] == 0x85)
-                emit(k, k + 2);
+                emitLine(k, k + 2);
             else
                 ++k;
-        } else if (c == 0xE2) {
+        } else { // 0xE2
             if (k + 2 >= n)
                 break; // wait for the rest of the character
             if (p[k + 1] == 0x80 && (p[k + 2] == 0xA8 || p[k + 2] == 0xA9))
-                emit(k, k + 3);
+                emitLine(k, k + 3);
             else
                 ++k;
-        } else {
-            ++k;
         }
     }
-    pending_.remove(0, lineStart);
+    if (lineStart < n)
+        pending_ = QByteArray(data + lineStart, n - lineStart);
 }
 
 void LineSplitter::finish(const LineHandler& onLine) {

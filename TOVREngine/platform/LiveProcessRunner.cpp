@@ -47,15 +47,21 @@ LiveProcessRunner::stream(const QString& executable, const QStringList& argument
 
     ChildProcessRegistry::shared().start(child, [child, continuation] {
         LineSplitter splitter;
-        auto yieldLine = [&](QString line) {
-            continuation.yield(ProcessStreamEvent::line(std::move(line)));
+        std::vector<ProcessStreamEvent> batch;
+        auto collect = [&](QString line) {
+            batch.push_back(ProcessStreamEvent::line(std::move(line)));
         };
-        const qint32 code =
-            child->drive([&](PosixChild::Channel, const char* data,
-                             qsizetype size) { splitter.feed(data, size, yieldLine); },
-                         [&] { return continuation.isTerminated(); });
-        splitter.finish(yieldLine);
-        continuation.yield(ProcessStreamEvent::exited(code));
+        // One yield per read: the lines of a chunk reach the consumer together.
+        const qint32 code = child->drive(
+            [&](PosixChild::Channel, const char* data, qsizetype size) {
+                splitter.feed(data, size, collect);
+                if (!batch.empty())
+                    continuation.yieldAll(std::exchange(batch, {}));
+            },
+            [&] { return continuation.isTerminated(); });
+        splitter.finish(collect);
+        batch.push_back(ProcessStreamEvent::exited(code));
+        continuation.yieldAll(std::move(batch));
         continuation.finish();
     });
     return std::move(events);

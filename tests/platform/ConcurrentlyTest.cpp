@@ -1,0 +1,69 @@
+#include "platform/Concurrently.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+using namespace tovr;
+using namespace std::chrono;
+
+TEST(Concurrently, RunsTheCallsAtOnceAndKeepsTheirResults) {
+    const auto start = steady_clock::now();
+    auto [a, b, c, d] = concurrently(
+        [] {
+            std::this_thread::sleep_for(milliseconds(300));
+            return 1;
+        },
+        [] {
+            std::this_thread::sleep_for(milliseconds(300));
+            return QString("two");
+        },
+        [] {
+            std::this_thread::sleep_for(milliseconds(300));
+            return 3.0;
+        },
+        [] {
+            std::this_thread::sleep_for(milliseconds(300));
+            return true;
+        });
+    EXPECT_LT(steady_clock::now() - start, milliseconds(1000)); // 1200 ms one after another
+    EXPECT_TRUE(d);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, "two");
+    EXPECT_EQ(c, 3.0);
+}
+
+TEST(Concurrently, NestedBlockingUseDoesNotStarve) {
+    // 16 outer calls each waiting on 16 inner ones: a small bounded pool would deadlock.
+    QList<int> outer(16);
+    const auto start = steady_clock::now();
+    auto sums = concurrentlyMap(outer, [](int) {
+        QList<int> inner(16, 1);
+        auto ones = concurrentlyMap(inner, [](int v) {
+            std::this_thread::sleep_for(milliseconds(50));
+            return v;
+        });
+        int sum = 0;
+        for (int v : ones)
+            sum += v;
+        return sum;
+    });
+    // Sequentially this takes 12.8 s; a bounded pool would not finish at all.
+    EXPECT_LT(steady_clock::now() - start, milliseconds(6000));
+    EXPECT_EQ(sums, QList<int>(16, 16));
+}
+
+TEST(Concurrently, RethrowsAfterEveryCallHasEnded) {
+    std::atomic<bool> slowFinished{false};
+    EXPECT_THROW(concurrently([]() -> int { throw std::runtime_error("boom"); },
+                              [&] {
+                                  std::this_thread::sleep_for(milliseconds(50));
+                                  slowFinished = true;
+                                  return 0;
+                              }),
+                 std::runtime_error);
+    EXPECT_TRUE(slowFinished.load());
+    EXPECT_TRUE(concurrentlyMap(QList<int>{}, [](int v) { return v; }).isEmpty());
+}
