@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RawValue.h"
+
 #include "model/CompletionSurface.h"
 #include "model/OfferRoute.h"
 
@@ -10,8 +12,6 @@
 #include <optional>
 
 namespace tovr {
-
-template <class E> std::optional<E> fromRaw(QStringView raw);
 
 // How the system audit was reached.
 enum class AuditEntry {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RawValue.h"
+
 #include <QHashFunctions>
 #include <QString>
 #include <QStringView>
@@ -7,8 +9,6 @@
 #include <optional>
 
 namespace tovr {
-
-template <class E> std::optional<E> fromRaw(QStringView raw);
 
 // Which build-intent prompt the audit's completion screen shows.
 enum class BuildIntentSurface { postFix, modernHomeSet, noErrorsFound };
