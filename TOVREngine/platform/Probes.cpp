@@ -1,0 +1,151 @@
+#include "platform/Probes.h"
+
+#include "platform/Concurrently.h"
+#include "platform/Error.h"
+#include "platform/JdkReleaseFileReader.h"
+#include "platform/LineSplitter.h"
+#include "platform/PropertyList.h"
+#include "platform/TextTrimming.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace tovr {
+
+namespace {
+
+const QString kFolderPrefix = QStringLiteral("/Library/Java/JavaVirtualMachines/");
+
+} // namespace
+
+QList<JDKInfo> Probes::parseJavaHomeListing(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"re(^\s+(\S+)\s+\(([^)]+)\)\s+"([^"]*)"\s+-\s+"[^"]*"\s+(/.+)$)re"));
+    QList<JDKInfo> entries;
+    for (const QString& line : splitTextLines(text)) {
+        const auto match = pattern.match(line);
+        if (!match.hasMatch())
+            continue;
+        entries << JDKInfo{match.captured(1), match.captured(3), match.captured(2),
+                           trimHorizontalWhitespace(match.captured(4))};
+    }
+    return entries;
+}
+
+std::optional<JDKInfo> Probes::readFolderEntry(const QString& name) const {
+    const QString home = kFolderPrefix + name + QStringLiteral("/Contents/Home");
+    try {
+        const auto release = JdkReleaseFileReader{fs}.read(fs->readText(home + "/release"));
+        if (auto version = release.constFind(QStringLiteral("JAVA_VERSION"));
+            version != release.cend()) {
+            JDKInfo info{*version, release.value(QStringLiteral("IMPLEMENTOR")), {}, home};
+            if (majorVersion(info))
+                return info;
+        }
+    } catch (const Error&) {
+        // No readable release file: the property list may still tell.
+    }
+    try {
+        const auto plist =
+            PropertyList::decode(fs->readData(kFolderPrefix + name + "/Contents/Info.plist"));
+        if (!plist)
+            return std::nullopt;
+        const auto javaVM = plist->value(QStringLiteral("JavaVM"));
+        if (!javaVM || javaVM->kind() != PropertyList::Kind::dictionary)
+            return std::nullopt;
+        const auto version = javaVM->value(QStringLiteral("JVMVersion"));
+        if (!version || !version->text())
+            return std::nullopt;
+        JDKInfo info{*version->text(), {}, {}, home};
+        if (majorVersion(info))
+            return info;
+    } catch (const Error&) {
+    }
+    return std::nullopt;
+}
+
+QList<JDKInfo> Probes::scanInstalledJDKs(const QStringList& folderEntries,
+                                         const QList<JDKInfo>& locatorEntries) const {
+    QSet<QString> listed;
+    for (const auto& info : locatorEntries) {
+        if (!info.path.startsWith(kFolderPrefix))
+            continue;
+        const QStringList pieces =
+            info.path.mid(kFolderPrefix.size()).split(u'/', Qt::SkipEmptyParts);
+        if (!pieces.isEmpty())
+            listed.insert(pieces.first());
+    }
+    QList<JDKInfo> found;
+    for (const auto& name : folderEntries) {
+        if (listed.contains(name))
+            continue;
+        if (auto info = readFolderEntry(name))
+            found << *info;
+    }
+    return found;
+}
+
+std::optional<QString> Probes::whichJava() const {
+    try {
+        const auto result = shell.process->run(QStringLiteral("/usr/bin/which"), {"java"});
+        if (result.exitCode != 0)
+            return std::nullopt;
+        const QString path = result.stdout_.trimmed();
+        return path.isEmpty() ? std::nullopt : std::optional(path);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+QList<JDKInfo> Probes::locatorListing() const {
+    try {
+        return parseJavaHomeListing(
+            shell.process->run(QStringLiteral("/usr/libexec/java_home"), {"-V"}).stderr_);
+    } catch (const Error& e) {
+        return parseJavaHomeListing(e.description());
+    }
+}
+
+QStringList Probes::folderListing() const {
+    try {
+        return fs->contentsOfDirectory(QString::fromLatin1(kSystemJVMFolder));
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+std::optional<QString> Probes::loginShellJavaHome() const {
+    const QString marker = QString::fromLatin1(kJavaHomeMarker);
+    QString output;
+    try {
+        output = shell.process
+                     ->run(QStringLiteral("/bin/zsh"),
+                           {QStringLiteral("-lc"), QStringLiteral("echo ") + marker + "$JAVA_HOME"})
+                     .stdout_;
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    const QStringList lines = splitTextLines(output);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const qsizetype at = it->indexOf(marker);
+        if (at < 0)
+            continue;
+        const QString rest = trimHorizontalWhitespace(QStringView(*it).mid(at + marker.size()));
+        return rest.isEmpty() ? std::nullopt : std::optional(rest);
+    }
+    return std::nullopt;
+}
+
+ProbeBundle Probes::collect() const {
+    auto [which, locator, folder, javaHome] =
+        concurrently([this] { return whichJava(); }, [this] { return locatorListing(); },
+                     [this] { return folderListing(); }, [this] { return loginShellJavaHome(); });
+    ProbeBundle bundle;
+    bundle.whichJava = which;
+    bundle.installedJDKs = locator + scanInstalledJDKs(folder, locator);
+    bundle.jvmDirContents = folder;
+    bundle.javaHomeInActiveShell = javaHome;
+    return bundle;
+}
+
+} // namespace tovr
