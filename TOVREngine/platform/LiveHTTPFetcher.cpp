@@ -193,6 +193,9 @@ private:
                                          a.file->errorString()));
                 return;
             }
+            // Linux opens an unnamed file until the name is asked for; name it now so the
+            // file behaves as on macOS while it fills.
+            a.file->fileName();
         }
         QNetworkRequest request(url);
         for (const auto& [name, value] : t.request.headers)
@@ -459,6 +462,13 @@ void LiveHTTPFetcher::finish(const std::shared_ptr<HTTPTransfer>& t,
     }
     if (t->error)
         throw *t->error;
+    // The last piece may arrive together with the end: report the whole size once.
+    if (progress && t->progressSeq != seen) {
+        const qint64 received = t->received;
+        const qint64 expected = t->expected;
+        lock.unlock();
+        progress(received, expected);
+    }
 }
 
 std::pair<QByteArray, HTTPResponse>

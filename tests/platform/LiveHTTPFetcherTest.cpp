@@ -138,6 +138,18 @@ TEST_F(LiveHTTPFetcherTest, DataReturnsBodyAndHeadAndSendsTheRequestAsGiven) {
     const auto [missing, head] = fetcher.data(get(server.url("/gone")));
     EXPECT_EQ(head.statusCode, 404);
     EXPECT_EQ(missing, "no such page");
+
+    // Release assets live behind redirects: the answer is the final one's.
+    LoopbackHTTPServer::Answer moved;
+    moved.status = 302;
+    moved.headers = {{"Location", "/gone"}};
+    moved.body = "moved";
+    server.answer("/latest", moved);
+    const auto [final, finalHead] = fetcher.data(get(server.url("/latest")));
+    EXPECT_EQ(finalHead.statusCode, 404);
+    EXPECT_EQ(finalHead.url, server.url("/gone"));
+    EXPECT_EQ(final, "no such page");
+    EXPECT_EQ(fetcher.sampleBytes(get(server.url("/latest")), 1000, 3).bytes, 12);
 }
 
 TEST_F(LiveHTTPFetcherTest, DownloadWritesATemporaryFileAndReportsProgress) {
@@ -154,6 +166,7 @@ TEST_F(LiveHTTPFetcherTest, DownloadWritesATemporaryFileAndReportsProgress) {
             progress.append({got, total});
         });
     EXPECT_EQ(response.statusCode, 200);
+    EXPECT_TRUE(path.startsWith(QDir::tempPath() + "/")) << path.toStdString();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), payload);
@@ -173,10 +186,12 @@ TEST_F(LiveHTTPFetcherTest, ACancelledDownloadThrowsAndLeavesNoFile) {
     server.answer("/pkg", stalled);
     auto cancellation = std::make_shared<HTTPCancellation>();
     std::thread canceller;
+    bool fileWhileRunning = false;
     const auto code = failureOf([&] {
         fetcher.download(
             get(server.url("/pkg")),
             [&](qint64, qint64) {
+                fileWhileRunning = !QDir(tmp.path()).isEmpty();
                 if (!canceller.joinable())
                     canceller = std::thread([cancellation] { cancellation->cancel(); });
             },
@@ -184,6 +199,7 @@ TEST_F(LiveHTTPFetcherTest, ACancelledDownloadThrowsAndLeavesNoFile) {
     });
     canceller.join();
     EXPECT_EQ(code, URLError::Code::cancelled);
+    EXPECT_TRUE(fileWhileRunning);
     EXPECT_TRUE(QDir(tmp.path()).isEmpty());
 
     // Cancelled before the call: nothing is sent.
