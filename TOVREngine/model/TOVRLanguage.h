@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/RawValue.h"
+#include "platform/RawValue.h"
 #include "model/SetupRemediation.h"
 
 #include <QHashFunctions>

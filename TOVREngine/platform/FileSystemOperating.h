@@ -45,11 +45,13 @@ public:
     virtual void setAttributes(const FileAttributes& attributes, const QString& path) = 0;
     // The current user's home folder.
     virtual QString homeDirectory() const = 0;
-    // Writes text as UTF-8; atomically means a temporary file, then a rename.
+    // Writes text as UTF-8; atomically means a temporary file, then a rename. A symbolic
+    // link at `path` stays a link and its final target gets the text; a file that is
+    // replaced keeps its permission mode.
     virtual void write(const QString& text, const QString& path, bool atomically) = 0;
     // Reads a whole file; throws when it is missing or unreadable.
     virtual QByteArray readData(const QString& path) const = 0;
-    // Writes a whole file atomically, replacing an existing one.
+    // Writes a whole file atomically, replacing an existing one (links and mode as write()).
     virtual void writeData(const QByteArray& data, const QString& path) = 0;
     // Reads a file as UTF-8; throws when it is missing, unreadable or not UTF-8.
     virtual QString readText(const QString& path) const = 0;

@@ -7,9 +7,9 @@
 #include <QPair>
 #include <QUrl>
 
-#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace tovr {
 
@@ -49,9 +49,16 @@ public:
         cannotLoadFromNetwork,
         badServerResponse,
         cannotCreateFile,
+        cannotWriteToFile,
+        dataNotAllowed,
+        internationalRoamingOff,
+        resourceUnavailable,
     };
     URLError(Code code, QString description) : Error(std::move(description)), code_(code) {}
+    // An error with the standard sentence for its code.
+    explicit URLError(Code code) : URLError(code, describe(code)) {}
     Code code() const noexcept { return code_; }
+    static QString describe(Code code);
 
 private:
     Code code_;
@@ -60,11 +67,40 @@ private:
 // Lets a caller on another thread stop a transfer; the transfer then throws `cancelled`.
 class HTTPCancellation {
 public:
-    void cancel() { cancelled_.store(true); }
-    bool isCancelled() const { return cancelled_.load(); }
+    // Any thread, any number of times; the handler runs on the first call only.
+    void cancel() {
+        std::function<void()> handler;
+        {
+            std::lock_guard guard(lock_);
+            if (cancelled_)
+                return;
+            cancelled_ = true;
+            handler = handler_;
+        }
+        if (handler)
+            handler();
+    }
+    bool isCancelled() const {
+        std::lock_guard guard(lock_);
+        return cancelled_;
+    }
+    // For fetchers: `handler` runs on cancel, at once when already cancelled. The fetcher
+    // clears it (nullptr) before its call returns.
+    void setHandler(std::function<void()> handler) {
+        bool runNow = false;
+        {
+            std::lock_guard guard(lock_);
+            handler_ = handler;
+            runNow = cancelled_ && handler_;
+        }
+        if (runNow)
+            handler();
+    }
 
 private:
-    std::atomic<bool> cancelled_{false};
+    mutable std::mutex lock_;
+    bool cancelled_ = false;
+    std::function<void()> handler_;
 };
 
 // Bytes counted by a timed sample.

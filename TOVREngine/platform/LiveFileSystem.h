@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/FileSystemOperating.h"
+
+namespace tovr {
+
+// The file system of the machine, through POSIX calls. Stateless; safe from any thread.
+//
+// Atomic writes go to a temporary file beside the final file and are renamed over it. A
+// path that is a symbolic link (a ~/.zshrc kept in a dotfiles repository) stays a link:
+// the link is followed to its final target and that target is replaced. An existing
+// file's permission mode carries over to the new file; a new file gets 0666 less the umask.
+class LiveFileSystem final : public FileSystemOperating {
+public:
+    bool fileExists(const QString& path) const override;
+    bool fileExists(const QString& path, bool* isDirectory) const override;
+    bool isExecutableFile(const QString& path) const override;
+    QStringList contentsOfDirectory(const QString& path) const override;
+    void createDirectory(const QString& path, bool withIntermediateDirectories) override;
+    void removeItem(const QString& path) override;
+    void moveItem(const QString& from, const QString& to) override;
+    FileAttributes attributesOfItem(const QString& path) const override;
+    void setAttributes(const FileAttributes& attributes, const QString& path) override;
+    QString homeDirectory() const override;
+    void write(const QString& text, const QString& path, bool atomically) override;
+    QByteArray readData(const QString& path) const override;
+    void writeData(const QByteArray& data, const QString& path) override;
+    QString readText(const QString& path) const override;
+    QString cachesDirectory() override;
+    QString applicationSupportDirectory(bool create) override;
+    QString temporaryDirectory() const override;
+
+    // The file an atomic write of `path` replaces: `path` itself, or the end of its chain
+    // of symbolic links (which need not exist yet). Throws SystemError on a link loop.
+    static QString resolveLinkChain(const QString& path);
+};
+
+} // namespace tovr
