@@ -123,71 +123,70 @@ std::optional<QString> SystemProfiler::detectAsdf() const {
 bool SystemProfiler::isAppInstalled(const QString& bundleName) const {
     for (const QString& path : {QStringLiteral("/Applications/") + bundleName,
                                 joined(fs->homeDirectory(), "Applications/" + bundleName)}) {
-            bool isDirectory = false;
-            if (fs->fileExists(path, &isDirectory) && isDirectory)
-                return true;
-        }
-        return false;
+        bool isDirectory = false;
+        if (fs->fileExists(path, &isDirectory) && isDirectory)
+            return true;
+    }
+    return false;
 }
 
 bool SystemProfiler::whichExecutable(const QString& command) const {
-        try {
-            const auto result = shell.process->run(QStringLiteral("/usr/bin/which"), {command});
-            if (result.exitCode == 0 && !result.stdout_.trimmed().isEmpty())
-                return true;
-        } catch (const Error&) {
-        }
-        return fs->isExecutableFile("/opt/homebrew/bin/" + command) ||
-               fs->isExecutableFile("/usr/local/bin/" + command);
+    try {
+        const auto result = shell.process->run(QStringLiteral("/usr/bin/which"), {command});
+        if (result.exitCode == 0 && !result.stdout_.trimmed().isEmpty())
+            return true;
+    } catch (const Error&) {
+    }
+    return fs->isExecutableFile("/opt/homebrew/bin/" + command) ||
+           fs->isExecutableFile("/usr/local/bin/" + command);
 }
 
 AITooling SystemProfiler::detectAITooling() const {
-        const QStringList apps{
-            "Claude.app",   "Cursor.app", "ChatGPT.app",       "Visual Studio Code.app",
-            "Windsurf.app", "Kiro.app",   "Antigravity.app",   "Zed.app",
-            "Replit.app",   "Warp.app",   "IntelliJ IDEA.app", "IntelliJ IDEA CE.app"};
-        const QStringList commands{"claude", "codex", "aider"};
-        auto [installed, onPath] = concurrently(
-            [&] {
-                return concurrentlyMap(apps,
-                                       [this](const QString& a) { return isAppInstalled(a); });
-            },
-            [&] {
-                return concurrentlyMap(commands,
-                                       [this](const QString& c) { return whichExecutable(c); });
-            });
-        AITooling t;
-        t.claudeCodeDesktop = installed[0];
-        t.cursor = installed[1];
-        t.chatgptDesktop = installed[2];
-        t.vsCode = installed[3];
-        t.windsurf = installed[4];
-        t.kiro = installed[5];
-        t.antigravity = installed[6];
-        t.zed = installed[7];
-        t.replit = installed[8];
-        t.warpApp = installed[9];
-        t.intellij = installed[10] || installed[11];
-        t.claudeCodeCLI = onPath[0];
-        t.codexCLI = onPath[1];
-        t.aider = onPath[2];
-        return t;
+    const QStringList apps{
+        "Claude.app",   "Cursor.app", "ChatGPT.app",       "Visual Studio Code.app",
+        "Windsurf.app", "Kiro.app",   "Antigravity.app",   "Zed.app",
+        "Replit.app",   "Warp.app",   "IntelliJ IDEA.app", "IntelliJ IDEA CE.app"};
+    const QStringList commands{"claude", "codex", "aider"};
+    auto [installed, onPath] = concurrently(
+        [&] {
+            return concurrentlyMap(apps, [this](const QString& a) { return isAppInstalled(a); });
+        },
+        [&] {
+            return concurrentlyMap(commands,
+                                   [this](const QString& c) { return whichExecutable(c); });
+        });
+    AITooling t;
+    t.claudeCodeDesktop = installed[0];
+    t.cursor = installed[1];
+    t.chatgptDesktop = installed[2];
+    t.vsCode = installed[3];
+    t.windsurf = installed[4];
+    t.kiro = installed[5];
+    t.antigravity = installed[6];
+    t.zed = installed[7];
+    t.replit = installed[8];
+    t.warpApp = installed[9];
+    t.intellij = installed[10] || installed[11];
+    t.claudeCodeCLI = onPath[0];
+    t.codexCLI = onPath[1];
+    t.aider = onPath[2];
+    return t;
 }
 
 Terminals SystemProfiler::detectTerminals() const {
-        const QStringList apps{"iTerm.app",     "Ghostty.app", "Warp.app",   "Hyper.app",
-                               "Alacritty.app", "kitty.app",   "WezTerm.app"};
-        const auto installed =
-            concurrentlyMap(apps, [this](const QString& a) { return isAppInstalled(a); });
-        Terminals t;
-        t.iterm = installed[0];
-        t.ghostty = installed[1];
-        t.warp = installed[2];
-        t.hyper = installed[3];
-        t.alacritty = installed[4];
-        t.kitty = installed[5];
-        t.wezterm = installed[6];
-        return t;
+    const QStringList apps{"iTerm.app",     "Ghostty.app", "Warp.app",   "Hyper.app",
+                           "Alacritty.app", "kitty.app",   "WezTerm.app"};
+    const auto installed =
+        concurrentlyMap(apps, [this](const QString& a) { return isAppInstalled(a); });
+    Terminals t;
+    t.iterm = installed[0];
+    t.ghostty = installed[1];
+    t.warp = installed[2];
+    t.hyper = installed[3];
+    t.alacritty = installed[4];
+    t.kitty = installed[5];
+    t.wezterm = installed[6];
+    return t;
 }
 
 } // namespace tovr
