@@ -1,0 +1,324 @@
+#include "platform/FileAppendWriter.h"
+#include "model/ProductConfig.h"
+#include "platform/LiveFileSystem.h"
+#include "platform/LiveProcessRunner.h"
+#include "support/ScopedProductConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace tovr;
+using namespace Qt::Literals::StringLiterals;
+using WriteError = FileAppendWriter::WriteError;
+
+namespace {
+
+const QDateTime fixedNow(QDate(2026, 3, 7), QTime(9, 30));
+
+ProductConfig productWithMarker(bool dated) {
+    ProductConfig product = ProductConfig::javaDiagnosis();
+    product.shellConfigMarker = u"Tovrin"_s;
+    product.datedShellMarker = dated;
+    return product;
+}
+
+// Fails the writes to chosen paths (a full disk); everything else goes to the real file system.
+class FailingWrites final : public FileSystemOperating {
+public:
+    explicit FailingWrites(std::shared_ptr<FileSystemOperating> real) : real_(std::move(real)) {}
+    QSet<QString> failingPaths;
+
+    bool fileExists(const QString& p) const override { return real_->fileExists(p); }
+    bool fileExists(const QString& p, bool* d) const override { return real_->fileExists(p, d); }
+    bool isExecutableFile(const QString& p) const override { return real_->isExecutableFile(p); }
+    QStringList contentsOfDirectory(const QString& p) const override {
+        return real_->contentsOfDirectory(p);
+    }
+    void createDirectory(const QString& p, bool i) override { real_->createDirectory(p, i); }
+    void removeItem(const QString& p) override { real_->removeItem(p); }
+    void moveItem(const QString& f, const QString& t) override { real_->moveItem(f, t); }
+    FileAttributes attributesOfItem(const QString& p) const override {
+        return real_->attributesOfItem(p);
+    }
+    void setAttributes(const FileAttributes& a, const QString& p) override {
+        real_->setAttributes(a, p);
+    }
+    QString homeDirectory() const override { return real_->homeDirectory(); }
+    void write(const QString& text, const QString& path, bool atomically) override {
+        if (failingPaths.contains(path))
+            throw SystemError::fromErrno(ENOSPC, u"Cannot write "_s + path);
+        real_->write(text, path, atomically);
+    }
+    QByteArray readData(const QString& p) const override { return real_->readData(p); }
+    void writeData(const QByteArray& d, const QString& p) override { real_->writeData(d, p); }
+    QString readText(const QString& p) const override { return real_->readText(p); }
+    QString cachesDirectory() override { return real_->cachesDirectory(); }
+    QString applicationSupportDirectory(bool c) override {
+        return real_->applicationSupportDirectory(c);
+    }
+    QString temporaryDirectory() const override { return real_->temporaryDirectory(); }
+
+private:
+    std::shared_ptr<FileSystemOperating> real_;
+};
+
+// A temporary home folder with a ~/.zprofile that the tests append to.
+class AppendTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(home_.isValid()); }
+
+    QString path(const QString& name) const { return home_.path() + u'/' + name; }
+    QString zprofile() const { return path(u".zprofile"_s); }
+
+    void put(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray read(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    FileAppendWriter writer(std::shared_ptr<FileSystemOperating> fs = nullptr) const {
+        return FileAppendWriter(zprofile(), fs ? fs : fs_, [] { return fixedNow; });
+    }
+    // The block the writer adds for the exported variable below.
+    QList<QString> addedLines() const {
+        return {u"# Tovrin \u2014 Probe"_s, u"export TOVR_PROBE=\"hello world\""_s};
+    }
+    FileAppendWriter::DiffPreview appendProbe(bool activeLineOnly = true) const {
+        return writer().append(u"export TOVR_PROBE=\"hello world\""_s, u"Probe"_s, u"TOVR_PROBE="_s,
+                               activeLineOnly);
+    }
+
+    QTemporaryDir home_;
+    std::shared_ptr<FileSystemOperating> fs_ = std::make_shared<LiveFileSystem>();
+    test::ScopedProductConfig product_{productWithMarker(false)};
+};
+
+} // namespace
+
+TEST(FileAppendWriterText, MarkerCarriesTheDateOnlyWhenTheProductDatesIt) {
+    EXPECT_EQ(FileAppendWriter::markerComment(u"Homebrew"_s, fixedNow, productWithMarker(false)),
+              u"# Tovrin \u2014 Homebrew"_s);
+    EXPECT_EQ(FileAppendWriter::markerComment(u"JAVA_HOME"_s, fixedNow, productWithMarker(true)),
+              u"# 2026-03-07 Tovrin \u2014 JAVA_HOME"_s);
+    // The date is the user's local day, whatever zone the moment was given in.
+    const QDateTime utc = fixedNow.toUTC();
+    EXPECT_EQ(FileAppendWriter::markerComment(u"x"_s, utc, productWithMarker(true)),
+              u"# 2026-03-07 Tovrin \u2014 x"_s);
+}
+
+TEST(FileAppendWriterText, ActiveLinesIgnoreCommentsAndSurroundingBlanks) {
+    const QStringList needle{u"mise activate"_s};
+    EXPECT_FALSE(FileAppendWriter::containsActiveLine(u"", needle));
+    EXPECT_FALSE(
+        FileAppendWriter::containsActiveLine(u"# eval \"$(mise activate zsh)\"\n", needle));
+    EXPECT_FALSE(FileAppendWriter::containsActiveLine(u"  \t# mise activate\n", needle));
+    EXPECT_TRUE(FileAppendWriter::containsActiveLine(u"\t  eval \"$(mise activate zsh)\"", needle));
+    EXPECT_TRUE(FileAppendWriter::containsActiveLine(u"\u00A0\u2003mise activate", needle));
+    EXPECT_TRUE(FileAppendWriter::containsActiveLine(u"# note\r\nmise activate\r\n", needle));
+    EXPECT_TRUE(FileAppendWriter::containsActiveLine(u"# note\u2028mise activate", needle));
+    // A comment mark later on the line does not make it a comment.
+    EXPECT_TRUE(FileAppendWriter::containsActiveLine(u"mise activate # on", needle));
+    EXPECT_FALSE(FileAppendWriter::containsActiveLine(u"MISE ACTIVATE", needle));
+    EXPECT_TRUE(
+        FileAppendWriter::containsActiveLine(u"export A=1\nexport B=2", {u"C="_s, u"B="_s}));
+}
+
+TEST_F(AppendTest, SeparatorKeepsOneBlankLineBeforeTheBlock) {
+    const struct {
+        QByteArray old;
+        QByteArray separator;
+    } cases[] = {{"", ""}, {"a", "\n\n"}, {"a\n", "\n"}, {"a\n\n", ""}};
+    for (const auto& c : cases) {
+        put(u".zprofile"_s, c.old);
+        const auto preview = appendProbe();
+        const QByteArray expected =
+            c.old + c.separator +
+            "# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n";
+        EXPECT_EQ(read(u".zprofile"_s), expected) << c.old.toStdString();
+        EXPECT_EQ(preview.proposedContents.toUtf8(), expected);
+        EXPECT_EQ(preview.linesAdded, addedLines());
+        EXPECT_EQ(preview.originalContents.toUtf8(), c.old);
+        EXPECT_FALSE(preview.alreadySet || preview.wasCreated);
+        EXPECT_EQ(read(u".zprofile.bak"_s), c.old);
+    }
+}
+
+TEST_F(AppendTest, MissingFileIsCreatedWithAnEmptyBackupBesideIt) {
+    const auto preview = appendProbe();
+    EXPECT_TRUE(preview.wasCreated);
+    EXPECT_EQ(preview.path, zprofile());
+    EXPECT_EQ(preview.backupPath, zprofile() + u".bak"_s);
+    EXPECT_EQ(read(u".zprofile"_s),
+              "# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n");
+    EXPECT_EQ(read(u".zprofile.bak"_s), "");
+
+    // The same setting again changes nothing.
+    const auto again = appendProbe();
+    EXPECT_TRUE(again.alreadySet);
+    EXPECT_FALSE(again.wasCreated);
+    EXPECT_TRUE(again.linesAdded.isEmpty());
+    EXPECT_EQ(again.proposedContents, again.originalContents);
+}
+
+TEST_F(AppendTest, SeveralLinesJoinedByLineFeedsAreOneBlock) {
+    put(u".zprofile"_s, "x=1\n");
+    const auto preview = writer().append(u"export A=1\nexport B=2"_s, u"Two"_s, u"B="_s, true);
+    EXPECT_EQ(preview.linesAdded,
+              (QStringList{u"# Tovrin \u2014 Two"_s, u"export A=1"_s, u"export B=2"_s}));
+    EXPECT_EQ(read(u".zprofile"_s), "x=1\n\n# Tovrin \xE2\x80\x94 Two\nexport A=1\nexport B=2\n");
+}
+
+TEST_F(AppendTest, SettingAlreadyOnAnActiveLineIsLeftAloneInBothModes) {
+    for (bool activeLineOnly : {true, false}) {
+        const QByteArray old = "  export TOVR_PROBE=\"x\"\n";
+        put(u".zprofile"_s, old);
+        QFile::remove(path(u".zprofile.bak"_s));
+        const QDateTime before = QFileInfo(zprofile()).lastModified();
+
+        const auto preview = appendProbe(activeLineOnly);
+        EXPECT_TRUE(preview.alreadySet);
+        EXPECT_EQ(read(u".zprofile"_s), old);
+        EXPECT_FALSE(QFile::exists(path(u".zprofile.bak"_s)));
+        EXPECT_EQ(QFileInfo(zprofile()).lastModified(), before);
+    }
+}
+
+TEST_F(AppendTest, SettingOnlyInACommentCountsForThePlainTestAlone) {
+    const QByteArray old = "# export TOVR_PROBE=\"old\"\n";
+    put(u".zprofile"_s, old);
+    EXPECT_TRUE(appendProbe(false).alreadySet);
+    EXPECT_EQ(read(u".zprofile"_s), old);
+
+    const auto preview = appendProbe(true);
+    EXPECT_FALSE(preview.alreadySet);
+    EXPECT_TRUE(read(u".zprofile"_s).endsWith("export TOVR_PROBE=\"hello world\"\n"));
+    EXPECT_EQ(read(u".zprofile.bak"_s), old);
+}
+
+TEST_F(AppendTest, SymlinkedFileStaysALinkAndItsTargetGetsTheBlock) {
+    ASSERT_TRUE(QDir(home_.path()).mkdir(u"dotfiles"_s));
+    put(u"dotfiles/zprofile"_s, "# mine\n");
+    ASSERT_TRUE(QFile::link(path(u"dotfiles/zprofile"_s), zprofile()));
+
+    appendProbe();
+    EXPECT_TRUE(QFileInfo(zprofile()).isSymLink());
+    EXPECT_EQ(QFileInfo(zprofile()).symLinkTarget(), path(u"dotfiles/zprofile"_s));
+    EXPECT_EQ(read(u"dotfiles/zprofile"_s),
+              "# mine\n\n# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n");
+    EXPECT_EQ(read(u".zprofile.bak"_s), "# mine\n");
+}
+
+TEST_F(AppendTest, FileThatIsNotUtf8IsNeverReplaced) {
+    const QByteArray latin1 = "export NAME=\"Ren\xE9\"\n";
+    put(u".zprofile"_s, latin1);
+    try {
+        appendProbe();
+        FAIL() << "appended to a file it could not read";
+    } catch (const WriteError&) {
+        FAIL() << "a read failure is not a write failure";
+    } catch (const SystemError&) {
+    }
+    EXPECT_EQ(read(u".zprofile"_s), latin1);
+    EXPECT_FALSE(QFile::exists(path(u".zprofile.bak"_s)));
+}
+
+TEST_F(AppendTest, FileThatCannotBeWrittenKeepsItsTextAndTheBackupHoldsIt) {
+    put(u".zprofile"_s, "old\n");
+    auto failing = std::make_shared<FailingWrites>(fs_);
+    failing->failingPaths.insert(zprofile());
+    try {
+        writer(failing).append(u"export A=1"_s, u"A"_s, u"A="_s, true);
+        FAIL() << "no error";
+    } catch (const WriteError& error) {
+        EXPECT_EQ(error.kind(), WriteError::Kind::writeFailed);
+        EXPECT_TRUE(error.description().startsWith(u"Couldn't write file: Cannot write "_s));
+    }
+    EXPECT_EQ(read(u".zprofile"_s), "old\n");
+    EXPECT_EQ(read(u".zprofile.bak"_s), "old\n");
+}
+
+TEST_F(AppendTest, ReadOnlyHomeGivesABackupErrorAndNothingHalfWritten) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop the superuser";
+    put(u".zprofile"_s, "old\n");
+    QFile::setPermissions(home_.path(), QFile::ReadOwner | QFile::ExeOwner);
+    try {
+        appendProbe();
+        ADD_FAILURE() << "no error";
+    } catch (const WriteError& error) {
+        EXPECT_EQ(error.kind(), WriteError::Kind::backupFailed);
+        EXPECT_TRUE(error.description().startsWith(u"Couldn't write backup file: "_s));
+    }
+    QFile::setPermissions(home_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(read(u".zprofile"_s), "old\n");
+    EXPECT_EQ(QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{u".zprofile"_s});
+}
+
+TEST_F(AppendTest, FolderWhereTheBackupBelongsIsKept) {
+    put(u".zprofile"_s, "old\n");
+    ASSERT_TRUE(QDir(home_.path()).mkdir(u".zprofile.bak"_s));
+    put(u".zprofile.bak/keep"_s, "precious");
+    try {
+        appendProbe();
+        FAIL() << "no error";
+    } catch (const WriteError& error) {
+        EXPECT_EQ(error.kind(), WriteError::Kind::backupFailed);
+        EXPECT_EQ(error.description(),
+                  u"Couldn't write backup file: "_s + error.underlying().description());
+    }
+    EXPECT_EQ(read(u".zprofile.bak/keep"_s), "precious");
+    EXPECT_EQ(read(u".zprofile"_s), "old\n");
+}
+
+TEST_F(AppendTest, PreviewAppliedAfterTheFileChangedWritesNothing) {
+    put(u".zprofile"_s, "old\n");
+    FileAppendWriter::DiffPreview preview{
+        zprofile(), zprofile() + u".bak"_s, u"old\n"_s, u"old\nnew\n"_s, {u"new"_s}, false, false};
+    put(u".zprofile"_s, "old\nedited meanwhile\n");
+    try {
+        writer().apply(preview);
+        FAIL() << "no error";
+    } catch (const WriteError& error) {
+        EXPECT_EQ(error.kind(), WriteError::Kind::writeFailed);
+        EXPECT_EQ(error.description(),
+                  u"Couldn't write file: "_s + zprofile() + u" changed since it was shown"_s);
+    }
+    EXPECT_EQ(read(u".zprofile"_s), "old\nedited meanwhile\n");
+    EXPECT_FALSE(QFile::exists(path(u".zprofile.bak"_s)));
+
+    // A file that appeared, or went away, since the preview is just as stale.
+    FileAppendWriter::DiffPreview creating{
+        zprofile(), zprofile() + u".bak"_s, {}, u"new\n"_s, {u"new"_s}, false, true};
+    EXPECT_THROW(writer().apply(creating), WriteError);
+    QFile::remove(zprofile());
+    EXPECT_THROW(writer().apply(preview), WriteError);
+    EXPECT_FALSE(QFile::exists(zprofile()));
+
+    // Unchanged since the preview: applied.
+    writer().apply(creating);
+    EXPECT_EQ(read(u".zprofile"_s), "new\n");
+    EXPECT_EQ(read(u".zprofile.bak"_s), "");
+}
+
+TEST_F(AppendTest, LoginShellSeesTheExportedValue) {
+    put(u".zprofile"_s, "export EARLIER=1");
+    appendProbe();
+    LiveProcessRunner runner;
+    const ProcessResult result =
+        runner.run(u"/bin/zsh"_s, {u"-lc"_s, u"print -r -- \"$TOVR_PROBE|$EARLIER\""_s},
+                   ProcessEnvironment{{u"HOME"_s, home_.path()}, {u"PATH"_s, u"/usr/bin:/bin"_s}});
+    EXPECT_EQ(result.exitCode, 0) << result.stderr_.toStdString();
+    EXPECT_EQ(result.stdout_, u"hello world|1\n"_s);
+}
