@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "model/SetupProbeBundle.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ShellRunner.h"
@@ -11,7 +13,8 @@ namespace tovr {
 class SetupProber {
 public:
     virtual ~SetupProber() = default;
-    virtual SetupProbeBundle probe(const ShellRunner& shell, FileSystemOperating& fs) const = 0;
+    virtual SetupProbeBundle probe(const ShellRunner& shell,
+                                   const std::shared_ptr<FileSystemOperating>& fs) const = 0;
 };
 
 } // namespace tovr

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "model/SetupVerificationResult.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ShellRunner.h"
@@ -14,9 +16,9 @@ namespace tovr {
 class SetupVerifier {
 public:
     virtual ~SetupVerifier() = default;
-    virtual SetupVerificationResult verify(const std::optional<SystemProfile>& profile,
-                                           const ShellRunner& shell,
-                                           FileSystemOperating& fs) const = 0;
+    virtual SetupVerificationResult
+    verify(const std::optional<SystemProfile>& profile, const ShellRunner& shell,
+           const std::shared_ptr<FileSystemOperating>& fs) const = 0;
 };
 
 } // namespace tovr
