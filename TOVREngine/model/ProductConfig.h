@@ -114,6 +114,16 @@ struct ProductConfig {
 
     // The Java diagnosis product; made once, on first use.
     static const ProductConfig& javaDiagnosis();
+    // The command-line product this build runs; made once, on first use.
+    static const ProductConfig& cli();
+
+    // Outcome hooks shared by the Homebrew and command-line products: the AI apps the
+    // outcome screen offers to open, and the user's answer to the outcome question.
+    static QList<SpineRenderPolicy::OpenableApp>
+    brewOpenableApps(const std::optional<SystemProfile>& profile,
+                     const std::optional<SetupVerificationResult>& result);
+    static void brewOutcomeReported(const std::optional<QString>& engineOutcome,
+                                    const QString& answer);
 
     // The running product: the Java diagnosis product until the application entry replaces
     // it, once, before any window or worker thread exists. Readers get a copy; safe from

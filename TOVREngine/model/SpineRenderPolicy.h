@@ -142,6 +142,9 @@ struct SpineRenderPolicy {
     OutcomeReportedCallback onOutcomeReported;
     OpenableAppsFunction outcomeOpenableApps;
     QMap<QString, SpecialStageKind> specialStages; // by domain id
+
+    // The command-line product's policy; made once, on first use.
+    static const SpineRenderPolicy& cli();
 };
 
 } // namespace tovr

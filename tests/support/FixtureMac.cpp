@@ -121,6 +121,15 @@ void FixtureMac::buildNewAppleSilicon() {
     runner_->answer("/usr/bin/which", {"java"}, answered("/usr/bin/java\n"));
     runner_->answer("/usr/libexec/java_home", {"-V"}, answered({}, 1, kNoJavaRuntime));
     runner_->answerShell(kJavaHomeScript, "__QLM_JAVA_HOME__:\n");
+    noHomebrewOnPath();
+    runner_->answerShell("xcode-select -p 2>&1", kNoDeveloperDirectory, 2);
+    runner_->answerShell("git --version 2>&1",
+                         "xcode-select: note: No developer tools were found, requesting install.\n"
+                         "If developer tools are located at a non-default location on disk, use "
+                         "`sudo xcode-select --switch path/to/Xcode.app` to specify the Xcode "
+                         "that you wish to use for command line developer tools, and cancel the "
+                         "installation dialog.\n",
+                         1);
 }
 
 void FixtureMac::buildIntelWithThreeJDKs() {
@@ -153,6 +162,8 @@ void FixtureMac::buildIntelWithThreeJDKs() {
                      "    1.8.0_402 (x86_64) \"Eclipse Adoptium\" - \"OpenJDK 8\" " +
                      homeOf("temurin-8.jdk") + "\n" + homeOf("temurin-21.jdk") + "\n"));
     runner_->answerShell(kJavaHomeScript, "__QLM_JAVA_HOME__:" + homeOf("temurin-17.jdk") + "\n");
+    homebrewOnPath("/usr/local/bin/brew", "Homebrew 4.2.9\n");
+    commandLineToolsWork();
 }
 
 void FixtureMac::buildDeveloperAppleSilicon() {
@@ -195,6 +206,15 @@ void FixtureMac::buildDeveloperAppleSilicon() {
                                  "\n"));
     runner_->answerShell(kJavaHomeScript,
                          "__QLM_JAVA_HOME__:" + home + "/.sdkman/candidates/java/current\n");
+    homebrewOnPath("/opt/homebrew/bin/brew", "Homebrew 4.4.6\n");
+    commandLineToolsWork();
+    // The managed shell configuration is already in place.
+    fs_->createFile(home + "/.zprofile", "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n\n"
+                                         "# Tovrin — shell environment\ntypeset -U path PATH\n");
+    fs_->createFile(home + "/.zshrc",
+                    "eval \"$(mise activate zsh)\"\n"
+                    "[ -f \"$HOME/.env\" ] && set -a && source \"$HOME/.env\" && set +a\n");
+    fs_->createFile(home + "/.env", "# keys\n", 0600);
 }
 
 void FixtureMac::buildBroken() {
@@ -219,6 +239,23 @@ void FixtureMac::buildBroken() {
     runner_->answerShell(kJavaHomeScript, "Last login: Mon Dec  7 09:12:44 on ttys000\n"
                                           "__QLM_JAVA_HOME__:" +
                                               homeOf("temurin-11.jdk") + "\n");
+    homebrewOnPath("/usr/local/bin/brew", "Homebrew 4.1.0\n");
+    runner_->answerShell("xcode-select -p 2>&1", "\n");
+}
+
+void FixtureMac::noHomebrewOnPath() {
+    runner_->answerShell("/usr/bin/which -a brew", {}, 1);
+    runner_->answerShell("brew --version 2>&1", "zsh:1: command not found: brew\n", 127);
+}
+
+void FixtureMac::homebrewOnPath(const QString& brew, const QString& version) {
+    runner_->answerShell("/usr/bin/which -a brew", brew + "\n");
+    runner_->answerShell("brew --version 2>&1", version);
+}
+
+void FixtureMac::commandLineToolsWork() {
+    runner_->answerShell("xcode-select -p 2>&1", "/Library/Developer/CommandLineTools\n");
+    runner_->answerShell("git --version 2>&1", "git version 2.39.5 (Apple Git-154)\n");
 }
 
 SystemProfile FixtureMac::expectedProfile() const {

@@ -56,6 +56,14 @@ private:
     void buildBroken();
     void commonCommands(const QString& arch);
 
+public:
+    // Login-shell answers about Homebrew and the Command Line Tools; tests may re-script.
+    void noHomebrewOnPath();
+    void homebrewOnPath(const QString& brew, const QString& version);
+    void commandLineToolsWork();
+
+private:
+
     Kind kind_;
     std::shared_ptr<SandboxFileSystem> fs_;
     std::shared_ptr<FakeProcessRunner> runner_;

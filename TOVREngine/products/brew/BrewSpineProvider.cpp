@@ -1,0 +1,67 @@
+#include "products/brew/BrewSpineProvider.h"
+
+#include "model/ProductConfig.h"
+#include "model/StageCatalog.h"
+#include "products/brew/HomebrewInstallState.h"
+
+namespace tovr {
+
+namespace {
+
+using Classification = SetupDiagnosisClassification;
+
+SetupDiagnosis fromState(const SharedDomainCopy::State& state, Classification classification) {
+    return {state.headline, state.detail, classification};
+}
+
+} // namespace
+
+SetupDiagnosis BrewSpineProvider::domainDiagnosis(const QString& domainID,
+                                                  const SystemProfile& profile,
+                                                  const SetupProbeBundle& probes) {
+    const SharedDomainCopy copy = ProductConfig::current().sharedDomainCopy;
+    if (domainID == u"clt")
+        return copy.cltDiagnosis(profile);
+    if (domainID == u"homebrew") {
+        const auto status =
+            homebrewStatusCopy(copy, homebrewInstallState(profile.architecture, probes));
+        return {status.headline, status.detail,
+                status.needsAction ? Classification::fixable : Classification::ready};
+    }
+    if (domainID == u"warp") {
+        return profile.terminals.warp || profile.aiTooling.warpApp
+                   ? fromState(copy.warpReady, Classification::ready)
+                   : fromState(copy.warpFixable, Classification::fixable);
+    }
+    if (auto diagnosis = stageDiagnosis(domainID, profile, probes))
+        return *diagnosis;
+    return {domainID, QString(), Classification::unknown};
+}
+
+std::optional<QList<SetupRemediation>>
+BrewSpineProvider::sharedDomainRemediations(const QString& domainID, const SystemProfile& profile,
+                                            const SetupProbeBundle& probes) {
+    if (domainID == u"homebrew") {
+        switch (homebrewInstallState(profile.architecture, probes)) {
+        case HomebrewInstallState::ready:
+        case HomebrewInstallState::installedTwice:
+            return QList<SetupRemediation>{};
+        case HomebrewInstallState::notOnPath:
+            return QList<SetupRemediation>{SetupRemediation::repairHomebrewPath()};
+        case HomebrewInstallState::wrongArchitecture:
+        case HomebrewInstallState::notInstalled:
+            return QList<SetupRemediation>{SetupRemediation::installHomebrew()};
+        }
+    }
+    if (domainID == u"clt" || domainID == u"warp") {
+        const bool fixable = domainDiagnosis(domainID, profile, probes).classification ==
+                             Classification::fixable;
+        if (!fixable)
+            return QList<SetupRemediation>{};
+        return QList<SetupRemediation>{domainID == u"clt" ? SetupRemediation::installCommandLineTools()
+                                                          : SetupRemediation::installWarp()};
+    }
+    return std::nullopt;
+}
+
+} // namespace tovr
