@@ -1,6 +1,10 @@
 #include "telemetry/TelemetryService.h"
 
+#include "model/ProductConfig.h"
+#include "platform/AppServices.h"
+#include "platform/LiveHTTPFetcher.h"
 #include "platform/Logging.h"
+#include "platform/SessionID.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,17 +52,28 @@ SharedSlot& sharedSlot() {
 // Configuration
 
 TelemetryService::Configuration TelemetryService::Configuration::live() {
+    const ProductConfig product = ProductConfig::current();
+    const AppServices services = AppServices::live();
     Configuration configuration;
     configuration.endpointURL = builtInEndpointURL();
     configuration.anonKey = builtInAnonKey();
     configuration.appVersion = bundleAppVersion();
+    configuration.appID = product.appID;
     configuration.runContext = runContextFromEnvironment();
     // Without a backend and its token nothing could be posted, so nothing is recorded.
     configuration.disabled = disabledByEnvironment() || configuration.endpointURL.isEmpty() ||
                              configuration.anonKey.isEmpty();
     if (configuration.endpointURL.isEmpty() || configuration.anonKey.isEmpty())
         configuration.endpointURL = QUrl();
+    configuration.urlSessionFactory = [] { return defaultURLSession(); };
+    configuration.kvStore = services.store;
+    configuration.fs = services.fs;
+    configuration.pendingFileURL = defaultPendingFile(*services.fs, product.appSupportDirName);
     return configuration;
+}
+
+std::shared_ptr<HTTPFetching> TelemetryService::Configuration::defaultURLSession() {
+    return std::make_shared<LiveHTTPFetcher>();
 }
 
 QUrl TelemetryService::Configuration::builtInEndpointURL() {
@@ -221,9 +236,11 @@ bool TelemetryService::waitUntilIdle(std::chrono::milliseconds timeout) {
 // Operations on the worker
 
 void TelemetryService::start() {
-    sessionID_ = QUuid::createUuid(); // FIXME(telemetry): SessionID over kvStore once it lands
+    sessionID_ =
+        configuration_.kvStore ? SessionID{configuration_.kvStore}.current() : QUuid::createUuid();
     pendingFile_ = configuration_.pendingFileURL;
-    if (configuration_.urlSessionFactory)
+    // No endpoint, nothing to post through.
+    if (configuration_.urlSessionFactory && configuration_.endpointURL.isValid())
         urlSession_ = configuration_.urlSessionFactory();
     loadPending();
 }
@@ -349,7 +366,7 @@ QJsonObject eventToJson(const QUuid& sessionID, const QString& clientTimestamp,
                         const QString& appVersion, const QString& eventName,
                         const JSONObject& eventData) {
     QJsonObject object;
-    object.insert(QStringLiteral("sessionID"), sessionID.toString(QUuid::WithoutBraces).toUpper());
+    object.insert(QStringLiteral("sessionID"), SessionID::text(sessionID));
     object.insert(QStringLiteral("clientTimestamp"), clientTimestamp);
     object.insert(QStringLiteral("appVersion"), appVersion);
     object.insert(QStringLiteral("eventName"), eventName);
@@ -385,15 +402,16 @@ void TelemetryService::loadPending() {
             if (!array.at(i).isObject())
                 throw DecodingError(QStringLiteral("Pending event %1 is not an object").arg(i));
             const QJsonObject object = array.at(i).toObject();
-            const QUuid sessionID(requiredString(object, QStringLiteral("sessionID"), i));
-            if (sessionID.isNull())
+            const auto sessionID =
+                SessionID::parse(requiredString(object, QStringLiteral("sessionID"), i));
+            if (!sessionID)
                 throw DecodingError(
                     QStringLiteral("Pending event %1 has no valid \"sessionID\"").arg(i));
             if (!object.value(QStringLiteral("eventData")).isObject())
                 throw DecodingError(
                     QStringLiteral("Pending event %1 has no object \"eventData\"").arg(i));
             loaded.append(
-                Event{sessionID, requiredString(object, QStringLiteral("clientTimestamp"), i),
+                Event{*sessionID, requiredString(object, QStringLiteral("clientTimestamp"), i),
                       requiredString(object, QStringLiteral("appVersion"), i),
                       requiredString(object, QStringLiteral("eventName"), i),
                       jsonObjectFromJson(object.value(QStringLiteral("eventData")).toObject())});

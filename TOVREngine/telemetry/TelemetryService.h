@@ -56,6 +56,10 @@ public:
         // and the running product. Telemetry is off when the build names no backend.
         static Configuration live();
 
+        // The HTTP service of the live configuration: one of its own, so no cookie or cache
+        // is shared with the rest of the application. The two headers go on each request.
+        static std::shared_ptr<HTTPFetching> defaultURLSession();
+
         // The posting backend named by the build (see CMake's TOVR_TELEMETRY_HOST and
         // TOVR_TELEMETRY_TOKEN); empty when the build names none.
         static QUrl builtInEndpointURL();

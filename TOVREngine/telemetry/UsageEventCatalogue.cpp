@@ -1,5 +1,7 @@
 #include "telemetry/UsageEventCatalogue.h"
 
+#include <cmath>
+
 namespace tovr {
 
 namespace {
@@ -232,6 +234,39 @@ void trackBuildIntentPromptShown(BuildIntentSurface surface) {
 
 void trackBuildIntentOptedIn(BuildIntentSurface surface) {
     send(QStringLiteral("build_intent_opted_in"), {{QStringLiteral("surface"), toRaw(surface)}});
+}
+
+UsageEvent networkCheckEvent(const NetworkReadinessResult& result) {
+    JSONObject properties{{QStringLiteral("verdict"), toRaw(result.verdict)},
+                          {QStringLiteral("endpoints_reachable"), result.endpointsReachable},
+                          {QStringLiteral("endpoints_total"), result.endpointsTotal}};
+    // std::round goes half away from zero.
+    if (result.downMbps)
+        properties.insert(QStringLiteral("down_mbps"), std::round(*result.downMbps * 10) / 10);
+    if (result.estimatedInstallSeconds)
+        properties.insert(QStringLiteral("estimated_install_seconds"),
+                          *result.estimatedInstallSeconds);
+    return {QStringLiteral("network_check"), properties};
+}
+
+UsageEvent networkWarningActionEvent(const QString& action, NetworkVerdict verdict) {
+    return {QStringLiteral("network_warning_action"),
+            {{QStringLiteral("action"), action}, {QStringLiteral("verdict"), toRaw(verdict)}}};
+}
+
+UsageEvent diskSpaceCheckEvent(const DiskReadinessResult& result) {
+    const auto gigabytes = [](qint64 bytes) { return std::llround(double(bytes) / 1e9); };
+    JSONObject properties{{QStringLiteral("verdict"), toRaw(result.verdict)},
+                          {QStringLiteral("worst_case_gb"), gigabytes(result.worstCaseBytes)},
+                          {QStringLiteral("headroom_gb"), gigabytes(result.headroomBytes)}};
+    if (result.availableBytes)
+        properties.insert(QStringLiteral("available_gb"), gigabytes(*result.availableBytes));
+    return {QStringLiteral("disk_space_check"), properties};
+}
+
+UsageEvent diskWarningActionEvent(const QString& action, DiskVerdict verdict) {
+    return {QStringLiteral("disk_warning_action"),
+            {{QStringLiteral("action"), action}, {QStringLiteral("verdict"), toRaw(verdict)}}};
 }
 
 UsageEvent auditReachedEvent(const SystemProfile& profile, AuditEntry entry) {

@@ -5,7 +5,9 @@
 #include "model/Diagnosis.h"
 #include "model/Remediation.h"
 #include "model/SetupRemediation.h"
+#include "platform/DiskReadinessConfig.h"
 #include "platform/JDKInfo.h"
+#include "platform/NetworkReadinessConfig.h"
 #include "platform/SystemProfile.h"
 #include "telemetry/TelemetryText.h"
 #include "telemetry/UsageEvent.h"
@@ -55,6 +57,11 @@ void trackNextStepSelected(const QString& nextStep, const QString& outcome,
                            const std::optional<QString>& goal, const QString& surface);
 void trackBuildIntentPromptShown(BuildIntentSurface surface);
 void trackBuildIntentOptedIn(BuildIntentSurface surface);
+
+UsageEvent networkCheckEvent(const NetworkReadinessResult& result);
+UsageEvent networkWarningActionEvent(const QString& action, NetworkVerdict verdict);
+UsageEvent diskSpaceCheckEvent(const DiskReadinessResult& result);
+UsageEvent diskWarningActionEvent(const QString& action, DiskVerdict verdict);
 
 UsageEvent auditReachedEvent(const SystemProfile& profile, AuditEntry entry);
 UsageEvent auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome);
