@@ -3,5 +3,6 @@
 namespace tovr {
 
 Q_LOGGING_CATEGORY(lcProcess, "tovr.process")
+Q_LOGGING_CATEGORY(lcTelemetry, "tovr.telemetry")
 
 } // namespace tovr
