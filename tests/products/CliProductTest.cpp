@@ -159,7 +159,8 @@ TEST(HomebrewInstallStates, AllFiveStates) {
         {Architecture::unknown, bundle({opt}, {opt}, 127), S::notOnPath},
         {Architecture::appleSilicon, bundle({opt}, {}, 0), S::notOnPath},
         {Architecture::appleSilicon, bundle({opt}, {opt}, std::nullopt), S::notOnPath},
-        {Architecture::appleSilicon, bundle({"/opt/homebrew/bin/brew/"}, {opt}, 0), S::notInstalled},
+        {Architecture::appleSilicon, bundle({"/opt/homebrew/bin/brew/"}, {opt}, 0),
+         S::notInstalled},
         {Architecture::intel, bundle({}, {}, 127), S::notInstalled},
     };
     for (const auto& c : cases)
@@ -211,7 +212,8 @@ TEST(CliVerifier, VerdictsFromTheLoginShell) {
     };
     {
         FixtureMac mac(FixtureMac::Kind::intelWithThreeJDKs);
-        mac.runner()->answerShell("git --version 2>&1", "\n\n  git version 2.39.5 (Apple Git-154)\n");
+        mac.runner()->answerShell("git --version 2>&1",
+                                  "\n\n  git version 2.39.5 (Apple Git-154)\n");
         const auto r = verify(mac);
         EXPECT_TRUE(r.passed);
         EXPECT_EQ(r.engineOutcome, "likely_resolved");
@@ -239,8 +241,8 @@ TEST(CliVerifier, VerdictsFromTheLoginShell) {
     }
     {
         const FixtureMac mac(FixtureMac::Kind::intelWithThreeJDKs);
-        const auto r = verifier.verify(std::nullopt,
-                                       ShellRunner{std::make_shared<FakeProcessRunner>()}, mac.fs());
+        const auto r = verifier.verify(
+            std::nullopt, ShellRunner{std::make_shared<FakeProcessRunner>()}, mac.fs());
         EXPECT_EQ(r, SetupVerificationResult("", false, -1, QString("blocked")));
     }
 }
@@ -249,7 +251,8 @@ TEST(CliProductConfig, ValuesAReaderChecks) {
     const auto& cli = ProductConfig::cli();
     EXPECT_EQ(cli.displayName, cli.appSupportDirName);
     EXPECT_EQ(cli.flow, SetupFlow::setupWorkflow);
-    EXPECT_TRUE(cli.spineProvider && cli.verifier && cli.prober && cli.spineCopy && cli.stageCatalog);
+    EXPECT_TRUE(cli.spineProvider && cli.verifier && cli.prober && cli.spineCopy &&
+                cli.stageCatalog);
     EXPECT_EQ(cli.urls.article(u"terminal/configuration").toString(),
               "https://tovrin.app/articles/terminal/configuration");
     const auto& policy = cli.spinePolicy;

@@ -63,7 +63,6 @@ public:
     void commandLineToolsWork();
 
 private:
-
     Kind kind_;
     std::shared_ptr<SandboxFileSystem> fs_;
     std::shared_ptr<FakeProcessRunner> runner_;

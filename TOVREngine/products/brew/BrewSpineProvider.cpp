@@ -54,12 +54,13 @@ BrewSpineProvider::sharedDomainRemediations(const QString& domainID, const Syste
         }
     }
     if (domainID == u"clt" || domainID == u"warp") {
-        const bool fixable = domainDiagnosis(domainID, profile, probes).classification ==
-                             Classification::fixable;
+        const bool fixable =
+            domainDiagnosis(domainID, profile, probes).classification == Classification::fixable;
         if (!fixable)
             return QList<SetupRemediation>{};
-        return QList<SetupRemediation>{domainID == u"clt" ? SetupRemediation::installCommandLineTools()
-                                                          : SetupRemediation::installWarp()};
+        return QList<SetupRemediation>{domainID == u"clt"
+                                           ? SetupRemediation::installCommandLineTools()
+                                           : SetupRemediation::installWarp()};
     }
     return std::nullopt;
 }

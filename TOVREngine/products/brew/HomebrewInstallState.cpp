@@ -2,7 +2,8 @@
 
 namespace tovr {
 
-HomebrewInstallState homebrewInstallState(Architecture architecture, const SetupProbeBundle& probes) {
+HomebrewInstallState homebrewInstallState(Architecture architecture,
+                                          const SetupProbeBundle& probes) {
     const bool inOptHomebrew =
         probes.installedPrimaryToolLocations.contains(QStringLiteral("/opt/homebrew/bin/brew"));
     const bool inUsrLocal =

@@ -7,9 +7,16 @@
 namespace tovr {
 
 // Where Homebrew stands on the Mac.
-enum class HomebrewInstallState { ready, installedTwice, notOnPath, wrongArchitecture, notInstalled };
+enum class HomebrewInstallState {
+    ready,
+    installedTwice,
+    notOnPath,
+    wrongArchitecture,
+    notInstalled
+};
 
-HomebrewInstallState homebrewInstallState(Architecture architecture, const SetupProbeBundle& probes);
+HomebrewInstallState homebrewInstallState(Architecture architecture,
+                                          const SetupProbeBundle& probes);
 
 // What the user reads about a Homebrew state, and whether it needs a fix.
 struct HomebrewStatusCopy {
@@ -24,6 +31,7 @@ HomebrewStatusCopy homebrewStatusCopy(const SharedDomainCopy& copy, HomebrewInst
 // Fixed headlines: the Homebrew screens recognise these states by them.
 inline constexpr QStringView kHomebrewNotOnPathHeadline =
     u"Homebrew is installed, but your shell can't find it";
-inline constexpr QStringView kHomebrewWrongChipHeadline = u"Homebrew is installed for the wrong chip";
+inline constexpr QStringView kHomebrewWrongChipHeadline =
+    u"Homebrew is installed for the wrong chip";
 
 } // namespace tovr

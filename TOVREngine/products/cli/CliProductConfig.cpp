@@ -29,13 +29,17 @@ const SpineRenderPolicy& SpineRenderPolicy::cli() {
         p.offers.insert(QStringLiteral("warp"),
                         Policy::SpineOffer{QStringLiteral("warp"), QStringLiteral("post_homebrew"),
                                            QStringLiteral("warp_not_installed")});
-        p.homebrewIndependentDomains = {"clt", "homebrew", "shell-config", "git",
-                                        "project", "skills", "mcp"};
+        p.homebrewIndependentDomains = {"clt",     "homebrew", "shell-config", "git",
+                                        "project", "skills",   "mcp"};
         p.advanceOnPartialFailureDomains = {"languages", "project", "skills", "mcp"};
-        p.stageArticlePaths = {{"clt", "commandlinetools"},   {"shell-config", "terminal/configuration"},
-                               {"homebrew", "homebrew"},       {"warp", "download/warp"},
-                               {"git", "git"},                 {"ai-claude", "claude-code/install"},
-                               {"editor", "download/zed"},     {"languages", "mise"}};
+        p.stageArticlePaths = {{"clt", "commandlinetools"},
+                               {"shell-config", "terminal/configuration"},
+                               {"homebrew", "homebrew"},
+                               {"warp", "download/warp"},
+                               {"git", "git"},
+                               {"ai-claude", "claude-code/install"},
+                               {"editor", "download/zed"},
+                               {"languages", "mise"}};
         p.fallbackArticlePath = QStringLiteral("tovrin/coming-soon");
         p.privilegedActionReason = QStringLiteral("Set up the command line");
         p.privilegedReasons = {{"brew:temurin", "Enter a password to install Java"}};
@@ -55,15 +59,16 @@ const SpineRenderPolicy& SpineRenderPolicy::cli() {
         p.diskReadiness = disk;
 
         p.remediationCaptions = {
-            {"brew:warp", "We'll install Warp via Homebrew, the fast terminal Lumbrook recommends."}};
+            {"brew:warp",
+             "We'll install Warp via Homebrew, the fast terminal Lumbrook recommends."}};
         p.onOutcomeReported = &ProductConfig::brewOutcomeReported;
         p.outcomeOpenableApps = &ProductConfig::brewOpenableApps;
         p.specialStages = {
-            {"ai-claude", Policy::SpecialStageKind::caskMultiselect(
-                              "Install Claude", "ai-claude",
-                              {{"Claude Desktop", "brew:claude", "install-claude-desktop"},
-                               {"Claude Code CLI", "brew:claude-code@latest",
-                                "install-claude-cli"}})},
+            {"ai-claude",
+             Policy::SpecialStageKind::caskMultiselect(
+                 "Install Claude", "ai-claude",
+                 {{"Claude Desktop", "brew:claude", "install-claude-desktop"},
+                  {"Claude Code CLI", "brew:claude-code@latest", "install-claude-cli"}})},
             {"codex", Policy::SpecialStageKind::caskMultiselect(
                           "Install ChatGPT", "codex",
                           {{"ChatGPT Desktop", "brew:chatgpt", "install-chatgpt-desktop"},
@@ -95,7 +100,8 @@ const ProductConfig& ProductConfig::cli() {
                                        "Command Line Tools, your shell, Homebrew package manager, "
                                        "an upgraded terminal, and Git. Nothing changes without "
                                        "your okay."),
-                        QStringLiteral("Check my setup"), QStringLiteral("Tovrin to build software")},
+                        QStringLiteral("Check my setup"),
+                        QStringLiteral("Tovrin to build software")},
             ProductURLs{
                 articleSiteURL(u""),
                 articleSiteURL(u"/tovrin/privacy"),

@@ -8,7 +8,8 @@ namespace tovr {
 class CliSpineCopy final : public SpineCopyProviding {
 public:
     std::optional<SpineScreenCopy>
-    screenCopy(const QString& domainID, const std::optional<SetupDiagnosis>& diagnosis) const override;
+    screenCopy(const QString& domainID,
+               const std::optional<SetupDiagnosis>& diagnosis) const override;
     QString statusText(const QString& domainID, const SetupDiagnosis& diagnosis) const override;
     QString diagnosisWindowTitle() const override { return QStringLiteral("Diagnosis"); }
     QString summaryHeadline() const override {

@@ -24,11 +24,10 @@ std::optional<QList<WorkflowStep>> CliSpineProvider::spine(const std::optional<Q
         QList<SetupAction> actions;
         for (const auto& fix : remediations(domainID, profile, probes))
             actions << fix.setupAction();
-        steps << WorkflowStep{std::make_shared<const BasicSetupStage>(
-                                  domainID,
-                                  BrewSpineProvider::domainDiagnosis(domainID, profile, probes),
-                                  actions),
-                              placement};
+        steps << WorkflowStep{
+            std::make_shared<const BasicSetupStage>(
+                domainID, BrewSpineProvider::domainDiagnosis(domainID, profile, probes), actions),
+            placement};
     };
     for (const char* id : {"clt", "shell-config", "homebrew", "warp"})
         add(QString::fromLatin1(id), DomainPlacement::primary);
