@@ -52,4 +52,108 @@ bool AgentEnvDoc::isNeeded() const {
     return false;
 }
 
+QString AgentEnvDoc::render(const DetectedTools& tools) {
+    QStringList lines{
+        QStringLiteral("<!-- ") + QString::fromUtf8(kMarkerPhrase) +
+            QStringLiteral(" (managed; you can edit the lines below) -->"),
+        QStringLiteral("## Development environment (Tovrin)"),
+        QString(),
+        QStringLiteral("This Mac's developer toolchain was configured by Tovrin. One owner per "
+                       "language (no conflicting version managers on PATH). When working in a "
+                       "project, drive per-project versions with the manager that owns the "
+                       "language:"),
+        QString(),
+    };
+    if (tools.homebrewFound)
+        lines << QStringLiteral("- Homebrew is the base package manager (`brew`).");
+    if (tools.pythonFound)
+        lines << QStringLiteral("- Python: uv owns Python. `uv python install <version>`, `uv "
+                                "venv` / `.venv`, `uv run`; pin per project with `uv python pin "
+                                "<version>`. Do not use a Homebrew or system `python` for "
+                                "projects.");
+    if (tools.miseFound)
+        lines << QStringLiteral("- Node / Ruby: mise manages versions. `mise use node@<version>` / "
+                                "`mise use ruby@<version>` per project (writes `mise.toml`); `mise "
+                                "use -g <tool>@<version>` sets the global default.");
+    if (tools.rustFound)
+        lines << QStringLiteral("- Rust: rustup owns toolchains. `rustup default <toolchain>`, "
+                                "`rustup toolchain install`, `cargo`.");
+    if (tools.javaFound)
+        lines << QStringLiteral("- Java: Temurin JDK via Homebrew; `JAVA_HOME` is set with "
+                                "`/usr/libexec/java_home` (use `-v <N>` to select a version).");
+    lines << QString()
+          << QStringLiteral("PATH and tool activation live in `~/.zprofile` (login shells, "
+                            "including this agent's own subshells) and `~/.zshrc` (interactive "
+                            "mise activation). API keys go in `~/.env` (sourced by `~/.zshrc`); "
+                            "never hardcode a key.")
+          << QString();
+    return lines.join(u'\n');
+}
+
+void AgentEnvDoc::writeSection(const QString& path, const QString& section, const QString& label,
+                               WriterReport& report) const {
+    auto failed = [&](const Error& e) {
+        report.lines << QStringLiteral("Couldn't write ") + label + QStringLiteral(": ") +
+                            e.description();
+        report.ok = false;
+    };
+
+    QString old;
+    try {
+        old = fs->readText(path);
+    } catch (const Error& e) {
+        // Missing is empty. A file that is there but unreadable is the user's and stays as
+        // it is: writing our note would replace everything in it.
+        bool exists = fs->fileExists(path);
+        if (!exists) {
+            try {
+                fs->attributesOfItem(path);
+                exists = true;
+            } catch (const Error&) {
+            }
+        }
+        if (exists)
+            return failed(e);
+    }
+    if (old.contains(QString::fromUtf8(kMarkerPhrase))) {
+        report.lines << label + QStringLiteral(" already documents the setup — nothing to do.");
+        return;
+    }
+
+    try {
+        fs->createDirectory(path.left(path.lastIndexOf(u'/')), true);
+    } catch (const Error&) {
+        // The write below fails and says why.
+    }
+    QString separator;
+    try {
+        if (!old.isEmpty()) {
+            fs->write(old, path + QStringLiteral(".bak"), true);
+            separator = old.endsWith(u'\n') ? QStringLiteral("\n") : QStringLiteral("\n\n");
+        }
+        fs->write(old + separator + section + u'\n', path, true);
+    } catch (const Error& e) {
+        return failed(e);
+    }
+    report.lines << QStringLiteral("Documented your setup for ") + label + u'.';
+}
+
+WriterReport AgentEnvDoc::document() const {
+    const DetectedTools tools = detectTools();
+    if (!tools.claudeFound && !tools.codexFound)
+        return {{QStringLiteral("No AI agent (Claude or Codex) detected — skipping the agent "
+                                "setup note.")},
+                true};
+    const QString section = render(tools);
+    const QString home = fs->homeDirectory();
+    WriterReport report;
+    if (tools.claudeFound)
+        writeSection(home + QStringLiteral("/.claude/CLAUDE.md"), section,
+                     QStringLiteral("Claude (~/.claude/CLAUDE.md)"), report);
+    if (tools.codexFound)
+        writeSection(home + QStringLiteral("/.codex/AGENTS.md"), section,
+                     QStringLiteral("Codex (~/.codex/AGENTS.md)"), report);
+    return report;
+}
+
 } // namespace tovr

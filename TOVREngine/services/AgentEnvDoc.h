@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystemOperating.h"
+#include "services/WriterReport.h"
 
 #include <memory>
 
@@ -26,6 +27,16 @@ struct AgentEnvDoc {
     DetectedTools detectTools() const;
     // An agent is present whose instruction file lacks the note. Never fails.
     bool isNeeded() const;
+
+    // Appends the note to the file of each agent found, after a backup; a file that already
+    // has it, or that cannot be read, is left alone. Never throws.
+    WriterReport document() const;
+    // The note for what is installed; it ends with a line feed.
+    static QString render(const DetectedTools& tools);
+    // Appends `section` to `path` unless it is there; adds the sentence for `label` to
+    // `report` and clears its `ok` on failure.
+    void writeSection(const QString& path, const QString& section, const QString& label,
+                      WriterReport& report) const;
 
     // Every file that carries the note contains this phrase.
     static constexpr const char* kMarkerPhrase = "Tovrin — development environment";

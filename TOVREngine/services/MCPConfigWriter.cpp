@@ -1,0 +1,249 @@
+#include "services/MCPConfigWriter.h"
+
+#include "platform/Error.h"
+#include "platform/ShellQuote.h"
+#include "services/StreamedLoginShell.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace tovr {
+
+namespace {
+
+bool anyExists(const FileSystemOperating& fs, std::initializer_list<const char*> paths) {
+    for (const char* path : paths)
+        if (fs.fileExists(QString::fromUtf8(path)))
+            return true;
+    return false;
+}
+
+bool isFolder(const FileSystemOperating& fs, const QString& path) {
+    bool dir = false;
+    return fs.fileExists(path, &dir) && dir;
+}
+
+// A slug that is a TOML bare key is written as it is; anything else as a quoted key, so a
+// stray character cannot open a table of its own.
+QString tomlKey(const QString& key) {
+    static const QRegularExpression bare(QStringLiteral("^[A-Za-z0-9_-]+$"));
+    return bare.match(key).hasMatch() ? key : MCPConfigWriter::tomlString(key);
+}
+
+} // namespace
+
+QString MCPConfigWriter::tomlString(const QString& value) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '"':
+            out += QStringLiteral("\\\"");
+            break;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\b':
+            out += QStringLiteral("\\b");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\f':
+            out += QStringLiteral("\\f");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
+
+QString MCPConfigWriter::codexTable(const QString& slug, const QString& address) {
+    return QStringLiteral("[mcp_servers.") + tomlKey(slug) + QStringLiteral("]\nurl = ") +
+           tomlString(address) + u'\n';
+}
+
+QString MCPConfigWriter::claudeAddCommand(const QString& slug, const QString& address) {
+    return QStringLiteral("claude mcp add --transport http ") + shellQuote(slug) + u' ' +
+           shellQuote(address) + QStringLiteral(" -s user");
+}
+
+QString MCPConfigWriter::effectiveAddress(const MCPServer& server,
+                                          const std::optional<QString>& apiKey) {
+    const auto* keyless = server.connection.as<MCPServer::Connection::KeylessOptionalKey>();
+    if (!keyless || !keyless->keyURLTemplate || !apiKey || apiKey->isEmpty())
+        return server.url;
+    // Encoded, a key holding "&", "#" or a line break stays one query value.
+    QString address = *keyless->keyURLTemplate;
+    address.replace(QStringLiteral("{key}"), QString::fromLatin1(QUrl::toPercentEncoding(*apiKey)));
+    return address;
+}
+
+QString MCPConfigWriter::claudeDesktopSupportDir() const {
+    QString support;
+    try {
+        support = fs->applicationSupportDirectory(false);
+    } catch (const Error&) {
+        support = fs->homeDirectory() + QStringLiteral("/Library/Application Support");
+    }
+    return support + QStringLiteral("/Claude");
+}
+
+bool MCPConfigWriter::codexConfigHolds(const QString& text, const QString& slug) const {
+    return text.contains(QStringLiteral("[mcp_servers.") + slug + u']') ||
+           text.contains(QStringLiteral("[mcp_servers.\"") + slug + QStringLiteral("\"]"));
+}
+
+MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
+                                                         const QString& address) const {
+    const QString dir = fs->homeDirectory() + QStringLiteral("/.codex");
+    const QString path = dir + QStringLiteral("/config.toml");
+    if (!fs->fileExists(dir) &&
+        !anyExists(*fs, {"/opt/homebrew/bin/codex", "/usr/local/bin/codex"}))
+        return {{}, true, false};
+
+    auto failure = [](const QString& description) {
+        return CodexResult{
+            {QStringLiteral("Couldn't write your Codex config: ") + description}, false, true};
+    };
+
+    QString old;
+    if (fs->fileExists(path)) {
+        // A file we cannot read is left alone: appending to an empty text would lose it.
+        try {
+            old = fs->readText(path);
+        } catch (const Error& e) {
+            return failure(e.description());
+        }
+    }
+    if (codexConfigHolds(old, slug))
+        return {
+            {slug + QStringLiteral(" is already in your Codex config — left as is.")}, true, true};
+
+    const QString separator = old.isEmpty()         ? QString()
+                              : old.endsWith(u'\n') ? QStringLiteral("\n")
+                                                    : QStringLiteral("\n\n");
+    const QString text = old + separator + codexTable(slug, address);
+    try {
+        fs->createDirectory(dir, true);
+        if (!old.isEmpty()) {
+            const QString backup = path + QStringLiteral(".bak");
+            try {
+                if (fs->fileExists(backup))
+                    fs->removeItem(backup);
+                fs->write(old, backup, true);
+            } catch (const Error&) {
+                // The backup is a courtesy; the append itself never removes a line.
+            }
+        }
+        fs->write(text, path, true);
+    } catch (const Error& e) {
+        return failure(e.description());
+    }
+    try {
+        fs->setAttributes(FileAttributes{{}, 0600, {}, {}}, path);
+    } catch (const Error&) {
+    }
+    return {
+        {QStringLiteral("Added ") + slug + QStringLiteral(" to your Codex config.")}, true, true};
+}
+
+bool MCPConfigWriter::isConfigured(const QString& slug) const {
+    const QString home = fs->homeDirectory();
+    int examined = 0;
+    int holding = 0;
+
+    const QString claudeJson = home + QStringLiteral("/.claude.json");
+    if (fs->fileExists(claudeJson)) {
+        ++examined;
+        try {
+            const QJsonDocument doc = QJsonDocument::fromJson(fs->readData(claudeJson));
+            const QJsonValue servers = doc.object().value(QStringLiteral("mcpServers"));
+            if (doc.isObject() && servers.isObject() && servers.toObject().contains(slug))
+                ++holding;
+        } catch (const Error&) {
+        }
+    }
+    const QString toml = home + QStringLiteral("/.codex/config.toml");
+    if (fs->fileExists(toml)) {
+        ++examined;
+        try {
+            if (codexConfigHolds(fs->readText(toml), slug))
+                ++holding;
+        } catch (const Error&) {
+        }
+    }
+    return examined > 0 && holding == examined;
+}
+
+bool MCPConfigWriter::claudeToolAvailable(ProcessRunning& process) const {
+    if (anyExists(*fs, {"/opt/homebrew/bin/claude", "/usr/local/bin/claude"}))
+        return true;
+    try {
+        return process
+                   .run(QStringLiteral("/bin/zsh"),
+                        {QStringLiteral("-lc"), QStringLiteral("command -v claude")})
+                   .exitCode == 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+WriterReport MCPConfigWriter::addServer(const MCPServer& server,
+                                        const std::optional<QString>& apiKey,
+                                        ProcessRunning& process, const LineSink& onLine,
+                                        CancellableProcess* latch) const {
+    WriterLog log(onLine);
+    const QString name = server.displayName;
+    const QString address = effectiveAddress(server, apiKey);
+    const bool desktop = isFolder(*fs, claudeDesktopSupportDir());
+
+    const bool tool = claudeToolAvailable(process);
+    qint32 toolExit = 0;
+    if (tool) {
+        log.add(QStringLiteral("Adding ") + name + QStringLiteral(" to Claude Code…"));
+        toolExit = runStreamedLoginShell(
+            process, claudeAddCommand(server.slug, address),
+            [&](const QString& line) { log.add(line); }, latch);
+    } else if (fs->fileExists(fs->homeDirectory() + QStringLiteral("/.claude"))) {
+        log.add(QStringLiteral("Claude Code CLI isn't on your PATH — skipping it for ") + name +
+                u'.');
+    }
+
+    const CodexResult codex = addToCodex(server.slug, address);
+    for (const auto& line : codex.lines)
+        log.add(line);
+
+    if (!tool && !codex.codexPresent && !desktop) {
+        log.add(QStringLiteral("No AI agent is set up yet — nothing to configure ") + name +
+                QStringLiteral(" for."));
+        return log.report();
+    }
+    if (desktop)
+        log.add(QStringLiteral("For Claude Desktop’s Chat, add ") + name +
+                QStringLiteral(" under Settings → Connectors — the Code tab already has it."));
+
+    if (tool || codex.codexPresent) {
+        const bool failed = (tool && toolExit != 0) || (codex.codexPresent && !codex.succeeded);
+        if (failed)
+            log.fail();
+        else if (server.connection.as<MCPServer::Connection::OAuth>())
+            log.add(QStringLiteral("Sign in to ") + name +
+                    QStringLiteral(" inside Claude or Codex, then restart it to finish."));
+    }
+    return log.report();
+}
+
+} // namespace tovr

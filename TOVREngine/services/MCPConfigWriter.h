@@ -1,0 +1,56 @@
+#pragma once
+
+#include "model/MCPServer.h"
+#include "platform/CancellableProcess.h"
+#include "platform/FileSystemOperating.h"
+#include "platform/ProcessRunning.h"
+#include "services/WriterReport.h"
+
+#include <memory>
+#include <optional>
+
+namespace tovr {
+
+// Registers remote MCP servers with the AI agents on the Mac: Claude Code through its own
+// command-line tool, Codex by appending a table to ~/.codex/config.toml. Keeps no state;
+// every call reads the configuration files afresh.
+struct MCPConfigWriter {
+    std::shared_ptr<FileSystemOperating> fs;
+
+    struct CodexResult {
+        QStringList lines; // none or one
+        bool succeeded = true;
+        bool codexPresent = false;
+        bool operator==(const CodexResult&) const = default;
+    };
+
+    // The whole fix for one server: Claude Code, Codex, then the Claude Desktop note. Each
+    // line goes to `onLine` as it comes (the report holds them too); `ok` is the exit code
+    // 0 case. Cancelling `latch` terminates the Claude Code tool. Blocks; never throws.
+    WriterReport addServer(const MCPServer& server, const std::optional<QString>& apiKey,
+                           ProcessRunning& process, const LineSink& onLine = {},
+                           CancellableProcess* latch = nullptr) const;
+
+    // Registered in every agent configuration that exists, and at least one exists.
+    bool isConfigured(const QString& slug) const;
+    // Appends the server's table to the Codex configuration when Codex is present.
+    CodexResult addToCodex(const QString& slug, const QString& address) const;
+    // Claude Desktop's support folder; only its existence is read.
+    QString claudeDesktopSupportDir() const;
+
+    // The shell command that registers the server with Claude Code, every value quoted.
+    static QString claudeAddCommand(const QString& slug, const QString& address);
+    // The server's address with the user's key, percent-encoded, put into its template;
+    // the plain address without a template or a key.
+    static QString effectiveAddress(const MCPServer& server, const std::optional<QString>& apiKey);
+    // The Codex table for a server: header and url line, each ended by a line feed.
+    static QString codexTable(const QString& slug, const QString& address);
+    // `value` as a TOML basic string, quotes included.
+    static QString tomlString(const QString& value);
+
+private:
+    bool codexConfigHolds(const QString& text, const QString& slug) const;
+    bool claudeToolAvailable(ProcessRunning& process) const;
+};
+
+} // namespace tovr

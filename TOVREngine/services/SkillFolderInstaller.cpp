@@ -1,0 +1,229 @@
+#include "services/SkillFolderInstaller.h"
+
+#include "platform/Error.h"
+#include "platform/ShellQuote.h"
+#include "services/StreamedLoginShell.h"
+
+#include <QUuid>
+
+#include <algorithm>
+
+namespace tovr {
+
+namespace {
+
+// Something is at `path`, a dangling symbolic link included.
+bool entryExists(const FileSystemOperating& fs, const QString& path) {
+    if (fs.fileExists(path))
+        return true;
+    try {
+        fs.attributesOfItem(path);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+bool isFolder(const FileSystemOperating& fs, const QString& path) {
+    bool dir = false;
+    return fs.fileExists(path, &dir) && dir;
+}
+
+std::optional<FileType> typeOf(const FileSystemOperating& fs, const QString& path) {
+    return fs.attributesOfItem(path).type;
+}
+
+// The skill's folder inside the clone, or nothing when the subpath could lead out of it:
+// an absolute path, a ".." step, or a step through a symbolic link.
+std::optional<QString> folderInsideClone(const FileSystemOperating& fs, const QString& clone,
+                                         const QString& subpath) {
+    if (subpath == QLatin1String("."))
+        return clone;
+    if (subpath.isEmpty() || subpath.startsWith(u'/'))
+        return std::nullopt;
+    QString path = clone;
+    for (const auto& step : subpath.split(u'/', Qt::SkipEmptyParts)) {
+        if (step == QLatin1String(".."))
+            return std::nullopt;
+        if (step == QLatin1String("."))
+            continue;
+        path += u'/' + step;
+        try {
+            if (typeOf(fs, path) == FileType::symbolicLink)
+                return std::nullopt;
+        } catch (const Error&) {
+            return path; // missing: install reports the skill files as not found
+        }
+    }
+    return path;
+}
+
+} // namespace
+
+const QList<SkillFolderInstaller::Agent>& SkillFolderInstaller::agents() {
+    static const QList<Agent> list{
+        {QStringLiteral("Claude"), QStringLiteral(".claude")},
+        {QStringLiteral("Codex"), QStringLiteral(".codex")},
+        {QStringLiteral("Zed"), QStringLiteral(".agents")},
+    };
+    return list;
+}
+
+QList<SkillFolderInstaller::Agent> SkillFolderInstaller::presentAgents() const {
+    const QString home = fs->homeDirectory();
+    QList<Agent> present;
+    for (const auto& agent : agents())
+        if (fs->fileExists(home + u'/' + agent.configDir))
+            present << agent;
+    return present;
+}
+
+void SkillFolderInstaller::copyFolder(const QString& source, const QString& destination) const {
+    QStringList names = fs->contentsOfDirectory(source);
+    std::sort(names.begin(), names.end());
+    for (const auto& name : names) {
+        const QString from = source + u'/' + name;
+        const QString to = destination + u'/' + name;
+        const auto type = typeOf(*fs, from);
+        if (type == FileType::symbolicLink || type == FileType::other)
+            continue;
+        if (type == FileType::directory || (!type && isFolder(*fs, from))) {
+            fs->createDirectory(to, true);
+            copyFolder(from, to);
+        } else {
+            fs->writeData(fs->readData(from), to);
+        }
+    }
+}
+
+WriterReport SkillFolderInstaller::install(const QString& source, const QString& name) const {
+    if (source.isEmpty() || !isFolder(*fs, source))
+        return {{QStringLiteral("Couldn't find the skill files for ") + name + u'.'}, false};
+    const QList<Agent> present = presentAgents();
+    if (present.isEmpty())
+        return {{QStringLiteral("No AI agent is set up yet — nothing to install ") + name +
+                 QStringLiteral(" into.")},
+                true};
+
+    const QString home = fs->homeDirectory();
+    QStringList installed;
+    QStringList alreadyHad;
+    for (const auto& agent : present) {
+        const QString skills = home + u'/' + agent.configDir + QStringLiteral("/skills");
+        const QString destination = skills + u'/' + name;
+        if (entryExists(*fs, destination)) {
+            alreadyHad << agent.label;
+            continue;
+        }
+        const bool createdSkills = !entryExists(*fs, skills);
+        try {
+            fs->createDirectory(skills, true);
+            fs->createDirectory(destination, true);
+            copyFolder(source, destination);
+            installed << agent.label;
+        } catch (const Error& e) {
+            // Undo only this run's work: a half copy would later count as installed.
+            for (const QString& made : {destination, createdSkills ? skills : QString()}) {
+                try {
+                    if (!made.isEmpty() && entryExists(*fs, made))
+                        fs->removeItem(made);
+                } catch (const Error&) {
+                }
+            }
+            return {{QStringLiteral("Couldn't install ") + name + QStringLiteral(": ") +
+                     e.description()},
+                    false};
+        }
+    }
+
+    WriterReport report;
+    if (!installed.isEmpty())
+        report.lines << QStringLiteral("Installed ") + name + QStringLiteral(" for ") +
+                            installed.join(QStringLiteral(", ")) + u'.';
+    if (!alreadyHad.isEmpty())
+        report.lines << alreadyHad.join(QStringLiteral(", ")) + QStringLiteral(" already had ") +
+                            name + QStringLiteral(" — left as is.");
+    return report;
+}
+
+bool SkillFolderInstaller::isInstalled(const QString& slug) const {
+    const QList<Agent> present = presentAgents();
+    if (present.isEmpty())
+        return false;
+    const QString home = fs->homeDirectory();
+    return std::all_of(present.begin(), present.end(), [&](const Agent& agent) {
+        return entryExists(*fs, home + u'/' + agent.configDir + QStringLiteral("/skills/") + slug);
+    });
+}
+
+QString SkillFolderInstaller::cloneCommand(const QString& repoURL, const QString& folder,
+                                           const QString& pin) {
+    return QStringLiteral("git clone --filter=blob:none --no-checkout ") + shellQuote(repoURL) +
+           u' ' + shellQuote(folder) + QStringLiteral(" && git -C ") + shellQuote(folder) +
+           QStringLiteral(" checkout ") + shellQuote(pin);
+}
+
+WriterReport SkillFolderInstaller::installFetched(const AgentSkill& skill,
+                                                  const AgentSkill::Source::Fetch& fetch,
+                                                  ProcessRunning& process, const LineSink& onLine,
+                                                  CancellableProcess* latch) const {
+    WriterLog log(onLine);
+    const QString clone = fs->temporaryDirectory() + QStringLiteral("/tovr-skill-") + skill.slug +
+                          u'-' + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    auto removeClone = [&] {
+        try {
+            if (entryExists(*fs, clone))
+                fs->removeItem(clone);
+        } catch (const Error&) {
+        }
+    };
+
+    log.add(QStringLiteral("Fetching the ") + skill.displayName + QStringLiteral(" skill from ") +
+            fetch.repo + QStringLiteral("…"));
+    const qint32 code = runStreamedLoginShell(
+        process, cloneCommand(cloneBase + fetch.repo, clone, fetch.pin),
+        [&](const QString& line) { log.add(line); }, latch);
+    if (code != 0) {
+        log.add(QStringLiteral("Couldn't fetch ") + skill.slug + QStringLiteral(" from ") +
+                fetch.repo + u'.');
+        log.fail();
+        removeClone();
+        return log.report();
+    }
+
+    const WriterReport copied =
+        install(folderInsideClone(*fs, clone, fetch.subpath).value_or(QString()), skill.slug);
+    for (const auto& line : copied.lines)
+        log.add(line);
+    if (!copied.ok)
+        log.fail();
+    removeClone();
+    return log.report();
+}
+
+WriterReport SkillFolderInstaller::installSkill(const AgentSkill& skill,
+                                                const QString& resourcesDir,
+                                                ProcessRunning& process, const LineSink& onLine,
+                                                CancellableProcess* latch) const {
+    if (const auto* fetch = skill.source.as<AgentSkill::Source::Fetch>())
+        return installFetched(skill, *fetch, process, onLine, latch);
+
+    WriterLog log(onLine);
+    const QString folder = resourcesDir + QStringLiteral("/skills/") +
+                           skill.source.as<AgentSkill::Source::Bundle>()->name;
+    if (!isFolder(*fs, folder)) {
+        log.add(QStringLiteral("Couldn't find the bundled ") + skill.slug +
+                QStringLiteral(" skill in the app — this build may be missing its skill "
+                               "resources."));
+        log.fail();
+        return log.report();
+    }
+    const WriterReport copied = install(folder, skill.slug);
+    for (const auto& line : copied.lines)
+        log.add(line);
+    if (!copied.ok)
+        log.fail();
+    return log.report();
+}
+
+} // namespace tovr

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/AgentSkill.h"
+#include "platform/CancellableProcess.h"
+#include "platform/FileSystemOperating.h"
+#include "platform/ProcessRunning.h"
+#include "services/WriterReport.h"
+
+#include <QList>
+
+#include <memory>
+
+namespace tovr {
+
+// Copies an agent skill folder into the skills folder of every AI agent set up on the Mac,
+// never over a copy that is already there.
+struct SkillFolderInstaller {
+    // One agent that loads skills from <home>/<configDir>/skills.
+    struct Agent {
+        QString label;
+        QString configDir; // relative to the home folder
+        bool operator==(const Agent&) const = default;
+    };
+
+    // Where fetched skills are cloned from: this base followed by "owner/repo".
+    static constexpr const char* kDefaultCloneBase = "https://github.com/";
+
+    std::shared_ptr<FileSystemOperating> fs;
+    QString cloneBase = QString::fromLatin1(kDefaultCloneBase);
+
+    // Claude, Codex, Zed, in that order.
+    static const QList<Agent>& agents();
+
+    // The whole fix for one skill: from "skills/<name>" under `resourcesDir`, or cloned at
+    // its pinned revision into a temporary folder that is removed afterwards. Each line goes
+    // to `onLine` as it comes (the report holds them too). A fetched skill runs git and
+    // blocks until it ends; cancelling `latch` terminates it. Never throws.
+    WriterReport installSkill(const AgentSkill& skill, const QString& resourcesDir,
+                              ProcessRunning& process, const LineSink& onLine = {},
+                              CancellableProcess* latch = nullptr) const;
+
+    // Copies `source` into every present agent that lacks `name`. A copy that fails part-way
+    // is removed again, so no agent is left with half a skill. Never throws.
+    WriterReport install(const QString& source, const QString& name) const;
+    // Copies a folder tree, hidden entries included, replacing files of the same name.
+    // Symbolic links are skipped, so a link in a fetched skill never reaches outside it.
+    // Throws the first file-system error.
+    void copyFolder(const QString& source, const QString& destination) const;
+    // At least one agent is present and each present agent has an entry named `slug`.
+    bool isInstalled(const QString& slug) const;
+
+    // The shell command that clones `repoURL` without file contents and checks out `pin`.
+    static QString cloneCommand(const QString& repoURL, const QString& folder, const QString& pin);
+
+private:
+    QList<Agent> presentAgents() const;
+    WriterReport installFetched(const AgentSkill& skill, const AgentSkill::Source::Fetch& fetch,
+                                ProcessRunning& process, const LineSink& onLine,
+                                CancellableProcess* latch) const;
+};
+
+} // namespace tovr

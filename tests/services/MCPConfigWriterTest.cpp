@@ -1,0 +1,252 @@
+#include "services/MCPConfigWriter.h"
+#include "platform/LiveProcessRunner.h"
+#include "support/FakeProcessRunner.h"
+#include "support/SandboxFileSystem.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+
+namespace {
+
+const QString kHome = "/Users/dev";
+const QString kConfig = kHome + "/.codex/config.toml";
+
+MCPServer keyed(QString slug = "search") {
+    return {slug,
+            "Web Search",
+            "https://mcp.example.com/mcp",
+            "Searches the web",
+            std::nullopt,
+            MCPServer::Connection::keylessOptionalKey("https://mcp.example.com/mcp?key={key}")};
+}
+
+MCPServer oauth() {
+    return {"notes",      "Notes",      "https://notes.example.com/mcp",
+            "Your notes", std::nullopt, MCPServer::Connection::oauth()};
+}
+
+// Parses a file as TOML with Python's own reader; the document as JSON, or the error.
+QJsonObject parseToml(const QString& hostPath, QString* error) {
+    const QString python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty()) {
+        *error = "python3 is missing";
+        return {};
+    }
+    const ProcessResult result = LiveProcessRunner().run(
+        python,
+        {"-c", "import tomllib,sys,json; print(json.dumps(tomllib.load(open(sys.argv[1],'rb'))))",
+         hostPath});
+    if (result.exitCode != 0)
+        *error = result.stderr_;
+    return QJsonDocument::fromJson(result.stdout_.toUtf8()).object();
+}
+
+} // namespace
+
+TEST(MCPConfigWriterCodex, AppendsBesideTheUsersTablesAsValidTomlWhateverTheKeyHolds) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    const QByteArray theirs = "model = \"o4\"\n\n[mcp_servers.docs]\nurl = \"https://docs\"\n\n"
+                              "[profiles.fast]\nmodel = \"mini\"\n";
+    fs->createFile(kConfig, theirs, 0644);
+
+    const QString key = "a\"b\\c\n[mcp_servers.evil]\r\nurl = \"x\"&#'";
+    const QString address = MCPConfigWriter::effectiveAddress(keyed(), key);
+    EXPECT_FALSE(address.contains('"') || address.contains('\n') || address.contains('&'));
+    EXPECT_TRUE(address.startsWith("https://mcp.example.com/mcp?key=a%22b%5Cc%0A"));
+
+    const auto result = MCPConfigWriter{fs}.addToCodex("search", address);
+    EXPECT_EQ(result,
+              (MCPConfigWriter::CodexResult{{"Added search to your Codex config."}, true, true}));
+
+    const QByteArray written = fs->contents(kConfig);
+    EXPECT_TRUE(written.startsWith(theirs));
+    EXPECT_EQ(written.mid(theirs.size()),
+              "\n[mcp_servers.search]\nurl = \"" + address.toUtf8() + "\"\n");
+    EXPECT_EQ(fs->contents(kConfig + ".bak"), theirs);
+    EXPECT_EQ(fs->attributesOfItem(kConfig).posixPermissions, 0600);
+
+    QString error;
+    const QJsonObject doc = parseToml(fs->hostPath(kConfig), &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const QJsonObject servers = doc["mcp_servers"].toObject();
+    EXPECT_EQ(servers.keys(), (QStringList{"docs", "search"}));
+    EXPECT_EQ(servers["search"].toObject()["url"].toString(), address);
+    EXPECT_EQ(doc["profiles"].toObject()["fast"].toObject()["model"].toString(), "mini");
+}
+
+TEST(MCPConfigWriterCodex, TomlStringsEscapeWhatWouldEndOrBreakThem) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createFolder(kHome + "/.codex");
+    // An address from a template is written whole, even with characters TOML must escape.
+    const QString odd = QString("https://x/\"q\"\\\t\x01") + QChar(0x7f) + "é";
+    const QString slug = "my server.v2";
+    ASSERT_TRUE(MCPConfigWriter{fs}.addToCodex(slug, odd).succeeded);
+
+    QString error;
+    const QJsonObject doc = parseToml(fs->hostPath(kConfig), &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(doc["mcp_servers"].toObject()[slug].toObject()["url"].toString(), odd);
+}
+
+TEST(MCPConfigWriterCodex, SeparatorBackupAndPresence) {
+    const QString table = "[mcp_servers.search]\nurl = \"https://s\"\n";
+    struct Case {
+        std::optional<QByteArray> before;
+        QByteArray after;
+        bool backup;
+    };
+    const Case cases[] = {
+        {std::nullopt, table.toUtf8(), false},
+        {QByteArray(), table.toUtf8(), false},
+        {"a = 1\n", "a = 1\n\n" + table.toUtf8(), true},
+        {"a = 1", "a = 1\n\n" + table.toUtf8(), true},
+    };
+    for (const auto& c : cases) {
+        auto fs = std::make_shared<SandboxFileSystem>(kHome);
+        fs->createFolder(kHome + "/.codex");
+        if (c.before)
+            fs->createFile(kConfig, *c.before);
+        MCPConfigWriter{fs}.addToCodex("search", "https://s");
+        EXPECT_EQ(fs->contents(kConfig), c.after);
+        EXPECT_EQ(fs->fileExists(kConfig + ".bak"), c.backup);
+    }
+
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    const MCPConfigWriter writer{fs};
+    // Codex absent: nothing is created.
+    EXPECT_EQ(writer.addToCodex("search", "https://s"),
+              (MCPConfigWriter::CodexResult{{}, true, false}));
+    EXPECT_FALSE(fs->fileExists(kHome + "/.codex"));
+
+    // The Homebrew binary alone makes Codex present; the folder is created.
+    fs->createExecutable("/opt/homebrew/bin/codex");
+    EXPECT_TRUE(writer.addToCodex("search", "https://s").codexPresent);
+    EXPECT_EQ(fs->contents(kConfig), table.toUtf8());
+
+    for (const QByteArray header : {"[mcp_servers.search]", "[mcp_servers.\"search\"]"}) {
+        fs->createFile(kConfig, "# mine\n" + header + "\nurl = \"https://old\"\n");
+        EXPECT_EQ(writer.addToCodex("search", "https://s").lines,
+                  QStringList{"search is already in your Codex config — left as is."});
+        EXPECT_FALSE(fs->contents(kConfig).contains("https://s\""));
+    }
+    fs->createFile(kConfig, "[mcp_servers.'search']\nurl = \"https://old\"\n");
+    EXPECT_EQ(writer.addToCodex("search", "https://s").lines,
+              QStringList{"Added search to your Codex config."});
+}
+
+TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    const QByteArray latin1 = "model = \"caf\xe9\"\n";
+    fs->createFile(kConfig, latin1);
+    const auto result = MCPConfigWriter{fs}.addToCodex("search", "https://s");
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_TRUE(result.codexPresent);
+    ASSERT_EQ(result.lines.size(), 1);
+    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
+    EXPECT_EQ(fs->contents(kConfig), latin1);
+    EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+
+    // The whole fix reports the failure.
+    FakeProcessRunner process;
+    const auto report = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(fs->contents(kConfig), latin1);
+}
+
+TEST(MCPConfigWriterProbe, EveryExistingConfigMustHoldTheServer) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    const MCPConfigWriter writer{fs};
+    EXPECT_FALSE(writer.isConfigured("search")); // nothing examined
+
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {"type": "http"}}})");
+    EXPECT_TRUE(writer.isConfigured("search"));
+    EXPECT_FALSE(writer.isConfigured("other"));
+
+    fs->createFile(kConfig, "[mcp_servers.docs]\nurl = \"https://d\"\n");
+    EXPECT_FALSE(writer.isConfigured("search"));
+    fs->createFile(kConfig, "[mcp_servers.\"search\"]\nurl = \"https://s\"\n");
+    EXPECT_TRUE(writer.isConfigured("search"));
+
+    for (const QByteArray json : {"not json", "[1]", R"({"mcpServers": ["search"]})"}) {
+        fs->createFile(kHome + "/.claude.json", json);
+        EXPECT_FALSE(writer.isConfigured("search")) << json.constData();
+    }
+}
+
+TEST(MCPConfigWriterCommand, EveryValueReachesTheToolIntact) {
+    const QString slug = "it's";
+    const QString address = "https://x/?a='; rm -rf ~ #&b=$(id)`id`";
+    QString command = MCPConfigWriter::claudeAddCommand(slug, address);
+    ASSERT_TRUE(command.startsWith("claude mcp add --transport http "));
+    command.replace(0, QString("claude").size(), "printf '%s\\n'");
+    const ProcessResult result = LiveProcessRunner().run("/bin/sh", {"-c", command});
+    EXPECT_EQ(result.stdout_,
+              "mcp\nadd\n--transport\nhttp\n" + slug + "\n" + address + "\n-s\nuser\n");
+}
+
+TEST(MCPConfigWriterFix, ReportsEachAgentAndFailsOnlyWhereItWasHandedTheServer) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createExecutable("/opt/homebrew/bin/claude");
+    fs->createFolder(kHome + "/Library/Application Support/Claude");
+    FakeProcessRunner process;
+    const MCPServer server = oauth();
+    process.answerShell(MCPConfigWriter::claudeAddCommand(server.slug, server.url),
+                        "Added HTTP MCP server notes");
+
+    QStringList streamed;
+    const auto report = MCPConfigWriter{fs}.addServer(
+        server, "ignored", process, [&](const QString& line) { streamed << line; });
+    EXPECT_TRUE(report.ok);
+    EXPECT_EQ(report.lines,
+              (QStringList{"Adding Notes to Claude Code…", "Added HTTP MCP server notes",
+                           "For Claude Desktop’s Chat, add Notes under Settings → Connectors — "
+                           "the Code tab already has it.",
+                           "Sign in to Notes inside Claude or Codex, then restart it to finish."}));
+    EXPECT_EQ(streamed, report.lines);
+
+    // The tool refuses: the fix fails and the sign-in note is left out.
+    process.answerShell(MCPConfigWriter::claudeAddCommand(server.slug, server.url), "boom", 1);
+    const auto refused = MCPConfigWriter{fs}.addServer(server, std::nullopt, process);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.lines.last().startsWith("Sign in"));
+
+    // A tool that cannot start is a failure too.
+    FakeProcessRunner broken;
+    const auto unstarted = MCPConfigWriter{fs}.addServer(server, std::nullopt, broken);
+    EXPECT_FALSE(unstarted.ok);
+    EXPECT_TRUE(unstarted.lines[1].startsWith("Failed to start: "));
+}
+
+TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
+    FakeProcessRunner process; // "command -v claude" cannot run: the tool is not there
+    const MCPServer server = keyed();
+
+    auto desktopOnly = std::make_shared<SandboxFileSystem>(kHome);
+    desktopOnly->createFolder(kHome + "/Library/Application Support/Claude");
+    const auto desktop = MCPConfigWriter{desktopOnly}.addServer(server, "k", process);
+    EXPECT_EQ(desktop, (WriterReport{{"For Claude Desktop’s Chat, add Web Search under Settings → "
+                                      "Connectors — the Code tab already has it."},
+                                     true}));
+
+    auto claudeFolder = std::make_shared<SandboxFileSystem>(kHome);
+    claudeFolder->createFolder(kHome + "/.claude");
+    const auto none = MCPConfigWriter{claudeFolder}.addServer(server, "k", process);
+    EXPECT_EQ(none,
+              (WriterReport{{"Claude Code CLI isn't on your PATH — skipping it for Web Search.",
+                             "No AI agent is set up yet — nothing to configure Web Search for."},
+                            true}));
+
+    // Found through the login shell; a template with an empty key gives the plain address.
+    auto shellOnly = std::make_shared<SandboxFileSystem>(kHome);
+    process.answerShell("command -v claude", "/Users/dev/.local/bin/claude");
+    process.answerShell(MCPConfigWriter::claudeAddCommand("search", server.url), "");
+    EXPECT_TRUE(MCPConfigWriter{shellOnly}.addServer(server, QString(""), process).ok);
+    EXPECT_EQ(process.shellScripts().last(),
+              MCPConfigWriter::claudeAddCommand("search", "https://mcp.example.com/mcp"));
+}

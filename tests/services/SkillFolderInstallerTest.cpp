@@ -1,0 +1,289 @@
+#include "services/SkillFolderInstaller.h"
+#include "platform/LiveFileSystem.h"
+#include "platform/LiveProcessRunner.h"
+#include "platform/ResourceLocator.h"
+#include "support/FailingFileSystem.h"
+#include "support/FakeProcessRunner.h"
+#include "support/SandboxFileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+
+namespace {
+
+const QString kHome = "/Users/dev";
+const QString kSource = "/src/demo";
+
+std::shared_ptr<SandboxFileSystem> homeWith(const QStringList& configDirs) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    for (const auto& dir : configDirs)
+        fs->createFolder(kHome + "/" + dir);
+    fs->createFile(kSource + "/SKILL.md", "---\nname: demo\n---\n");
+    fs->createFile(kSource + "/.hidden", "h");
+    fs->createFile(kSource + "/scripts/run.sh", "echo hi\n", 0755);
+    return fs;
+}
+
+} // namespace
+
+TEST(SkillFolderInstaller, CopiesIntoEveryPresentAgentAndNeverOverAnExistingCopy) {
+    auto fs = homeWith({".claude", ".agents"});
+    const SkillFolderInstaller installer{fs};
+    EXPECT_FALSE(installer.isInstalled("demo"));
+
+    EXPECT_EQ(installer.install(kSource, "demo"),
+              (WriterReport{{"Installed demo for Claude, Zed."}, true}));
+    for (const QString dir : {"/.claude/skills/demo", "/.agents/skills/demo"}) {
+        EXPECT_EQ(fs->contents(kHome + dir + "/SKILL.md"), "---\nname: demo\n---\n");
+        EXPECT_EQ(fs->contents(kHome + dir + "/.hidden"), "h");
+        EXPECT_EQ(fs->contents(kHome + dir + "/scripts/run.sh"), "echo hi\n");
+    }
+    EXPECT_FALSE(fs->fileExists(kHome + "/.codex"));
+    EXPECT_TRUE(installer.isInstalled("demo"));
+
+    // Codex arrives later; the user had edited Claude's copy, which stays as it is.
+    fs->createFolder(kHome + "/.codex");
+    EXPECT_FALSE(installer.isInstalled("demo"));
+    fs->createFile(kHome + "/.claude/skills/demo/SKILL.md", "mine");
+    EXPECT_EQ(
+        installer.install(kSource, "demo").lines,
+        (QStringList{"Installed demo for Codex.", "Claude, Zed already had demo — left as is."}));
+    EXPECT_EQ(fs->contents(kHome + "/.claude/skills/demo/SKILL.md"), "mine");
+    EXPECT_TRUE(installer.isInstalled("demo"));
+}
+
+TEST(SkillFolderInstaller, NothingToDoOrNothingToCopy) {
+    auto none = homeWith({});
+    EXPECT_EQ(SkillFolderInstaller{none}.install(kSource, "demo"),
+              (WriterReport{{"No AI agent is set up yet — nothing to install demo into."}, true}));
+    EXPECT_FALSE(SkillFolderInstaller{none}.isInstalled("demo"));
+
+    auto claude = homeWith({".claude"});
+    EXPECT_EQ(SkillFolderInstaller{claude}.install("/src/missing", "demo"),
+              (WriterReport{{"Couldn't find the skill files for demo."}, false}));
+    EXPECT_EQ(SkillFolderInstaller{claude}.install(kSource + "/SKILL.md", "demo").ok, false);
+}
+
+TEST(SkillFolderInstaller, AFailedCopyTakesBackOnlyWhatThisRunMade) {
+    auto sandbox = homeWith({".claude", ".codex", ".agents"});
+    sandbox->createFolder(kHome + "/.agents/skills/other");
+    sandbox->createFolder(kHome + "/.claude/skills/demo");
+    // Codex's copy breaks after its first file; Zed's keeps its skills folder.
+    auto fs = std::make_shared<FailingFileSystem>(sandbox, "/.codex/skills/demo/scripts/run.sh");
+    const auto report = SkillFolderInstaller{fs}.install(kSource, "demo");
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.lines, QStringList{"Couldn't install demo: No space left on device"});
+    EXPECT_FALSE(sandbox->fileExists(kHome + "/.codex/skills"));
+    EXPECT_FALSE(sandbox->fileExists(kHome + "/.agents/skills/demo")); // never tried
+    EXPECT_TRUE(sandbox->fileExists(kHome + "/.agents/skills/other"));
+    EXPECT_FALSE(SkillFolderInstaller{sandbox}.isInstalled("demo"));
+
+    // With a skills folder the user already had, only the skill's own folder goes.
+    auto zed = std::make_shared<FailingFileSystem>(sandbox, "/.agents/skills/demo/SKILL.md");
+    sandbox->createFolder(kHome + "/.codex/skills/demo");
+    EXPECT_FALSE(SkillFolderInstaller{zed}.install(kSource, "demo").ok);
+    EXPECT_TRUE(sandbox->fileExists(kHome + "/.agents/skills/other"));
+    EXPECT_FALSE(sandbox->fileExists(kHome + "/.agents/skills/demo"));
+
+    EXPECT_EQ(
+        SkillFolderInstaller{sandbox}.install(kSource, "demo").lines,
+        (QStringList{"Installed demo for Zed.", "Claude, Codex already had demo — left as is."}));
+}
+
+TEST(SkillFolderInstaller, SymbolicLinksAreNeverFollowed) {
+    auto fs = homeWith({".claude"});
+    fs->createFile(kHome + "/.ssh/id_ed25519", "secret");
+    fs->createSymlink(kSource + "/key", kHome + "/.ssh/id_ed25519");
+    fs->createSymlink(kSource + "/ssh", kHome + "/.ssh");
+    fs->createSymlink(kSource + "/inside", "SKILL.md");
+    ASSERT_TRUE(SkillFolderInstaller{fs}.install(kSource, "demo").ok);
+    const QString copy = kHome + "/.claude/skills/demo";
+    EXPECT_TRUE(fs->fileExists(copy + "/SKILL.md"));
+    for (const QString name : {"/key", "/ssh", "/inside"})
+        EXPECT_THROW(fs->attributesOfItem(copy + name), SystemError) << name.toStdString();
+}
+
+TEST(SkillFolderInstaller, BundledSkillsOfTheCatalogueAreInTheResources) {
+    const QString resources = resourcesDirectory();
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createFolder(kHome + "/.claude");
+    // The sandbox maps paths under its root; the resources are copied in at the same path.
+    LiveFileSystem live;
+    FakeProcessRunner process;
+    int bundled = 0;
+    for (const auto& skill : AgentSkill::catalog(true)) {
+        const auto* bundle = skill.source.as<AgentSkill::Source::Bundle>();
+        if (!bundle)
+            continue;
+        ++bundled;
+        const QString skillMd = resources + "/skills/" + bundle->name + "/SKILL.md";
+        const QString text = live.readText(skillMd);
+        EXPECT_TRUE(text.startsWith("---\nname: " + skill.slug + "\ndescription: "))
+            << skillMd.toStdString();
+        fs->createFile("/app/Resources/skills/" + bundle->name + "/SKILL.md", text.toUtf8());
+
+        const auto report = SkillFolderInstaller{fs}.installSkill(skill, "/app/Resources", process);
+        EXPECT_EQ(report, (WriterReport{{"Installed " + skill.slug + " for Claude."}, true}));
+        EXPECT_EQ(fs->contents(kHome + "/.claude/skills/" + skill.slug + "/SKILL.md"),
+                  text.toUtf8());
+    }
+    EXPECT_EQ(bundled, 2);
+
+    const AgentSkill missing{"gone", "Gone", "", AgentSkill::Source::bundle("gone"), false, false};
+    EXPECT_EQ(SkillFolderInstaller{fs}.installSkill(missing, "/app/Resources", process),
+              (WriterReport{{"Couldn't find the bundled gone skill in the app — this build may "
+                             "be missing its skill resources."},
+                            false}));
+    EXPECT_TRUE(process.calls().isEmpty());
+}
+
+TEST(SkillFolderInstaller, CloneCommandQuotesEveryValue) {
+    EXPECT_EQ(SkillFolderInstaller::cloneCommand("https://github.com/o/r", "/tmp/it's", "ab'c"),
+              "git clone --filter=blob:none --no-checkout 'https://github.com/o/r' '/tmp/it'\\''s' "
+              "&& git -C '/tmp/it'\\''s' checkout 'ab'\\''c'");
+}
+
+// A real partial clone of a fixture repository through the login shell.
+class SkillFetch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root_.isValid());
+        home_ = root_.filePath("home");
+        tmp_ = root_.filePath("tmp");
+        repo_ = root_.filePath("remote/owner/skills");
+        QDir().mkpath(home_ + "/.claude");
+        QDir().mkpath(tmp_);
+        QDir().mkpath(repo_);
+        save("HOME", home_);
+        save("TMPDIR", tmp_);
+        save("GIT_CONFIG_NOSYSTEM", "1");
+        write(home_ + "/.gitconfig", "[user]\n\tname = Test\n\temail = test@example.com\n[init]\n"
+                                     "\tdefaultBranch = main\n[advice]\n\tdetachedHead = false\n");
+
+        git({"init", "-q"});
+        git({"config", "uploadpack.allowFilter", "true"});
+        write(repo_ + "/skills/demo/SKILL.md", "---\nname: demo\n---\nfirst\n");
+        write(repo_ + "/skills/demo/.config", "c");
+        write(root_.filePath("outside.txt"), "not yours");
+        QFile::link(root_.filePath("outside.txt"), repo_ + "/skills/demo/leak");
+        write(repo_ + "/README.md", "readme");
+        git({"add", "-A"});
+        git({"commit", "-qm", "first"});
+        pin_ = git({"rev-parse", "HEAD"}).trimmed();
+        write(repo_ + "/skills/demo/SKILL.md", "---\nname: demo\n---\nsecond\n");
+        write(repo_ + "/skills/demo/later.md", "later");
+        git({"add", "-A"});
+        git({"commit", "-qm", "second"});
+    }
+
+    void TearDown() override {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second)
+                qputenv(it->first.constData(), *it->second);
+            else
+                qunsetenv(it->first.constData());
+        }
+    }
+
+    void save(const QByteArray& name, const QString& value) {
+        saved_.emplace_back(name, qEnvironmentVariableIsSet(name.constData())
+                                      ? std::optional(qgetenv(name.constData()))
+                                      : std::nullopt);
+        qputenv(name.constData(), value.toUtf8());
+    }
+
+    static void write(const QString& path, const QByteArray& text) {
+        QDir().mkpath(path.left(path.lastIndexOf('/')));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    QString git(QStringList arguments) {
+        arguments.prepend(repo_);
+        arguments.prepend("-C");
+        const ProcessResult r = LiveProcessRunner().run("/usr/bin/git", arguments);
+        EXPECT_EQ(r.exitCode, 0) << r.stderr_.toStdString();
+        return r.stdout_;
+    }
+
+    SkillFolderInstaller installer() const {
+        return {std::make_shared<LiveFileSystem>(), "file://" + root_.filePath("remote") + "/"};
+    }
+
+    QStringList leftInTmp() const {
+        return QDir(tmp_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir root_;
+    QString home_, tmp_, repo_, pin_;
+    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> saved_;
+};
+
+TEST_F(SkillFetch, ClonesWithoutBlobsAndInstallsThePinnedRevision) {
+    const AgentSkill skill{"demo", "Demo",
+                           "",     AgentSkill::Source::fetch("owner/skills", "skills/demo", pin_),
+                           false,  true};
+    LiveProcessRunner process;
+    QStringList streamed;
+    const auto report =
+        installer().installSkill(skill, {}, process, [&](const QString& l) { streamed << l; });
+    ASSERT_TRUE(report.ok) << report.lines.join("\n").toStdString();
+    EXPECT_EQ(report.lines.first(), "Fetching the Demo skill from owner/skills…");
+    EXPECT_EQ(report.lines.last(), "Installed demo for Claude.");
+    EXPECT_EQ(streamed, report.lines);
+    // Git warns when the server ignores the filter; the fixture honours it.
+    EXPECT_FALSE(report.lines.join("\n").contains("filtering not recognized"));
+
+    const QString copy = home_ + "/.claude/skills/demo";
+    LiveFileSystem fs;
+    EXPECT_EQ(fs.readData(copy + "/SKILL.md"), "---\nname: demo\n---\nfirst\n");
+    EXPECT_EQ(fs.readData(copy + "/.config"), "c");
+    EXPECT_FALSE(QFileInfo::exists(copy + "/later.md"));
+    EXPECT_FALSE(QFileInfo(copy + "/leak").exists() || QFileInfo(copy + "/leak").isSymLink());
+    EXPECT_EQ(leftInTmp(), QStringList());
+}
+
+TEST_F(SkillFetch, TheWholeRepositoryWhenTheSubpathIsItsRoot) {
+    const AgentSkill skill{"everything", "Everything",
+                           "",           AgentSkill::Source::fetch("owner/skills", ".", pin_),
+                           false,        true};
+    LiveProcessRunner process;
+    ASSERT_TRUE(installer().installSkill(skill, {}, process).ok);
+    const QString copy = home_ + "/.claude/skills/everything";
+    EXPECT_TRUE(QFileInfo(copy + "/.git").isDir());
+    EXPECT_TRUE(QFileInfo(copy + "/skills/demo/SKILL.md").isFile());
+    EXPECT_EQ(leftInTmp(), QStringList());
+}
+
+TEST_F(SkillFetch, AMissingPinOrSubpathFailsCleanly) {
+    LiveProcessRunner process;
+    const AgentSkill badPin{"demo",
+                            "Demo",
+                            "",
+                            AgentSkill::Source::fetch("owner/skills", "skills/demo",
+                                                      "0123456789abcdef0123456789abcdef01234567"),
+                            false,
+                            true};
+    const auto report = installer().installSkill(badPin, {}, process);
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.lines.last(), "Couldn't fetch demo from owner/skills.");
+    EXPECT_EQ(leftInTmp(), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(home_ + "/.claude/skills"));
+
+    for (const QString subpath : {"skills/none", "../../outside.txt", "/etc"}) {
+        const AgentSkill badPath{"demo", "Demo",
+                                 "",     AgentSkill::Source::fetch("owner/skills", subpath, pin_),
+                                 false,  true};
+        const auto missing = installer().installSkill(badPath, {}, process);
+        EXPECT_FALSE(missing.ok);
+        EXPECT_EQ(missing.lines.last(), "Couldn't find the skill files for demo.");
+        EXPECT_EQ(leftInTmp(), QStringList());
+    }
+}
