@@ -2,6 +2,7 @@
 
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 #include "platform/Probes.h"
 #include "platform/XcodeCLTProbe.h"
 
@@ -105,11 +106,8 @@ std::optional<QString> SystemProfiler::detectMise() const {
 }
 
 std::optional<QString> SystemProfiler::homeFolder(const QString& name) const {
-    bool isDirectory = false;
     const QString path = joined(fs->homeDirectory(), name);
-    if (fs->fileExists(path, &isDirectory) && isDirectory)
-        return path;
-    return std::nullopt;
+    return isFolder(*fs, path) ? std::optional(path) : std::nullopt;
 }
 
 std::optional<QString> SystemProfiler::detectJEnv() const {
@@ -122,11 +120,9 @@ std::optional<QString> SystemProfiler::detectAsdf() const {
 
 bool SystemProfiler::isAppInstalled(const QString& bundleName) const {
     for (const QString& path : {QStringLiteral("/Applications/") + bundleName,
-                                joined(fs->homeDirectory(), "Applications/" + bundleName)}) {
-        bool isDirectory = false;
-        if (fs->fileExists(path, &isDirectory) && isDirectory)
+                                joined(fs->homeDirectory(), "Applications/" + bundleName)})
+        if (isFolder(*fs, path))
             return true;
-    }
     return false;
 }
 

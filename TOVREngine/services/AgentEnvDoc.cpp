@@ -1,6 +1,7 @@
 #include "services/AgentEnvDoc.h"
 
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 
 namespace tovr {
 
@@ -22,10 +23,6 @@ bool AgentEnvDoc::zprofileContains(const QString& text) const {
 
 AgentEnvDoc::DetectedTools AgentEnvDoc::detectTools() const {
     const QString home = fs->homeDirectory();
-    auto isFolder = [&](const QString& path) {
-        bool dir = false;
-        return fs->fileExists(path, &dir) && dir;
-    };
     DetectedTools t;
     t.homebrewFound =
         fs->fileExists("/opt/homebrew/bin/brew") || fs->fileExists("/usr/local/bin/brew");
@@ -34,8 +31,8 @@ AgentEnvDoc::DetectedTools AgentEnvDoc::detectTools() const {
     t.rustFound = fs->fileExists(home + "/.cargo/bin/cargo") || zprofileContains(".cargo/bin");
     t.javaFound = zprofileContains("JAVA_HOME");
     t.claudeFound = hasBrewBinary("claude") || fs->fileExists(home + "/.local/bin/claude") ||
-                    isFolder(home + "/.claude") || fs->fileExists("/Applications/Claude.app");
-    t.codexFound = hasBrewBinary("codex") || isFolder(home + "/.codex") ||
+                    isFolder(*fs, home + "/.claude") || fs->fileExists("/Applications/Claude.app");
+    t.codexFound = hasBrewBinary("codex") || isFolder(*fs, home + "/.codex") ||
                    fs->fileExists("/Applications/ChatGPT.app") ||
                    fs->fileExists("/Applications/Codex.app");
     return t;

@@ -1,6 +1,7 @@
 #include "services/SkillFolderInstaller.h"
 
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 #include "platform/ShellQuote.h"
 #include "services/StreamedLoginShell.h"
 
@@ -11,23 +12,6 @@
 namespace tovr {
 
 namespace {
-
-// Something is at `path`, a dangling symbolic link included.
-bool entryExists(const FileSystemOperating& fs, const QString& path) {
-    if (fs.fileExists(path))
-        return true;
-    try {
-        fs.attributesOfItem(path);
-        return true;
-    } catch (const Error&) {
-        return false;
-    }
-}
-
-bool isFolder(const FileSystemOperating& fs, const QString& path) {
-    bool dir = false;
-    return fs.fileExists(path, &dir) && dir;
-}
 
 std::optional<FileType> typeOf(const FileSystemOperating& fs, const QString& path) {
     return fs.attributesOfItem(path).type;

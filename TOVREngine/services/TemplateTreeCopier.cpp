@@ -1,30 +1,13 @@
 #include "services/TemplateTreeCopier.h"
 
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 
 #include <algorithm>
 
 namespace tovr {
 
 namespace {
-
-// Something is at `path`, a dangling symbolic link included: writing there would follow
-// the link out of the project.
-bool entryExists(const FileSystemOperating& fs, const QString& path) {
-    if (fs.fileExists(path))
-        return true;
-    try {
-        fs.attributesOfItem(path);
-        return true;
-    } catch (const Error&) {
-        return false;
-    }
-}
-
-bool isFolder(const FileSystemOperating& fs, const QString& path) {
-    bool dir = false;
-    return fs.fileExists(path, &dir) && dir;
-}
 
 QString targetName(const QString& name) {
     return name.startsWith(QLatin1String("dot.")) ? name.mid(3) : name;

@@ -1,4 +1,4 @@
-"""Count lines, words and characters in text files (see SPEC.md)."""
+"""Count lines, words and characters in text files (see REQUIREMENTS.md)."""
 
 import re
 import sys

@@ -1,0 +1,23 @@
+#include "platform/FileChecks.h"
+
+#include "platform/Error.h"
+
+namespace tovr {
+
+bool isFolder(const FileSystemOperating& fs, const QString& path) {
+    bool dir = false;
+    return fs.fileExists(path, &dir) && dir;
+}
+
+bool entryExists(const FileSystemOperating& fs, const QString& path) {
+    if (fs.fileExists(path))
+        return true;
+    try {
+        fs.attributesOfItem(path);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+} // namespace tovr
