@@ -6,6 +6,7 @@
 #include "products/brew/BrewVerifier.h"
 #include "products/brew/HomebrewInstallState.h"
 #include "support/FixtureMac.h"
+#include "support/QtPrinting.h"
 #include "support/ScopedProductConfig.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include "products/cli/CliSpineProvider.h"
 #include "products/cli/CliVerifier.h"
 #include "support/FixtureMac.h"
+#include "support/QtPrinting.h"
 #include "support/ScopedProductConfig.h"
 
 #include <gtest/gtest.h>
