@@ -116,6 +116,9 @@ struct ProductConfig {
     static const ProductConfig& javaDiagnosis();
     // The command-line product this build runs; made once, on first use.
     static const ProductConfig& cli();
+    // The Homebrew and Claude Code products, carried beside it; each made once, on first use.
+    static const ProductConfig& brew();
+    static const ProductConfig& claude();
 
     // Outcome hooks shared by the Homebrew and command-line products: the AI apps the
     // outcome screen offers to open, and the user's answer to the outcome question.
@@ -124,6 +127,11 @@ struct ProductConfig {
                      const std::optional<SetupVerificationResult>& result);
     static void brewOutcomeReported(const std::optional<QString>& engineOutcome,
                                     const QString& answer);
+    // The Claude Code product's list: Claude Desktop first, also when only the verifier saw
+    // it; the other apps only with a profile.
+    static QList<SpineRenderPolicy::OpenableApp>
+    claudeOpenableApps(const std::optional<SystemProfile>& profile,
+                       const std::optional<SetupVerificationResult>& result);
 
     // The running product: the Java diagnosis product until the application entry replaces
     // it, once, before any window or worker thread exists. Readers get a copy; safe from

@@ -44,4 +44,8 @@ public:
     virtual QString workspacePrompt() const;
 };
 
+// The state half of a status line: "installed", "not installed", "needs attention" or
+// "unknown".
+QString setupStatusWord(SetupDiagnosisClassification classification);
+
 } // namespace tovr

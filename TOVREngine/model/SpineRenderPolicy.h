@@ -143,8 +143,10 @@ struct SpineRenderPolicy {
     OpenableAppsFunction outcomeOpenableApps;
     QMap<QString, SpecialStageKind> specialStages; // by domain id
 
-    // The command-line product's policy; made once, on first use.
+    // Each product's policy; made once, on first use.
     static const SpineRenderPolicy& cli();
+    static const SpineRenderPolicy& brew();
+    static const SpineRenderPolicy& claude();
 };
 
 } // namespace tovr

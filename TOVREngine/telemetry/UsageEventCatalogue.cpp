@@ -109,6 +109,11 @@ void trackClaudeOutcomeReported(const QString& engineOutcome, const QString& sel
           {QStringLiteral("self_report"), selfReport}});
 }
 
+UsageEvent claudeConflictSurfacedEvent(qint64 installCount) {
+    return {QStringLiteral("claude_conflict_surfaced"),
+            {{QStringLiteral("install_count"), installCount}}};
+}
+
 UsageEvent javaDiagnosisReachedEvent(const Diagnosis& diagnosis, const SystemProfile& profile) {
     const auto& jdks = profile.javaState.installedJDKs;
     const auto [code, reason] = diagnosisTelemetryCode(diagnosis);

@@ -32,6 +32,8 @@ QString toRaw(AuditStageOutcome outcome);
 UsageEvent appLaunchedEvent(const std::optional<SystemProfile>& profile);
 void trackOutcomeReported(const QString& engineOutcome, const QString& selfReport);
 void trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport);
+// More than one `claude` install stands in the way of the Claude Code CLI stage.
+UsageEvent claudeConflictSurfacedEvent(qint64 installCount);
 
 UsageEvent javaDiagnosisReachedEvent(const Diagnosis& diagnosis, const SystemProfile& profile);
 UsageEvent setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount,

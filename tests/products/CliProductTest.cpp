@@ -1,12 +1,14 @@
 #include "model/ProductConfig.h"
 #include "platform/DiskReadinessConfig.h"
 #include "platform/NetworkReadinessConfig.h"
+#include "products/StepListExpectations.h"
 #include "products/brew/BrewProber.h"
 #include "products/brew/HomebrewInstallState.h"
 #include "products/cli/CliSpineCopy.h"
 #include "products/cli/CliSpineProvider.h"
 #include "products/cli/CliVerifier.h"
 #include "support/FixtureMac.h"
+#include "support/QtPrinting.h"
 #include "support/ScopedProductConfig.h"
 
 #include <gtest/gtest.h>
@@ -18,34 +20,11 @@ namespace {
 
 using C = SetupDiagnosisClassification;
 
-struct ExpectedStep {
-    const char* domain;
-    DomainPlacement placement;
-    C classification;
-    QStringList fixes;
-};
-
 QList<WorkflowStep> cliWorkflow(const FixtureMac& mac) {
     const ScopedProductConfig product(ProductConfig::cli());
     const auto profile = mac.profiler().profile();
     const auto probes = BrewProber().probe(ShellRunner{mac.runner()}, mac.fs());
     return *CliSpineProvider().spine(std::nullopt, profile, probes);
-}
-
-void expectWorkflow(const QList<WorkflowStep>& steps, const QList<ExpectedStep>& expected) {
-    ASSERT_EQ(steps.size(), expected.size());
-    for (qsizetype i = 0; i < steps.size(); ++i) {
-        const auto& step = steps[i];
-        const auto& want = expected[i];
-        SCOPED_TRACE(want.domain);
-        EXPECT_EQ(step.stage->domainID(), want.domain);
-        EXPECT_EQ(step.placement, want.placement);
-        EXPECT_EQ(step.stage->diagnosis().classification, want.classification);
-        QStringList ids;
-        for (const auto& action : step.stage->actions())
-            ids << action.id;
-        EXPECT_EQ(ids, want.fixes);
-    }
 }
 
 constexpr auto P = DomainPlacement::primary;

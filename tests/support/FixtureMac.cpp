@@ -29,6 +29,10 @@ const QString kNoJavaRuntime =
     QString::fromUtf8("The operation couldn’t be completed. Unable to locate a Java Runtime.\n"
                       "Please visit http://www.java.com for information on installing Java.\n\n");
 
+const QString kGitIdentityScript =
+    QStringLiteral("git config --global --get user.name >/dev/null && git config --global --get "
+                   "user.email >/dev/null");
+
 const QString kNoDeveloperDirectory = QStringLiteral(
     "xcode-select: error: unable to get active developer directory, use `sudo xcode-select "
     "--switch path/to/Xcode.app` to toggle between command line tools and Xcode.\n");
@@ -110,6 +114,12 @@ void FixtureMac::commonCommands(const QString& arch) {
     runner_->answerWhen(
         [](const QString& exe, const QStringList&) { return exe == "/usr/bin/which"; },
         answered({}, 1));
+    // Nothing of the Claude Code product's probes is there until a kind says otherwise.
+    noClaudeOnPath();
+    runner_->answerShell("command -v codex", {}, 1);
+    runner_->answerShell("command -v gh", {}, 1);
+    runner_->answerShell("gh auth status", "zsh:1: command not found: gh\n", 127);
+    runner_->answerShell(kGitIdentityScript, {}, 1);
 }
 
 void FixtureMac::buildNewAppleSilicon() {
@@ -164,6 +174,8 @@ void FixtureMac::buildIntelWithThreeJDKs() {
     runner_->answerShell(kJavaHomeScript, "__QLM_JAVA_HOME__:" + homeOf("temurin-17.jdk") + "\n");
     homebrewOnPath("/usr/local/bin/brew", "Homebrew 4.2.9\n");
     commandLineToolsWork();
+    // Installed by the native installer, whose folder the shell's PATH lacks.
+    fs_->createExecutable(fs_->homeDirectory() + "/.local/bin/claude");
 }
 
 void FixtureMac::buildDeveloperAppleSilicon() {
@@ -208,6 +220,8 @@ void FixtureMac::buildDeveloperAppleSilicon() {
                          "__QLM_JAVA_HOME__:" + home + "/.sdkman/candidates/java/current\n");
     homebrewOnPath("/opt/homebrew/bin/brew", "Homebrew 4.4.6\n");
     commandLineToolsWork();
+    claudeOnPath({home + "/.local/bin/claude"}, "2.0.14 (Claude Code)\n");
+    gitHubReady();
     // The managed shell configuration is already in place.
     fs_->createFile(home + "/.zprofile", "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n\n"
                                          "# Tovrin — shell environment\ntypeset -U path PATH\n");
@@ -241,6 +255,10 @@ void FixtureMac::buildBroken() {
                                               homeOf("temurin-11.jdk") + "\n");
     homebrewOnPath("/usr/local/bin/brew", "Homebrew 4.1.0\n");
     runner_->answerShell("xcode-select -p 2>&1", "\n");
+    // An old npm install on PATH beside a leftover local install; neither runs.
+    fs_->createExecutable(home + "/.npm-global/bin/claude");
+    fs_->createExecutable(home + "/.claude/local/claude");
+    claudeOnPath({home + "/.npm-global/bin/claude"}, "node: bad option: --no-warnings\n", 9);
 }
 
 void FixtureMac::noHomebrewOnPath() {
@@ -256,6 +274,23 @@ void FixtureMac::homebrewOnPath(const QString& brew, const QString& version) {
 void FixtureMac::commandLineToolsWork() {
     runner_->answerShell("xcode-select -p 2>&1", "/Library/Developer/CommandLineTools\n");
     runner_->answerShell("git --version 2>&1", "git version 2.39.5 (Apple Git-154)\n");
+}
+
+void FixtureMac::noClaudeOnPath() {
+    runner_->answerShell("/usr/bin/which -a claude", {}, 1);
+    runner_->answerShell("claude --version 2>&1", "zsh:1: command not found: claude\n", 127);
+}
+
+void FixtureMac::claudeOnPath(const QStringList& paths, const QString& version, qint32 exitCode) {
+    runner_->answerShell("/usr/bin/which -a claude", paths.join('\n') + "\n");
+    runner_->answerShell("claude --version 2>&1", version, exitCode);
+}
+
+void FixtureMac::gitHubReady() {
+    fs_->createExecutable("/opt/homebrew/bin/gh");
+    runner_->answerShell("gh auth status",
+                         "github.com\n  ✓ Logged in to github.com account dev (keyring)\n");
+    runner_->answerShell(kGitIdentityScript, {});
 }
 
 SystemProfile FixtureMac::expectedProfile() const {

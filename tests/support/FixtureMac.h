@@ -61,6 +61,12 @@ public:
     void noHomebrewOnPath();
     void homebrewOnPath(const QString& brew, const QString& version);
     void commandLineToolsWork();
+    // Login-shell answers about the `claude` command: where PATH finds it and what
+    // `claude --version` prints.
+    void noClaudeOnPath();
+    void claudeOnPath(const QStringList& paths, const QString& version, qint32 exitCode = 0);
+    // The GitHub CLI is installed by Homebrew and signed in; Git's identity is set.
+    void gitHubReady();
 
 private:
     Kind kind_;

@@ -1,5 +1,6 @@
 #include "products/brew/BrewSpineProvider.h"
 
+#include "model/BasicSetupStage.h"
 #include "model/ProductConfig.h"
 #include "model/StageCatalog.h"
 #include "products/brew/HomebrewInstallState.h"
@@ -63,6 +64,45 @@ BrewSpineProvider::sharedDomainRemediations(const QString& domainID, const Syste
                                            : SetupRemediation::installWarp()};
     }
     return std::nullopt;
+}
+
+QList<SetupRemediation> BrewSpineProvider::remediations(const QString& domainID,
+                                                        const SystemProfile& profile,
+                                                        const SetupProbeBundle& probes) const {
+    if (auto shared = sharedDomainRemediations(domainID, profile, probes))
+        return *shared;
+    return stageRemediations(domainID, profile, probes);
+}
+
+WorkflowStep BrewSpineProvider::step(const SpineProvider& provider, const QString& domainID,
+                                     DomainPlacement placement, const SystemProfile& profile,
+                                     const SetupProbeBundle& probes) {
+    QList<SetupAction> actions;
+    for (const auto& fix : provider.remediations(domainID, profile, probes))
+        actions << fix.setupAction();
+    return {std::make_shared<const BasicSetupStage>(
+                domainID, domainDiagnosis(domainID, profile, probes), std::move(actions)),
+            placement};
+}
+
+std::optional<QList<WorkflowStep>> BrewSpineProvider::spine(const std::optional<QString>& selector,
+                                                            const SystemProfile& profile,
+                                                            const SetupProbeBundle& probes) const {
+    if (selector)
+        return std::nullopt;
+    QList<WorkflowStep> steps;
+    auto add = [&](const char* domainID, DomainPlacement placement) {
+        steps << step(*this, QString::fromLatin1(domainID), placement, profile, probes);
+    };
+    for (const char* id : {"clt", "homebrew", "warp"})
+        add(id, DomainPlacement::primary);
+    add("ai-claude", DomainPlacement::optional);
+    if (profile.architecture != Architecture::intel)
+        add("codex", DomainPlacement::optional);
+    for (const char* id :
+         {"project", "skills", "mcp", "editor", "shell-config", "languages", "agent-docs", "git"})
+        add(id, DomainPlacement::optional);
+    return steps;
 }
 
 } // namespace tovr

@@ -1,8 +1,6 @@
 // The configuration of the product this build ships.
 #include "model/ClaudeStageCatalog.h"
 #include "model/ProductConfig.h"
-#include "platform/DiskReadinessConfig.h"
-#include "platform/NetworkReadinessConfig.h"
 #include "products/brew/BrewProber.h"
 #include "products/cli/CliSpineCopy.h"
 #include "products/cli/CliSpineProvider.h"
@@ -10,75 +8,14 @@
 
 namespace tovr {
 
-namespace {
-
-using Policy = SpineRenderPolicy;
-
-// Download servers whose answer speed stands for the big installs ahead.
-const char* const kHomebrewFormulaIndex = "https://formulae.brew.sh/api/formula.json";
-const char* const kAppleSoftwareUpdateCatalog =
-    "https://swscan.apple.com/content/catalogs/index.sucatalog";
-const char* const kGitHubRoot = "https://github.com/";
-
-} // namespace
-
+// The Homebrew product's policy, with Git and the shell files counted as needing no
+// Homebrew, and the command line named in the password dialog.
 const SpineRenderPolicy& SpineRenderPolicy::cli() {
     static const SpineRenderPolicy policy = [] {
-        Policy p;
-        p.summaryExcludedDomains = {QStringLiteral("warp")};
-        p.offers.insert(QStringLiteral("warp"),
-                        Policy::SpineOffer{QStringLiteral("warp"), QStringLiteral("post_homebrew"),
-                                           QStringLiteral("warp_not_installed")});
+        SpineRenderPolicy p = SpineRenderPolicy::brew();
         p.homebrewIndependentDomains = {"clt",     "homebrew", "shell-config", "git",
                                         "project", "skills",   "mcp"};
-        p.advanceOnPartialFailureDomains = {"languages", "project", "skills", "mcp"};
-        p.stageArticlePaths = {{"clt", "commandlinetools"},
-                               {"shell-config", "terminal/configuration"},
-                               {"homebrew", "homebrew"},
-                               {"warp", "download/warp"},
-                               {"git", "git"},
-                               {"ai-claude", "claude-code/install"},
-                               {"editor", "download/zed"},
-                               {"languages", "mise"}};
-        p.fallbackArticlePath = QStringLiteral("tovrin/coming-soon");
         p.privilegedActionReason = QStringLiteral("Set up the command line");
-        p.privilegedReasons = {{"brew:temurin", "Enter a password to install Java"}};
-
-        auto network = std::make_shared<NetworkReadinessConfig>();
-        network->endpoints = {QUrl(kHomebrewFormulaIndex), QUrl(kAppleSoftwareUpdateCatalog),
-                              QUrl(kGitHubRoot)};
-        network->estimatedPayloadBytes = 1'500'000'000;
-        network->slowThresholdSeconds = 600;
-        network->maxSampleBytes = 800'000;
-        network->probeTimeoutSeconds = 3.0;
-        p.networkReadiness = network;
-        auto disk = std::make_shared<DiskReadinessConfig>();
-        disk->worstCaseInstallBytes = 15'000'000'000;
-        disk->freeFloorBytes = 10'000'000'000;
-        disk->criticalFreeBytes = 3'000'000'000;
-        p.diskReadiness = disk;
-
-        p.remediationCaptions = {
-            {"brew:warp",
-             "We'll install Warp via Homebrew, the fast terminal Lumbrook recommends."}};
-        p.onOutcomeReported = &ProductConfig::brewOutcomeReported;
-        p.outcomeOpenableApps = &ProductConfig::brewOpenableApps;
-        p.specialStages = {
-            {"ai-claude",
-             Policy::SpecialStageKind::caskMultiselect(
-                 "Install Claude", "ai-claude",
-                 {{"Claude Desktop", "brew:claude", "install-claude-desktop"},
-                  {"Claude Code CLI", "brew:claude-code@latest", "install-claude-cli"}})},
-            {"codex", Policy::SpecialStageKind::caskMultiselect(
-                          "Install ChatGPT", "codex",
-                          {{"ChatGPT Desktop", "brew:chatgpt", "install-chatgpt-desktop"},
-                           {"Codex CLI", "brew:codex", "install-codex-cli"}})},
-            {"project", Policy::SpecialStageKind::projectActions()},
-            {"skills", Policy::SpecialStageKind::skillsMultiselect()},
-            {"mcp", Policy::SpecialStageKind::mcpMultiselect()},
-            {"languages", Policy::SpecialStageKind::languagesMultiselect()},
-            {"git", Policy::SpecialStageKind::gitActions()},
-        };
         return p;
     }();
     return policy;

@@ -1,7 +1,5 @@
 #include "products/cli/CliSpineCopy.h"
 
-#include "products/brew/HomebrewInstallState.h"
-
 namespace tovr {
 
 std::optional<SpineScreenCopy>
@@ -15,29 +13,10 @@ CliSpineCopy::screenCopy(const QString& domainID,
                                               "minutes; we'll continue automatically when it "
                                               "finishes."),
                                std::nullopt};
-    if (domainID == u"homebrew") {
-        SpineScreenCopy copy{QStringLiteral("Homebrew package manager"),
-                             QStringLiteral("Install Homebrew"),
-                             QStringLiteral("This installs Homebrew, the macOS package manager, "
-                                            "and wires it onto your PATH."),
-                             std::nullopt};
-        if (diagnosis && (diagnosis->headline == kHomebrewNotOnPathHeadline ||
-                          diagnosis->headline == kHomebrewWrongChipHeadline)) {
-            copy.headline = diagnosis->headline;
-            copy.body = diagnosis->detail;
-        }
-        return copy;
-    }
-    if (domainID == u"warp")
-        return SpineScreenCopy{QStringLiteral("The terminal"),
-                               QStringLiteral("Install Warp, a better terminal"),
-                               QStringLiteral("Warp is a fast terminal with AI to help learn and "
-                                              "remember commands. Lumbrook recommends it."),
-                               std::nullopt};
-    return std::nullopt;
+    return BrewSpineCopy::screenCopy(domainID, diagnosis);
 }
 
-QString brewFamilyStatusText(const QString& domainID, const SetupDiagnosis& diagnosis) {
+QString CliSpineCopy::statusText(const QString& domainID, const SetupDiagnosis& diagnosis) const {
     QString name = domainID;
     if (domainID == u"clt")
         name = QStringLiteral("Command Line Tools");
@@ -49,33 +28,7 @@ QString brewFamilyStatusText(const QString& domainID, const SetupDiagnosis& diag
         name = QStringLiteral("Warp");
     else if (domainID == u"git")
         name = QStringLiteral("Git and GitHub");
-
-    QString state;
-    if (domainID == u"homebrew" && diagnosis.headline == kHomebrewNotOnPathHeadline) {
-        state = QStringLiteral("installed, not on PATH");
-    } else if (domainID == u"homebrew" && diagnosis.headline == kHomebrewWrongChipHeadline) {
-        state = QStringLiteral("installed for the wrong chip");
-    } else {
-        switch (diagnosis.classification) {
-        case SetupDiagnosisClassification::ready:
-            state = QStringLiteral("installed");
-            break;
-        case SetupDiagnosisClassification::fixable:
-            state = QStringLiteral("not installed");
-            break;
-        case SetupDiagnosisClassification::blocked:
-            state = QStringLiteral("needs attention");
-            break;
-        case SetupDiagnosisClassification::unknown:
-            state = QStringLiteral("unknown");
-            break;
-        }
-    }
-    return name + QStringLiteral(": ") + state;
-}
-
-QString CliSpineCopy::statusText(const QString& domainID, const SetupDiagnosis& diagnosis) const {
-    return brewFamilyStatusText(domainID, diagnosis);
+    return brewFamilyStatusText(name, domainID, diagnosis);
 }
 
 } // namespace tovr

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "model/SetupVerifier.h"
+
+namespace tovr {
+
+// Re-checks Homebrew after the primary installs: `brew --version` in a login shell.
+class BrewVerifier final : public SetupVerifier {
+public:
+    SetupVerificationResult verify(const std::optional<SystemProfile>& profile,
+                                   const ShellRunner& shell,
+                                   const std::shared_ptr<FileSystemOperating>& fs) const override;
+};
+
+// The version in `brew --version` output: the word after a leading "Homebrew". Anything
+// printed before it, such as a warning, leaves the version unknown.
+std::optional<QString> parseHomebrewVersion(const QString& output);
+
+} // namespace tovr

@@ -1,0 +1,149 @@
+#include "products/claude/ClaudeProbes.h"
+
+#include "platform/Concurrently.h"
+#include "platform/Error.h"
+#include "platform/LineSplitter.h"
+#include "platform/TextTrimming.h"
+#include "services/AgentEnvDoc.h"
+#include "services/ShellConfigurator.h"
+
+namespace tovr {
+
+namespace {
+
+ProcessResult loginShell(const ShellRunner& shell, const QString& command) {
+    return shell.process->run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
+}
+
+// Exit code 0 of a login-shell command; false when the shell cannot start.
+bool succeeds(const ShellRunner& shell, const QString& command) {
+    try {
+        return loginShell(shell, command).exitCode == 0;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+QString inHome(const FileSystemOperating& fs, const char* relative) {
+    QString home = fs.homeDirectory();
+    while (home.endsWith(u'/'))
+        home.chop(1);
+    return home + u'/' + QLatin1String(relative);
+}
+
+} // namespace
+
+QStringList ClaudeProbes::claudeBinaryCandidates() const {
+    QStringList found;
+    for (const QString& path :
+         {QStringLiteral("/opt/homebrew/bin/claude"), QStringLiteral("/usr/local/bin/claude"),
+          inHome(*fs, ".local/bin/claude"), inHome(*fs, ".claude/local/claude")})
+        if (fs->fileExists(path))
+            found << path;
+    return found;
+}
+
+bool ClaudeProbes::exampleProjectFolder() const {
+    return fs->fileExists(inHome(*fs, "Documents/AI-Simple-Project"));
+}
+
+QStringList ClaudeProbes::claudePathEntries() const {
+    try {
+        const auto result = loginShell(shell, QStringLiteral("/usr/bin/which -a claude"));
+        if (result.exitCode != 0)
+            return {};
+        QStringList entries;
+        for (const QString& line : splitTextLines(result.stdout_)) {
+            const QString entry = trimHorizontalWhitespace(line);
+            if (!entry.isEmpty())
+                entries << entry;
+        }
+        return entries;
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+std::pair<std::optional<QString>, qint32> ClaudeProbes::claudeVersion() const {
+    try {
+        const auto result = loginShell(shell, QStringLiteral("claude --version 2>&1"));
+        const QString output = result.stdout_.trimmed();
+        return {output.isEmpty() ? std::nullopt : std::optional(output), result.exitCode};
+    } catch (const Error&) {
+        return {std::nullopt, -1};
+    }
+}
+
+bool ClaudeProbes::toolPresent(const QString& name) const {
+    for (const char* folder : {"/opt/homebrew/bin/", "/usr/local/bin/"})
+        if (fs->fileExists(QLatin1String(folder) + name))
+            return true;
+    try {
+        const auto result = loginShell(shell, QStringLiteral("command -v ") + name);
+        return result.exitCode == 0 && !result.stdout_.trimmed().isEmpty();
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+bool ClaudeProbes::codexPresent() const {
+    return toolPresent(QStringLiteral("codex"));
+}
+
+bool ClaudeProbes::ghPresent() const {
+    return toolPresent(QStringLiteral("gh"));
+}
+
+bool ClaudeProbes::gitIdentitySet() const {
+    bool gitAvailable = false;
+    for (const char* path : {"/Library/Developer/CommandLineTools", "/Applications/Xcode.app",
+                             "/opt/homebrew/bin/git", "/usr/local/bin/git"})
+        if (fs->fileExists(QLatin1String(path))) {
+            gitAvailable = true;
+            break;
+        }
+    return gitAvailable && succeeds(shell, QStringLiteral("git config --global --get user.name "
+                                                          ">/dev/null && git config --global "
+                                                          "--get user.email >/dev/null"));
+}
+
+bool ClaudeProbes::ghAuthed() const {
+    return succeeds(shell, QStringLiteral("gh auth status"));
+}
+
+SetupProbeBundle ClaudeProbes::run() const {
+    struct Local {
+        QStringList candidates;
+        bool shellConfigured = false;
+        bool agentDocNeeded = false;
+        bool projectExists = false;
+    };
+    auto [local, onPath, version, codex, gh, identity, authed] = concurrently(
+        [&] {
+            Local l;
+            l.candidates = claudeBinaryCandidates();
+            l.shellConfigured = ShellConfigurator{fs}.isConfigured();
+            l.agentDocNeeded = AgentEnvDoc{fs}.isNeeded();
+            l.projectExists = exampleProjectFolder();
+            return l;
+        },
+        [&] { return claudePathEntries(); }, [&] { return claudeVersion(); },
+        [&] { return codexPresent(); }, [&] { return ghPresent(); },
+        [&] { return gitIdentitySet(); }, [&] { return ghAuthed(); });
+
+    SetupProbeBundle bundle;
+    bundle.pathVisiblePrimaryTools = onPath;
+    bundle.installedPrimaryToolLocations = local.candidates;
+    bundle.versionOutput = version.first;
+    bundle.versionExitCode = version.second;
+    bundle.companionToolPresent = codex;
+    bundle.shellConfigured = local.shellConfigured;
+    bundle.agentDocNeeded = local.agentDocNeeded;
+    bundle.projectExists = local.projectExists;
+    bundle.ghPresent = gh;
+    bundle.gitIdentitySet = identity;
+    bundle.ghAuthed = authed;
+    return bundle;
+}
+
+} // namespace tovr
