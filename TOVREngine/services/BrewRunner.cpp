@@ -144,38 +144,40 @@ void BrewRunner::installCask(const QString& cask, const QString& prompt,
         sink(Event::completed(-1));
         return;
     }
-    const PrivilegedExecutor::ScopedCleanup cleanup(prepared.cleanup);
-    const auto& extra = prepared.environment;
+    // The folder is gone before the ending is handed on.
+    PrivilegedExecutor::runThenCleanUp(prepared, sink, [&](const Sink& held) {
+        const auto& extra = prepared.environment;
 
-    const Attempt first = runBrew(QStringLiteral("install"), cask, extra, false, *latch, sink);
-    if (latch->isCanceled()) {
-        sink(Event::canceled());
-        return;
-    }
-    if (first.exitCode != 0) {
-        recover(first, cask, prompt, policy, extra, *latch, sink, task);
-        return;
-    }
-    // Homebrew may report success for a cask whose files were deleted behind its back.
-    if (policy.staleCaskroom && isAlreadyInstalledNotice(first.output) &&
-        policy.staleCaskroom->artifactMissing()) {
-        sink(output(QString()));
-        sink(output(QStringLiteral("Homebrew reports ") + cask +
-                    QStringLiteral(" is already installed, but ") +
-                    policy.staleCaskroom->missingArtifactDescription +
-                    QStringLiteral(". Retrying with `brew reinstall --cask ") + cask +
-                    QStringLiteral("`…")));
-        const Attempt again =
-            runBrew(QStringLiteral("reinstall"), cask, extra, false, *latch, sink);
-        if (latch->isCanceled())
-            sink(Event::canceled());
-        else if (again.exitCode == 0)
-            sink(Event::completed(0));
-        else
-            recover(again, cask, prompt, policy, extra, *latch, sink, task);
-        return;
-    }
-    sink(Event::completed(0));
+        const Attempt first = runBrew(QStringLiteral("install"), cask, extra, false, *latch, held);
+        if (latch->isCanceled()) {
+            held(Event::canceled());
+            return;
+        }
+        if (first.exitCode != 0) {
+            recover(first, cask, prompt, policy, extra, *latch, held, task);
+            return;
+        }
+        // Homebrew may report success for a cask whose files were deleted behind its back.
+        if (policy.staleCaskroom && isAlreadyInstalledNotice(first.output) &&
+            policy.staleCaskroom->artifactMissing()) {
+            held(output(QString()));
+            held(output(QStringLiteral("Homebrew reports ") + cask +
+                        QStringLiteral(" is already installed, but ") +
+                        policy.staleCaskroom->missingArtifactDescription +
+                        QStringLiteral(". Retrying with `brew reinstall --cask ") + cask +
+                        QStringLiteral("`…")));
+            const Attempt again =
+                runBrew(QStringLiteral("reinstall"), cask, extra, false, *latch, held);
+            if (latch->isCanceled())
+                held(Event::canceled());
+            else if (again.exitCode == 0)
+                held(Event::completed(0));
+            else
+                recover(again, cask, prompt, policy, extra, *latch, held, task);
+            return;
+        }
+        held(Event::completed(0));
+    });
 }
 
 void BrewRunner::recover(const Attempt& failed, const QString& cask, const QString& prompt,

@@ -33,34 +33,36 @@ void CommandLineToolsInstaller::install(const Sink& sink, CancellableProcess& la
         sink(StreamEvent::completed(-1));
         return;
     }
-    const PrivilegedExecutor::ScopedCleanup cleanup(prepared.cleanup);
-
-    sink(StreamEvent::output(
-        QStringLiteral("Installing Apple's Command Line Tools… macOS will ask for your password "
-                       "once. The download can take several minutes — please keep this window "
-                       "open.")));
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    latch.registerHandle(handle);
-    auto events = process->stream(
-        QStringLiteral("/usr/bin/sudo"),
-        {QStringLiteral("-A"), QStringLiteral("/bin/bash"), QStringLiteral("-c"), installScript()},
-        childEnvironment(prepared.environment), handle);
-    qint32 code = -1;
-    while (auto event = events.next()) {
-        if (auto* line = event->as<ProcessStreamEvent::Line>()) {
-            sink(StreamEvent::output(line->text));
-        } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
-            code = exited->code;
-        } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-            sink(StreamEvent::output(cannotStart + failed->message));
-            sink(StreamEvent::completed(-1));
-            return;
+    // The folder is gone before the ending is handed on.
+    PrivilegedExecutor::runThenCleanUp(prepared, sink, [&](const Sink& held) {
+        held(StreamEvent::output(QStringLiteral(
+            "Installing Apple's Command Line Tools… macOS will ask for your password "
+            "once. The download can take several minutes — please keep this window "
+            "open.")));
+        auto handle = std::make_shared<LiveProcessCancellation>();
+        latch.registerHandle(handle);
+        auto events = process->stream(QStringLiteral("/usr/bin/sudo"),
+                                      {QStringLiteral("-A"), QStringLiteral("/bin/bash"),
+                                       QStringLiteral("-c"), installScript()},
+                                      childEnvironment(prepared.environment), handle);
+        qint32 code = -1;
+        while (auto event = events.next()) {
+            if (auto* line = event->as<ProcessStreamEvent::Line>()) {
+                held(StreamEvent::output(line->text));
+            } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
+                code = exited->code;
+            } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
+                held(StreamEvent::output(cannotStart + failed->message));
+                held(StreamEvent::completed(-1));
+                return;
+            }
         }
-    }
-    sink(StreamEvent::output(code == 0 ? QStringLiteral("Command Line Tools installed.")
-                                       : QStringLiteral("The Command Line Tools install did not "
-                                                        "complete. You can retry.")));
-    sink(StreamEvent::completed(code));
+        held(StreamEvent::output(code == 0
+                                     ? QStringLiteral("Command Line Tools installed.")
+                                     : QStringLiteral("The Command Line Tools install did not "
+                                                      "complete. You can retry.")));
+        held(StreamEvent::completed(code));
+    });
 }
 
 } // namespace tovr

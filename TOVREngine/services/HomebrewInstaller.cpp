@@ -77,48 +77,50 @@ void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
         sink(Event::completed(-1));
         return;
     }
-    const PrivilegedExecutor::ScopedCleanup cleanup(prepared.cleanup);
+    // The folder is gone before the ending is handed on.
+    PrivilegedExecutor::runThenCleanUp(prepared, sink, [&](const Sink& held) {
+        ProcessEnvironment environment = childEnvironment(prepared.environment);
+        environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
 
-    ProcessEnvironment environment = childEnvironment(prepared.environment);
-    environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
-
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    latch->registerHandle(handle);
-    auto events = process->stream(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), script},
-                                  environment, handle);
-    QString lowered;
-    qint32 code = -1;
-    bool started = true;
-    while (auto event = events.next()) {
-        if (auto* line = event->as<ProcessStreamEvent::Line>()) {
-            sink(output(line->text));
-            lowered += line->text.toLower() + u'\n';
-        } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
-            code = exited->code;
-        } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-            sink(output(QStringLiteral("Failed to start Homebrew installer: ") + failed->message));
-            started = false;
+        auto handle = std::make_shared<LiveProcessCancellation>();
+        latch->registerHandle(handle);
+        auto events = process->stream(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), script},
+                                      environment, handle);
+        QString lowered;
+        qint32 code = -1;
+        bool started = true;
+        while (auto event = events.next()) {
+            if (auto* line = event->as<ProcessStreamEvent::Line>()) {
+                held(output(line->text));
+                lowered += line->text.toLower() + u'\n';
+            } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
+                code = exited->code;
+            } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
+                held(output(QStringLiteral("Failed to start Homebrew installer: ") +
+                            failed->message));
+                started = false;
+            }
         }
-    }
 
-    if (!started) {
-        sink(Event::completed(-1));
-    } else if (latch->isCanceled()) {
-        sink(Event::canceled());
-    } else if (code != 0) {
-        const bool refused = [&] {
-            for (const char* phrase :
-                 {"user canceled", "execution error: user canceled", "sudo_askpass", "askpass",
-                  "a password is required", "authentication failed"})
-                if (lowered.contains(QLatin1String(phrase)))
-                    return true;
-            return false;
-        }();
-        sink(refused ? Event::canceled() : Event::completed(code));
-    } else {
-        appendShellenv(sink);
-        sink(Event::completed(0));
-    }
+        if (!started) {
+            held(Event::completed(-1));
+        } else if (latch->isCanceled()) {
+            held(Event::canceled());
+        } else if (code != 0) {
+            const bool refused = [&] {
+                for (const char* phrase :
+                     {"user canceled", "execution error: user canceled", "sudo_askpass", "askpass",
+                      "a password is required", "authentication failed"})
+                    if (lowered.contains(QLatin1String(phrase)))
+                        return true;
+                return false;
+            }();
+            held(refused ? Event::canceled() : Event::completed(code));
+        } else {
+            appendShellenv(held);
+            held(Event::completed(0));
+        }
+    });
 }
 
 void HomebrewInstaller::appendShellenv(const Sink& sink) const {

@@ -72,4 +72,27 @@ PrivilegedExecutor::Prepared PrivilegedExecutor::prepare(const QString& prompt) 
     return prepared;
 }
 
+void PrivilegedExecutor::runThenCleanUp(
+    const Prepared& prepared, const std::function<void(StreamEvent)>& sink,
+    const std::function<void(const std::function<void(StreamEvent)>&)>& body) {
+    std::optional<StreamEvent> ending;
+    {
+        struct Cleanup {
+            const std::function<void()>& run;
+            ~Cleanup() {
+                if (run)
+                    run();
+            }
+        } cleanup{prepared.cleanup};
+        body([&](StreamEvent event) {
+            if (event.as<StreamEvent::Output>())
+                sink(std::move(event));
+            else if (!ending)
+                ending = std::move(event);
+        });
+    }
+    if (ending)
+        sink(std::move(*ending));
+}
+
 } // namespace tovr

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
+#include "platform/StreamEvent.h"
 #include "platform/SystemEnvironment.h"
 
 #include <functional>
@@ -36,20 +37,12 @@ struct PrivilegedExecutor {
     // A value for an AppleScript string literal: backslashes doubled, then quotes escaped.
     static QString appleScriptEscaped(const QString& value);
 
-    // Runs a preparation's clean-up once, on every way out of the scope that ran the child.
-    class ScopedCleanup {
-    public:
-        explicit ScopedCleanup(std::function<void()> cleanup) : cleanup_(std::move(cleanup)) {}
-        ~ScopedCleanup() {
-            if (cleanup_)
-                cleanup_();
-        }
-        ScopedCleanup(const ScopedCleanup&) = delete;
-        ScopedCleanup& operator=(const ScopedCleanup&) = delete;
-
-    private:
-        std::function<void()> cleanup_;
-    };
+    // Runs `body` with the folder in place, removes the folder once (also when `body`
+    // throws), and only then hands on the body's ending: whoever sees the run end finds the
+    // folder gone. Lines go to `sink` as they come.
+    static void
+    runThenCleanUp(const Prepared& prepared, const std::function<void(StreamEvent)>& sink,
+                   const std::function<void(const std::function<void(StreamEvent)>&)>& body);
 
     static constexpr const char* kFolderPrefix = "qlm-priv-";
     static constexpr const char* kDefaultPath = "/usr/bin:/bin:/usr/sbin:/sbin";

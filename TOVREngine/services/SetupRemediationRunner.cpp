@@ -216,7 +216,7 @@ void SetupRemediationRunner::perform(const SetupRemediation& remediation,
 bool SetupRemediationRunner::homebrewGuard(Emitter& emitter) const {
     if (brewPath && !brewPath->isEmpty())
         return true;
-    emitter.output(QLatin1String(kNoHomebrew));
+    emitter.output(QString::fromUtf8(kNoHomebrew));
     return false;
 }
 
