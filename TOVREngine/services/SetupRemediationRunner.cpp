@@ -3,8 +3,13 @@
 #include "platform/CancellableProcess.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/LiveProcessCancellation.h"
+#include "services/AgentEnvDoc.h"
 #include "services/CommandLineToolsInstaller.h"
+#include "services/MCPConfigWriter.h"
 #include "services/PrivilegedExecutor.h"
+#include "services/SkillFolderInstaller.h"
+#include "services/StreamedLoginShell.h"
+#include "services/TemplateTreeCopier.h"
 
 namespace tovr {
 
@@ -228,22 +233,10 @@ BrewRunner SetupRemediationRunner::brewRunner() const {
 
 qint32 SetupRemediationRunner::loginShellStep(const QString& command, Emitter& emitter,
                                               WorkerTask& task) const {
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    task.onCancel([handle] { handle->cancel(); });
-    auto events = process->stream(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command},
-                                  std::nullopt, handle);
-    qint32 code = -1;
-    while (auto event = events.next()) {
-        if (auto* line = event->as<ProcessStreamEvent::Line>()) {
-            emitter.output(line->text);
-        } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
-            code = exited->code;
-        } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-            emitter.output(QStringLiteral("Failed to start: ") + failed->message);
-            return -1;
-        }
-    }
-    return code;
+    CancellableProcess latch;
+    task.onCancel([&latch] { latch.cancel(); });
+    return runStreamedLoginShell(
+        *process, command, [&](const QString& line) { emitter.output(line); }, &latch);
 }
 
 std::optional<qint32> SetupRemediationRunner::formulaStep(const QString& formula, Emitter& emitter,
@@ -365,7 +358,7 @@ void SetupRemediationRunner::installMise(Emitter& emitter, WorkerTask& task) con
     emitter.completed(*code);
 }
 
-// MARK: Workers supplied elsewhere
+// MARK: Workers of other files
 
 void SetupRemediationRunner::repairPath(const QString&, Emitter& emitter) const {
     unavailable(QStringLiteral("Adding a folder to your PATH"), emitter);
@@ -375,9 +368,11 @@ void SetupRemediationRunner::repairHomebrewPath(Emitter& emitter) const {
     unavailable(QStringLiteral("Repairing Homebrew's PATH"), emitter);
 }
 
-void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject&,
+void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject& project,
                                            Emitter& emitter) const {
-    unavailable(QStringLiteral("Creating the example project"), emitter);
+    const auto report = TemplateTreeCopier{fs}.createExample(project.template_,
+                                                             project.destinationPath, resourcesDir);
+    writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::configureShell(Emitter& emitter) const {
@@ -385,16 +380,27 @@ void SetupRemediationRunner::configureShell(Emitter& emitter) const {
 }
 
 void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
-    unavailable(QStringLiteral("The agent environment note"), emitter);
+    const auto report = AgentEnvDoc{fs}.document();
+    writerStep(report.lines, report.ok, emitter);
 }
 
-void SetupRemediationRunner::installSkill(const AgentSkill&, Emitter& emitter, WorkerTask&) const {
-    unavailable(QStringLiteral("Installing skills"), emitter);
+void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emitter,
+                                          WorkerTask& task) const {
+    CancellableProcess latch;
+    task.onCancel([&latch] { latch.cancel(); });
+    const auto report = SkillFolderInstaller{fs}.installSkill(
+        skill, resourcesDir, *process, [&](const QString& line) { emitter.output(line); }, &latch);
+    emitter.completed(report.ok ? 0 : 1);
 }
 
-void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer&, Emitter& emitter,
-                                          WorkerTask&) const {
-    unavailable(QStringLiteral("Adding MCP servers"), emitter);
+void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& request,
+                                          Emitter& emitter, WorkerTask& task) const {
+    CancellableProcess latch;
+    task.onCancel([&latch] { latch.cancel(); });
+    const auto report = MCPConfigWriter{fs}.addServer(
+        request.server, request.apiKey, *process,
+        [&](const QString& line) { emitter.output(line); }, &latch);
+    emitter.completed(report.ok ? 0 : 1);
 }
 
 void SetupRemediationRunner::configureGit(const QString&, const QString&, Emitter& emitter,

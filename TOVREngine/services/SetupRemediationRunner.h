@@ -5,6 +5,7 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
+#include "platform/ResourceLocator.h"
 #include "services/AdoptiumAPI.h"
 #include "services/BrewRunner.h"
 #include "services/HomebrewInstaller.h"
@@ -89,6 +90,8 @@ struct SetupRemediationRunner {
     QUrl adoptiumBaseURL = AdoptiumAPI::defaultBaseURL();
     // The pause before a cask's retry; null waits on the run's task.
     Sleeper sleeper;
+    // The application's resources (skills/, example-projects/).
+    QString resourcesDir = resourcesDirectory();
 
     // Starts the fix and returns its stream at once. `privilegedPrompt` is the password
     // dialog's sentence for the cask installs; the other fixes ignore it.
@@ -129,20 +132,22 @@ private:
     void installTemurin(const QString& prompt, Emitter& emitter, WorkerTask& task) const;
     void installMise(Emitter& emitter, WorkerTask& task) const;
 
-    // Workers that other parts of the engine supply. Until they arrive each one ends its
-    // run with a sentence saying so and exit code -1; the follow-ups return one sentence.
-    // Run while the stream is built:
-    void repairPath(const QString& directory, Emitter& emitter) const;
-    void repairHomebrewPath(Emitter& emitter) const;
+    // The workers of other files, one function each. Run while the stream is built:
     void createProject(const SetupRemediation::CreateProject& project, Emitter& emitter) const;
-    void configureShell(Emitter& emitter) const;
     void documentEnvironment(Emitter& emitter) const;
     // A bundled skill runs while the stream is built (with a task that is never
     // cancelled), a fetched one on the run's task.
     void installSkill(const AgentSkill& skill, Emitter& emitter, WorkerTask& task) const;
-    // Run on the run's task:
+    // On the run's task:
     void addMCPServer(const SetupRemediation::AddMCPServer& request, Emitter& emitter,
                       WorkerTask& task) const;
+
+    // Workers not in this build yet. Each ends its run with a sentence saying so and exit
+    // code -1; the follow-ups return one sentence. Run while the stream is built:
+    void repairPath(const QString& directory, Emitter& emitter) const;
+    void repairHomebrewPath(Emitter& emitter) const;
+    void configureShell(Emitter& emitter) const;
+    // On the run's task:
     void configureGit(const QString& name, const QString& email, Emitter& emitter,
                       WorkerTask& task) const;
     void githubAuth(Emitter& emitter, WorkerTask& task) const;

@@ -2,6 +2,7 @@
 
 #include "ServiceTestSupport.h"
 #include "platform/ShellQuote.h"
+#include "services/AgentEnvDoc.h"
 #include "services/CommandLineToolsInstaller.h"
 #include "support/FakeExecutables.h"
 #include "support/LoopbackHTTPServer.h"
@@ -38,8 +39,8 @@ QList<SetupRemediation> everyFix() {
     const AgentSkill bundled = AgentSkill::catalog(true).first();
     AgentSkill fetched = bundled;
     fetched.source = AgentSkill::Source::fetch("owner/skills", "review", QString(40, 'a'));
-    const MCPServer server{"docs", "Docs", "https://mcp.example/docs", "Docs", std::nullopt,
-                           MCPServer::Connection::oauth()};
+    const MCPServer server{"docs", "Docs",       "https://mcp.example/docs",
+                           "Docs", std::nullopt, MCPServer::Connection::oauth()};
     return {SetupRemediation::repairPath("/Users/dev/.local/bin"),
             SetupRemediation::createProject(ProjectTemplate::coding),
             SetupRemediation::installSkill(bundled),
@@ -129,13 +130,18 @@ protected:
 } // namespace
 
 TEST_F(SetupRemediationRunnerTest, EveryFixEndsInExactlyOneCompletion) {
-    // The workers other parts of the engine supply; each says so and fails for now.
-    const QSet<Kind> notYetBuilt{
-        Kind::repairPath,       Kind::createProject,      Kind::installSkill,
-        Kind::addMCPServer,     Kind::configureGit,       Kind::repairHomebrewPath,
-        Kind::configureShell,   Kind::installUv,          Kind::installNodeViaMise,
-        Kind::installRubyViaMise, Kind::installRustViaMise, Kind::installRustup,
-        Kind::documentEnvironment, Kind::githubAuth};
+    // The workers not in this build yet; each says so and fails for now.
+    const QSet<Kind> notYetBuilt{Kind::repairPath,         Kind::configureGit,
+                                 Kind::repairHomebrewPath, Kind::configureShell,
+                                 Kind::installUv,          Kind::installNodeViaMise,
+                                 Kind::installRubyViaMise, Kind::installRustViaMise,
+                                 Kind::installRustup,      Kind::githubAuth};
+    // Installs whose start-up file follow-up is not in this build yet: they say so and
+    // still succeed.
+    const QSet<Kind> followUpNotYetBuilt{Kind::installMise, Kind::installTemurin};
+    // The file writers' outcomes depend on the Mac; here only their single ending counts.
+    const QSet<Kind> writers{Kind::createProject, Kind::installSkill, Kind::addMCPServer,
+                             Kind::documentEnvironment};
     fake->answerWhen([](const QString& exe, const QStringList&) { return exe == "/usr/bin/sudo"; },
                      {ProcessResult{0, "", ""}, {}, {}, {}});
     const auto fixes = everyFix();
@@ -152,9 +158,12 @@ TEST_F(SetupRemediationRunnerTest, EveryFixEndsInExactlyOneCompletion) {
         ASSERT_TRUE(events.last().as<Event::Completed>());
         const qint32 code = events.last().as<Event::Completed>()->exitCode;
         const bool stub = outputs(events).join('\n').contains("isn't available in this build yet");
+        EXPECT_EQ(stub,
+                  notYetBuilt.contains(fix.kind()) || followUpNotYetBuilt.contains(fix.kind()));
         if (notYetBuilt.contains(fix.kind())) {
-            EXPECT_TRUE(stub);
             EXPECT_EQ(code, -1);
+        } else if (writers.contains(fix.kind())) {
+            continue;
         } else if (fix.kind() == Kind::installHomebrew) {
             EXPECT_EQ(code, -1); // the loopback script answers 404
         } else {
@@ -183,11 +192,12 @@ TEST_F(SetupRemediationRunnerTest, WritersHaveEndedWhenRunReturns) {
         SCOPED_TRACE(fix.id().toStdString());
         auto stream = runner().run(fix, "unused");
         bool timedOut = false;
-        int events = 0;
-        while (stream.next(0ms, &timedOut))
-            ++events;
+        std::optional<Event> last;
+        while (auto event = stream.next(0ms, &timedOut))
+            last = event;
         EXPECT_FALSE(timedOut);
-        EXPECT_EQ(events, 2);
+        ASSERT_TRUE(last);
+        EXPECT_TRUE(last->isTerminal());
     }
 }
 
@@ -203,17 +213,16 @@ TEST_F(SetupRemediationRunnerTest, CaskFollowUpsNeverChangeTheInstallsCode) {
 
     sandbox->removeItem("/Users/dev/.zprofile");
     claude = run(SetupRemediation::installClaudeCLI());
-    EXPECT_EQ(outputs(claude).last(),
-              "Enabled Claude Code auto-update in ~/.zprofile (backup at "
-              "/Users/dev/.zprofile.bak).");
+    EXPECT_EQ(outputs(claude).last(), "Enabled Claude Code auto-update in ~/.zprofile (backup at "
+                                      "/Users/dev/.zprofile.bak).");
     EXPECT_TRUE(sandbox->contents("/Users/dev/.zprofile")
                     .endsWith("\nexport CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"));
 
     // A failed install leaves the start-up files alone.
     fake->answerWhen([](const QString& exe, const QStringList&) { return exe == kBrew; },
                      {ProcessResult{1, "sudo: a password is required\n", ""}, {}, {}, {}});
-    FakeProcessRunner::Answer refused{ProcessResult{1, "sudo: a password is required\n", ""},
-                                      {}, {}, {}};
+    FakeProcessRunner::Answer refused{
+        ProcessResult{1, "sudo: a password is required\n", ""}, {}, {}, {}};
     fake->answer(kBrew, {"install", "--cask", "claude-code@latest"}, refused);
     fake->answer(kBrew, {"install", "--cask", "temurin"}, refused);
     fake->answer(kBrew, {"install", "mise"}, {ProcessResult{9, "", ""}, {}, {}, {}});
@@ -241,7 +250,8 @@ TEST_F(SetupRemediationRunnerTest, CasksGetThePromptAndFormulaeDoNot) {
 
 TEST_F(SetupRemediationRunnerTest, HomebrewInstallIsForwardedOneToOne) {
     server.answer("/install.sh", 200, "echo hello\n");
-    fake->answer("/bin/bash", {"-c", "echo hello\n"}, {ProcessResult{0, "hello\n", ""}, {}, {}, {}});
+    fake->answer("/bin/bash", {"-c", "echo hello\n"},
+                 {ProcessResult{0, "hello\n", ""}, {}, {}, {}});
     EXPECT_EQ(run(SetupRemediation::installHomebrew()),
               QList<Event>({Event::output("hello"),
                             Event::output("Note: brew not found in expected locations after "
@@ -262,13 +272,13 @@ TEST_F(SetupRemediationRunnerTest, CommandLineTools) {
 
     fake->answer("/usr/bin/sudo", sudoArgs,
                  {ProcessResult{0, "Software Update Tool\nDone.\n", ""}, {}, {}, {}});
-    EXPECT_EQ(run(clt), QList<Event>({Event::output("Installing Apple's Command Line Tools… macOS "
-                                                    "will ask for your password once. The "
-                                                    "download can take several minutes — please "
-                                                    "keep this window open."),
-                                      Event::output("Software Update Tool"), Event::output("Done."),
-                                      Event::output("Command Line Tools installed."),
-                                      Event::completed(0)}));
+    EXPECT_EQ(run(clt),
+              QList<Event>({Event::output("Installing Apple's Command Line Tools… macOS "
+                                          "will ask for your password once. The "
+                                          "download can take several minutes — please "
+                                          "keep this window open."),
+                            Event::output("Software Update Tool"), Event::output("Done."),
+                            Event::output("Command Line Tools installed."), Event::completed(0)}));
     const auto call = fake->calls().last();
     EXPECT_TRUE(call.environment->value("SUDO_ASKPASS").startsWith("/tmp/qlm-priv-"));
     EXPECT_TRUE(call.environment->value("PATH").startsWith("/tmp/qlm-priv-"));
@@ -299,12 +309,11 @@ TEST_F(SetupRemediationRunnerTest, NothingArrivesAfterACancel) {
     std::mutex lock;
     std::condition_variable arrived;
     QList<Event> seen;
-    auto cancel = live.run(SetupRemediation::installZed(), "P")
-                      .forEach([&](Event e) {
-                          std::lock_guard guard(lock);
-                          seen << e;
-                          arrived.notify_all();
-                      });
+    auto cancel = live.run(SetupRemediation::installZed(), "P").forEach([&](Event e) {
+        std::lock_guard guard(lock);
+        seen << e;
+        arrived.notify_all();
+    });
     {
         std::unique_lock guard(lock);
         ASSERT_TRUE(arrived.wait_for(guard, 5s, [&] { return !seen.isEmpty(); }));
@@ -363,10 +372,25 @@ TEST(SetupRemediationRunnerEmitter, LetsOneEndingThrough) {
     emitter.completed(3);
     emitter.output("late");
     emitter.endIfOpen();
-    EXPECT_EQ(drain(std::move(stream)),
-              QList<Event>({Event::output("a"),
-                            Event::openBrowser("https://github.com/login/device"),
-                            Event::completed(0)}));
+    EXPECT_EQ(
+        drain(std::move(stream)),
+        QList<Event>({Event::output("a"), Event::openBrowser("https://github.com/login/device"),
+                      Event::completed(0)}));
     EXPECT_EQ(Event::openBrowser("u"), Event::openBrowser("u", std::nullopt));
     EXPECT_NE(Event::openBrowser("u", "ABCD-1234"), Event::openBrowser("u"));
+}
+
+TEST_F(SetupRemediationRunnerTest, WriterReportsBecomeLinesAndACode) {
+    sandbox->createFolder("/Users/dev/.claude");
+    const auto events = run(SetupRemediation::documentEnvironment());
+    EXPECT_FALSE(outputs(events).isEmpty());
+    EXPECT_EQ(events.last(), Event::completed(0));
+    EXPECT_TRUE(
+        sandbox->contents("/Users/dev/.claude/CLAUDE.md").contains(AgentEnvDoc::kMarkerPhrase));
+
+    // A template that cannot be found is the writer's failure: code 1.
+    auto r = runner();
+    r.resourcesDir = "/nowhere";
+    EXPECT_EQ(drain(r.run(SetupRemediation::createProject(ProjectTemplate::simple), "")).last(),
+              Event::completed(1));
 }
