@@ -233,10 +233,11 @@ BrewRunner SetupRemediationRunner::brewRunner() const {
 
 qint32 SetupRemediationRunner::loginShellStep(const QString& command, Emitter& emitter,
                                               WorkerTask& task) const {
-    CancellableProcess latch;
-    task.onCancel([&latch] { latch.cancel(); });
+    // Shared: the task may be cancelled after this step has returned.
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
     return runStreamedLoginShell(
-        *process, command, [&](const QString& line) { emitter.output(line); }, &latch);
+        *process, command, [&](const QString& line) { emitter.output(line); }, latch.get());
 }
 
 std::optional<qint32> SetupRemediationRunner::formulaStep(const QString& formula, Emitter& emitter,
@@ -386,20 +387,23 @@ void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
 
 void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emitter,
                                           WorkerTask& task) const {
-    CancellableProcess latch;
-    task.onCancel([&latch] { latch.cancel(); });
+    // Shared: the task may be cancelled after this step has returned.
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
     const auto report = SkillFolderInstaller{fs}.installSkill(
-        skill, resourcesDir, *process, [&](const QString& line) { emitter.output(line); }, &latch);
+        skill, resourcesDir, *process, [&](const QString& line) { emitter.output(line); },
+        latch.get());
     emitter.completed(report.ok ? 0 : 1);
 }
 
 void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& request,
                                           Emitter& emitter, WorkerTask& task) const {
-    CancellableProcess latch;
-    task.onCancel([&latch] { latch.cancel(); });
+    // Shared: the task may be cancelled after this step has returned.
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
     const auto report = MCPConfigWriter{fs}.addServer(
         request.server, request.apiKey, *process,
-        [&](const QString& line) { emitter.output(line); }, &latch);
+        [&](const QString& line) { emitter.output(line); }, latch.get());
     emitter.completed(report.ok ? 0 : 1);
 }
 
