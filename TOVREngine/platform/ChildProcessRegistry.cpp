@@ -44,17 +44,23 @@ void ChildProcessRegistry::start(std::shared_ptr<ChildProcess> child, std::funct
 }
 
 void ChildProcessRegistry::shutdown() {
-    std::list<Entry> all;
-    {
-        std::lock_guard guard(mutex_);
-        all.swap(entries_);
+    // A worker being joined may still start a child (terminated at once by its cancelled
+    // latch); its reader thread joins the list afterwards, so repeat until nothing is left.
+    for (;;) {
+        std::list<Entry> all;
+        {
+            std::lock_guard guard(mutex_);
+            all.swap(entries_);
+        }
+        if (all.empty())
+            return;
+        for (auto& e : all)
+            if (e.child)
+                e.child->terminate();
+        for (auto& e : all)
+            if (e.thread.joinable())
+                e.thread.join();
     }
-    for (auto& e : all)
-        if (e.child)
-            e.child->terminate();
-    for (auto& e : all)
-        if (e.thread.joinable())
-            e.thread.join();
 }
 
 std::size_t ChildProcessRegistry::liveCount() {

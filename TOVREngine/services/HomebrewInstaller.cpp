@@ -1,0 +1,156 @@
+#include "services/HomebrewInstaller.h"
+
+#include "platform/CancellableProcess.h"
+#include "platform/FileAppendWriter.h"
+#include "platform/LiveProcessCancellation.h"
+#include "platform/LiveProcessRunner.h"
+#include "services/ChildEnvironment.h"
+
+namespace tovr {
+
+namespace {
+
+HomebrewInstaller::Event output(const QString& text) {
+    return HomebrewInstaller::Event::output(text);
+}
+
+const QString kDownloadFailed = QStringLiteral("Couldn't download the Homebrew install script: ");
+
+} // namespace
+
+QUrl HomebrewInstaller::defaultInstallScriptURL() {
+    return QUrl(
+        QStringLiteral("https://raw.githubusercontent.com/Homebrew/install/HEAD/install.sh"));
+}
+
+EventStream<HomebrewInstaller::Event> HomebrewInstaller::install() const {
+    return streamFromTask<Event>(
+        [self = *this](const Sink& sink, WorkerTask& task) { self.install(sink, task); });
+}
+
+void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
+    auto latch = std::make_shared<CancellableProcess>();
+    auto transfer = std::make_shared<HTTPCancellation>();
+    task.onCancel([latch, transfer] {
+        latch->cancel();
+        transfer->cancel();
+    });
+
+    // The script is fetched before anything runs: a failed download must never reach the
+    // shell as an empty script that "succeeds".
+    QString script;
+    try {
+        HTTPRequest request;
+        request.url = installScriptURL;
+        const auto [body, response] = http->data(request, transfer);
+        if (response.statusCode < 200 || response.statusCode > 299) {
+            sink(output(kDownloadFailed + QStringLiteral("the server answered with status ") +
+                        QString::number(response.statusCode) + u'.'));
+            sink(Event::completed(-1));
+            return;
+        }
+        script = decodeUtf8OrEmpty(body);
+    } catch (const URLError& e) {
+        if (e.code() == URLError::Code::cancelled || latch->isCanceled()) {
+            sink(Event::canceled());
+        } else {
+            sink(output(kDownloadFailed + e.description()));
+            sink(Event::completed(-1));
+        }
+        return;
+    }
+    if (script.trimmed().isEmpty()) {
+        sink(output(kDownloadFailed + QStringLiteral("it arrived empty or unreadable.")));
+        sink(Event::completed(-1));
+        return;
+    }
+    if (latch->isCanceled()) {
+        sink(Event::canceled());
+        return;
+    }
+
+    PrivilegedExecutor::Prepared prepared;
+    try {
+        prepared = executor.prepare(QLatin1String(kPrompt));
+    } catch (const Error& e) {
+        sink(output(QStringLiteral("Failed to set up privileged executor: ") + e.description()));
+        sink(Event::completed(-1));
+        return;
+    }
+    // The folder is gone before the ending is handed on.
+    PrivilegedExecutor::runThenCleanUp(prepared, sink, [&](const Sink& held) {
+        ProcessEnvironment environment = childEnvironment(prepared.environment);
+        environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
+
+        auto handle = std::make_shared<LiveProcessCancellation>();
+        latch->registerHandle(handle);
+        auto events = process->stream(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), script},
+                                      environment, handle);
+        QString lowered;
+        qint32 code = -1;
+        bool started = true;
+        while (auto event = events.next()) {
+            if (auto* line = event->as<ProcessStreamEvent::Line>()) {
+                held(output(line->text));
+                lowered += line->text.toLower() + u'\n';
+            } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
+                code = exited->code;
+            } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
+                held(output(QStringLiteral("Failed to start Homebrew installer: ") +
+                            failed->message));
+                started = false;
+            }
+        }
+
+        if (!started) {
+            held(Event::completed(-1));
+        } else if (latch->isCanceled()) {
+            held(Event::canceled());
+        } else if (code != 0) {
+            const bool refused = [&] {
+                for (const char* phrase :
+                     {"user canceled", "execution error: user canceled", "sudo_askpass", "askpass",
+                      "a password is required", "authentication failed"})
+                    if (lowered.contains(QLatin1String(phrase)))
+                        return true;
+                return false;
+            }();
+            held(refused ? Event::canceled() : Event::completed(code));
+        } else {
+            appendShellenv(held);
+            held(Event::completed(0));
+        }
+    });
+}
+
+void HomebrewInstaller::appendShellenv(const Sink& sink) const {
+    QString brew;
+    for (const char* candidate : {"/opt/homebrew/bin/brew", "/usr/local/bin/brew"})
+        if (fs->isExecutableFile(QLatin1String(candidate))) {
+            brew = QLatin1String(candidate);
+            break;
+        }
+    if (brew.isEmpty()) {
+        sink(output(QStringLiteral("Note: brew not found in expected locations after install; "
+                                   "skipping ~/.zprofile shellenv append.")));
+        return;
+    }
+    const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
+    try {
+        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs);
+        const auto preview = writer.append(line, QStringLiteral("Homebrew shellenv"),
+                                           QStringLiteral("brew shellenv"), true);
+        if (preview.alreadySet) {
+            sink(output(QStringLiteral("brew shellenv already active in ~/.zprofile — skipping.")));
+            return;
+        }
+        sink(output(QStringLiteral("Appending brew shellenv to ~/.zprofile (so brew is fully "
+                                   "integrated in new shells).")));
+        sink(output(QStringLiteral("Appended. Backup at ") + preview.backupPath + u'.'));
+    } catch (const Error& e) {
+        sink(output(QStringLiteral("Couldn't append brew shellenv to ~/.zprofile: ") +
+                    e.description()));
+    }
+}
+
+} // namespace tovr

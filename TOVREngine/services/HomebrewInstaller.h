@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/EventStream.h"
+#include "platform/FileSystemOperating.h"
+#include "platform/HTTPFetching.h"
+#include "platform/ProcessRunning.h"
+#include "platform/StreamEvent.h"
+#include "services/PrivilegedExecutor.h"
+#include "services/WorkerTask.h"
+
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+namespace tovr {
+
+// Installs Homebrew with its official script, unattended, asking for the password through
+// the system's dialog; then makes `brew` available in new login shells through
+// ~/.zprofile. Reports `output` lines, then exactly one `completed` or `canceled`.
+struct HomebrewInstaller {
+    using Event = StreamEvent;
+    using Sink = std::function<void(Event)>;
+
+    std::shared_ptr<ProcessRunning> process;
+    std::shared_ptr<FileSystemOperating> fs;
+    PrivilegedExecutor executor;
+    std::shared_ptr<HTTPFetching> http;
+    // Where the install script is downloaded from.
+    QUrl installScriptURL = defaultInstallScriptURL();
+
+    EventStream<Event> install() const;
+    // The same on the caller's task.
+    void install(const Sink& sink, WorkerTask& task) const;
+
+    static QUrl defaultInstallScriptURL();
+    static constexpr const char* kPrompt = "Enter Mac password to install Homebrew.";
+
+private:
+    void appendShellenv(const Sink& sink) const;
+};
+
+} // namespace tovr

@@ -1,0 +1,440 @@
+#include "services/SetupRemediationRunner.h"
+
+#include "platform/CancellableProcess.h"
+#include "platform/FileAppendWriter.h"
+#include "platform/LiveProcessCancellation.h"
+#include "services/AgentEnvDoc.h"
+#include "services/CommandLineToolsInstaller.h"
+#include "services/MCPConfigWriter.h"
+#include "services/PrivilegedExecutor.h"
+#include "services/SkillFolderInstaller.h"
+#include "services/StreamedLoginShell.h"
+#include "services/TemplateTreeCopier.h"
+
+namespace tovr {
+
+namespace {
+
+using Event = SetupRemediationRunner::Event;
+
+// Forwards a worker's StreamEvent as the runner's own.
+void forward(const StreamEvent& event, SetupRemediationRunner::Emitter& emitter) {
+    if (auto* line = event.as<StreamEvent::Output>())
+        emitter.output(line->text);
+    else if (auto* done = event.as<StreamEvent::Completed>())
+        emitter.completed(done->exitCode);
+    else
+        emitter.canceled();
+}
+
+// The ending of a worker that is not part of this build yet.
+void unavailable(const QString& what, SetupRemediationRunner::Emitter& emitter) {
+    emitter.output(what + QStringLiteral(" isn't available in this build yet."));
+    emitter.completed(-1);
+}
+
+QString notYetSentence(const QString& what) {
+    return what + QStringLiteral(" isn't available in this build yet.");
+}
+
+} // namespace
+
+// MARK: Emitter
+
+void SetupRemediationRunner::Emitter::output(const QString& text) {
+    std::lock_guard guard(lock_);
+    if (!ended_)
+        continuation_.yield(Event::output(text));
+}
+
+void SetupRemediationRunner::Emitter::openBrowser(const QString& url, std::optional<QString> code) {
+    std::lock_guard guard(lock_);
+    if (!ended_)
+        continuation_.yield(Event::openBrowser(url, std::move(code)));
+}
+
+void SetupRemediationRunner::Emitter::completed(qint32 exitCode) {
+    end(Event::completed(exitCode));
+}
+
+void SetupRemediationRunner::Emitter::canceled() {
+    end(Event::canceled());
+}
+
+void SetupRemediationRunner::Emitter::end(Event event) {
+    {
+        std::lock_guard guard(lock_);
+        if (ended_)
+            return;
+        ended_ = true;
+        continuation_.yield(std::move(event));
+    }
+    continuation_.finish();
+}
+
+bool SetupRemediationRunner::Emitter::hasEnded() const {
+    std::lock_guard guard(lock_);
+    return ended_;
+}
+
+void SetupRemediationRunner::Emitter::endIfOpen() {
+    completed(-1);
+}
+
+// MARK: Dispatch
+
+bool SetupRemediationRunner::runsWhileBuilt(const SetupRemediation& remediation) {
+    using Kind = SetupRemediation::Kind;
+    switch (remediation.kind()) {
+    case Kind::repairPath:
+    case Kind::repairHomebrewPath:
+    case Kind::createProject:
+    case Kind::configureShell:
+    case Kind::documentEnvironment:
+        return true;
+    case Kind::installSkill:
+        return remediation.as<AgentSkill>()->source.as<AgentSkill::Source::Bundle>() != nullptr;
+    default:
+        return false;
+    }
+}
+
+EventStream<Event> SetupRemediationRunner::run(const SetupRemediation& remediation,
+                                               const QString& privilegedPrompt) const {
+    auto [stream, continuation] = EventStream<Event>::make();
+    auto emitter = std::make_shared<Emitter>(continuation);
+    if (runsWhileBuilt(remediation)) {
+        WorkerTask inlineTask;
+        perform(remediation, privilegedPrompt, *emitter, inlineTask);
+        return std::move(stream);
+    }
+    auto task = WorkerTask::make();
+    continuation.onTermination([task](StreamTermination) { task->cancel(); });
+    WorkerTask::launch(task,
+                       [self = *this, remediation, privilegedPrompt, emitter](WorkerTask& own) {
+                           self.perform(remediation, privilegedPrompt, *emitter, own);
+                       });
+    return std::move(stream);
+}
+
+void SetupRemediationRunner::perform(const SetupRemediation& remediation,
+                                     const QString& privilegedPrompt, Emitter& emitter,
+                                     WorkerTask& task) const {
+    using Kind = SetupRemediation::Kind;
+    try {
+        switch (remediation.kind()) {
+        case Kind::repairPath:
+            repairPath(remediation.as<SetupRemediation::RepairPath>()->directory, emitter);
+            break;
+        case Kind::createProject:
+            createProject(*remediation.as<SetupRemediation::CreateProject>(), emitter);
+            break;
+        case Kind::installSkill:
+            installSkill(*remediation.as<AgentSkill>(), emitter, task);
+            break;
+        case Kind::addMCPServer:
+            addMCPServer(*remediation.as<SetupRemediation::AddMCPServer>(), emitter, task);
+            break;
+        case Kind::configureGit: {
+            const auto* git = remediation.as<SetupRemediation::ConfigureGit>();
+            configureGit(git->name, git->email, emitter, task);
+            break;
+        }
+        case Kind::installCommandLineTools:
+            installCommandLineTools(emitter, task);
+            break;
+        case Kind::installHomebrew:
+            installHomebrew(emitter, task);
+            break;
+        case Kind::installClaudeCLI:
+            installClaudeCLI(privilegedPrompt, emitter, task);
+            break;
+        case Kind::repairHomebrewPath:
+            repairHomebrewPath(emitter);
+            break;
+        case Kind::installWarp:
+        case Kind::installClaudeDesktop:
+        case Kind::installZed:
+        case Kind::installVSCode:
+        case Kind::installCodexCLI:
+        case Kind::installChatGPTDesktop: {
+            static const QMap<Kind, QString> casks{
+                {Kind::installWarp, QStringLiteral("warp")},
+                {Kind::installClaudeDesktop, QStringLiteral("claude")},
+                {Kind::installZed, QStringLiteral("zed")},
+                {Kind::installVSCode, QStringLiteral("visual-studio-code")},
+                {Kind::installCodexCLI, QStringLiteral("codex")},
+                {Kind::installChatGPTDesktop, QStringLiteral("chatgpt")},
+            };
+            if (const auto code = caskStep(casks.value(remediation.kind()), privilegedPrompt,
+                                           BrewRunner::CaskRecoveryPolicy::none(), emitter, task))
+                emitter.completed(*code);
+            break;
+        }
+        case Kind::configureShell:
+            configureShell(emitter);
+            break;
+        case Kind::installUv:
+            installUv(emitter, task);
+            break;
+        case Kind::installMise:
+            installMise(emitter, task);
+            break;
+        case Kind::installNodeViaMise:
+            installMiseLanguage(QStringLiteral("node@lts"), std::nullopt, emitter, task);
+            break;
+        case Kind::installRubyViaMise:
+            installMiseLanguage(QStringLiteral("ruby@latest"),
+                                QStringLiteral("mise settings ruby.compile=false"), emitter, task);
+            break;
+        case Kind::installRustViaMise:
+            installMiseLanguage(QStringLiteral("rust"), std::nullopt, emitter, task);
+            break;
+        case Kind::installRustup:
+            installRustup(emitter, task);
+            break;
+        case Kind::installTemurin:
+            installTemurin(privilegedPrompt, emitter, task);
+            break;
+        case Kind::documentEnvironment:
+            documentEnvironment(emitter);
+            break;
+        case Kind::installGh:
+            if (const auto code = formulaStep(QStringLiteral("gh"), emitter, task))
+                emitter.completed(*code);
+            break;
+        case Kind::githubAuth:
+            githubAuth(emitter, task);
+            break;
+        }
+    } catch (const Error& e) {
+        // Workers report their own failures; this is the net under a thrown one.
+        emitter.output(e.description());
+    } catch (const std::exception& e) {
+        emitter.output(QString::fromUtf8(e.what()));
+    }
+    emitter.endIfOpen();
+}
+
+// MARK: Shared steps
+
+bool SetupRemediationRunner::homebrewGuard(Emitter& emitter) const {
+    if (brewPath && !brewPath->isEmpty())
+        return true;
+    emitter.output(QString::fromUtf8(kNoHomebrew));
+    return false;
+}
+
+BrewRunner SetupRemediationRunner::brewRunner() const {
+    return BrewRunner{
+        brewPath.value_or(QString()),       process, http, fs, PrivilegedExecutor{fs, nullptr},
+        AdoptiumAPI{http, adoptiumBaseURL}, sleeper};
+}
+
+qint32 SetupRemediationRunner::loginShellStep(const QString& command, Emitter& emitter,
+                                              WorkerTask& task) const {
+    // Shared: the task may be cancelled after this step has returned.
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
+    return runStreamedLoginShell(
+        *process, command, [&](const QString& line) { emitter.output(line); }, latch.get());
+}
+
+std::optional<qint32> SetupRemediationRunner::formulaStep(const QString& formula, Emitter& emitter,
+                                                          WorkerTask& task) const {
+    if (!homebrewGuard(emitter))
+        return -1;
+    qint32 code = -1;
+    bool canceled = false;
+    brewRunner().installFormula(
+        formula,
+        [&](const StreamEvent& event) {
+            if (auto* line = event.as<StreamEvent::Output>())
+                emitter.output(line->text);
+            else if (auto* done = event.as<StreamEvent::Completed>())
+                code = done->exitCode;
+            else
+                canceled = true;
+        },
+        task);
+    if (canceled) {
+        emitter.canceled();
+        return std::nullopt;
+    }
+    return code;
+}
+
+std::optional<qint32> SetupRemediationRunner::caskStep(const QString& cask, const QString& prompt,
+                                                       const BrewRunner::CaskRecoveryPolicy& policy,
+                                                       Emitter& emitter, WorkerTask& task) const {
+    if (!homebrewGuard(emitter))
+        return -1;
+    qint32 code = -1;
+    bool canceled = false;
+    brewRunner().installCask(
+        cask, prompt, policy,
+        [&](const StreamEvent& event) {
+            if (auto* line = event.as<StreamEvent::Output>())
+                emitter.output(line->text);
+            else if (auto* done = event.as<StreamEvent::Completed>())
+                code = done->exitCode;
+            else
+                canceled = true;
+        },
+        task);
+    if (canceled) {
+        emitter.canceled();
+        return std::nullopt;
+    }
+    return code;
+}
+
+void SetupRemediationRunner::writerStep(const QStringList& lines, bool success, Emitter& emitter) {
+    for (const auto& line : lines)
+        emitter.output(line);
+    emitter.completed(success ? 0 : 1);
+}
+
+// MARK: Workers of this file
+
+void SetupRemediationRunner::installCommandLineTools(Emitter& emitter, WorkerTask& task) const {
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
+    const CommandLineToolsInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}};
+    installer.install([&](const StreamEvent& event) { forward(event, emitter); }, *latch);
+}
+
+void SetupRemediationRunner::installHomebrew(Emitter& emitter, WorkerTask& task) const {
+    const HomebrewInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}, http,
+                                      homebrewInstallScriptURL};
+    installer.install([&](const StreamEvent& event) { forward(event, emitter); }, task);
+}
+
+void SetupRemediationRunner::installClaudeCLI(const QString& prompt, Emitter& emitter,
+                                              WorkerTask& task) const {
+    const auto code = caskStep(QStringLiteral("claude-code@latest"), prompt,
+                               BrewRunner::CaskRecoveryPolicy::none(), emitter, task);
+    if (!code)
+        return;
+    if (*code == 0) {
+        try {
+            const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs);
+            const auto preview =
+                writer.append(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
+                              QStringLiteral("Claude Code auto-update"),
+                              QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"), false);
+            emitter.output(preview.alreadySet
+                               ? QStringLiteral("Claude Code auto-update is already enabled in "
+                                                "~/.zprofile.")
+                               : QStringLiteral("Enabled Claude Code auto-update in ~/.zprofile "
+                                                "(backup at ") +
+                                     preview.backupPath + QStringLiteral(")."));
+        } catch (const Error& e) {
+            emitter.output(QStringLiteral("Couldn't enable Claude Code auto-update: ") +
+                           e.description());
+        }
+    }
+    emitter.completed(*code);
+}
+
+void SetupRemediationRunner::installTemurin(const QString& prompt, Emitter& emitter,
+                                            WorkerTask& task) const {
+    const auto code = caskStep(QStringLiteral("temurin"), prompt,
+                               brewRunner().temurinRecoveryPolicy(), emitter, task);
+    if (!code)
+        return;
+    if (*code == 0)
+        for (const auto& line : setJavaHomeAfterTemurin())
+            emitter.output(line);
+    emitter.completed(*code);
+}
+
+void SetupRemediationRunner::installMise(Emitter& emitter, WorkerTask& task) const {
+    const auto code = formulaStep(QStringLiteral("mise"), emitter, task);
+    if (!code)
+        return;
+    if (*code == 0)
+        for (const auto& line : configureMiseStartup())
+            emitter.output(line);
+    emitter.completed(*code);
+}
+
+// MARK: Workers of other files
+
+void SetupRemediationRunner::repairPath(const QString&, Emitter& emitter) const {
+    unavailable(QStringLiteral("Adding a folder to your PATH"), emitter);
+}
+
+void SetupRemediationRunner::repairHomebrewPath(Emitter& emitter) const {
+    unavailable(QStringLiteral("Repairing Homebrew's PATH"), emitter);
+}
+
+void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject& project,
+                                           Emitter& emitter) const {
+    const auto report = TemplateTreeCopier{fs}.createExample(project.template_,
+                                                             project.destinationPath, resourcesDir);
+    writerStep(report.lines, report.ok, emitter);
+}
+
+void SetupRemediationRunner::configureShell(Emitter& emitter) const {
+    unavailable(QStringLiteral("Shell configuration"), emitter);
+}
+
+void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
+    const auto report = AgentEnvDoc{fs}.document();
+    writerStep(report.lines, report.ok, emitter);
+}
+
+void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emitter,
+                                          WorkerTask& task) const {
+    // Shared: the task may be cancelled after this step has returned.
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
+    const auto report = SkillFolderInstaller{fs}.installSkill(
+        skill, resourcesDir, *process, [&](const QString& line) { emitter.output(line); },
+        latch.get());
+    emitter.completed(report.ok ? 0 : 1);
+}
+
+void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& request,
+                                          Emitter& emitter, WorkerTask& task) const {
+    // Shared: the task may be cancelled after this step has returned.
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
+    const auto report = MCPConfigWriter{fs}.addServer(
+        request.server, request.apiKey, *process,
+        [&](const QString& line) { emitter.output(line); }, latch.get());
+    emitter.completed(report.ok ? 0 : 1);
+}
+
+void SetupRemediationRunner::configureGit(const QString&, const QString&, Emitter& emitter,
+                                          WorkerTask&) const {
+    unavailable(QStringLiteral("Saving Git settings"), emitter);
+}
+
+void SetupRemediationRunner::githubAuth(Emitter& emitter, WorkerTask&) const {
+    unavailable(QStringLiteral("GitHub sign-in"), emitter);
+}
+
+void SetupRemediationRunner::installUv(Emitter& emitter, WorkerTask&) const {
+    unavailable(QStringLiteral("Installing uv"), emitter);
+}
+
+void SetupRemediationRunner::installRustup(Emitter& emitter, WorkerTask&) const {
+    unavailable(QStringLiteral("Installing rustup"), emitter);
+}
+
+void SetupRemediationRunner::installMiseLanguage(const QString&, const std::optional<QString>&,
+                                                 Emitter& emitter, WorkerTask&) const {
+    unavailable(QStringLiteral("Installing languages with mise"), emitter);
+}
+
+QStringList SetupRemediationRunner::configureMiseStartup() const {
+    return {notYetSentence(QStringLiteral("Setting up mise in your shell"))};
+}
+
+QStringList SetupRemediationRunner::setJavaHomeAfterTemurin() const {
+    return {notYetSentence(QStringLiteral("Setting JAVA_HOME"))};
+}
+
+} // namespace tovr

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "model/SetupRemediation.h"
+#include "platform/EventStream.h"
+#include "platform/FileSystemOperating.h"
+#include "platform/HTTPFetching.h"
+#include "platform/ProcessRunning.h"
+#include "platform/ResourceLocator.h"
+#include "services/AdoptiumAPI.h"
+#include "services/BrewRunner.h"
+#include "services/HomebrewInstaller.h"
+#include "services/WorkerTask.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <variant>
+
+namespace tovr {
+
+// Turns one approved setup fix into a stream of log lines that ends in exactly one
+// `completed` (with an exit code) or `canceled`. It picks the worker for the fix and starts
+// it at once; writers run while the stream is built, everything else on a task of its own.
+// Dropping the stream cancels the task, which stops the running child. Each run copies the
+// value, so several runs may go on at once.
+struct SetupRemediationRunner {
+    struct Event {
+        struct Output {
+            QString text;
+            bool operator==(const Output&) const = default;
+        };
+        struct Completed {
+            qint32 exitCode = 0;
+            bool operator==(const Completed&) const = default;
+        };
+        // A page the user must open, and the one-time code to type there when one was found.
+        struct OpenBrowser {
+            QString url;
+            std::optional<QString> code;
+            bool operator==(const OpenBrowser&) const = default;
+        };
+        struct Canceled {
+            bool operator==(const Canceled&) const = default;
+        };
+
+        std::variant<Output, Completed, OpenBrowser, Canceled> value;
+
+        static Event output(QString text) { return {Output{std::move(text)}}; }
+        static Event completed(qint32 exitCode) { return {Completed{exitCode}}; }
+        static Event openBrowser(QString url, std::optional<QString> code = {}) {
+            return {OpenBrowser{std::move(url), std::move(code)}};
+        }
+        static Event canceled() { return {Canceled{}}; }
+        template <class Case> const Case* as() const { return std::get_if<Case>(&value); }
+        bool isTerminal() const { return as<Completed>() || as<Canceled>(); }
+        bool operator==(const Event&) const = default;
+    };
+
+    // Where a worker's events go. It lets one ending through and finishes the stream with
+    // it; anything after the ending is dropped. Any thread.
+    class Emitter {
+    public:
+        explicit Emitter(EventContinuation<Event> continuation)
+            : continuation_(std::move(continuation)) {}
+        void output(const QString& text);
+        void openBrowser(const QString& url, std::optional<QString> code);
+        void completed(qint32 exitCode);
+        void canceled();
+        bool hasEnded() const;
+        // A worker that returned without an ending failed: the run ends with -1.
+        void endIfOpen();
+
+    private:
+        void end(Event event);
+        mutable std::mutex lock_;
+        bool ended_ = false;
+        EventContinuation<Event> continuation_;
+    };
+
+    // The `brew` executable, absent when Homebrew is not installed.
+    std::optional<QString> brewPath;
+    std::shared_ptr<ProcessRunning> process;
+    std::shared_ptr<FileSystemOperating> fs;
+    std::shared_ptr<HTTPFetching> http;
+    // Where the Homebrew install script and the Temurin packages are looked up.
+    QUrl homebrewInstallScriptURL = HomebrewInstaller::defaultInstallScriptURL();
+    QUrl adoptiumBaseURL = AdoptiumAPI::defaultBaseURL();
+    // The pause before a cask's retry; null waits on the run's task.
+    Sleeper sleeper;
+    // The application's resources (skills/, example-projects/).
+    QString resourcesDir = resourcesDirectory();
+
+    // Starts the fix and returns its stream at once. `privilegedPrompt` is the password
+    // dialog's sentence for the cask installs; the other fixes ignore it.
+    EventStream<Event> run(const SetupRemediation& remediation,
+                           const QString& privilegedPrompt) const;
+
+    // The fixes whose whole run happens while the stream is built (the file writers).
+    static bool runsWhileBuilt(const SetupRemediation& remediation);
+
+    // Shared steps of the workers.
+    // "/bin/zsh -lc <command>" with the application's environment; its lines as `output`.
+    // The exit code, or -1 when the shell could not start or reported none.
+    qint32 loginShellStep(const QString& command, Emitter& emitter, WorkerTask& task) const;
+    // `brew install <formula>`: the code, or absent after `canceled` was emitted. Without
+    // Homebrew the guard's line is emitted and the code is -1.
+    std::optional<qint32> formulaStep(const QString& formula, Emitter& emitter,
+                                      WorkerTask& task) const;
+    // A cask install with its output forwarded: the code, or absent after `canceled` was
+    // emitted. Without Homebrew the guard's line is emitted and the code is -1.
+    std::optional<qint32> caskStep(const QString& cask, const QString& prompt,
+                                   const BrewRunner::CaskRecoveryPolicy& policy, Emitter& emitter,
+                                   WorkerTask& task) const;
+    // A writer's sentences, then `completed` 0 on success or 1 on failure.
+    static void writerStep(const QStringList& lines, bool success, Emitter& emitter);
+
+    BrewRunner brewRunner() const;
+
+    static constexpr const char* kNoHomebrew =
+        "Homebrew isn't available yet — install Homebrew first.";
+
+private:
+    void perform(const SetupRemediation& remediation, const QString& privilegedPrompt,
+                 Emitter& emitter, WorkerTask& task) const;
+    bool homebrewGuard(Emitter& emitter) const;
+    void installCommandLineTools(Emitter& emitter, WorkerTask& task) const;
+    void installHomebrew(Emitter& emitter, WorkerTask& task) const;
+    void installClaudeCLI(const QString& prompt, Emitter& emitter, WorkerTask& task) const;
+    void installTemurin(const QString& prompt, Emitter& emitter, WorkerTask& task) const;
+    void installMise(Emitter& emitter, WorkerTask& task) const;
+
+    // The workers of other files, one function each. Run while the stream is built:
+    void createProject(const SetupRemediation::CreateProject& project, Emitter& emitter) const;
+    void documentEnvironment(Emitter& emitter) const;
+    // A bundled skill runs while the stream is built (with a task that is never
+    // cancelled), a fetched one on the run's task.
+    void installSkill(const AgentSkill& skill, Emitter& emitter, WorkerTask& task) const;
+    // On the run's task:
+    void addMCPServer(const SetupRemediation::AddMCPServer& request, Emitter& emitter,
+                      WorkerTask& task) const;
+
+    // Workers not in this build yet. Each ends its run with a sentence saying so and exit
+    // code -1; the follow-ups return one sentence. Run while the stream is built:
+    void repairPath(const QString& directory, Emitter& emitter) const;
+    void repairHomebrewPath(Emitter& emitter) const;
+    void configureShell(Emitter& emitter) const;
+    // On the run's task:
+    void configureGit(const QString& name, const QString& email, Emitter& emitter,
+                      WorkerTask& task) const;
+    void githubAuth(Emitter& emitter, WorkerTask& task) const;
+    void installUv(Emitter& emitter, WorkerTask& task) const;
+    void installRustup(Emitter& emitter, WorkerTask& task) const;
+    // "mise use -g <toolSpec>", after `firstCommand` in the same shell line when given.
+    void installMiseLanguage(const QString& toolSpec, const std::optional<QString>& firstCommand,
+                             Emitter& emitter, WorkerTask& task) const;
+    // After a successful install; the sentences to show.
+    QStringList configureMiseStartup() const;
+    QStringList setJavaHomeAfterTemurin() const;
+};
+
+} // namespace tovr

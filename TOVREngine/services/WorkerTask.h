@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/EventStream.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tovr {
+
+// One unstructured task: a job on a thread of its own that its owner can cancel. The thread
+// is owned by ChildProcessRegistry, which cancels and joins it at shutdown. Everything the
+// body touches it owns (copies, shared pointers), so it never outlives what it uses.
+//
+// Cancelling ends every blocking wait the body registered: children through their latch,
+// transfers through their HTTPCancellation, pauses through sleepFor().
+class WorkerTask {
+public:
+    using Body = std::function<void(WorkerTask&)>;
+
+    static std::shared_ptr<WorkerTask> make() { return std::make_shared<WorkerTask>(); }
+
+    // Runs `body` on a new thread. Call once.
+    static void launch(const std::shared_ptr<WorkerTask>& task, Body body);
+
+    // Any thread, any number of times; the cancel actions run on the first call only.
+    void cancel();
+    bool isCancelled() const;
+    // Runs `action` when the task is cancelled, at once when it already is.
+    void onCancel(std::function<void()> action);
+    // Waits for `duration`; returns early, with false, when the task is cancelled.
+    bool sleepFor(std::chrono::nanoseconds duration);
+
+private:
+    mutable std::mutex lock_;
+    std::condition_variable wake_;
+    bool cancelled_ = false;
+    std::vector<std::function<void()>> actions_;
+};
+
+// A worker's pause. Tests inject one that returns at once.
+using Sleeper = std::function<void(std::chrono::nanoseconds, WorkerTask&)>;
+
+// The pause of a live run: waits on the task, so a cancel ends it early.
+inline void taskSleep(const Sleeper& sleeper, std::chrono::nanoseconds duration, WorkerTask& task) {
+    if (sleeper)
+        sleeper(duration, task);
+    else
+        task.sleepFor(duration);
+}
+
+// Runs `body` on a new task and returns at once the stream of what it hands its sink; the
+// stream finishes when `body` returns. Dropping the stream cancels the task.
+template <class T>
+EventStream<T>
+streamFromTask(std::function<void(const std::function<void(T)>&, WorkerTask&)> body) {
+    auto [stream, continuation] = EventStream<T>::make();
+    auto task = WorkerTask::make();
+    continuation.onTermination([task](StreamTermination) { task->cancel(); });
+    WorkerTask::launch(task, [continuation, body = std::move(body)](WorkerTask& self) {
+        const std::function<void(T)> sink = [continuation](T event) {
+            continuation.yield(std::move(event));
+        };
+        body(sink, self);
+        continuation.finish();
+    });
+    return std::move(stream);
+}
+
+} // namespace tovr
