@@ -75,6 +75,16 @@ bool FileAppendWriter::containsActiveLine(QStringView text, const QStringList& n
 FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, const QString& label,
                                                        const QString& needle,
                                                        bool activeLineOnly) const {
+    DiffPreview result = preview(line.split(u'\n'), label, [&](const QString& old) {
+        return activeLineOnly ? containsActiveLine(old, QStringList{needle}) : old.contains(needle);
+    });
+    apply(result);
+    return result;
+}
+
+FileAppendWriter::DiffPreview
+FileAppendWriter::preview(const QStringList& lines, const QString& label,
+                          const std::function<bool(const QString&)>& isPresent) const {
     DiffPreview preview;
     preview.path = target_;
     preview.backupPath = target_ + QStringLiteral(".bak");
@@ -85,18 +95,16 @@ FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, cons
         preview.originalContents = fs_->readText(target_);
 
     const QString& old = preview.originalContents;
-    preview.alreadySet =
-        activeLineOnly ? containsActiveLine(old, QStringList{needle}) : old.contains(needle);
+    preview.alreadySet = isPresent(old);
     if (preview.alreadySet) {
         preview.proposedContents = old;
     } else {
         const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
         preview.linesAdded << markerComment(label, now, ProductConfig::current());
-        preview.linesAdded << line.split(u'\n');
+        preview.linesAdded << lines;
         preview.proposedContents =
             old + separatorBefore(old) + preview.linesAdded.join(u'\n') + u'\n';
     }
-    apply(preview);
     return preview;
 }
 

@@ -70,6 +70,12 @@ public:
     DiffPreview append(const QString& line, const QString& label, const QString& needle,
                        bool activeLineOnly) const;
 
+    // The change append() would make, built but not written: `lines` under a marker
+    // labelled `label`, unless `isPresent` accepts the current text. A missing file reads
+    // as empty; an existing file that cannot be read as UTF-8 text throws its read error.
+    DiffPreview preview(const QStringList& lines, const QString& label,
+                        const std::function<bool(const QString&)>& isPresent) const;
+
     // Writes a preview: the backup first, then the file. Nothing is written when the file
     // no longer is what the preview was made from, so an edit made since is never lost.
     void apply(const DiffPreview& preview) const;

@@ -1,7 +1,6 @@
 #include "services/ShellConfigurator.h"
 
 #include "platform/Error.h"
-#include "platform/FileAppendWriter.h"
 
 namespace tovr {
 
@@ -20,11 +19,177 @@ bool hasActiveLine(FileSystemOperating& fs, const QString& path, const QString& 
 
 } // namespace
 
+// One line added after a tool's install; present when its text appears anywhere in the
+// file, comments included.
+struct ShellConfigurator::ToolLine {
+    QString fileName; // in the home folder
+    QString line;
+    QString label;
+    QString needle;
+    QString shortName; // names the line in every sentence
+};
+
 bool ShellConfigurator::isConfigured() const {
     const QString home = fs->homeDirectory();
     return hasActiveLine(*fs, home + "/.zprofile", QString::fromLatin1(kZprofileNeedle)) &&
            hasActiveLine(*fs, home + "/.zshrc", QString::fromLatin1(kZshrcNeedle)) &&
            fs->fileExists(home + "/.env");
+}
+
+const QString& ShellConfigurator::envTemplate() {
+    static const QString text = QStringLiteral(
+        "# ~/.env \u2014 API keys for MCP servers and CLIs (sourced by ~/.zshrc). Fill in real "
+        "values.\n"
+        "# Uncomment a line and paste your own value.\n"
+        "# export ANTHROPIC_API_KEY=...\n"
+        "# export OPENAI_API_KEY=...\n"
+        "# Example vendor-specific MCP key (rename per server):\n"
+        "# export BRAVE_API_KEY=...\n");
+    return text;
+}
+
+WriterOutcome ShellConfigurator::configure() const {
+    WriterOutcome outcome;
+    configureBlock(QStringLiteral(".zprofile"),
+                   QStringLiteral("# ~/.zprofile \u2014 PATH + environment, loaded once per "
+                                  "login shell"),
+                   QStringLiteral("shell environment"), {QString::fromLatin1(kZprofileNeedle)},
+                   QString::fromLatin1(kZprofileNeedle), outcome);
+    configureBlock(
+        QStringLiteral(".zshrc"),
+        QStringLiteral("# ~/.zshrc \u2014 aliases, completions, prompt (interactive "
+                       "shells)"),
+        QStringLiteral("interactive shell"),
+        {
+            QStringLiteral("if type brew >/dev/null 2>&1; then"),
+            QStringLiteral("  FPATH=\"$(brew --prefix)/share/zsh/site-functions:$FPATH\""),
+            QStringLiteral("fi"),
+            QStringLiteral("autoload -Uz compinit && compinit"),
+            QStringLiteral("[ -f \"$HOME/.env\" ] && set -a && source \"$HOME/.env\" && set +a"),
+        },
+        QString::fromLatin1(kZshrcNeedle), outcome);
+    createEnvFile(outcome);
+    if (outcome.success)
+        outcome.sentences << QStringLiteral(
+            "Shell configuration complete. Open a new terminal for the changes to take effect.");
+    return outcome;
+}
+
+void ShellConfigurator::configureBlock(const QString& fileName, const QString& header,
+                                       const QString& label, const QStringList& lines,
+                                       const QString& needle, WriterOutcome& outcome) const {
+    const QString path = fs->homeDirectory() + u'/' + fileName;
+    const QString shown = QStringLiteral("~/") + fileName;
+    ensureHeader(path, header);
+    try {
+        // The active-line test, as in isConfigured(): a commented-out line is not the
+        // setting, and counting it would leave the check failing after a "success".
+        const auto preview = FileAppendWriter(path, fs, clock)
+                                 .append(lines.join(u'\n'), label, needle, /*activeLineOnly=*/true);
+        if (preview.alreadySet)
+            outcome.sentences << shown +
+                                     QStringLiteral(" is already configured \u2014 nothing to do.");
+        else
+            outcome.sentences << QStringLiteral("Configured ") + shown +
+                                     QStringLiteral(" (backup at ") + preview.backupPath +
+                                     QStringLiteral(").");
+    } catch (const Error& error) {
+        outcome.sentences << QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ") +
+                                 error.description();
+        outcome.success = false;
+    }
+}
+
+void ShellConfigurator::ensureHeader(const QString& path, const QString& header) const {
+    QString text;
+    try {
+        if (fs->fileExists(path))
+            text = fs->readText(path);
+    } catch (const Error&) {
+        return; // not text we can read: leave it for the block step to report
+    }
+    if (!text.trimmed().isEmpty())
+        return;
+    try {
+        fs->write(header + u'\n', path, true);
+    } catch (const Error&) {
+        // The block step writes the file anyway and reports its own failure.
+    }
+}
+
+void ShellConfigurator::createEnvFile(WriterOutcome& outcome) const {
+    const QString path = fs->homeDirectory() + QStringLiteral("/.env");
+    if (fs->fileExists(path)) {
+        outcome.sentences << QStringLiteral(
+            "~/.env already exists \u2014 leaving it untouched (add keys there yourself).");
+        return;
+    }
+    bool written = false;
+    try {
+        fs->write(envTemplate(), path, true);
+        written = true;
+        FileAttributes attributes;
+        attributes.posixPermissions = 0600;
+        fs->setAttributes(attributes, path);
+        outcome.sentences << QStringLiteral("Created ~/.env (permissions 600) with commented "
+                                            "placeholders \u2014 add your API keys there.");
+    } catch (const Error& error) {
+        // A file left with the wrong mode would count as "already exists" next time and
+        // never be made private; take it away so a retry creates it properly.
+        if (written) {
+            try {
+                fs->removeItem(path);
+            } catch (const Error&) {
+            }
+        }
+        outcome.sentences << QStringLiteral("Couldn't create ~/.env: ") + error.description();
+        outcome.success = false;
+    }
+}
+
+QString ShellConfigurator::toolLine(const ToolLine& row) const {
+    const QString path = fs->homeDirectory() + u'/' + row.fileName;
+    try {
+        const auto preview = FileAppendWriter(path, fs, clock)
+                                 .append(row.line, row.label, row.needle, /*activeLineOnly=*/false);
+        return preview.alreadySet
+                   ? row.shortName + QStringLiteral(" is already set \u2014 nothing to do.")
+                   : QStringLiteral("Configured ") + row.shortName + u'.';
+    } catch (const Error& error) {
+        return QStringLiteral("Couldn't configure ") + row.shortName + QStringLiteral(": ") +
+               error.description();
+    }
+}
+
+QStringList ShellConfigurator::configureUvPath() const {
+    return {toolLine({QStringLiteral(".zprofile"),
+                      QStringLiteral("export PATH=\"$HOME/.local/bin:$PATH\""),
+                      QStringLiteral("uv PATH"), QStringLiteral("HOME/.local/bin"),
+                      QStringLiteral("uv on PATH (~/.zprofile)")})};
+}
+
+QStringList ShellConfigurator::configureMise() const {
+    // The interactive needle ends in ")" so that the shim line does not count for it, and
+    // the shim needle holds "--shims" so that the interactive line does not count for it.
+    return {
+        toolLine({QStringLiteral(".zprofile"),
+                  QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
+                                 "--shims)\""),
+                  QStringLiteral("mise (login shims)"), QStringLiteral("mise activate zsh --shims"),
+                  QStringLiteral("mise shims (~/.zprofile)")}),
+        toolLine(
+            {QStringLiteral(".zshrc"),
+             QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\""),
+             QStringLiteral("mise (interactive)"), QStringLiteral("mise activate zsh)"),
+             QStringLiteral("mise activate (~/.zshrc)")}),
+    };
+}
+
+QStringList ShellConfigurator::configureCargoPath() const {
+    return {toolLine({QStringLiteral(".zprofile"),
+                      QStringLiteral("export PATH=\"$HOME/.cargo/bin:$PATH\""),
+                      QStringLiteral("rustup PATH"), QStringLiteral("HOME/.cargo/bin"),
+                      QStringLiteral("Rust (cargo) on PATH (~/.zprofile)")})};
 }
 
 } // namespace tovr

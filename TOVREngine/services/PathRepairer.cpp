@@ -1,0 +1,77 @@
+#include "services/PathRepairer.h"
+
+#include "platform/Error.h"
+
+namespace tovr {
+
+namespace {
+
+const QString kCouldNotUpdate = QStringLiteral("Couldn't update ~/.zprofile: ");
+
+} // namespace
+
+QString PathRepairer::escapeForDoubleQuotes(const QString& value) {
+    QString escaped;
+    escaped.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == u'\\' || c == u'"' || c == u'`' || c == u'$')
+            escaped += u'\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+WriterOutcome PathRepairer::repairPath(const QString& directory) const {
+    const QString escaped = escapeForDoubleQuotes(directory);
+    const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
+    try {
+        const auto preview =
+            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs, clock)
+                .append(line, QStringLiteral("Claude Code PATH"), escaped,
+                        /*activeLineOnly=*/false);
+        if (preview.alreadySet)
+            return {{u'`' + directory +
+                     QStringLiteral("` is already on your PATH in ~/.zprofile \u2014 nothing to "
+                                    "do.")},
+                    true};
+        return {{QStringLiteral("Added `") + directory +
+                 QStringLiteral("` to your PATH in ~/.zprofile (backup at ") + preview.backupPath +
+                 QStringLiteral(").")},
+                true};
+    } catch (const Error& error) {
+        return {{kCouldNotUpdate + error.description()}, false};
+    }
+}
+
+WriterOutcome PathRepairer::repairHomebrewPath() const {
+    QString brew;
+    for (const QString& candidate :
+         {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")}) {
+        if (fs->fileExists(candidate)) {
+            brew = candidate;
+            break;
+        }
+    }
+    if (brew.isEmpty())
+        return {{QStringLiteral("Homebrew isn't installed yet \u2014 nothing to repair.")}, false};
+
+    // One of two fixed paths: nothing in it needs escaping.
+    const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
+    try {
+        const auto preview =
+            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs, clock)
+                .append(line, QStringLiteral("Homebrew shellenv"), QStringLiteral("brew shellenv"),
+                        /*activeLineOnly=*/true);
+        if (preview.alreadySet)
+            return {{QStringLiteral("Homebrew's shellenv is already active in ~/.zprofile \u2014 "
+                                    "re-checking in a fresh shell.")},
+                    true};
+        return {{QStringLiteral("Added Homebrew to your PATH in ~/.zprofile (backup at ") +
+                 preview.backupPath + QStringLiteral(").")},
+                true};
+    } catch (const Error& error) {
+        return {{kCouldNotUpdate + error.description()}, false};
+    }
+}
+
+} // namespace tovr

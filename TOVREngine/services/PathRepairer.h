@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/FileAppendWriter.h"
+#include "platform/FileSystemOperating.h"
+#include "services/WriterOutcome.h"
+
+#include <memory>
+
+namespace tovr {
+
+// Repairs a login shell that cannot find an installed tool by appending one marked line
+// to ~/.zprofile. Both fixes run synchronously and never throw.
+struct PathRepairer {
+    std::shared_ptr<FileSystemOperating> fs;
+    FileAppendWriter::Clock clock = {};
+
+    // Puts `directory` on PATH; present when the escaped directory appears anywhere in
+    // the file, comments included.
+    WriterOutcome repairPath(const QString& directory) const;
+    // Makes login shells evaluate `brew shellenv` for the Homebrew found on disk; present
+    // only when an active line already does.
+    WriterOutcome repairHomebrewPath() const;
+
+    // The value as it may stand inside a double-quoted shell word in a file: backslash,
+    // double quote, backquote and "$" each get a backslash before them.
+    static QString escapeForDoubleQuotes(const QString& value);
+};
+
+} // namespace tovr
