@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/LiveFileSystem.h"
+#include "platform/LiveProcessRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tovr::test {
+
+// A temporary home folder on the real file system. HOME points at it for the test's
+// lifetime, so LiveFileSystem and every shell started here use it.
+class LiveHome {
+public:
+    LiveHome() : savedHome_(qgetenv("HOME")) {
+        EXPECT_TRUE(dir_.isValid());
+        qputenv("HOME", QFile::encodeName(path()));
+    }
+    ~LiveHome() { qputenv("HOME", savedHome_); }
+    LiveHome(const LiveHome&) = delete;
+    LiveHome& operator=(const LiveHome&) = delete;
+
+    QString path() const { return QDir(dir_.path()).canonicalPath(); }
+    QString file(const QString& name) const { return path() + u'/' + name; }
+    std::shared_ptr<LiveFileSystem> fs() const { return std::make_shared<LiveFileSystem>(); }
+
+    QByteArray read(const QString& name) const {
+        QFile f(file(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void put(const QString& name, const QByteArray& bytes) const {
+        QFile f(file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    // A small, fixed environment for children: this home, `extraPath` before the system's
+    // own folders, nothing inherited.
+    ProcessEnvironment environment(const QString& extraPath = {}) const {
+        const QString system = QStringLiteral("/usr/bin:/bin");
+        return {{QStringLiteral("HOME"), path()},
+                {QStringLiteral("PATH"), extraPath.isEmpty() ? system : extraPath + u':' + system},
+                {QStringLiteral("LANG"), QStringLiteral("C.UTF-8")}};
+    }
+
+    // Runs `script` in a fresh zsh ("-lc", or "-ilc" when the ~/.zshrc lines matter) with
+    // standard input from /dev/null; returns what it printed.
+    ProcessResult zsh(const QString& script, bool interactive,
+                      const QString& extraPath = {}) const {
+        LiveProcessRunner runner;
+        return runner.run(QStringLiteral("/bin/zsh"),
+                          {interactive ? QStringLiteral("-ilc") : QStringLiteral("-lc"), script},
+                          environment(extraPath));
+    }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray savedHome_;
+};
+
+// Reads a stream to its end.
+template <class Event> std::vector<Event> drain(EventStream<Event> stream) {
+    std::vector<Event> events;
+    while (auto event = stream.next())
+        events.push_back(std::move(*event));
+    return events;
+}
+
+} // namespace tovr::test
