@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/CancellableProcess.h"
+#include "platform/EventStream.h"
+
+#include <functional>
+#include <memory>
+
+namespace tovr {
+
+// Runs one fix's worker on a thread of its own and returns at once. The worker's children
+// register with `latch`; the shared child registry owns the thread, cancels the latch (so
+// the child being waited on ends) and joins the thread when the application quits.
+void startFixTask(std::shared_ptr<CancellableProcess> latch, std::function<void()> body);
+
+// The usual shape of a streamed fix: a stream whose end (the consumer leaving, or the
+// worker finishing) cancels the run's latch, and a worker that gets the stream's
+// continuation and the latch. The stream is finished when `body` returns.
+template <class Event, class Body> EventStream<Event> runFixTask(Body body) {
+    auto [stream, continuation] = EventStream<Event>::make();
+    auto latch = std::make_shared<CancellableProcess>();
+    continuation.onTermination([latch](StreamTermination) { latch->cancel(); });
+    startFixTask(latch, [continuation, latch, body = std::move(body)] {
+        body(continuation, *latch);
+        continuation.finish();
+    });
+    return std::move(stream);
+}
+
+} // namespace tovr

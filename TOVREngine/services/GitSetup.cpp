@@ -1,0 +1,83 @@
+#include "services/GitSetup.h"
+
+#include "platform/ShellQuote.h"
+#include "services/FixTask.h"
+
+namespace tovr {
+
+GitSetup::DeviceFlowScanner::DeviceFlowScanner(const QString& host)
+    : codePattern_(QStringLiteral("[A-Z0-9]{4}-[A-Z0-9]{4}")),
+      pagePattern_(QStringLiteral("https://") + QRegularExpression::escape(host) +
+                   QStringLiteral("/login/device")) {}
+
+std::optional<GitSetup::OpenBrowser> GitSetup::DeviceFlowScanner::scan(const QString& line) {
+    if (!code_ && line.contains(u"code", Qt::CaseInsensitive)) {
+        if (const auto match = codePattern_.match(line); match.hasMatch())
+            code_ = match.captured();
+    }
+    if (opened_)
+        return std::nullopt;
+    const auto page = pagePattern_.match(line);
+    if (!page.hasMatch())
+        return std::nullopt;
+    opened_ = true;
+    return OpenBrowser{page.captured(), code_};
+}
+
+QString GitSetup::gitConfigCommands(const QString& name, const QString& email) {
+    return QStringList{
+        QStringLiteral("git config --global user.name ") + shellQuote(name),
+        QStringLiteral("git config --global user.email ") + shellQuote(email),
+        QStringLiteral("git config --global init.defaultBranch main"),
+        QStringLiteral("git config --global push.autoSetupRemote true"),
+    }
+        .join(QStringLiteral(" && "));
+}
+
+QString GitSetup::signInCommand() const {
+    return QStringLiteral("gh auth login --web --git-protocol https --hostname ") +
+           shellQuote(githubHost) + QStringLiteral(" --skip-ssh-key");
+}
+
+EventStream<StreamEvent> GitSetup::configureGit(const QString& name, const QString& email) const {
+    return runFixTask<StreamEvent>(
+        [self = *this, command = gitConfigCommands(name, email)](
+            const EventContinuation<StreamEvent>& out, CancellableProcess& latch) {
+            const auto emit = [&out](const QString& line) { out.yield(StreamEvent::output(line)); };
+            emit(QStringLiteral("Saving your Git name and email\u2026"));
+            const qint32 code = self.shell.run(command, latch, emit);
+            if (code == 0)
+                emit(QStringLiteral("Saved to ~/.gitconfig."));
+            out.yield(StreamEvent::completed(code));
+        });
+}
+
+EventStream<GitSetup::SignInEvent> GitSetup::githubAuth() const {
+    return runFixTask<SignInEvent>([self = *this](const EventContinuation<SignInEvent>& out,
+                                                  CancellableProcess& latch) {
+        const auto emit = [&out](const QString& line) { out.yield(SignInEvent::output(line)); };
+        emit(QStringLiteral("Starting GitHub sign-in\u2026"));
+
+        DeviceFlowScanner scanner(self.githubHost);
+        self.shell.run(self.signInCommand(), latch, [&](const QString& line) {
+            emit(line);
+            if (auto page = scanner.scan(line))
+                out.yield(SignInEvent::openBrowser(std::move(*page)));
+        });
+        if (latch.isCanceled())
+            return;
+
+        if (self.shell.run(QStringLiteral("gh auth status >/dev/null 2>&1"), latch, emit) != 0) {
+            emit(QStringLiteral("GitHub sign-in not completed. You can finish anytime by running "
+                                "`gh auth login` in your terminal."));
+            out.yield(SignInEvent::completed(1));
+            return;
+        }
+        self.shell.run(QStringLiteral("gh auth setup-git"), latch, emit);
+        emit(QStringLiteral("Signed in to GitHub. Git is ready \u2014 pushes won't ask for a "
+                            "password."));
+        out.yield(SignInEvent::completed(0));
+    });
+}
+
+} // namespace tovr

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/EventStream.h"
+#include "platform/StreamEvent.h"
+#include "services/LoginShellStep.h"
+
+#include <QRegularExpression>
+
+#include <optional>
+#include <variant>
+
+namespace tovr {
+
+// Prepares Git for a newcomer: their name and e-mail with two defaults in the global Git
+// configuration, and a GitHub sign-in through the GitHub CLI's browser flow that also makes
+// Git use the CLI for credentials. Both run in the login shell on a thread of their own.
+struct GitSetup {
+    // A page the user must open (the device sign-in page), with the one-time code to type
+    // there when one was seen first.
+    struct OpenBrowser {
+        QString url;
+        std::optional<QString> code;
+        bool operator==(const OpenBrowser&) const = default;
+    };
+
+    // The sign-in's events: lines, at most one page to open, then `completed`.
+    struct SignInEvent {
+        std::variant<StreamEvent::Output, OpenBrowser, StreamEvent::Completed> value;
+
+        static SignInEvent output(QString text) { return {StreamEvent::Output{std::move(text)}}; }
+        static SignInEvent openBrowser(OpenBrowser page) { return {std::move(page)}; }
+        static SignInEvent completed(qint32 exitCode) { return {StreamEvent::Completed{exitCode}}; }
+        template <class Case> const Case* as() const { return std::get_if<Case>(&value); }
+        bool operator==(const SignInEvent&) const = default;
+    };
+
+    // Finds the one-time code and the device page in the CLI's lines, in the order they
+    // come: a code counts only on a line that mentions "code" and before the page is
+    // opened; the page is opened once.
+    class DeviceFlowScanner {
+    public:
+        explicit DeviceFlowScanner(const QString& host);
+        // The page to open, the first time a line shows its address.
+        std::optional<OpenBrowser> scan(const QString& line);
+
+    private:
+        QRegularExpression codePattern_;
+        QRegularExpression pagePattern_;
+        std::optional<QString> code_;
+        bool opened_ = false;
+    };
+
+    LoginShellStep shell;
+    QString githubHost = QStringLiteral("github.com");
+
+    // The four `git config --global` commands joined by " && ", name and e-mail single-quoted
+    // so that any character reaches Git literally.
+    static QString gitConfigCommands(const QString& name, const QString& email);
+    QString signInCommand() const;
+
+    EventStream<StreamEvent> configureGit(const QString& name, const QString& email) const;
+    // Success is decided by `gh auth status` after the login ends, never by the login's
+    // own exit code: an abandoned browser flow and an already signed-in user both show there.
+    EventStream<SignInEvent> githubAuth() const;
+};
+
+} // namespace tovr

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/EventStream.h"
+#include "platform/FileAppendWriter.h"
+#include "platform/FileSystemOperating.h"
+#include "platform/StreamEvent.h"
+#include "services/LoginShellStep.h"
+
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+namespace tovr {
+
+// Installs language tools in the user's login shell: uv and rustup through their own
+// install scripts (then their PATH lines), and languages through mise. Each install runs
+// on a thread of its own and reports its lines, then one `completed`; dropping the stream
+// stops the running command and starts nothing further.
+struct ToolInstaller {
+    // Where the install scripts are fetched from.
+    struct Scripts {
+        QUrl uv;
+        QUrl rustup;
+        // The tools' official script addresses.
+        static Scripts official();
+    };
+
+    // A language that mise installs: the tool spec, and a command that must succeed
+    // first, in the same shell line.
+    struct MiseLanguage {
+        QString toolSpec;
+        std::optional<QString> firstCommand;
+
+        static MiseLanguage node();
+        static MiseLanguage ruby(); // precompiled: mise must not build Ruby from source
+        static MiseLanguage rust();
+    };
+
+    LoginShellStep shell;
+    std::shared_ptr<FileSystemOperating> fs;
+    Scripts scripts = Scripts::official();
+    FileAppendWriter::Clock clock = {};
+
+    // The script, its PATH line, then "uv python install --default". A failed script ends
+    // the fix with its code; a failed PATH line does not.
+    EventStream<StreamEvent> installUv() const;
+    // The script, then the Cargo PATH line when it succeeded.
+    EventStream<StreamEvent> installRustup() const;
+    // "mise use -g" with the language's tool spec, after its first command if it has one.
+    EventStream<StreamEvent> installWithMise(const MiseLanguage& language) const;
+
+    // The shell lines, with the address quoted and the pipeline's status being curl's
+    // when the download fails (an empty script run by sh would otherwise report success).
+    static QString uvScriptCommand(const QUrl& script);
+    static QString rustupScriptCommand(const QUrl& script);
+    static QString miseCommand(const MiseLanguage& language);
+};
+
+} // namespace tovr

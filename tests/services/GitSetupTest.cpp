@@ -1,0 +1,177 @@
+#include "services/GitSetup.h"
+#include "LiveHome.h"
+#include "support/FakeProcessRunner.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using SignInEvent = GitSetup::SignInEvent;
+using OpenBrowser = GitSetup::OpenBrowser;
+
+QStringList fixtureLines(const QString& name) {
+    QFile f(QStringLiteral(TOVR_TEST_FIXTURES_DIR "/gh/") + name);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// Every page the scanner would open for these lines, in order.
+QList<OpenBrowser> pagesFor(const QStringList& lines) {
+    GitSetup::DeviceFlowScanner scanner(u"github.com"_s);
+    QList<OpenBrowser> pages;
+    for (const QString& line : lines)
+        if (auto page = scanner.scan(line))
+            pages << *page;
+    return pages;
+}
+
+// The one page GitHub's CLI asks the user to open, with or without a code.
+QList<OpenBrowser> pageWith(std::optional<QString> code) {
+    return {OpenBrowser{u"https://github.com/login/device"_s, std::move(code)}};
+}
+
+QString liveGit(const LiveHome& home, const QString& key) {
+    LiveProcessRunner runner;
+    return runner
+        .run(u"/usr/bin/git"_s, {u"config"_s, u"--global"_s, u"--get"_s, key}, home.environment())
+        .stdout_.chopped(1); // its line feed
+}
+
+} // namespace
+
+TEST(GitConfigCommands, QuotesNameAndEmailForTheShell) {
+    EXPECT_EQ(GitSetup::gitConfigCommands(u"Ann O'Hara"_s, u"ann@example.com"_s),
+              u"git config --global user.name 'Ann O'\\''Hara' && "
+              "git config --global user.email 'ann@example.com' && "
+              "git config --global init.defaultBranch main && "
+              "git config --global push.autoSetupRemote true"_s);
+}
+
+TEST(GitConfigLive, ValuesReachGitUnchanged) {
+    LiveHome home;
+    const GitSetup git{LoginShellStep{std::make_shared<LiveProcessRunner>(), home.environment()}};
+    const QString name = u"Zoë O'Brien \"Bob\"  $HOME `id` \\n; rm -rf x"_s;
+    const QString email = u"o'b+$USER@example.com"_s;
+
+    const auto events = drain(git.configureGit(name, email));
+
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events.front(), StreamEvent::output(u"Saving your Git name and email\u2026"_s));
+    EXPECT_EQ(events[events.size() - 2], StreamEvent::output(u"Saved to ~/.gitconfig."_s));
+    EXPECT_EQ(events.back(), StreamEvent::completed(0));
+    EXPECT_EQ(liveGit(home, u"user.name"_s), name);
+    EXPECT_EQ(liveGit(home, u"user.email"_s), email);
+    EXPECT_EQ(liveGit(home, u"init.defaultBranch"_s), u"main"_s);
+    EXPECT_EQ(liveGit(home, u"push.autoSetupRemote"_s), u"true"_s);
+}
+
+TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
+    LiveHome home;
+    QDir(home.path()).mkdir(u".gitconfig"_s); // git cannot write its file
+    const GitSetup git{LoginShellStep{std::make_shared<LiveProcessRunner>(), home.environment()}};
+
+    const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
+
+    ASSERT_GE(events.size(), 3u); // the announcement, git's own error, the completion
+    EXPECT_NE(events.back(), StreamEvent::completed(0));
+    EXPECT_TRUE(events.back().as<StreamEvent::Completed>());
+    EXPECT_EQ(
+        std::count(events.begin(), events.end(), StreamEvent::output(u"Saved to ~/.gitconfig."_s)),
+        0);
+}
+
+TEST(DeviceFlowScanner, FindsCodeAndPageInTheCliOutput) {
+    EXPECT_EQ(pagesFor(fixtureLines(u"login-web.txt"_s)), pageWith(u"7A3F-B21C"_s));
+    // The page came first: it opens without a code, and the later code is not sent.
+    EXPECT_EQ(pagesFor(fixtureLines(u"page-before-code.txt"_s)), pageWith(std::nullopt));
+    // A code-shaped text on a line that does not speak of a code is not the code.
+    EXPECT_EQ(pagesFor(fixtureLines(u"no-code.txt"_s)), pageWith(std::nullopt));
+    // Lower-case words are not a code; "CODE" in any case is the trigger.
+    EXPECT_EQ(pagesFor({u"your CODE: abcd-efgh WXYZ-2345"_s,
+                        u"visit https://github.com/login/device now"_s}),
+              pageWith(u"WXYZ-2345"_s));
+    // Another host's device page is not GitHub's.
+    EXPECT_TRUE(pagesFor({u"https://github.company.com/login/device"_s,
+                          u"https://githubxcom/login/device"_s})
+                    .isEmpty());
+}
+
+class GitHubAuthTest : public ::testing::Test {
+protected:
+    void answerLogin(const QStringList& lines, qint32 exitCode) {
+        FakeProcessRunner::Answer answer;
+        answer.lines = lines;
+        answer.result.exitCode = exitCode;
+        runner_->answer(u"/bin/zsh"_s, {u"-lc"_s, git_.signInCommand()}, answer);
+    }
+    std::vector<SignInEvent> run() { return drain(git_.githubAuth()); }
+    bool ranSetupGit() const { return runner_->shellScripts().contains(u"gh auth setup-git"_s); }
+
+    std::shared_ptr<FakeProcessRunner> runner_ = std::make_shared<FakeProcessRunner>();
+    GitSetup git_{LoginShellStep{runner_}};
+};
+
+TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {
+    const QStringList lines = fixtureLines(u"login-web.txt"_s);
+    answerLogin(lines + QStringList{u"https://github.com/login/device"_s}, 0);
+    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    runner_->answerShell(u"gh auth setup-git"_s, {}, 0);
+
+    const auto events = run();
+
+    std::vector<SignInEvent> expected{
+        SignInEvent::output(u"Starting GitHub sign-in\u2026"_s), SignInEvent::output(lines[0]),
+        SignInEvent::output(lines[1]),
+        SignInEvent::openBrowser({u"https://github.com/login/device"_s, u"7A3F-B21C"_s})};
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        expected.push_back(SignInEvent::output(lines[i]));
+    expected.push_back(SignInEvent::output(u"https://github.com/login/device"_s));
+    expected.push_back(SignInEvent::output(
+        u"Signed in to GitHub. Git is ready \u2014 pushes won't ask for a password."_s));
+    expected.push_back(SignInEvent::completed(0));
+    EXPECT_EQ(events, expected);
+    EXPECT_TRUE(ranSetupGit());
+    EXPECT_EQ(runner_->shellScripts().first(),
+              u"gh auth login --web --git-protocol https --hostname 'github.com' --skip-ssh-key"_s);
+}
+
+TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
+    answerLogin(fixtureLines(u"login-web.txt"_s), 0);
+    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 1);
+
+    const auto events = run();
+
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2],
+              SignInEvent::output(u"GitHub sign-in not completed. You can finish anytime by "
+                                  "running `gh auth login` in your terminal."_s));
+    EXPECT_EQ(events.back(), SignInEvent::completed(1));
+    EXPECT_FALSE(ranSetupGit());
+}
+
+TEST_F(GitHubAuthTest, AlreadySignedInUserPassesEvenWhenTheLoginFails) {
+    answerLogin({u"error: already logged in"_s}, 1);
+    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    runner_->answerShell(u"gh auth setup-git"_s, u"setup-git failed"_s, 1); // not looked at
+
+    const auto events = run();
+
+    EXPECT_EQ(events.back(), SignInEvent::completed(0));
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const SignInEvent& e) { return e.as<OpenBrowser>() != nullptr; }),
+              0);
+}
+
+TEST_F(GitHubAuthTest, ShellThatCannotStartEndsAsNotSignedIn) {
+    const auto events = run(); // nothing answers: every start fails
+
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[1], SignInEvent::output(u"Failed to start: No such file or directory"_s));
+    EXPECT_EQ(events.back(), SignInEvent::completed(1));
+}
