@@ -13,15 +13,18 @@ namespace tovr {
 // the child being waited on ends) and joins the thread when the application quits.
 void startFixTask(std::shared_ptr<CancellableProcess> latch, std::function<void()> body);
 
-// The usual shape of a streamed fix: a stream whose end (the consumer leaving, or the
-// worker finishing) cancels the run's latch, and a worker that gets the stream's
-// continuation and the latch. The stream is finished when `body` returns.
+// A blocking worker as a stream: `body` runs on a thread of its own with a sink into the
+// stream and the run's latch; the stream finishes when it returns. The stream's end (the
+// consumer leaving, or the worker finishing) cancels the latch.
 template <class Event, class Body> EventStream<Event> runFixTask(Body body) {
     auto [stream, continuation] = EventStream<Event>::make();
     auto latch = std::make_shared<CancellableProcess>();
     continuation.onTermination([latch](StreamTermination) { latch->cancel(); });
     startFixTask(latch, [continuation, latch, body = std::move(body)] {
-        body(continuation, *latch);
+        const std::function<void(const Event&)> sink = [continuation](const Event& event) {
+            continuation.yield(event);
+        };
+        body(sink, *latch);
         continuation.finish();
     });
     return std::move(stream);

@@ -2,6 +2,7 @@
 
 #include "platform/ShellQuote.h"
 #include "services/FixTask.h"
+#include "services/StreamedLoginShell.h"
 
 namespace tovr {
 
@@ -39,45 +40,60 @@ QString GitSetup::signInCommand() const {
            shellQuote(githubHost) + QStringLiteral(" --skip-ssh-key");
 }
 
+void GitSetup::configureGit(const QString& name, const QString& email,
+                            const std::function<void(const StreamEvent&)>& sink,
+                            CancellableProcess& latch) const {
+    const auto emit = [&sink](const QString& line) { sink(StreamEvent::output(line)); };
+    emit(QStringLiteral("Saving your Git name and email\u2026"));
+    const qint32 code =
+        runStreamedLoginShell(*process, gitConfigCommands(name, email), emit, &latch);
+    if (code == 0)
+        emit(QStringLiteral("Saved to ~/.gitconfig."));
+    sink(StreamEvent::completed(code));
+}
+
 EventStream<StreamEvent> GitSetup::configureGit(const QString& name, const QString& email) const {
     return runFixTask<StreamEvent>(
-        [self = *this, command = gitConfigCommands(name, email)](
-            const EventContinuation<StreamEvent>& out, CancellableProcess& latch) {
-            const auto emit = [&out](const QString& line) { out.yield(StreamEvent::output(line)); };
-            emit(QStringLiteral("Saving your Git name and email\u2026"));
-            const qint32 code = self.shell.run(command, latch, emit);
-            if (code == 0)
-                emit(QStringLiteral("Saved to ~/.gitconfig."));
-            out.yield(StreamEvent::completed(code));
+        [self = *this, name, email](const std::function<void(const StreamEvent&)>& sink,
+                                    CancellableProcess& latch) {
+            self.configureGit(name, email, sink, latch);
         });
 }
 
-EventStream<GitSetup::SignInEvent> GitSetup::githubAuth() const {
-    return runFixTask<SignInEvent>([self = *this](const EventContinuation<SignInEvent>& out,
-                                                  CancellableProcess& latch) {
-        const auto emit = [&out](const QString& line) { out.yield(SignInEvent::output(line)); };
-        emit(QStringLiteral("Starting GitHub sign-in\u2026"));
+void GitSetup::githubAuth(const std::function<void(const SignInEvent&)>& sink,
+                          CancellableProcess& latch) const {
+    const auto emit = [&sink](const QString& line) { sink(SignInEvent::output(line)); };
+    emit(QStringLiteral("Starting GitHub sign-in\u2026"));
 
-        DeviceFlowScanner scanner(self.githubHost);
-        self.shell.run(self.signInCommand(), latch, [&](const QString& line) {
+    DeviceFlowScanner scanner(githubHost);
+    runStreamedLoginShell(
+        *process, signInCommand(),
+        [&](const QString& line) {
             emit(line);
             if (auto page = scanner.scan(line))
-                out.yield(SignInEvent::openBrowser(std::move(*page)));
-        });
-        if (latch.isCanceled())
-            return;
+                sink(SignInEvent::openBrowser(std::move(*page)));
+        },
+        &latch);
+    if (latch.isCanceled())
+        return;
 
-        if (self.shell.run(QStringLiteral("gh auth status >/dev/null 2>&1"), latch, emit) != 0) {
-            emit(QStringLiteral("GitHub sign-in not completed. You can finish anytime by running "
-                                "`gh auth login` in your terminal."));
-            out.yield(SignInEvent::completed(1));
-            return;
-        }
-        self.shell.run(QStringLiteral("gh auth setup-git"), latch, emit);
-        emit(QStringLiteral("Signed in to GitHub. Git is ready \u2014 pushes won't ask for a "
-                            "password."));
-        out.yield(SignInEvent::completed(0));
-    });
+    if (runStreamedLoginShell(*process, QStringLiteral("gh auth status >/dev/null 2>&1"), emit,
+                              &latch) != 0) {
+        emit(QStringLiteral("GitHub sign-in not completed. You can finish anytime by running "
+                            "`gh auth login` in your terminal."));
+        sink(SignInEvent::completed(1));
+        return;
+    }
+    runStreamedLoginShell(*process, QStringLiteral("gh auth setup-git"), emit, &latch);
+    emit(QStringLiteral("Signed in to GitHub. Git is ready \u2014 pushes won't ask for a "
+                        "password."));
+    sink(SignInEvent::completed(0));
+}
+
+EventStream<GitSetup::SignInEvent> GitSetup::githubAuth() const {
+    return runFixTask<SignInEvent>(
+        [self = *this](const std::function<void(const SignInEvent&)>& sink,
+                       CancellableProcess& latch) { self.githubAuth(sink, latch); });
 }
 
 } // namespace tovr

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
+#include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
-#include "services/LoginShellStep.h"
 
 #include <QRegularExpression>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -13,7 +16,9 @@ namespace tovr {
 
 // Prepares Git for a newcomer: their name and e-mail with two defaults in the global Git
 // configuration, and a GitHub sign-in through the GitHub CLI's browser flow that also makes
-// Git use the CLI for credentials. Both run in the login shell on a thread of their own.
+// Git use the CLI for credentials. Both run in the login shell, blocking on the caller's
+// task (a cancel of `latch` stops the running command) or as a stream on a thread of
+// their own.
 struct GitSetup {
     // A page the user must open (the device sign-in page), with the one-time code to type
     // there when one was seen first.
@@ -50,7 +55,7 @@ struct GitSetup {
         bool opened_ = false;
     };
 
-    LoginShellStep shell;
+    std::shared_ptr<ProcessRunning> process; // starts "/bin/zsh -lc" for each command
     QString githubHost = QStringLiteral("github.com");
 
     // The four `git config --global` commands joined by " && ", name and e-mail single-quoted
@@ -58,9 +63,14 @@ struct GitSetup {
     static QString gitConfigCommands(const QString& name, const QString& email);
     QString signInCommand() const;
 
+    void configureGit(const QString& name, const QString& email,
+                      const std::function<void(const StreamEvent&)>& sink,
+                      CancellableProcess& latch) const;
     EventStream<StreamEvent> configureGit(const QString& name, const QString& email) const;
     // Success is decided by `gh auth status` after the login ends, never by the login's
     // own exit code: an abandoned browser flow and an already signed-in user both show there.
+    void githubAuth(const std::function<void(const SignInEvent&)>& sink,
+                    CancellableProcess& latch) const;
     EventStream<SignInEvent> githubAuth() const;
 };
 

@@ -21,7 +21,7 @@ QString PathRepairer::escapeForDoubleQuotes(const QString& value) {
     return escaped;
 }
 
-WriterOutcome PathRepairer::repairPath(const QString& directory) const {
+WriterReport PathRepairer::repairPath(const QString& directory) const {
     const QString escaped = escapeForDoubleQuotes(directory);
     const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
     try {
@@ -43,7 +43,7 @@ WriterOutcome PathRepairer::repairPath(const QString& directory) const {
     }
 }
 
-WriterOutcome PathRepairer::repairHomebrewPath() const {
+WriterReport PathRepairer::repairHomebrewPath() const {
     QString brew;
     for (const QString& candidate :
          {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")}) {

@@ -2,7 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
-#include "services/WriterOutcome.h"
+#include "services/WriterReport.h"
 
 #include <memory>
 
@@ -16,10 +16,10 @@ struct PathRepairer {
 
     // Puts `directory` on PATH; present when the escaped directory appears anywhere in
     // the file, comments included.
-    WriterOutcome repairPath(const QString& directory) const;
+    WriterReport repairPath(const QString& directory) const;
     // Makes login shells evaluate `brew shellenv` for the Homebrew found on disk; present
     // only when an active line already does.
-    WriterOutcome repairHomebrewPath() const;
+    WriterReport repairHomebrewPath() const;
 
     // The value as it may stand inside a double-quoted shell word in a file: backslash,
     // double quote, backquote and "$" each get a backslash before them.

@@ -48,8 +48,8 @@ const QString& ShellConfigurator::envTemplate() {
     return text;
 }
 
-WriterOutcome ShellConfigurator::configure() const {
-    WriterOutcome outcome;
+WriterReport ShellConfigurator::configure() const {
+    WriterReport outcome;
     configureBlock(QStringLiteral(".zprofile"),
                    QStringLiteral("# ~/.zprofile \u2014 PATH + environment, loaded once per "
                                   "login shell"),
@@ -69,15 +69,15 @@ WriterOutcome ShellConfigurator::configure() const {
         },
         QString::fromLatin1(kZshrcNeedle), outcome);
     createEnvFile(outcome);
-    if (outcome.success)
-        outcome.sentences << QStringLiteral(
+    if (outcome.ok)
+        outcome.lines << QStringLiteral(
             "Shell configuration complete. Open a new terminal for the changes to take effect.");
     return outcome;
 }
 
 void ShellConfigurator::configureBlock(const QString& fileName, const QString& header,
                                        const QString& label, const QStringList& lines,
-                                       const QString& needle, WriterOutcome& outcome) const {
+                                       const QString& needle, WriterReport& outcome) const {
     const QString path = fs->homeDirectory() + u'/' + fileName;
     const QString shown = QStringLiteral("~/") + fileName;
     ensureHeader(path, header);
@@ -87,16 +87,15 @@ void ShellConfigurator::configureBlock(const QString& fileName, const QString& h
         const auto preview = FileAppendWriter(path, fs, clock)
                                  .append(lines.join(u'\n'), label, needle, /*activeLineOnly=*/true);
         if (preview.alreadySet)
-            outcome.sentences << shown +
-                                     QStringLiteral(" is already configured \u2014 nothing to do.");
+            outcome.lines << shown + QStringLiteral(" is already configured \u2014 nothing to do.");
         else
-            outcome.sentences << QStringLiteral("Configured ") + shown +
-                                     QStringLiteral(" (backup at ") + preview.backupPath +
-                                     QStringLiteral(").");
+            outcome.lines << QStringLiteral("Configured ") + shown +
+                                 QStringLiteral(" (backup at ") + preview.backupPath +
+                                 QStringLiteral(").");
     } catch (const Error& error) {
-        outcome.sentences << QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ") +
-                                 error.description();
-        outcome.success = false;
+        outcome.lines << QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ") +
+                             error.description();
+        outcome.ok = false;
     }
 }
 
@@ -117,10 +116,10 @@ void ShellConfigurator::ensureHeader(const QString& path, const QString& header)
     }
 }
 
-void ShellConfigurator::createEnvFile(WriterOutcome& outcome) const {
+void ShellConfigurator::createEnvFile(WriterReport& outcome) const {
     const QString path = fs->homeDirectory() + QStringLiteral("/.env");
     if (fs->fileExists(path)) {
-        outcome.sentences << QStringLiteral(
+        outcome.lines << QStringLiteral(
             "~/.env already exists \u2014 leaving it untouched (add keys there yourself).");
         return;
     }
@@ -131,8 +130,8 @@ void ShellConfigurator::createEnvFile(WriterOutcome& outcome) const {
         FileAttributes attributes;
         attributes.posixPermissions = 0600;
         fs->setAttributes(attributes, path);
-        outcome.sentences << QStringLiteral("Created ~/.env (permissions 600) with commented "
-                                            "placeholders \u2014 add your API keys there.");
+        outcome.lines << QStringLiteral("Created ~/.env (permissions 600) with commented "
+                                        "placeholders \u2014 add your API keys there.");
     } catch (const Error& error) {
         // A file left with the wrong mode would count as "already exists" next time and
         // never be made private; take it away so a retry creates it properly.
@@ -142,8 +141,8 @@ void ShellConfigurator::createEnvFile(WriterOutcome& outcome) const {
             } catch (const Error&) {
             }
         }
-        outcome.sentences << QStringLiteral("Couldn't create ~/.env: ") + error.description();
-        outcome.success = false;
+        outcome.lines << QStringLiteral("Couldn't create ~/.env: ") + error.description();
+        outcome.ok = false;
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
-#include "services/WriterOutcome.h"
+#include "services/WriterReport.h"
 
 #include <memory>
 
@@ -23,7 +23,7 @@ struct ShellConfigurator {
     // Writes the two start-up blocks and ~/.env where they are missing. A block counts as
     // present by the same active-line test as isConfigured(), so a configuration that
     // reports success always passes the check afterwards.
-    WriterOutcome configure() const;
+    WriterReport configure() const;
 
     // One tool line each, added after the tool is installed; a sentence per file touched.
     QStringList configureUvPath() const;
@@ -40,9 +40,9 @@ private:
     QString toolLine(const ToolLine& row) const;
     void configureBlock(const QString& fileName, const QString& header, const QString& label,
                         const QStringList& lines, const QString& needle,
-                        WriterOutcome& outcome) const;
+                        WriterReport& outcome) const;
     void ensureHeader(const QString& path, const QString& header) const;
-    void createEnvFile(WriterOutcome& outcome) const;
+    void createEnvFile(WriterReport& outcome) const;
 };
 
 } // namespace tovr

@@ -3,15 +3,14 @@
 #include "platform/ShellQuote.h"
 #include "services/FixTask.h"
 #include "services/ShellConfigurator.h"
+#include "services/StreamedLoginShell.h"
 
 namespace tovr {
 
 namespace {
 
-using Continuation = EventContinuation<StreamEvent>;
-
-auto outputTo(const Continuation& out) {
-    return [out](const QString& line) { out.yield(StreamEvent::output(line)); };
+auto outputTo(const ToolInstaller::Sink& sink) {
+    return [&sink](const QString& line) { sink(StreamEvent::output(line)); };
 }
 
 } // namespace
@@ -50,45 +49,58 @@ QString ToolInstaller::miseCommand(const MiseLanguage& language) {
     return language.firstCommand ? *language.firstCommand + QStringLiteral(" && ") + use : use;
 }
 
+void ToolInstaller::installUv(const Sink& sink, CancellableProcess& latch) const {
+    const auto emit = outputTo(sink);
+    emit(QStringLiteral("Installing uv (Astral's installer)\u2026"));
+    const qint32 script =
+        runStreamedLoginShell(*process, uvScriptCommand(scripts.uv), emit, &latch);
+    if (script != 0 || latch.isCanceled()) {
+        sink(StreamEvent::completed(script));
+        return;
+    }
+    for (const QString& sentence : ShellConfigurator{fs, clock}.configureUvPath())
+        emit(sentence);
+    emit(QStringLiteral("Installing the latest Python with uv\u2026"));
+    sink(StreamEvent::completed(runStreamedLoginShell(
+        *process, QStringLiteral("uv python install --default"), emit, &latch)));
+}
+
+void ToolInstaller::installRustup(const Sink& sink, CancellableProcess& latch) const {
+    const auto emit = outputTo(sink);
+    emit(QStringLiteral("Installing rustup and the stable Rust toolchain\u2026"));
+    const qint32 script =
+        runStreamedLoginShell(*process, rustupScriptCommand(scripts.rustup), emit, &latch);
+    if (script == 0 && !latch.isCanceled())
+        for (const QString& sentence : ShellConfigurator{fs, clock}.configureCargoPath())
+            emit(sentence);
+    sink(StreamEvent::completed(script));
+}
+
+void ToolInstaller::installWithMise(const MiseLanguage& language, const Sink& sink,
+                                    CancellableProcess& latch) const {
+    const auto emit = outputTo(sink);
+    emit(QStringLiteral("Running mise use -g ") + language.toolSpec + QStringLiteral("\u2026"));
+    sink(StreamEvent::completed(
+        runStreamedLoginShell(*process, miseCommand(language), emit, &latch)));
+}
+
 EventStream<StreamEvent> ToolInstaller::installUv() const {
-    return runFixTask<StreamEvent>(
-        [self = *this](const Continuation& out, CancellableProcess& latch) {
-            const auto emit = outputTo(out);
-            emit(QStringLiteral("Installing uv (Astral's installer)\u2026"));
-            const qint32 script = self.shell.run(uvScriptCommand(self.scripts.uv), latch, emit);
-            if (script != 0 || latch.isCanceled()) {
-                out.yield(StreamEvent::completed(script));
-                return;
-            }
-            for (const QString& sentence : ShellConfigurator{self.fs, self.clock}.configureUvPath())
-                emit(sentence);
-            emit(QStringLiteral("Installing the latest Python with uv\u2026"));
-            out.yield(StreamEvent::completed(
-                self.shell.run(QStringLiteral("uv python install --default"), latch, emit)));
-        });
+    return runFixTask<StreamEvent>([self = *this](const Sink& sink, CancellableProcess& latch) {
+        self.installUv(sink, latch);
+    });
 }
 
 EventStream<StreamEvent> ToolInstaller::installRustup() const {
-    return runFixTask<StreamEvent>([self = *this](const Continuation& out,
-                                                  CancellableProcess& latch) {
-        const auto emit = outputTo(out);
-        emit(QStringLiteral("Installing rustup and the stable Rust toolchain\u2026"));
-        const qint32 script = self.shell.run(rustupScriptCommand(self.scripts.rustup), latch, emit);
-        if (script == 0 && !latch.isCanceled())
-            for (const QString& sentence :
-                 ShellConfigurator{self.fs, self.clock}.configureCargoPath())
-                emit(sentence);
-        out.yield(StreamEvent::completed(script));
+    return runFixTask<StreamEvent>([self = *this](const Sink& sink, CancellableProcess& latch) {
+        self.installRustup(sink, latch);
     });
 }
 
 EventStream<StreamEvent> ToolInstaller::installWithMise(const MiseLanguage& language) const {
-    return runFixTask<StreamEvent>([self = *this, language](const Continuation& out,
-                                                            CancellableProcess& latch) {
-        const auto emit = outputTo(out);
-        emit(QStringLiteral("Running mise use -g ") + language.toolSpec + QStringLiteral("\u2026"));
-        out.yield(StreamEvent::completed(self.shell.run(miseCommand(language), latch, emit)));
-    });
+    return runFixTask<StreamEvent>(
+        [self = *this, language](const Sink& sink, CancellableProcess& latch) {
+            self.installWithMise(language, sink, latch);
+        });
 }
 
 } // namespace tovr

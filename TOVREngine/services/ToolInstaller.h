@@ -1,22 +1,26 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
-#include "services/LoginShellStep.h"
 
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace tovr {
 
 // Installs language tools in the user's login shell: uv and rustup through their own
-// install scripts (then their PATH lines), and languages through mise. Each install runs
-// on a thread of its own and reports its lines, then one `completed`; dropping the stream
-// stops the running command and starts nothing further.
+// install scripts (then their PATH lines), and languages through mise. Each install
+// reports its lines, then one `completed`. It comes in two forms: blocking, for a caller
+// that already runs on a task of its own (a cancel of `latch` stops the running command
+// and starts nothing further), and as a stream on a thread of its own, which dropping
+// the stream cancels.
 struct ToolInstaller {
     // Where the install scripts are fetched from.
     struct Scripts {
@@ -37,17 +41,23 @@ struct ToolInstaller {
         static MiseLanguage rust();
     };
 
-    LoginShellStep shell;
+    using Sink = std::function<void(const StreamEvent&)>;
+
+    std::shared_ptr<ProcessRunning> process; // starts "/bin/zsh -lc" for each command
     std::shared_ptr<FileSystemOperating> fs;
     Scripts scripts = Scripts::official();
     FileAppendWriter::Clock clock = {};
 
     // The script, its PATH line, then "uv python install --default". A failed script ends
     // the fix with its code; a failed PATH line does not.
+    void installUv(const Sink& sink, CancellableProcess& latch) const;
     EventStream<StreamEvent> installUv() const;
     // The script, then the Cargo PATH line when it succeeded.
+    void installRustup(const Sink& sink, CancellableProcess& latch) const;
     EventStream<StreamEvent> installRustup() const;
     // "mise use -g" with the language's tool spec, after its first command if it has one.
+    void installWithMise(const MiseLanguage& language, const Sink& sink,
+                         CancellableProcess& latch) const;
     EventStream<StreamEvent> installWithMise(const MiseLanguage& language) const;
 
     // The shell lines, with the address quoted and the pipeline's status being curl's

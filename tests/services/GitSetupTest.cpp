@@ -55,7 +55,7 @@ TEST(GitConfigCommands, QuotesNameAndEmailForTheShell) {
 
 TEST(GitConfigLive, ValuesReachGitUnchanged) {
     LiveHome home;
-    const GitSetup git{LoginShellStep{std::make_shared<LiveProcessRunner>(), home.environment()}};
+    const GitSetup git{std::make_shared<LiveProcessRunner>()};
     const QString name = u"Zoë O'Brien \"Bob\"  $HOME `id` \\n; rm -rf x"_s;
     const QString email = u"o'b+$USER@example.com"_s;
 
@@ -74,7 +74,7 @@ TEST(GitConfigLive, ValuesReachGitUnchanged) {
 TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
     LiveHome home;
     QDir(home.path()).mkdir(u".gitconfig"_s); // git cannot write its file
-    const GitSetup git{LoginShellStep{std::make_shared<LiveProcessRunner>(), home.environment()}};
+    const GitSetup git{std::make_shared<LiveProcessRunner>()};
 
     const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
 
@@ -114,7 +114,7 @@ protected:
     bool ranSetupGit() const { return runner_->shellScripts().contains(u"gh auth setup-git"_s); }
 
     std::shared_ptr<FakeProcessRunner> runner_ = std::make_shared<FakeProcessRunner>();
-    GitSetup git_{LoginShellStep{runner_}};
+    GitSetup git_{runner_};
 };
 
 TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {

@@ -14,14 +14,17 @@
 namespace tovr::test {
 
 // A temporary home folder on the real file system. HOME points at it for the test's
-// lifetime, so LiveFileSystem and every shell started here use it.
+// lifetime, so LiveFileSystem and every child that inherits the environment use it.
 class LiveHome {
 public:
-    LiveHome() : savedHome_(qgetenv("HOME")) {
+    LiveHome() : savedHome_(qgetenv("HOME")), savedPath_(qgetenv("PATH")) {
         EXPECT_TRUE(dir_.isValid());
         qputenv("HOME", QFile::encodeName(path()));
     }
-    ~LiveHome() { qputenv("HOME", savedHome_); }
+    ~LiveHome() {
+        qputenv("HOME", savedHome_);
+        qputenv("PATH", savedPath_);
+    }
     LiveHome(const LiveHome&) = delete;
     LiveHome& operator=(const LiveHome&) = delete;
 
@@ -48,6 +51,11 @@ public:
                 {QStringLiteral("LANG"), QStringLiteral("C.UTF-8")}};
     }
 
+    // Inherited PATH for the test's lifetime: `extraPath` before the system's own folders.
+    void usePath(const QString& extraPath) const {
+        qputenv("PATH", QFile::encodeName(environment(extraPath).value(QStringLiteral("PATH"))));
+    }
+
     // Runs `script` in a fresh zsh ("-lc", or "-ilc" when the ~/.zshrc lines matter) with
     // standard input from /dev/null; returns what it printed.
     ProcessResult zsh(const QString& script, bool interactive,
@@ -61,6 +69,7 @@ public:
 private:
     QTemporaryDir dir_;
     QByteArray savedHome_;
+    QByteArray savedPath_;
 };
 
 // Reads a stream to its end.

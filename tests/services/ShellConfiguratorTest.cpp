@@ -46,10 +46,10 @@ protected:
 } // namespace
 
 TEST_F(ShellConfiguratorTest, FreshHomeGetsHeadersBlocksAndPrivateEnvFile) {
-    const WriterOutcome outcome = configurator().configure();
+    const WriterReport outcome = configurator().configure();
 
-    EXPECT_TRUE(outcome.success);
-    EXPECT_EQ(outcome.sentences,
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(outcome.lines,
               QStringList({u"Configured ~/.zprofile (backup at /Users/dev/.zprofile.bak)."_s,
                            u"Configured ~/.zshrc (backup at /Users/dev/.zshrc.bak)."_s,
                            u"Created ~/.env (permissions 600) with commented placeholders \u2014 "
@@ -71,10 +71,10 @@ TEST_F(ShellConfiguratorTest, SecondRunChangesNothing) {
     const QByteArray zprofile = file(u".zprofile"_s), zshrc = file(u".zshrc"_s);
     const QByteArray backup = file(u".zprofile.bak"_s);
 
-    const WriterOutcome again = configurator().configure();
+    const WriterReport again = configurator().configure();
 
-    EXPECT_TRUE(again.success);
-    EXPECT_EQ(again.sentences,
+    EXPECT_TRUE(again.ok);
+    EXPECT_EQ(again.lines,
               QStringList({u"~/.zprofile is already configured \u2014 nothing to do."_s,
                            u"~/.zshrc is already configured \u2014 nothing to do."_s,
                            u"~/.env already exists \u2014 leaving it untouched (add keys there "
@@ -92,9 +92,9 @@ TEST_F(ShellConfiguratorTest, CommentedOutSettingIsAddedSoTheCheckPasses) {
     fs_->createFile(kHome + u"/.zprofile"_s, "# typeset -U path PATH\n");
     fs_->createFile(kHome + u"/.zshrc"_s, "# source \"$HOME/.env\"");
 
-    const WriterOutcome outcome = configurator().configure();
+    const WriterReport outcome = configurator().configure();
 
-    EXPECT_TRUE(outcome.success);
+    EXPECT_TRUE(outcome.ok);
     EXPECT_EQ(
         file(u".zprofile"_s),
         "# typeset -U path PATH\n\n# Tovrin \u2014 shell environment\ntypeset -U path PATH\n");
@@ -107,9 +107,9 @@ TEST_F(ShellConfiguratorTest, ExistingUserFilesAreKept) {
     fs_->createFile(kHome + u"/.zprofile"_s, "export EDITOR=vim\n\n");
     fs_->createFile(kHome + u"/.env"_s, "export MY_KEY=secret\n", 0644);
 
-    const WriterOutcome outcome = configurator().configure();
+    const WriterReport outcome = configurator().configure();
 
-    EXPECT_TRUE(outcome.success);
+    EXPECT_TRUE(outcome.ok);
     // No header over existing text; a file ending in a blank line takes the block directly.
     EXPECT_EQ(file(u".zprofile"_s),
               "export EDITOR=vim\n\n# Tovrin \u2014 shell environment\ntypeset -U path PATH\n");
@@ -121,26 +121,26 @@ TEST_F(ShellConfiguratorTest, UnreadableFileIsLeftAloneAndTheRestStillRuns) {
     const QByteArray binary("\xff\xfe not text\n", 13);
     fs_->createFile(kHome + u"/.zprofile"_s, binary);
 
-    const WriterOutcome outcome = configurator().configure();
+    const WriterReport outcome = configurator().configure();
 
-    EXPECT_FALSE(outcome.success);
-    ASSERT_EQ(outcome.sentences.size(), 3);
-    EXPECT_TRUE(outcome.sentences[0].startsWith(u"Couldn't update ~/.zprofile: "_s))
-        << outcome.sentences[0].toStdString();
-    EXPECT_EQ(outcome.sentences[1], u"Configured ~/.zshrc (backup at /Users/dev/.zshrc.bak)."_s);
-    EXPECT_TRUE(outcome.sentences[2].startsWith(u"Created ~/.env"_s));
+    EXPECT_FALSE(outcome.ok);
+    ASSERT_EQ(outcome.lines.size(), 3);
+    EXPECT_TRUE(outcome.lines[0].startsWith(u"Couldn't update ~/.zprofile: "_s))
+        << outcome.lines[0].toStdString();
+    EXPECT_EQ(outcome.lines[1], u"Configured ~/.zshrc (backup at /Users/dev/.zshrc.bak)."_s);
+    EXPECT_TRUE(outcome.lines[2].startsWith(u"Created ~/.env"_s));
     EXPECT_EQ(file(u".zprofile"_s), binary);
     EXPECT_FALSE(fs_->fileExists(kHome + u"/.zprofile.bak"_s));
 }
 
 TEST_F(ShellConfiguratorTest, FolderWhereAStartUpFileBelongsIsNotTouched) {
     fs_->createFolder(kHome + u"/.zshrc"_s);
-    const WriterOutcome outcome = configurator().configure();
-    EXPECT_FALSE(outcome.success);
-    EXPECT_TRUE(outcome.sentences[1].startsWith(u"Couldn't update ~/.zshrc: "_s));
+    const WriterReport outcome = configurator().configure();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(outcome.lines[1].startsWith(u"Couldn't update ~/.zshrc: "_s));
     bool isDirectory = false;
     EXPECT_TRUE(fs_->fileExists(kHome + u"/.zshrc"_s, &isDirectory) && isDirectory);
-    EXPECT_FALSE(outcome.sentences.last().startsWith(u"Shell configuration complete"_s));
+    EXPECT_FALSE(outcome.lines.last().startsWith(u"Shell configuration complete"_s));
 }
 
 TEST_F(ShellConfiguratorTest, ToolLinesReportEachFile) {

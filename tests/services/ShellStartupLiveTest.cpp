@@ -106,13 +106,13 @@ TEST_F(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
     const QList<Fix> fixes{
         {"configure",
          [&] {
-             const WriterOutcome outcome = configurator.configure();
-             EXPECT_TRUE(outcome.success);
+             const WriterReport outcome = configurator.configure();
+             EXPECT_TRUE(outcome.ok);
              // A key in the new ~/.env, which an interactive shell loads.
              const QByteArray env = home_.read(u".env"_s);
              if (!env.contains("TOVR_SECRET"))
                  home_.put(u".env"_s, env + "export TOVR_SECRET='from env'\n");
-             return outcome.sentences;
+             return outcome.lines;
          },
          true,
          [](const ShellReport& r) {
@@ -130,7 +130,7 @@ TEST_F(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
          }},
         {"mise, interactive", [] { return QStringList(); }, true,
          [](const ShellReport& r) { EXPECT_EQ(r.values.value(u"ACTIVE"_s), u"1"_s); }},
-        {"repair PATH", [&] { return repairer.repairPath(oddDir).sentences; }, false,
+        {"repair PATH", [&] { return repairer.repairPath(oddDir).lines; }, false,
          [&](const ShellReport& r) {
              EXPECT_TRUE(r.path.contains(oddDir)) << r.path.join(u'|').toStdString();
          }},

@@ -25,10 +25,10 @@ QStringList outputs(const std::vector<StreamEvent>& events) {
 // Installs through real zsh, sh and curl stand-ins in a temporary home.
 class ToolInstallerTest : public ::testing::Test {
 protected:
+    void SetUp() override { home_.usePath(bin_.dir()); }
+
     ToolInstaller installer() const {
-        ToolInstaller tools{
-            LoginShellStep{std::make_shared<LiveProcessRunner>(), home_.environment(bin_.dir())},
-            home_.fs()};
+        ToolInstaller tools{std::make_shared<LiveProcessRunner>(), home_.fs()};
         tools.scripts = {QUrl(u"https://scripts.test/uv/install.sh"_s),
                          QUrl(u"https://scripts.test/rustup"_s)};
         return tools;

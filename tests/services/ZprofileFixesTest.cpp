@@ -117,48 +117,48 @@ TEST(DoubleQuoteEscaping, EscapesTheFourSpecialCharacters) {
 
 TEST_F(ZprofileFixesTest, RepairPathEscapesTheLineAndShowsTheDirectoryAsIs) {
     const QString dir = u"/Users/dev/my $tools/bin"_s;
-    const WriterOutcome outcome = repairer().repairPath(dir);
-    EXPECT_TRUE(outcome.success);
-    EXPECT_EQ(outcome.sentences,
+    const WriterReport outcome = repairer().repairPath(dir);
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(outcome.lines,
               QStringList{u"Added `/Users/dev/my $tools/bin` to your PATH in ~/.zprofile (backup "
                           "at /Users/dev/.zprofile.bak)."_s});
     EXPECT_EQ(zprofile(), "# Tovrin \u2014 Claude Code PATH\n"
                           "export PATH=\"/Users/dev/my \\$tools/bin:$PATH\"\n");
 
-    const WriterOutcome again = repairer().repairPath(dir);
-    EXPECT_EQ(again.sentences,
+    const WriterReport again = repairer().repairPath(dir);
+    EXPECT_EQ(again.lines,
               QStringList{u"`/Users/dev/my $tools/bin` is already on your PATH in ~/.zprofile "
                           "\u2014 nothing to do."_s});
 }
 
 TEST_F(ZprofileFixesTest, RepairPathCountsACommentedMention) {
     fs_->createFile(kZprofile, "# old: /Users/dev/.local/bin\n");
-    EXPECT_TRUE(repairer().repairPath(u"/Users/dev/.local/bin"_s).success);
+    EXPECT_TRUE(repairer().repairPath(u"/Users/dev/.local/bin"_s).ok);
     EXPECT_EQ(zprofile(), "# old: /Users/dev/.local/bin\n");
 
     fs_->removeItem(kZprofile);
     fs_->createFolder(kZprofile);
-    const WriterOutcome failed = repairer().repairPath(u"/x"_s);
-    EXPECT_FALSE(failed.success);
-    EXPECT_TRUE(failed.sentences.value(0).startsWith(u"Couldn't update ~/.zprofile: "_s));
+    const WriterReport failed = repairer().repairPath(u"/x"_s);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_TRUE(failed.lines.value(0).startsWith(u"Couldn't update ~/.zprofile: "_s));
 }
 
 TEST_F(ZprofileFixesTest, RepairHomebrewPathUsesTheBrewOnDiskAndIgnoresComments) {
-    const WriterOutcome none = repairer().repairHomebrewPath();
-    EXPECT_EQ(none, (WriterOutcome{{u"Homebrew isn't installed yet \u2014 nothing to repair."_s},
-                                   false}));
+    const WriterReport none = repairer().repairHomebrewPath();
+    EXPECT_EQ(none,
+              (WriterReport{{u"Homebrew isn't installed yet \u2014 nothing to repair."_s}, false}));
     EXPECT_FALSE(fs_->fileExists(kZprofile));
 
     fs_->createExecutable(u"/usr/local/bin/brew"_s);
     fs_->createFile(kZprofile, "# eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
-    const WriterOutcome added = repairer().repairHomebrewPath();
-    EXPECT_TRUE(added.success);
-    EXPECT_EQ(added.sentences, QStringList{u"Added Homebrew to your PATH in ~/.zprofile (backup at "
-                                           "/Users/dev/.zprofile.bak)."_s});
+    const WriterReport added = repairer().repairHomebrewPath();
+    EXPECT_TRUE(added.ok);
+    EXPECT_EQ(added.lines, QStringList{u"Added Homebrew to your PATH in ~/.zprofile (backup at "
+                                       "/Users/dev/.zprofile.bak)."_s});
     EXPECT_TRUE(zprofile().endsWith("\n\n# Tovrin \u2014 Homebrew shellenv\n"
                                     "eval \"$(/usr/local/bin/brew shellenv)\"\n"));
 
-    EXPECT_EQ(repairer().repairHomebrewPath().sentences,
+    EXPECT_EQ(repairer().repairHomebrewPath().lines,
               QStringList{u"Homebrew's shellenv is already active in ~/.zprofile \u2014 "
                           "re-checking in a fresh shell."_s});
 
