@@ -1,8 +1,8 @@
 #include "services/GitSetup.h"
 
 #include "platform/ShellQuote.h"
-#include "services/FixTask.h"
 #include "services/StreamedLoginShell.h"
+#include "services/WorkerTask.h"
 
 namespace tovr {
 
@@ -53,10 +53,10 @@ void GitSetup::configureGit(const QString& name, const QString& email,
 }
 
 EventStream<StreamEvent> GitSetup::configureGit(const QString& name, const QString& email) const {
-    return runFixTask<StreamEvent>(
-        [self = *this, name, email](const std::function<void(const StreamEvent&)>& sink,
-                                    CancellableProcess& latch) {
-            self.configureGit(name, email, sink, latch);
+    return streamFromTask<StreamEvent>(
+        [self = *this, name, email](const std::function<void(StreamEvent)>& sink,
+                                    WorkerTask& task) {
+            self.configureGit(name, email, sink, *latchFor(task));
         });
 }
 
@@ -91,9 +91,10 @@ void GitSetup::githubAuth(const std::function<void(const SignInEvent&)>& sink,
 }
 
 EventStream<GitSetup::SignInEvent> GitSetup::githubAuth() const {
-    return runFixTask<SignInEvent>(
-        [self = *this](const std::function<void(const SignInEvent&)>& sink,
-                       CancellableProcess& latch) { self.githubAuth(sink, latch); });
+    return streamFromTask<SignInEvent>(
+        [self = *this](const std::function<void(SignInEvent)>& sink, WorkerTask& task) {
+            self.githubAuth(sink, *latchFor(task));
+        });
 }
 
 } // namespace tovr

@@ -1,12 +1,15 @@
 #include "services/SetupRemediationRunner.h"
 
 #include "platform/CancellableProcess.h"
-#include "platform/FileAppendWriter.h"
 #include "platform/LiveProcessCancellation.h"
 #include "services/AgentEnvDoc.h"
 #include "services/CommandLineToolsInstaller.h"
+#include "services/GitSetup.h"
+#include "services/InstallFollowUps.h"
 #include "services/MCPConfigWriter.h"
+#include "services/PathRepairer.h"
 #include "services/PrivilegedExecutor.h"
+#include "services/ShellConfigurator.h"
 #include "services/SkillFolderInstaller.h"
 #include "services/StreamedLoginShell.h"
 #include "services/TemplateTreeCopier.h"
@@ -25,16 +28,6 @@ void forward(const StreamEvent& event, SetupRemediationRunner::Emitter& emitter)
         emitter.completed(done->exitCode);
     else
         emitter.canceled();
-}
-
-// The ending of a worker that is not part of this build yet.
-void unavailable(const QString& what, SetupRemediationRunner::Emitter& emitter) {
-    emitter.output(what + QStringLiteral(" isn't available in this build yet."));
-    emitter.completed(-1);
-}
-
-QString notYetSentence(const QString& what) {
-    return what + QStringLiteral(" isn't available in this build yet.");
 }
 
 } // namespace
@@ -181,14 +174,13 @@ void SetupRemediationRunner::perform(const SetupRemediation& remediation,
             installMise(emitter, task);
             break;
         case Kind::installNodeViaMise:
-            installMiseLanguage(QStringLiteral("node@lts"), std::nullopt, emitter, task);
+            installMiseLanguage(ToolInstaller::MiseLanguage::node(), emitter, task);
             break;
         case Kind::installRubyViaMise:
-            installMiseLanguage(QStringLiteral("ruby@latest"),
-                                QStringLiteral("mise settings ruby.compile=false"), emitter, task);
+            installMiseLanguage(ToolInstaller::MiseLanguage::ruby(), emitter, task);
             break;
         case Kind::installRustViaMise:
-            installMiseLanguage(QStringLiteral("rust"), std::nullopt, emitter, task);
+            installMiseLanguage(ToolInstaller::MiseLanguage::rust(), emitter, task);
             break;
         case Kind::installRustup:
             installRustup(emitter, task);
@@ -316,24 +308,8 @@ void SetupRemediationRunner::installClaudeCLI(const QString& prompt, Emitter& em
                                BrewRunner::CaskRecoveryPolicy::none(), emitter, task);
     if (!code)
         return;
-    if (*code == 0) {
-        try {
-            const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs);
-            const auto preview =
-                writer.append(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
-                              QStringLiteral("Claude Code auto-update"),
-                              QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"), false);
-            emitter.output(preview.alreadySet
-                               ? QStringLiteral("Claude Code auto-update is already enabled in "
-                                                "~/.zprofile.")
-                               : QStringLiteral("Enabled Claude Code auto-update in ~/.zprofile "
-                                                "(backup at ") +
-                                     preview.backupPath + QStringLiteral(")."));
-        } catch (const Error& e) {
-            emitter.output(QStringLiteral("Couldn't enable Claude Code auto-update: ") +
-                           e.description());
-        }
-    }
+    if (*code == 0)
+        emitter.output(InstallFollowUps{fs}.enableClaudeAutoUpdate());
     emitter.completed(*code);
 }
 
@@ -361,12 +337,14 @@ void SetupRemediationRunner::installMise(Emitter& emitter, WorkerTask& task) con
 
 // MARK: Workers of other files
 
-void SetupRemediationRunner::repairPath(const QString&, Emitter& emitter) const {
-    unavailable(QStringLiteral("Adding a folder to your PATH"), emitter);
+void SetupRemediationRunner::repairPath(const QString& directory, Emitter& emitter) const {
+    const auto report = PathRepairer{fs}.repairPath(directory);
+    writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::repairHomebrewPath(Emitter& emitter) const {
-    unavailable(QStringLiteral("Repairing Homebrew's PATH"), emitter);
+    const auto report = PathRepairer{fs}.repairHomebrewPath();
+    writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject& project,
@@ -377,7 +355,8 @@ void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject
 }
 
 void SetupRemediationRunner::configureShell(Emitter& emitter) const {
-    unavailable(QStringLiteral("Shell configuration"), emitter);
+    const auto report = ShellConfigurator{fs}.configure();
+    writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
@@ -407,34 +386,53 @@ void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& 
     emitter.completed(report.ok ? 0 : 1);
 }
 
-void SetupRemediationRunner::configureGit(const QString&, const QString&, Emitter& emitter,
-                                          WorkerTask&) const {
-    unavailable(QStringLiteral("Saving Git settings"), emitter);
+void SetupRemediationRunner::configureGit(const QString& name, const QString& email,
+                                          Emitter& emitter, WorkerTask& task) const {
+    GitSetup{process}.configureGit(
+        name, email, [&](const StreamEvent& event) { forward(event, emitter); }, *latchFor(task));
 }
 
-void SetupRemediationRunner::githubAuth(Emitter& emitter, WorkerTask&) const {
-    unavailable(QStringLiteral("GitHub sign-in"), emitter);
+void SetupRemediationRunner::githubAuth(Emitter& emitter, WorkerTask& task) const {
+    GitSetup{process}.githubAuth(
+        [&](const GitSetup::SignInEvent& event) {
+            if (auto* line = event.as<StreamEvent::Output>())
+                emitter.output(line->text);
+            else if (auto* page = event.as<GitSetup::OpenBrowser>())
+                emitter.openBrowser(page->url, page->code);
+            else if (auto* done = event.as<StreamEvent::Completed>())
+                emitter.completed(done->exitCode);
+        },
+        *latchFor(task));
 }
 
-void SetupRemediationRunner::installUv(Emitter& emitter, WorkerTask&) const {
-    unavailable(QStringLiteral("Installing uv"), emitter);
+ToolInstaller SetupRemediationRunner::toolInstaller() const {
+    ToolInstaller installer{process, fs};
+    installer.scripts = installScripts;
+    return installer;
 }
 
-void SetupRemediationRunner::installRustup(Emitter& emitter, WorkerTask&) const {
-    unavailable(QStringLiteral("Installing rustup"), emitter);
+void SetupRemediationRunner::installUv(Emitter& emitter, WorkerTask& task) const {
+    toolInstaller().installUv([&](const StreamEvent& event) { forward(event, emitter); },
+                              *latchFor(task));
 }
 
-void SetupRemediationRunner::installMiseLanguage(const QString&, const std::optional<QString>&,
-                                                 Emitter& emitter, WorkerTask&) const {
-    unavailable(QStringLiteral("Installing languages with mise"), emitter);
+void SetupRemediationRunner::installRustup(Emitter& emitter, WorkerTask& task) const {
+    toolInstaller().installRustup([&](const StreamEvent& event) { forward(event, emitter); },
+                                  *latchFor(task));
+}
+
+void SetupRemediationRunner::installMiseLanguage(const ToolInstaller::MiseLanguage& language,
+                                                 Emitter& emitter, WorkerTask& task) const {
+    toolInstaller().installWithMise(
+        language, [&](const StreamEvent& event) { forward(event, emitter); }, *latchFor(task));
 }
 
 QStringList SetupRemediationRunner::configureMiseStartup() const {
-    return {notYetSentence(QStringLiteral("Setting up mise in your shell"))};
+    return InstallFollowUps{fs}.configureMise();
 }
 
 QStringList SetupRemediationRunner::setJavaHomeAfterTemurin() const {
-    return {notYetSentence(QStringLiteral("Setting JAVA_HOME"))};
+    return {InstallFollowUps{fs}.setJavaHome()};
 }
 
 } // namespace tovr

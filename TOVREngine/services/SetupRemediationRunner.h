@@ -9,6 +9,7 @@
 #include "services/AdoptiumAPI.h"
 #include "services/BrewRunner.h"
 #include "services/HomebrewInstaller.h"
+#include "services/ToolInstaller.h"
 #include "services/WorkerTask.h"
 
 #include <QString>
@@ -88,6 +89,8 @@ struct SetupRemediationRunner {
     // Where the Homebrew install script and the Temurin packages are looked up.
     QUrl homebrewInstallScriptURL = HomebrewInstaller::defaultInstallScriptURL();
     QUrl adoptiumBaseURL = AdoptiumAPI::defaultBaseURL();
+    // Where the uv and rustup install scripts are fetched from.
+    ToolInstaller::Scripts installScripts = ToolInstaller::Scripts::official();
     // The pause before a cask's retry; null waits on the run's task.
     Sleeper sleeper;
     // The application's resources (skills/, example-projects/).
@@ -118,6 +121,7 @@ struct SetupRemediationRunner {
     static void writerStep(const QStringList& lines, bool success, Emitter& emitter);
 
     BrewRunner brewRunner() const;
+    ToolInstaller toolInstaller() const;
 
     static constexpr const char* kNoHomebrew =
         "Homebrew isn't available yet — install Homebrew first.";
@@ -142,8 +146,7 @@ private:
     void addMCPServer(const SetupRemediation::AddMCPServer& request, Emitter& emitter,
                       WorkerTask& task) const;
 
-    // Workers not in this build yet. Each ends its run with a sentence saying so and exit
-    // code -1; the follow-ups return one sentence. Run while the stream is built:
+    // The shell, Git and language workers. Run while the stream is built:
     void repairPath(const QString& directory, Emitter& emitter) const;
     void repairHomebrewPath(Emitter& emitter) const;
     void configureShell(Emitter& emitter) const;
@@ -153,9 +156,8 @@ private:
     void githubAuth(Emitter& emitter, WorkerTask& task) const;
     void installUv(Emitter& emitter, WorkerTask& task) const;
     void installRustup(Emitter& emitter, WorkerTask& task) const;
-    // "mise use -g <toolSpec>", after `firstCommand` in the same shell line when given.
-    void installMiseLanguage(const QString& toolSpec, const std::optional<QString>& firstCommand,
-                             Emitter& emitter, WorkerTask& task) const;
+    void installMiseLanguage(const ToolInstaller::MiseLanguage& language, Emitter& emitter,
+                             WorkerTask& task) const;
     // After a successful install; the sentences to show.
     QStringList configureMiseStartup() const;
     QStringList setJavaHomeAfterTemurin() const;

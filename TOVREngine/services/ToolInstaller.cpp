@@ -1,9 +1,9 @@
 #include "services/ToolInstaller.h"
 
 #include "platform/ShellQuote.h"
-#include "services/FixTask.h"
 #include "services/ShellConfigurator.h"
 #include "services/StreamedLoginShell.h"
+#include "services/WorkerTask.h"
 
 namespace tovr {
 
@@ -85,21 +85,23 @@ void ToolInstaller::installWithMise(const MiseLanguage& language, const Sink& si
 }
 
 EventStream<StreamEvent> ToolInstaller::installUv() const {
-    return runFixTask<StreamEvent>([self = *this](const Sink& sink, CancellableProcess& latch) {
-        self.installUv(sink, latch);
-    });
+    return streamFromTask<StreamEvent>(
+        [self = *this](const std::function<void(StreamEvent)>& sink, WorkerTask& task) {
+            self.installUv(sink, *latchFor(task));
+        });
 }
 
 EventStream<StreamEvent> ToolInstaller::installRustup() const {
-    return runFixTask<StreamEvent>([self = *this](const Sink& sink, CancellableProcess& latch) {
-        self.installRustup(sink, latch);
-    });
+    return streamFromTask<StreamEvent>(
+        [self = *this](const std::function<void(StreamEvent)>& sink, WorkerTask& task) {
+            self.installRustup(sink, *latchFor(task));
+        });
 }
 
 EventStream<StreamEvent> ToolInstaller::installWithMise(const MiseLanguage& language) const {
-    return runFixTask<StreamEvent>(
-        [self = *this, language](const Sink& sink, CancellableProcess& latch) {
-            self.installWithMise(language, sink, latch);
+    return streamFromTask<StreamEvent>(
+        [self = *this, language](const std::function<void(StreamEvent)>& sink, WorkerTask& task) {
+            self.installWithMise(language, sink, *latchFor(task));
         });
 }
 

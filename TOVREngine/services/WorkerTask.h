@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
 
 #include <chrono>
@@ -40,6 +41,14 @@ private:
     bool cancelled_ = false;
     std::vector<std::function<void()>> actions_;
 };
+
+// The cancel latch for the children of one step, cancelled with the task. Shared: the task
+// may be cancelled after the step has returned.
+inline std::shared_ptr<CancellableProcess> latchFor(WorkerTask& task) {
+    auto latch = std::make_shared<CancellableProcess>();
+    task.onCancel([latch] { latch->cancel(); });
+    return latch;
+}
 
 // A worker's pause. Tests inject one that returns at once.
 using Sleeper = std::function<void(std::chrono::nanoseconds, WorkerTask&)>;

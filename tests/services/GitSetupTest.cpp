@@ -1,5 +1,6 @@
 #include "services/GitSetup.h"
 #include "LiveHome.h"
+#include "ServiceTestSupport.h"
 #include "support/FakeProcessRunner.h"
 
 #include <QFile>
@@ -61,7 +62,7 @@ TEST(GitConfigLive, ValuesReachGitUnchanged) {
 
     const auto events = drain(git.configureGit(name, email));
 
-    ASSERT_GE(events.size(), 3u);
+    ASSERT_GE(events.size(), 3);
     EXPECT_EQ(events.front(), StreamEvent::output(u"Saving your Git name and email\u2026"_s));
     EXPECT_EQ(events[events.size() - 2], StreamEvent::output(u"Saved to ~/.gitconfig."_s));
     EXPECT_EQ(events.back(), StreamEvent::completed(0));
@@ -78,7 +79,7 @@ TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
 
     const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
 
-    ASSERT_GE(events.size(), 3u); // the announcement, git's own error, the completion
+    ASSERT_GE(events.size(), 3); // the announcement, git's own error, the completion
     EXPECT_NE(events.back(), StreamEvent::completed(0));
     EXPECT_TRUE(events.back().as<StreamEvent::Completed>());
     EXPECT_EQ(
@@ -110,7 +111,7 @@ protected:
         answer.result.exitCode = exitCode;
         runner_->answer(u"/bin/zsh"_s, {u"-lc"_s, git_.signInCommand()}, answer);
     }
-    std::vector<SignInEvent> run() { return drain(git_.githubAuth()); }
+    QList<SignInEvent> run() { return drain(git_.githubAuth()); }
     bool ranSetupGit() const { return runner_->shellScripts().contains(u"gh auth setup-git"_s); }
 
     std::shared_ptr<FakeProcessRunner> runner_ = std::make_shared<FakeProcessRunner>();
@@ -125,7 +126,7 @@ TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {
 
     const auto events = run();
 
-    std::vector<SignInEvent> expected{
+    QList<SignInEvent> expected{
         SignInEvent::output(u"Starting GitHub sign-in\u2026"_s), SignInEvent::output(lines[0]),
         SignInEvent::output(lines[1]),
         SignInEvent::openBrowser({u"https://github.com/login/device"_s, u"7A3F-B21C"_s})};
@@ -147,7 +148,7 @@ TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
 
     const auto events = run();
 
-    ASSERT_GE(events.size(), 2u);
+    ASSERT_GE(events.size(), 2);
     EXPECT_EQ(events[events.size() - 2],
               SignInEvent::output(u"GitHub sign-in not completed. You can finish anytime by "
                                   "running `gh auth login` in your terminal."_s));
@@ -171,7 +172,7 @@ TEST_F(GitHubAuthTest, AlreadySignedInUserPassesEvenWhenTheLoginFails) {
 TEST_F(GitHubAuthTest, ShellThatCannotStartEndsAsNotSignedIn) {
     const auto events = run(); // nothing answers: every start fails
 
-    ASSERT_GE(events.size(), 3u);
+    ASSERT_GE(events.size(), 3);
     EXPECT_EQ(events[1], SignInEvent::output(u"Failed to start: No such file or directory"_s));
     EXPECT_EQ(events.back(), SignInEvent::completed(1));
 }

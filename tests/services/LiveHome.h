@@ -72,12 +72,4 @@ private:
     QByteArray savedPath_;
 };
 
-// Reads a stream to its end.
-template <class Event> std::vector<Event> drain(EventStream<Event> stream) {
-    std::vector<Event> events;
-    while (auto event = stream.next())
-        events.push_back(std::move(*event));
-    return events;
-}
-
 } // namespace tovr::test

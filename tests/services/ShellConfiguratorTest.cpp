@@ -1,5 +1,6 @@
 #include "services/ShellConfigurator.h"
 
+#include "ServiceTestSupport.h"
 #include "model/ProductConfig.h"
 #include "support/SandboxFileSystem.h"
 #include "support/ScopedProductConfig.h"
@@ -184,4 +185,16 @@ TEST_F(ShellConfiguratorTest, MiseLinesDoNotStandInForEachOther) {
     ASSERT_EQ(sentences.size(), 2);
     EXPECT_TRUE(sentences[0].startsWith(u"Couldn't configure mise shims (~/.zprofile): "_s));
     EXPECT_EQ(sentences[1], u"Configured mise activate (~/.zshrc)."_s);
+}
+
+TEST_F(ShellConfiguratorTest, EnvFileThatCannotBeMadePrivateIsNotLeftBehind) {
+    auto recording = std::make_shared<RecordingFileSystem>(fs_);
+    recording->failSetAttributes(u"/.env"_s);
+
+    const WriterReport outcome = ShellConfigurator{recording}.configure();
+
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(outcome.lines.last().startsWith(u"Couldn't create ~/.env: "_s));
+    // Left in place, it would pass as "already exists" next time and never become private.
+    EXPECT_FALSE(fs_->fileExists(kHome + u"/.env"_s));
 }

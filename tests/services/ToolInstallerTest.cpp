@@ -1,5 +1,6 @@
 #include "services/ToolInstaller.h"
 #include "LiveHome.h"
+#include "ServiceTestSupport.h"
 #include "support/FakeExecutables.h"
 
 #include <QThread>
@@ -14,7 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QStringList outputs(const std::vector<StreamEvent>& events) {
+QStringList outputs(const QList<StreamEvent>& events) {
     QStringList lines;
     for (const auto& e : events)
         if (auto* o = e.as<StreamEvent::Output>())

@@ -1,0 +1,110 @@
+// The shell, Git and language fixes as the remediation runner dispatches them.
+
+#include "ServiceTestSupport.h"
+#include "model/ProductConfig.h"
+#include "services/GitSetup.h"
+#include "services/SetupRemediationRunner.h"
+#include "services/ShellConfigurator.h"
+#include "support/ScopedProductConfig.h"
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+using namespace Qt::Literals::StringLiterals;
+using Event = SetupRemediationRunner::Event;
+
+namespace {
+
+const QString kBrew = u"/opt/homebrew/bin/brew"_s;
+
+ProductConfig plainMarker() {
+    ProductConfig product = ProductConfig::javaDiagnosis();
+    product.shellConfigMarker = u"Tovrin"_s;
+    product.datedShellMarker = false;
+    return product;
+}
+
+class ShellFixDispatchTest : public ::testing::Test {
+protected:
+    QList<Event> run(const SetupRemediation& fix) {
+        SetupRemediationRunner runner;
+        runner.brewPath = kBrew;
+        runner.process = fake_;
+        runner.fs = sandbox_;
+        runner.sleeper = [](std::chrono::nanoseconds, WorkerTask&) {};
+        return drain(runner.run(fix, u"unused"_s));
+    }
+    QByteArray file(const QString& name) const {
+        return sandbox_->contents(u"/Users/dev/"_s + name);
+    }
+
+    std::shared_ptr<SandboxFileSystem> sandbox_ = std::make_shared<SandboxFileSystem>();
+    std::shared_ptr<FakeProcessRunner> fake_ = std::make_shared<FakeProcessRunner>();
+    ScopedProductConfig product_{plainMarker()};
+};
+
+} // namespace
+
+TEST_F(ShellFixDispatchTest, WritersReportTheirSentencesAndCode) {
+    const auto shell = run(SetupRemediation::configureShell());
+    EXPECT_EQ(shell.size(), 5);
+    EXPECT_EQ(shell.last(), Event::completed(0));
+    EXPECT_TRUE(ShellConfigurator{sandbox_}.isConfigured());
+
+    EXPECT_EQ(run(SetupRemediation::repairPath(u"/Users/dev/.local/bin"_s)).last(),
+              Event::completed(0));
+    EXPECT_TRUE(file(u".zprofile"_s).contains("export PATH=\"/Users/dev/.local/bin:$PATH\""));
+
+    EXPECT_EQ(
+        run(SetupRemediation::repairHomebrewPath()),
+        QList<Event>({Event::output(u"Homebrew isn't installed yet \u2014 nothing to repair."_s),
+                      Event::completed(1)}));
+}
+
+TEST_F(ShellFixDispatchTest, SuccessfulInstallsAddTheirStartUpLines) {
+    fake_->answerWhen([](const QString& exe, const QStringList&) { return exe == kBrew; },
+                      {ProcessResult{0, "==> Done\n", ""}, {}, {}, {}});
+
+    const auto mise = run(SetupRemediation::installMise());
+    EXPECT_EQ(mise.mid(mise.size() - 3),
+              QList<Event>({Event::output(u"Configured mise shims (~/.zprofile)."_s),
+                            Event::output(u"Configured mise activate (~/.zshrc)."_s),
+                            Event::completed(0)}));
+
+    const auto temurin = run(SetupRemediation::installTemurin());
+    EXPECT_EQ(
+        temurin.mid(temurin.size() - 2),
+        QList<Event>({Event::output(u"Set JAVA_HOME in ~/.zprofile (macOS finds `java` on its "
+                                    "own; backup at /Users/dev/.zprofile.bak)."_s),
+                      Event::completed(0)}));
+    EXPECT_TRUE(file(u".zprofile"_s).endsWith("export JAVA_HOME=$(/usr/libexec/java_home)\n"));
+}
+
+TEST_F(ShellFixDispatchTest, SignInHandsThePageAndCodeToTheSheet) {
+    FakeProcessRunner::Answer login;
+    login.lines = QStringList{u"! First copy your one-time code: 7A3F-B21C"_s,
+                              u"Open this URL to continue in your web browser: "
+                              "https://github.com/login/device"_s};
+    fake_->answer(u"/bin/zsh"_s, {u"-lc"_s, GitSetup{}.signInCommand()}, login);
+    fake_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    fake_->answerShell(u"gh auth setup-git"_s, {}, 0);
+
+    const auto events = run(SetupRemediation::githubAuth());
+
+    EXPECT_EQ(
+        events.count(Event::openBrowser(u"https://github.com/login/device"_s, u"7A3F-B21C"_s)), 1);
+    EXPECT_EQ(events.last(), Event::completed(0));
+}
+
+TEST_F(ShellFixDispatchTest, LanguageAndGitFixesRunInTheLoginShell) {
+    fake_->answerShell(u"mise settings ruby.compile=false && mise use -g ruby@latest"_s, u"ok"_s,
+                       0);
+    EXPECT_EQ(run(SetupRemediation::installRubyViaMise()),
+              QList<Event>({Event::output(u"Running mise use -g ruby@latest\u2026"_s),
+                            Event::output(u"ok"_s), Event::completed(0)}));
+
+    fake_->answerShell(GitSetup::gitConfigCommands(u"Ada"_s, u"ada@example.com"_s), {}, 0);
+    EXPECT_EQ(run(SetupRemediation::configureGit(u"Ada"_s, u"ada@example.com"_s)).last(),
+              Event::completed(0));
+}
