@@ -232,23 +232,19 @@ qint32 SetupRemediationRunner::loginShellStep(const QString& command, Emitter& e
         *process, command, [&](const QString& line) { emitter.output(line); }, latch.get());
 }
 
-std::optional<qint32> SetupRemediationRunner::formulaStep(const QString& formula, Emitter& emitter,
-                                                          WorkerTask& task) const {
-    if (!homebrewGuard(emitter))
-        return -1;
+std::optional<qint32>
+SetupRemediationRunner::forwardBrewStep(Emitter& emitter,
+                                        const std::function<void(const StreamSink&)>& start) {
     qint32 code = -1;
     bool canceled = false;
-    brewRunner().installFormula(
-        formula,
-        [&](const StreamEvent& event) {
-            if (auto* line = event.as<StreamEvent::Output>())
-                emitter.output(line->text);
-            else if (auto* done = event.as<StreamEvent::Completed>())
-                code = done->exitCode;
-            else
-                canceled = true;
-        },
-        task);
+    start([&](const StreamEvent& event) {
+        if (auto* line = event.as<StreamEvent::Output>())
+            emitter.output(line->text);
+        else if (auto* done = event.as<StreamEvent::Completed>())
+            code = done->exitCode;
+        else
+            canceled = true;
+    });
     if (canceled) {
         emitter.canceled();
         return std::nullopt;
@@ -256,29 +252,22 @@ std::optional<qint32> SetupRemediationRunner::formulaStep(const QString& formula
     return code;
 }
 
+std::optional<qint32> SetupRemediationRunner::formulaStep(const QString& formula, Emitter& emitter,
+                                                          WorkerTask& task) const {
+    if (!homebrewGuard(emitter))
+        return -1;
+    return forwardBrewStep(
+        emitter, [&](const StreamSink& sink) { brewRunner().installFormula(formula, sink, task); });
+}
+
 std::optional<qint32> SetupRemediationRunner::caskStep(const QString& cask, const QString& prompt,
                                                        const BrewRunner::CaskRecoveryPolicy& policy,
                                                        Emitter& emitter, WorkerTask& task) const {
     if (!homebrewGuard(emitter))
         return -1;
-    qint32 code = -1;
-    bool canceled = false;
-    brewRunner().installCask(
-        cask, prompt, policy,
-        [&](const StreamEvent& event) {
-            if (auto* line = event.as<StreamEvent::Output>())
-                emitter.output(line->text);
-            else if (auto* done = event.as<StreamEvent::Completed>())
-                code = done->exitCode;
-            else
-                canceled = true;
-        },
-        task);
-    if (canceled) {
-        emitter.canceled();
-        return std::nullopt;
-    }
-    return code;
+    return forwardBrewStep(emitter, [&](const StreamSink& sink) {
+        brewRunner().installCask(cask, prompt, policy, sink, task);
+    });
 }
 
 void SetupRemediationRunner::writerStep(const QStringList& lines, bool success, Emitter& emitter) {

@@ -119,6 +119,10 @@ struct SetupRemediationRunner {
                                    WorkerTask& task) const;
     // A writer's sentences, then `completed` 0 on success or 1 on failure.
     static void writerStep(const QStringList& lines, bool success, Emitter& emitter);
+    // Forwards a brew step's lines; absent when it was cancelled (already reported).
+    using StreamSink = std::function<void(const StreamEvent&)>;
+    static std::optional<qint32>
+    forwardBrewStep(Emitter& emitter, const std::function<void(const StreamSink&)>& start);
 
     BrewRunner brewRunner() const;
     ToolInstaller toolInstaller() const;
