@@ -141,14 +141,7 @@ void PKGInstaller::install(qint64 majorVersion, const QString& prompt, const Sin
 
     WatchdogSlot watchdog(task, sleeper, sink);
     std::optional<QString> downloaded; // the package path, once the package is there
-    // The package never outlives the install: it is gone before the last event is handed on.
-    auto finish = [&](Event last) {
-        watchdog.end();
-        if (downloaded)
-            removeQuietly(*fs, *downloaded);
-        sink(std::move(last));
-    };
-
+    std::optional<Event> last;
     try {
         sink(Event::fetching());
         watchdog.start(kLookupAllowance);
@@ -192,21 +185,26 @@ void PKGInstaller::install(qint64 majorVersion, const QString& prompt, const Sin
         throwIfCancelled(task);
 
         sink(Event::installing());
-        finish(installerEnding(BrewRunner::runInstaller(*process, destination, prompt, *latch)));
+        last = installerEnding(BrewRunner::runInstaller(*process, destination, prompt, *latch));
     } catch (const Error& e) {
         const auto* urlError = dynamic_cast<const URLError*>(&e);
         if (task.isCancelled() || dynamic_cast<const Cancelled*>(&e) ||
             (urlError && urlError->code() == URLError::Code::cancelled)) {
-            finish(Event::canceled());
+            last = Event::canceled();
         } else if (urlError && urlError->code() == URLError::Code::timedOut) {
-            finish(Event::error(QStringLiteral("Adoptium didn't respond within 20 seconds. Try "
+            last = Event::error(QStringLiteral("Adoptium didn't respond within 20 seconds. Try "
                                                "again in a moment, or use Other Java install "
-                                               "methods.")));
+                                               "methods."));
         } else {
-            finish(Event::error(e.description() + QStringLiteral(" (pkg: ") +
-                                downloaded.value_or(QStringLiteral("n/a")) + u')'));
+            last = Event::error(e.description() + QStringLiteral(" (pkg: ") +
+                                downloaded.value_or(QStringLiteral("n/a")) + u')');
         }
     }
+    // The package never outlives the install: it is gone before the last event is handed on.
+    watchdog.end();
+    if (downloaded)
+        removeQuietly(*fs, *downloaded);
+    sink(std::move(*last));
 }
 
 } // namespace tovr

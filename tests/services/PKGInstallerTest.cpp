@@ -50,7 +50,8 @@ LoopbackHTTPServer::Answer delayed(std::chrono::milliseconds delay) {
     return answer;
 }
 
-// The live fetcher, except that the calls a test names fail with a transport error.
+// The live fetcher, except that the calls a test names fail with a transport error, after a
+// moment as a real time-out would.
 class FailingHTTP final : public HTTPFetching {
 public:
     explicit FailingHTTP(std::shared_ptr<HTTPFetching> inner) : inner_(std::move(inner)) {}
@@ -58,14 +59,18 @@ public:
 
     std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& r,
                                              std::shared_ptr<HTTPCancellation> c) override {
-        if (dataError)
+        if (dataError) {
+            std::this_thread::sleep_for(300ms);
             throw URLError(*dataError);
+        }
         return inner_->data(r, std::move(c));
     }
     std::pair<QString, HTTPResponse> download(const HTTPRequest& r, DownloadProgress p,
                                               std::shared_ptr<HTTPCancellation> c) override {
-        if (downloadError)
+        if (downloadError) {
+            std::this_thread::sleep_for(300ms);
             throw URLError(*downloadError);
+        }
         return inner_->download(r, std::move(p), std::move(c));
     }
     ByteSample sampleBytes(const HTTPRequest& r, qint64 limit, double timeout) override {
