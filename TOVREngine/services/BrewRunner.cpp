@@ -310,11 +310,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
 }
 
 void BrewRunner::verifyChecksum(const QString& path, const QString& expected) const {
-    const QString actual = sha256HexOf(fs->readData(path));
-    if (actual != expected)
-        throw DomainError(QLatin1String(kPKGErrorDomain), 5,
-                          QStringLiteral("Checksum mismatch (expected ") + expected +
-                              QStringLiteral(", got ") + actual + u')');
+    requireSha256(fs->readData(path), expected, QLatin1String(kPKGErrorDomain), 5);
 }
 
 QString BrewRunner::installerAppleScript(const QString& packagePath, const QString& prompt) {
@@ -329,11 +325,18 @@ QString BrewRunner::installerAppleScript(const QString& packagePath, const QStri
 BrewRunner::InstallerOutcome BrewRunner::runInstaller(const QString& packagePath,
                                                       const QString& prompt,
                                                       CancellableProcess& latch) const {
+    return runInstaller(*process, packagePath, prompt, latch);
+}
+
+BrewRunner::InstallerOutcome BrewRunner::runInstaller(ProcessRunning& process,
+                                                      const QString& packagePath,
+                                                      const QString& prompt,
+                                                      CancellableProcess& latch) {
     auto handle = std::make_shared<LiveProcessCancellation>();
     latch.registerHandle(handle);
-    auto events = process->stream(QStringLiteral("/usr/bin/osascript"),
-                                  {QStringLiteral("-e"), installerAppleScript(packagePath, prompt)},
-                                  std::nullopt, handle);
+    auto events = process.stream(QStringLiteral("/usr/bin/osascript"),
+                                 {QStringLiteral("-e"), installerAppleScript(packagePath, prompt)},
+                                 std::nullopt, handle);
     QString collected;
     qint32 code = -1;
     std::optional<QString> launchError;

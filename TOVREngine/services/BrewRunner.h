@@ -95,6 +95,9 @@ struct BrewRunner {
     // /usr/sbin/installer as administrator through osascript's own password dialog.
     InstallerOutcome runInstaller(const QString& packagePath, const QString& prompt,
                                   CancellableProcess& latch) const;
+    // The same through any process runner; the Temurin package installer shares it.
+    static InstallerOutcome runInstaller(ProcessRunning& process, const QString& packagePath,
+                                         const QString& prompt, CancellableProcess& latch);
     // The AppleScript that runInstaller hands to osascript.
     static QString installerAppleScript(const QString& packagePath, const QString& prompt);
 

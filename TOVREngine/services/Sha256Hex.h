@@ -11,4 +11,9 @@ QString sha256Hex(const QByteArray& digest);
 // The SHA-256 of `data`, as sha256Hex gives it.
 QString sha256HexOf(const QByteArray& data);
 
+// Throws DomainError(domain, code) "Checksum mismatch (expected …, got …)" when the SHA-256
+// of `data` is not `expected`, compared as exact text.
+void requireSha256(const QByteArray& data, const QString& expected, const QString& domain,
+                   int code);
+
 } // namespace tovr

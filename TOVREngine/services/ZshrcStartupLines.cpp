@@ -1,0 +1,22 @@
+#include "services/ZshrcStartupLines.h"
+
+#include "platform/FileAppendWriter.h"
+
+namespace tovr {
+
+QStringList missingZshrcLines(const FileSystemOperating& fs,
+                              const QList<ZshrcStartupLine>& wanted) {
+    QString text;
+    try {
+        text = fs.readText(fs.homeDirectory() + QStringLiteral("/.zshrc"));
+    } catch (const Error&) {
+        // Missing, unreadable or not UTF-8: every line is offered.
+    }
+    QStringList missing;
+    for (const auto& startup : wanted)
+        if (!FileAppendWriter::containsActiveLine(text, {startup.needle}))
+            missing << startup.line;
+    return missing;
+}
+
+} // namespace tovr
