@@ -86,15 +86,7 @@ QList<JDKInfo> Probes::scanInstalledJDKs(const QStringList& folderEntries,
 }
 
 std::optional<QString> Probes::whichJava() const {
-    try {
-        const auto result = shell.process->run(QStringLiteral("/usr/bin/which"), {"java"});
-        if (result.exitCode != 0)
-            return std::nullopt;
-        const QString path = result.stdout_.trimmed();
-        return path.isEmpty() ? std::nullopt : std::optional(path);
-    } catch (const Error&) {
-        return std::nullopt;
-    }
+    return successfulOutput(*shell.process, QStringLiteral("/usr/bin/which"), {"java"});
 }
 
 QList<JDKInfo> Probes::locatorListing() const {

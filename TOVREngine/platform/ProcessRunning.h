@@ -78,4 +78,9 @@ public:
            std::shared_ptr<LiveProcessCancellation> cancellation) = 0;
 };
 
+// The trimmed standard output of a program that started, exited 0 and printed something;
+// absent otherwise. For probes, which never fail.
+std::optional<QString> successfulOutput(ProcessRunning& runner, const QString& executable,
+                                        const QStringList& arguments);
+
 } // namespace tovr

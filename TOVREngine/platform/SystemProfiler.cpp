@@ -93,15 +93,9 @@ std::optional<QString> SystemProfiler::detectMise() const {
           joined(home, ".local/bin/mise")})
         if (fs->isExecutableFile(path))
             return path;
-    try {
-        const auto result = shell.process->run(QStringLiteral("/usr/bin/which"), {"mise"});
-        if (result.exitCode != 0)
-            return std::nullopt;
-        const QString path = result.stdout_.trimmed();
-        if (!path.isEmpty() && fs->isExecutableFile(path))
-            return path;
-    } catch (const Error&) {
-    }
+    const auto path = successfulOutput(*shell.process, QStringLiteral("/usr/bin/which"), {"mise"});
+    if (path && fs->isExecutableFile(*path))
+        return path;
     return std::nullopt;
 }
 
@@ -127,12 +121,8 @@ bool SystemProfiler::isAppInstalled(const QString& bundleName) const {
 }
 
 bool SystemProfiler::whichExecutable(const QString& command) const {
-    try {
-        const auto result = shell.process->run(QStringLiteral("/usr/bin/which"), {command});
-        if (result.exitCode == 0 && !result.stdout_.trimmed().isEmpty())
-            return true;
-    } catch (const Error&) {
-    }
+    if (successfulOutput(*shell.process, QStringLiteral("/usr/bin/which"), {command}))
+        return true;
     return fs->isExecutableFile("/opt/homebrew/bin/" + command) ||
            fs->isExecutableFile("/usr/local/bin/" + command);
 }
