@@ -7,10 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -248,11 +251,37 @@ TEST_F(AppendTest, FileThatCannotBeWrittenKeepsItsTextAndTheBackupHoldsIt) {
     EXPECT_EQ(read(u".zprofile.bak"_s), "old\n");
 }
 
+namespace {
+
+// Makes a folder unwritable, for the superuser too: the mode for others, the immutable
+// attribute (where the file system has one) for root. Undone when it goes.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(QString path) : path_(std::move(path)) {
+        if (::geteuid() == 0)
+            immutable_ = QProcess::execute(u"chattr"_s, {u"+i"_s, path_}) == 0;
+        else
+            QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~ReadOnlyFolder() {
+        if (immutable_)
+            QProcess::execute(u"chattr"_s, {u"-i"_s, path_});
+        QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool effective() const { return ::geteuid() != 0 || immutable_; }
+
+private:
+    QString path_;
+    bool immutable_ = false;
+};
+
+} // namespace
+
 TEST_F(AppendTest, ReadOnlyHomeGivesABackupErrorAndNothingHalfWritten) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop the superuser";
     put(u".zprofile"_s, "old\n");
-    QFile::setPermissions(home_.path(), QFile::ReadOwner | QFile::ExeOwner);
+    std::optional<ReadOnlyFolder> readOnly(std::in_place, home_.path());
+    if (!readOnly->effective())
+        GTEST_SKIP() << "no way to make a folder read-only for the superuser here";
     try {
         appendProbe();
         ADD_FAILURE() << "no error";
@@ -260,7 +289,7 @@ TEST_F(AppendTest, ReadOnlyHomeGivesABackupErrorAndNothingHalfWritten) {
         EXPECT_EQ(error.kind(), WriteError::Kind::backupFailed);
         EXPECT_TRUE(error.description().startsWith(u"Couldn't write backup file: "_s));
     }
-    QFile::setPermissions(home_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    readOnly.reset();
     EXPECT_EQ(read(u".zprofile"_s), "old\n");
     EXPECT_EQ(QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{u".zprofile"_s});
