@@ -1,6 +1,9 @@
 #include "platform/ShellRunner.h"
 
+#include "platform/Error.h"
+#include "platform/LineSplitter.h"
 #include "platform/LiveProcessCancellation.h"
+#include "platform/TextTrimming.h"
 
 namespace tovr {
 
@@ -34,6 +37,27 @@ ShellRunner::stream(const QString& executable, const QStringList& arguments,
         cancelInner();
     });
     return std::move(outer);
+}
+
+ProcessResult ShellRunner::runInLoginShell(const QString& command) const {
+    return process->run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
+}
+
+QStringList ShellRunner::pathEntries(const QString& tool) const {
+    try {
+        const auto result = runInLoginShell(QStringLiteral("/usr/bin/which -a ") + tool);
+        if (result.exitCode != 0)
+            return {};
+        QStringList entries;
+        for (const QString& line : splitTextLines(result.stdout_)) {
+            const QString entry = trimHorizontalWhitespace(line);
+            if (!entry.isEmpty())
+                entries << entry;
+        }
+        return entries;
+    } catch (const Error&) {
+        return {};
+    }
 }
 
 } // namespace tovr

@@ -19,6 +19,14 @@ struct ShellRunner {
     EventStream<StreamEvent>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<ProcessEnvironment>& environment = {}) const;
+
+    // Runs `command` with "/bin/zsh -lc" to completion, so the login shell's PATH applies.
+    // Throws SystemError when the shell cannot start.
+    ProcessResult runInLoginShell(const QString& command) const;
+
+    // The executables named `tool` that the login shell finds, in PATH order (`which -a`);
+    // empty when there are none or the shell cannot start.
+    QStringList pathEntries(const QString& tool) const;
 };
 
 } // namespace tovr

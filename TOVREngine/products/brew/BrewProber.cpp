@@ -2,40 +2,17 @@
 
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
-#include "platform/LineSplitter.h"
-#include "platform/TextTrimming.h"
 #include "services/ShellConfigurator.h"
 
 namespace tovr {
 
-namespace {
-
-ProcessResult loginShell(const ShellRunner& shell, const QString& command) {
-    return shell.process->run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
-}
-
-} // namespace
-
 QStringList BrewProber::brewPathEntries(const ShellRunner& shell) {
-    try {
-        const auto result = loginShell(shell, QStringLiteral("/usr/bin/which -a brew"));
-        if (result.exitCode != 0)
-            return {};
-        QStringList entries;
-        for (const QString& line : splitTextLines(result.stdout_)) {
-            const QString entry = trimHorizontalWhitespace(line);
-            if (!entry.isEmpty())
-                entries << entry;
-        }
-        return entries;
-    } catch (const Error&) {
-        return {};
-    }
+    return shell.pathEntries(QStringLiteral("brew"));
 }
 
 std::pair<std::optional<QString>, qint32> BrewProber::brewVersion(const ShellRunner& shell) {
     try {
-        const auto result = loginShell(shell, QStringLiteral("brew --version 2>&1"));
+        const auto result = shell.runInLoginShell(QStringLiteral("brew --version 2>&1"));
         const QString output = result.stdout_.trimmed();
         return {output.isEmpty() ? std::nullopt : std::optional(output), result.exitCode};
     } catch (const Error&) {

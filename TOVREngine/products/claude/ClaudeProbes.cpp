@@ -2,8 +2,6 @@
 
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
-#include "platform/LineSplitter.h"
-#include "platform/TextTrimming.h"
 #include "services/AgentEnvDoc.h"
 #include "services/ShellConfigurator.h"
 
@@ -11,14 +9,10 @@ namespace tovr {
 
 namespace {
 
-ProcessResult loginShell(const ShellRunner& shell, const QString& command) {
-    return shell.process->run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
-}
-
 // Exit code 0 of a login-shell command; false when the shell cannot start.
 bool succeeds(const ShellRunner& shell, const QString& command) {
     try {
-        return loginShell(shell, command).exitCode == 0;
+        return shell.runInLoginShell(command).exitCode == 0;
     } catch (const Error&) {
         return false;
     }
@@ -48,25 +42,12 @@ bool ClaudeProbes::exampleProjectFolder() const {
 }
 
 QStringList ClaudeProbes::claudePathEntries() const {
-    try {
-        const auto result = loginShell(shell, QStringLiteral("/usr/bin/which -a claude"));
-        if (result.exitCode != 0)
-            return {};
-        QStringList entries;
-        for (const QString& line : splitTextLines(result.stdout_)) {
-            const QString entry = trimHorizontalWhitespace(line);
-            if (!entry.isEmpty())
-                entries << entry;
-        }
-        return entries;
-    } catch (const Error&) {
-        return {};
-    }
+    return shell.pathEntries(QStringLiteral("claude"));
 }
 
 std::pair<std::optional<QString>, qint32> ClaudeProbes::claudeVersion() const {
     try {
-        const auto result = loginShell(shell, QStringLiteral("claude --version 2>&1"));
+        const auto result = shell.runInLoginShell(QStringLiteral("claude --version 2>&1"));
         const QString output = result.stdout_.trimmed();
         return {output.isEmpty() ? std::nullopt : std::optional(output), result.exitCode};
     } catch (const Error&) {
@@ -79,7 +60,7 @@ bool ClaudeProbes::toolPresent(const QString& name) const {
         if (fs->fileExists(QLatin1String(folder) + name))
             return true;
     try {
-        const auto result = loginShell(shell, QStringLiteral("command -v ") + name);
+        const auto result = shell.runInLoginShell(QStringLiteral("command -v ") + name);
         return result.exitCode == 0 && !result.stdout_.trimmed().isEmpty();
     } catch (const Error&) {
         return false;

@@ -19,20 +19,16 @@ SetupVerificationResult blocked(QString output, qint32 exitCode) {
 SetupVerificationResult CliVerifier::verify(const std::optional<SystemProfile>&,
                                             const ShellRunner& shell,
                                             const std::shared_ptr<FileSystemOperating>&) const {
-    auto loginShell = [&](const char* command) {
-        return shell.process->run(QStringLiteral("/bin/zsh"),
-                                  {QStringLiteral("-lc"), QString::fromLatin1(command)});
-    };
     ProcessResult developerFolder, git;
     try {
-        developerFolder = loginShell("xcode-select -p 2>&1");
+        developerFolder = shell.runInLoginShell(QStringLiteral("xcode-select -p 2>&1"));
     } catch (const Error&) {
         return blocked({}, -1);
     }
     if (developerFolder.exitCode != 0 || developerFolder.stdout_.trimmed().isEmpty())
         return blocked(developerFolder.stdout_, developerFolder.exitCode);
     try {
-        git = loginShell("git --version 2>&1");
+        git = shell.runInLoginShell(QStringLiteral("git --version 2>&1"));
     } catch (const Error&) {
         return blocked({}, -1);
     }
