@@ -76,6 +76,12 @@ const ConsentCopy& ConsentCopy::standard() {
     return copy;
 }
 
+QStringList ConsentCopy::setupPrivacyBullets() {
+    QStringList bullets = standard().privacyBullets;
+    bullets.removeIf([](const QString& line) { return line.contains(u"score"); });
+    return bullets;
+}
+
 const ProductConfig& ProductConfig::javaDiagnosis() {
     static const ProductConfig config{
         QStringLiteral("qlm-java"),

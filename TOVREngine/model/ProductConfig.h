@@ -72,6 +72,9 @@ struct ConsentCopy {
 
     // The copy most products show; made once, on first use.
     static const ConsentCopy& standard();
+    // The standard privacy bullets without the line about the score, as the setup
+    // products show them.
+    static QStringList setupPrivacyBullets();
 
     bool operator==(const ConsentCopy&) const = default;
 };

@@ -115,10 +115,7 @@ const ProductConfig& ProductConfig::brew() {
                  QStringLiteral("Asks for your permission before installing or changing "
                                 "anything.")},
                 QStringLiteral("Your privacy and Mac integrity are respected"),
-                {QStringLiteral("The app never identifies you and never records your IP address."),
-                 QStringLiteral("No passwords or file contents are ever recorded."),
-                 QStringLiteral("Usage events are anonymous."),
-                 QStringLiteral("A random session ID is created for anonymous usage counts.")}},
+                ConsentCopy::setupPrivacyBullets()},
             std::make_shared<InertDiagnosisProfile>(),
             std::nullopt,
             std::nullopt,

@@ -143,11 +143,8 @@ const ProductConfig& ProductConfig::claude() {
                  QStringLiteral("Asks for your permission before installing or changing "
                                 "anything.")},
                 QStringLiteral("Your privacy and Mac integrity are respected"),
-                {QStringLiteral("The app never identifies you and never records your IP address."),
-                 QStringLiteral("No passwords or file contents are ever recorded."),
-                 QStringLiteral("Usage events are anonymous."),
-                 QStringLiteral("A random session ID is created for anonymous usage counts."),
-                 QStringLiteral("Not affiliated with Anthropic.")}},
+                ConsentCopy::setupPrivacyBullets()
+                    << QStringLiteral("Not affiliated with Anthropic.")},
             std::make_shared<InertDiagnosisProfile>(),
             std::nullopt,
             std::nullopt,
