@@ -11,7 +11,7 @@ if [[ "$(uname -s)" == "Darwin" ]]; then
 fi
 
 packages=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          zsh git curl python3)
+          zsh git curl python3 fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "services/WorkerTask.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace tovr {
+
+// True when the task is cancelled; a task nobody holds any more counts as running, so a
+// caller may drop the handle and still get its result.
+inline bool isTaskCancelled(const std::weak_ptr<WorkerTask>& weak) {
+    const auto task = weak.lock();
+    return task && task->isCancelled();
+}
+
+// Runs the blocking `work` on a worker thread (owned by ChildProcessRegistry, joined at
+// shutdown) and hands its result to `done` on the GUI thread. `done` never runs once
+// `receiver` is gone or the returned task was cancelled, so a model that moved on or went
+// away never sees a late result. Call on the GUI thread.
+//
+// `work` takes the WorkerTask& and returns a value (or nothing); `done` takes that value.
+template <class Work, class Done>
+std::shared_ptr<WorkerTask> runInBackground(QObject* receiver, Work work, Done done) {
+    auto task = WorkerTask::make();
+    QPointer<QObject> guard(receiver);
+    std::weak_ptr<WorkerTask> weak = task;
+    WorkerTask::launch(task, [guard, weak, work = std::move(work),
+                              done = std::move(done)](WorkerTask& self) mutable {
+        using Result = std::invoke_result_t<Work&, WorkerTask&>;
+        // The posted call goes to the application object, which outlives every worker
+        // (shutdown joins them first); the guard is read there, on the GUI thread.
+        auto deliver = [guard, weak](auto finish) {
+            if (isTaskCancelled(weak))
+                return;
+            QObject* app = QCoreApplication::instance();
+            if (!app)
+                return;
+            QMetaObject::invokeMethod(
+                app,
+                [guard, weak, finish = std::move(finish)]() mutable {
+                    if (!guard || isTaskCancelled(weak))
+                        return;
+                    finish();
+                },
+                Qt::QueuedConnection);
+        };
+        if constexpr (std::is_void_v<Result>) {
+            work(self);
+            deliver([done = std::move(done)]() mutable { done(); });
+        } else {
+            Result result = work(self);
+            deliver([done = std::move(done), result = std::move(result)]() mutable {
+                done(std::move(result));
+            });
+        }
+    });
+    return task;
+}
+
+} // namespace tovr

@@ -1,0 +1,19 @@
+#include "support/ui/Screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QWidget>
+
+namespace tovr::test {
+
+void saveScreenshot(QWidget* widget, const QString& name) {
+    const QString dir = qEnvironmentVariable("TOVR_SCREENSHOT_DIR");
+    if (dir.isEmpty() || !widget)
+        return;
+    QDir().mkpath(dir);
+    QApplication::processEvents();
+    widget->grab().save(QDir(dir).filePath(name + ".png"));
+}
+
+} // namespace tovr::test

@@ -1,0 +1,18 @@
+#include "platform/ChildProcessRegistry.h"
+#include "telemetry/TelemetryService.h"
+
+#include <QApplication>
+
+#include <gmock/gmock.h>
+
+// Widget tests: a QApplication on the offscreen platform (set by CTest and here, so a test
+// program started by hand needs no display either). Nothing is left running at the end.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleMock(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    tovr::ChildProcessRegistry::shared().shutdown();
+    return rc;
+}

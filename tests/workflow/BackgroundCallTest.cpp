@@ -1,0 +1,68 @@
+#include "support/FakeDesktop.h"
+#include "support/RecordedTelemetry.h"
+#include "support/TestScreenContext.h"
+
+#include "telemetry/UsageEvent.h"
+#include "workflow/BackgroundCall.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace tovr;
+using namespace tovr::test;
+
+namespace {
+
+// Runs the event loop until `done` or two seconds pass.
+template <class F> bool spinUntil(F done) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+} // namespace
+
+TEST(BackgroundCall, HandsTheResultToTheGuiThreadAndDropsItForAGoneOrCancelledReceiver) {
+    QObject receiver;
+    QThread* deliveredOn = nullptr;
+    int value = 0;
+    runInBackground(
+        &receiver, [](WorkerTask&) { return 42; },
+        [&](int v) {
+            value = v;
+            deliveredOn = QThread::currentThread();
+        });
+    ASSERT_TRUE(spinUntil([&] { return value == 42; }));
+    EXPECT_EQ(deliveredOn, QCoreApplication::instance()->thread());
+
+    std::atomic<bool> ran{false};
+    bool delivered = false;
+    {
+        auto gone = std::make_unique<QObject>();
+        runInBackground(
+            gone.get(), [&](WorkerTask&) { ran = true; }, [&] { delivered = true; });
+        gone.reset();
+    }
+    auto task = runInBackground(
+        &receiver, [](WorkerTask& self) { return self.sleepFor(std::chrono::seconds(5)); },
+        [&](bool) { delivered = true; });
+    task->cancel();
+    ASSERT_TRUE(spinUntil([&] { return ran.load(); }));
+    QCoreApplication::processEvents();
+    QThread::msleep(50);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(delivered);
+}
+
+TEST(RecordedTelemetry, SeesEventsSentThroughTheEngine) {
+    RecordedTelemetry telemetry;
+    sendUsageEvent({"consent_given", {}});
+    EXPECT_EQ(telemetry.names(), QStringList{"consent_given"});
+}
