@@ -176,7 +176,7 @@ void SetupFlowModel::checkReadiness() {
          http = context_.services.http, fs = context_.services.fs,
          volumes = volumes_](WorkerTask&) {
             ReadinessResult result;
-            if (network)
+            if (network && http)
                 result.network = NetworkReadinessProbe(http).measure(*network);
             if (disk)
                 result.disk = disk->evaluate(volumes->availableVolumeCapacity(fs->homeDirectory()));
