@@ -493,10 +493,12 @@ TEST(SetupFlowModel, ActionsActOnTheStepTheyWereOfferedOn) {
     // The step moved while the sheet ran: its end re-probes, and does not leave a stage the
     // install never ran on.
     model.setStep(Step::stage("p2"));
+    flow.script->classify("p1", C::ready);
     model.finishStageAfterInstall(Ended::success);
     EXPECT_TRUE(model.isRefreshing());
     model.recordOfferDismissed("p2"); // the stage waits for the re-probe
     ASSERT_TRUE(flow.reach(Step::stage("p2")));
+    EXPECT_EQ(model.workflowStep("p1")->stage->diagnosis().classification, C::ready);
     EXPECT_TRUE(flow.telemetry.withName("offer_action").isEmpty());
 
     model.recordOfferSelected("p1"); // not on screen
