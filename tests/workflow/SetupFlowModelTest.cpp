@@ -642,8 +642,10 @@ TEST(SetupFlowModel, ScoreCardShownOncePerProcess) {
         EXPECT_FALSE(model.resolveOutcome("resolved"));
     }
     // Run alone, this test is the first to show the card; in a whole run another may be.
-    EXPECT_EQ(flow.telemetry.count("nps_shown"), unit->test_to_run_count() == 1 ? 1 : 0)
-        << "or another test showed it first";
+    if (unit->test_to_run_count() == 1)
+        EXPECT_EQ(flow.telemetry.count("nps_shown"), 1);
+    else
+        EXPECT_LE(flow.telemetry.count("nps_shown"), 1);
     EXPECT_FALSE(trackRecommendationCardShown());
 }
 
