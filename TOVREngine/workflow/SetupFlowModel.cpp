@@ -245,7 +245,7 @@ bool SetupFlowModel::isOnStage(const QString& domainID) const {
 }
 
 bool SetupFlowModel::stageActionAllowed(const QString& domainID) const {
-    return !left_ && isOnStage(domainID) && !refreshingDomain_;
+    return !left_ && isOnStage(domainID) && !refreshingDomains_.contains(domainID);
 }
 
 void SetupFlowModel::stageAppeared(const QString& domainID) {
@@ -344,10 +344,10 @@ void SetupFlowModel::finishStageAfterInstall(SetupActionOutcome outcome) {
 }
 
 void SetupFlowModel::refreshProbes(const QString& domainID) {
-    refreshingDomain_ = domainID;
+    refreshingDomains_.insert(domainID);
     Q_EMIT changed();
     runProbe([this, domainID](bool) {
-        refreshingDomain_.reset();
+        refreshingDomains_.remove(domainID);
         // Fresh probes are kept either way; the stage is left only while it is on screen.
         if (!left_ && isOnStage(domainID))
             advanceFrom(domainID);

@@ -113,8 +113,10 @@ public:
     const std::optional<PendingInstall>& pendingInstall() const { return pendingInstall_; }
     // The warnings still to show after the one on screen.
     const QList<ReadinessWarning>& pendingReadiness() const { return pendingReadiness_; }
-    // A re-probe after an install is running; the stage's controls wait for it.
-    bool isRefreshing() const { return refreshingDomain_.has_value(); }
+    // The stage on screen is being re-probed after its install; its controls wait for it.
+    bool isRefreshing() const {
+        return step_.kind == Step::Kind::stage && refreshingDomains_.contains(step_.domainID);
+    }
 
     const ProductConfig& config() const { return config_; }
     // The product's plug-ins with the Claude Code fall-backs.
@@ -226,7 +228,7 @@ private:
     quint64 publishedProbe_ = 0; // the run whose result is published
     quint64 startRun_ = 0;       // the probe run of the latest start
     quint64 readinessRun_ = 0;
-    std::optional<QString> refreshingDomain_;
+    QSet<QString> refreshingDomains_;
     bool verifying_ = false;
     quint64 auditRun_ = 0;
     bool auditRunning_ = false;
