@@ -143,16 +143,18 @@ public:
     void stageAppeared(const QString& domainID);
     // The stage's "Continue": the next pending stage of its placement, or what follows it.
     void advanceFromStage(const QString& domainID);
-    // A single-fix install button on an offer stage, before `requestInstall`.
+    // A stage's single-fix install button, before `requestInstall`; reports only for a
+    // domain with an offer.
     void recordOfferSelected(const QString& domainID);
     // The stage's "Skip": reports the dismissed offer, then leaves the stage.
     void recordOfferDismissed(const QString& domainID);
     // An install button: presents the install sheet for `install`. Refused (false) unless
     // its stage is on screen and no other install is pending.
     bool requestInstall(PendingInstall install);
-    // The sheet's one report: clears the pending install; success re-probes and leaves its
-    // stage, as does a failure in a domain that advances after a partial failure; anything
-    // else, and a cancel, leaves the stage as it is.
+    // The sheet's report: clears the pending install; success re-probes and then leaves the
+    // install's stage while it is on screen, as does a failure in a domain that advances
+    // after a partial failure; any other failure, and a cancel, leaves the stage as it is.
+    // A second report finds nothing pending and does nothing.
     void finishStageAfterInstall(SetupActionOutcome outcome);
 
     // The first pending stage of `placement`, else `fallback`.
