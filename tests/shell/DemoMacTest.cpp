@@ -109,8 +109,9 @@ TEST(DemoMac, CancelledInstallEndsAtOnceAndInstallsNothing) {
     const DemoMac demo(slow);
     auto handle = std::make_shared<LiveProcessCancellation>();
     auto events = demo.services().processRunner->stream(
-        "/usr/bin/sudo", {"-A", "/bin/bash", "-c", "/usr/sbin/softwareupdate -l # CommandLineTools"},
-        std::nullopt, handle);
+        "/usr/bin/sudo",
+        {"-A", "/bin/bash", "-c", "/usr/sbin/softwareupdate -l # CommandLineTools"}, std::nullopt,
+        handle);
 
     ASSERT_EQ(events.next(), ProcessStreamEvent::line("Software Update Tool"));
     QElapsedTimer clock;

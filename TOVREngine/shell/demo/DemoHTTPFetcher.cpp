@@ -32,10 +32,9 @@ DemoHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellati
     return {body, response};
 }
 
-std::pair<QString, HTTPResponse> DemoHTTPFetcher::download(const HTTPRequest& request,
-                                                           DownloadProgress progress,
-                                                           std::shared_ptr<HTTPCancellation>
-                                                               cancellation) {
+std::pair<QString, HTTPResponse>
+DemoHTTPFetcher::download(const HTTPRequest& request, DownloadProgress progress,
+                          std::shared_ptr<HTTPCancellation> cancellation) {
     throwIfCancelled(cancellation);
     const QByteArray body = "A download of the demo Mac: " + request.url.toEncoded() + '\n';
     const QString path = fs_->temporaryDirectory() + QStringLiteral("/demo-download-") +

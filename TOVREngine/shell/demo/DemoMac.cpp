@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QMap>
+#include <QTemporaryDir>
 
 namespace tovr {
 
@@ -30,6 +31,12 @@ private:
     QMap<QString, QString> variables_;
 };
 
+// User defaults in a temporary folder that lives as long as they do.
+struct PrivateDefaults {
+    QTemporaryDir dir;
+    LiveKeyValueStore store{dir.filePath(QStringLiteral("defaults.ini"))};
+};
+
 } // namespace
 
 DemoMac::DemoMac() : DemoMac(Options{}) {}
@@ -42,8 +49,8 @@ DemoMac::DemoMac(Options options)
     DemoShell::buildNewMac(*fs_);
     if (options.privateDefaults) {
         // Outside the sandbox: the Mac's files and the app's settings are apart.
-        settingsDir_ = std::make_shared<QTemporaryDir>();
-        defaults_ = std::make_shared<LiveKeyValueStore>(settingsDir_->filePath("defaults.ini"));
+        auto holder = std::make_shared<PrivateDefaults>();
+        defaults_ = std::shared_ptr<KeyValueStoring>(holder, &holder->store);
     } else {
         defaults_ = std::make_shared<LiveKeyValueStore>(QCoreApplication::organizationName(),
                                                         settingsApplicationName());

@@ -5,8 +5,6 @@
 #include "platform/SystemEnvironment.h"
 #include "shell/demo/DemoProcessRunner.h"
 
-#include <QTemporaryDir>
-
 #include <memory>
 
 namespace tovr {
@@ -21,8 +19,8 @@ class DemoMac {
 public:
     struct Options {
         DemoProcessRunner::Pace pace;
-        // Keep the user defaults in the temporary folder (every run a first launch), not
-        // in the demo's own settings scope.
+        // Keep the user defaults in a temporary folder of their own (every run a first
+        // launch, nothing written to the user's settings), not in the demo's scope.
         bool privateDefaults = false;
     };
 
@@ -34,12 +32,12 @@ public:
     std::shared_ptr<KeyValueStoring> userDefaults() const { return defaults_; }
     const std::shared_ptr<SandboxFileSystem>& fs() const { return fs_; }
 
-    // The settings application name of the demo's user defaults.
+    // The application name of the demo's settings scope; the organisation is the
+    // application's, so set it before building a DemoMac.
     static QString settingsApplicationName();
 
 private:
     std::shared_ptr<SandboxFileSystem> fs_;
-    std::shared_ptr<QTemporaryDir> settingsDir_;
     std::shared_ptr<DemoProcessRunner> runner_;
     std::shared_ptr<HTTPFetching> http_;
     std::shared_ptr<const SystemEnvironment> environment_;

@@ -100,8 +100,7 @@ DemoProcessRunner::stream(const QString& executable, const QStringList& argument
     continuation.onTermination([cancellation](StreamTermination) { cancellation->cancel(); });
 
     ChildProcessRegistry::shared().start(
-        child, [child, continuation, reply = std::move(reply), pace = pace_,
-                lock = effectsLock_] {
+        child, [child, continuation, reply = std::move(reply), pace = pace_, lock = effectsLock_] {
             for (const auto& line : reply.lines) {
                 if (child->isTerminated() || !child->pause(pace.lineDelay * line.pause))
                     break;
