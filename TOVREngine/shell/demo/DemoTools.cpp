@@ -21,6 +21,7 @@ const QString kToolsShim = QStringLiteral(
     "If developer tools are located at a non-default location on disk, use `sudo xcode-select "
     "--switch path/to/Xcode.app` to specify the Xcode that you wish to use for command line "
     "developer tools, and cancel the installation dialog.");
+const QString kProgressBar = QString(72, u'#') + QStringLiteral(" 100.0%");
 const QString kNoJavaRuntime =
     QString::fromUtf8("The operation couldn’t be completed. Unable to locate a Java Runtime.\n"
                       "Please visit http://www.java.com for information on installing Java.");
@@ -86,15 +87,16 @@ QString versionLine(const QString& tool) {
     return lines.value(tool, tool + QStringLiteral(" 1.0.0"));
 }
 
-// A mise tool spec's name, the version it resolves to and the commands it provides.
+// The tool `mise use` is asked for ("node@lts"): its name, the version it resolves to and
+// the commands it provides.
 struct MiseTool {
     QString name;
     QString version;
     QStringList commands;
 };
 
-MiseTool miseTool(const QString& spec) {
-    const QString name = spec.section(u'@', 0, 0);
+MiseTool miseTool(const QString& request) {
+    const QString name = request.section(u'@', 0, 0);
     if (name == u"node")
         return {name, QStringLiteral("22.12.0"), {QStringLiteral("node"), QStringLiteral("npm")}};
     if (name == u"ruby")
@@ -180,6 +182,7 @@ DemoReply DemoTools::javaHome(const QStringList& args) const {
     try {
         entries = fs->contentsOfDirectory(kJVM);
     } catch (const Error&) {
+        // No JVM folder: no JDK.
     }
     static const QRegularExpression field(QStringLiteral("^(\\w+)=\"?([^\"]*)\"?$"));
     for (const auto& entry : entries) {
@@ -211,6 +214,7 @@ DemoReply DemoTools::javaHome(const QStringList& args) const {
     reply.print(jdks.first().home);
     return reply;
 }
+
 DemoReply DemoTools::brew(const QStringList& args) const {
     DemoReply reply;
     const QString verb = args.value(0);
@@ -258,9 +262,7 @@ DemoReply DemoTools::brewInstall(const QStringList& args) const {
                     "==> Downloading https://ghcr.io/v2/homebrew/core/%1/blobs/sha256:4c7f1e0a5b")
                     .arg(name),
                 1);
-            reply.print(QStringLiteral("###########################################################"
-                                       "############## 100.0%"),
-                        3);
+            reply.print(kProgressBar, 3);
             reply.print(
                 QStringLiteral("==> Pouring %1--%2.arm64_sonoma.bottle.tar.gz").arg(name, version),
                 1);
@@ -289,10 +291,7 @@ DemoReply DemoTools::brewInstall(const QStringList& args) const {
         reply.print(QStringLiteral("==> Downloading https://formulae.brew.sh/api/cask.jws.json"),
                     1);
         reply.print(QStringLiteral("==> Downloading %1 %2").arg(name, cask.version), 1);
-        reply.print(
-            QStringLiteral(
-                "######################################################################### 100.0%"),
-            3);
+        reply.print(kProgressBar, 3);
         reply.print(QStringLiteral("==> Installing Cask %1").arg(name), 1);
         std::function<void()> place;
         if (!cask.app.isEmpty()) {
@@ -439,8 +438,8 @@ DemoReply DemoTools::versionedTool(const QString& name, const QStringList& args)
         reply.print(QStringLiteral("Added MCP server %1 to local config")
                         .arg(operands(args.mid(2)).value(0)));
     } else if (name == u"mise" && verb == u"use") {
-        for (const QString& spec : operands(args.mid(1))) {
-            const MiseTool tool = miseTool(spec);
+        for (const QString& request : operands(args.mid(1))) {
+            const MiseTool tool = miseTool(request);
             const QString id = tool.name + u'@' + tool.version;
             reply.print(QStringLiteral("mise %1  download %2-%3-macos-arm64.tar.gz")
                             .arg(id, tool.name, tool.version),
