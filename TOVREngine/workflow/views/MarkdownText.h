@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace tovr {
+
+// The one converter for copy that carries inline Markdown: the text is HTML-escaped first,
+// then only **bold**, *italics* / _italics_, `code` spans and [links](https://…) are
+// rendered. A link to anything but https stays literal text. Line breaks become <br>.
+QString markdownToHtml(const QString& markdown);
+
+} // namespace tovr
