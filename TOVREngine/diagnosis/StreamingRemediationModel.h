@@ -116,6 +116,7 @@ private:
     bool runEnded_ = false;
     bool finished_ = false;
     bool didEmitTerminalEvent_ = false;
+    bool linesChangePending_ = false;
     std::optional<FileAppendWriter::DiffPreview> zshrcPreview_;
     ZshrcSource zshrcSource_ = ZshrcSource::mise;
     bool zshrcApplied_ = false;

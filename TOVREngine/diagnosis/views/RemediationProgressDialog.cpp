@@ -189,8 +189,7 @@ private:
     void render() {
         const QStringList& lines = model_->lines();
         if (shownLines_ < lines.size()) {
-            for (qsizetype i = shownLines_; i < lines.size(); ++i)
-                log_->appendPlainText(lines[i]);
+            log_->appendPlainText(lines.mid(shownLines_).join(u'\n'));
             shownLines_ = lines.size();
             log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
         }
