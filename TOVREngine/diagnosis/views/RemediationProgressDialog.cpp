@@ -456,6 +456,7 @@ RemediationProgressDialog::RemediationProgressDialog(
     layout->setContentsMargins(0, 0, 0, 0);
     const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };
     if (isReviewedInZprofile(remediation)) {
+        setWindowTitle(QStringLiteral("Set JAVA_HOME in ~/.zprofile"));
         zprofile_ = new ZprofileDiffSheetModel(remediation, context.services.fs, report, this);
         layout->addWidget(new ZprofileFace(zprofile_, context.urlOpener, this));
     } else {
@@ -463,6 +464,7 @@ RemediationProgressDialog::RemediationProgressDialog(
             workers = liveRemediationWorkers(context.services);
         streaming_ = new StreamingRemediationModel(
             remediation, context.services.fs, std::move(workers), context.urlOpener, report, this);
+        setWindowTitle(streaming_->title());
         layout->addWidget(new StreamingFace(streaming_, context.urlOpener, this));
     }
 }

@@ -117,6 +117,26 @@ TEST_F(RemediationProgressDialogTest, ASucceededInstallContinuesOnReturn) {
     EXPECT_TRUE(dialog.isNull());
 }
 
+TEST_F(RemediationProgressDialogTest, TheZshrcFollowUpAppliesOnReturnBeforeContinuing) {
+    fs->createFile("/Users/dev/.zshrc", "export EDITOR=vim\n");
+    workers->mise = {"eval \"$(mise activate zsh)\""};
+    workers->script("miseInstallJava", {{StreamEvent::output("mise java@temurin-21 ✓ installed"),
+                                         StreamEvent::completed(0)}});
+    auto dialog = present(Remediation::installViaMise("temurin-21"));
+    ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "remediation-apply-zshrc"); }));
+    EXPECT_FALSE(findVisible(dialog, "remediation-continue"));
+    saveScreenshot(dialog, "remediation-zshrc-prompt");
+
+    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    QTest::keyClick(dialog, Qt::Key_Return);
+    ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "remediation-continue"); }));
+    EXPECT_TRUE(fs->contents("/Users/dev/.zshrc").endsWith("eval \"$(mise activate zsh)\"\n"));
+    EXPECT_EQ(findVisible<QPushButton>(dialog, "remediation-continue")->text(),
+              "Continue to verify");
+    clickButton(dialog, "remediation-continue");
+    EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::success("Installed Temurin via Mise.")));
+}
+
 TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt) {
     fs->createFile("/Users/dev/.zprofile", "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
     auto dialog = present(Remediation::writeJavaHomeToZprofile("/Library/Java/jdk"));
