@@ -3,6 +3,7 @@
 #include "diagnosis/ScriptedRemediationWorkers.h"
 #include "model/ProductConfig.h"
 #include "support/FakeDesktop.h"
+#include "support/FixtureMac.h"
 #include "support/RecordedTelemetry.h"
 #include "support/SandboxFileSystem.h"
 
@@ -117,6 +118,24 @@ TEST_F(StreamingRemediationModelTest, AnnouncesCommandsWithTheValuesUnquoted) {
         QStringLiteral("Running: /bin/bash -c \"$(curl -fsSL ")));
     EXPECT_TRUE(
         homebrew->lines().first().endsWith(QStringLiteral("/Homebrew/install/HEAD/install.sh)\"")));
+}
+
+TEST_F(StreamingRemediationModelTest, TheLiveWorkersRunSDKMANFromTheUsersHome) {
+    FixtureMac mac(FixtureMac::Kind::developerAppleSilicon);
+    mac.runner()->answerWhen(
+        [](const QString& executable, const QStringList&) { return executable == "/bin/zsh"; },
+        {ProcessResult{0, "Done installing!\n", {}}, {}, {}, {}});
+    StreamingRemediationModel model(Remediation::installViaSDKMAN("25-tem"), mac.fs(),
+                                    liveRemediationWorkers(mac.services()), opener,
+                                    [this](const RemediationOutcome& o) { outcomes.append(o); });
+    model.start();
+    ASSERT_TRUE(spinUntil([&] { return model.hasRunEnded(); }));
+    EXPECT_EQ(mac.runner()->shellScripts(),
+              QStringList{"source '/Users/dev/.sdkman/bin/sdkman-init.sh' && sdk 'install' 'java' "
+                          "'25-tem' 'y'"});
+    EXPECT_THAT(model.lines(),
+                ElementsAre("Running: sdk install java 25-tem y", "Done installing!"));
+    EXPECT_EQ(model.row(), Row::succeeded);
 }
 
 TEST_F(StreamingRemediationModelTest, AMissingToolEndsTheRunWithMinusOneAndStartsNothing) {
@@ -345,7 +364,9 @@ TEST_F(StreamingRemediationModelTest, AStaleZshrcPreviewIsMadeAgainBeforeTheNext
 }
 
 TEST_F(StreamingRemediationModelTest, AnUnreadableZshrcIsNeverOfferedForReplacement) {
-    fs->createFile(QStringLiteral("/Users/dev/.zshrc"), QByteArray("\xff\xfe\x00" "bad", 6));
+    fs->createFile(QStringLiteral("/Users/dev/.zshrc"), QByteArray("\xff\xfe\x00"
+                                                                   "bad",
+                                                                   6));
     workers->mise = {QStringLiteral("eval \"$(mise activate zsh)\"")};
     auto model = run(Remediation::installViaMise(QStringLiteral("temurin-21")));
     EXPECT_EQ(model->row(), Row::succeeded);

@@ -149,7 +149,8 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
     saveScreenshot(dialog, "zprofile-review");
     expectNotDismissable(dialog);
 
-    clickButton(dialog, "zprofile-apply");
+    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    QTest::keyClick(dialog, Qt::Key_Return); // Apply
     ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "zprofile-continue") != nullptr; }));
     EXPECT_FALSE(findVisible(dialog, "zprofile-cancel"));
     expectNotDismissable(dialog);
