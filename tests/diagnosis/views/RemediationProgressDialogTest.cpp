@@ -9,6 +9,7 @@
 #include "diagnosis/ZprofileDiffSheetModel.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "model/ProductConfig.h"
+#include "shell/demo/DemoMac.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -160,6 +161,30 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
     EXPECT_EQ(fs->contents("/Users/dev/.zprofile.bak"),
               "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
     EXPECT_TRUE(dialog.isNull());
+}
+
+// One journey over the live installers: Homebrew, then Warp, on the simulated new Mac.
+TEST(RemediationProgressDialogJourney, InstallsHomebrewThenWarpOnTheDemoMac) {
+    DemoMac::Options options;
+    options.pace.lineDelay = std::chrono::milliseconds(0);
+    options.privateDefaults = true;
+    DemoMac mac(options);
+    TestScreenContext screen(mac.services(), mac.environment());
+    QWidget window;
+    window.show();
+    QList<RemediationOutcome> outcomes;
+    QPointer<RemediationProgressDialog> dialog = RemediationProgressDialog::present(
+        &window, screen.context, Remediation::installHomebrewThenWarp("warp"),
+        [&](const RemediationOutcome& outcome) { outcomes.append(outcome); });
+    dialog->resize(640, 520);
+    ASSERT_TRUE(
+        spinUntil([&] { return findVisible(dialog, "remediation-continue") != nullptr; }, 20000))
+        << dialog->streamingModel()->lines().join("\n").toStdString();
+    EXPECT_TRUE(dialog->streamingModel()->lines().contains(
+        "Homebrew installed. Now installing Warp via Homebrew…"));
+    saveScreenshot(dialog, "remediation-demo-homebrew-warp");
+    clickButton(dialog, "remediation-continue");
+    EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::success("Homebrew + Warp installed.")));
 }
 
 } // namespace
