@@ -16,7 +16,7 @@
 namespace tovr::test {
 
 // Runs the event loop until `done` or two seconds pass.
-template <class F> bool spinUntil(F done) {
+template <class F> bool waitFor(F done) {
     QElapsedTimer t;
     t.start();
     while (!done() && t.elapsed() < 2000)
@@ -62,7 +62,7 @@ public:
     // Appears and, outside fixture mode, waits for the fresh profile.
     void appear() {
         flow->appearTask();
-        spinUntil([&] { return flow->freshProfile().has_value(); });
+        waitFor([&] { return flow->freshProfile().has_value(); });
     }
 
     TestScreenContext screen;

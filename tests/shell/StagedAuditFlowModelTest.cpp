@@ -103,7 +103,7 @@ TEST(StagedAuditFlow, ReportsReachedOnlyWithAFreshProfileAndAStageAgainOnlyWhenS
     // The window's profile carries the screen until the fresh one is in.
     EXPECT_EQ(audit.flow->step(), Step::stage);
     EXPECT_EQ(telemetry.names(), QStringList{"audit_stage_outcome"});
-    ASSERT_TRUE(spinUntil([&] { return audit.flow->freshProfile().has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return audit.flow->freshProfile().has_value(); }));
     EXPECT_EQ(telemetry.names(),
               (QStringList{"audit_stage_outcome", "audit_reached", "audit_gated"}));
     const auto reached = telemetry.withName("audit_reached")[0];
@@ -127,7 +127,7 @@ TEST(StagedAuditFlow, PassesAStageWhoseOutcomeTurnsIntoASkipAfterItWasShown) {
     EXPECT_EQ(audit.flow->currentStage(), audit.flow->foundations());
     EXPECT_TRUE(audit.flow->isStageRendered());
 
-    ASSERT_TRUE(spinUntil([&] { return audit.flow->freshProfile().has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return audit.flow->freshProfile().has_value(); }));
     EXPECT_EQ(audit.flow->currentStage(), audit.flow->terminal());
     EXPECT_EQ(stageOutcomes(telemetry),
               (QStringList{"stage_1_foundations=rendered", "stage_2_terminal=rendered"}));
@@ -164,7 +164,7 @@ TEST(StagedAuditFlow, AfterAnInstallTheStageWaitsForTheRefreshIgnoresItsButtonsA
 
     // The fresh profile turns the Intel stage into a skip, and the install's own advance
     // is then stale: the terminal stage is shown, not passed.
-    ASSERT_TRUE(spinUntil([&] { return !stage1->isRefreshing(); }));
+    ASSERT_TRUE(waitFor([&] { return !stage1->isRefreshing(); }));
     EXPECT_EQ(audit.flow->currentStage(), audit.flow->terminal());
     EXPECT_TRUE(audit.flow->freshProfile()->hasHomebrew());
     EXPECT_EQ(Stage2Terminal::warpInstall(audit.flow->terminal()->profile()),
@@ -186,7 +186,7 @@ TEST(StagedAuditFlow, SwitchesNeitherGateNorStageWhileADialogIsOpen) {
     stage2->installWarp();
     ASSERT_EQ(stage2->pendingRemediation(), Remediation::installWarpViaBrew("warp"));
 
-    ASSERT_TRUE(spinUntil([&] { return audit.flow->freshProfile().has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return audit.flow->freshProfile().has_value(); }));
     EXPECT_EQ(audit.flow->step(), Step::stage);
     EXPECT_EQ(audit.flow->currentStage(), stage2);
     EXPECT_EQ(stage2->profile(), developer.expectedProfile());
@@ -284,7 +284,7 @@ TEST(StagedAuditFlowJourney, InstallsHomebrewThenShowsTheTerminalOfferAndTheRepo
     audit.flow->foundations()->installHomebrew();
     installHomebrewOn(*mac);
     audit.flow->foundations()->finishRemediation(RemediationEnd::success);
-    ASSERT_TRUE(spinUntil([&] { return audit.flow->currentStage() == audit.flow->terminal(); }));
+    ASSERT_TRUE(waitFor([&] { return audit.flow->currentStage() == audit.flow->terminal(); }));
     audit.flow->terminal()->maybeLater();
     ASSERT_EQ(audit.flow->step(), Step::finalReport);
 
@@ -321,7 +321,7 @@ TEST(StagedAuditFlowJourney, GatedNewcomerOptsIntoTheFullAudit) {
 
     StagedAuditFlowModel full(audit.screen.context, pushed->context);
     full.appearTask();
-    ASSERT_TRUE(spinUntil([&] { return full.freshProfile().has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return full.freshProfile().has_value(); }));
     EXPECT_EQ(full.step(), Step::stage);
     EXPECT_EQ(telemetry.withName("audit_reached").last()["entry"].toString(), "build_intent");
     EXPECT_EQ(telemetry.count("audit_gated"), 1);
