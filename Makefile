@@ -1,9 +1,10 @@
 # The two commands a new machine needs: `make run` and `make test`.
+DEMO       ?=
 BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 4)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test test-asan test-tsan bench format clean
+.PHONY: all deps configure build run test test-asan test-tsan bench format clean
 
 all: build
 
@@ -17,6 +18,14 @@ configure: $(BUILD)/CMakeCache.txt
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Opens the application. On Linux, and with DEMO=1 on macOS, it runs over the demo Mac.
+run: build
+ifeq ($(shell uname -s),Darwin)
+	TOVR_DEMO=$(DEMO) "$(BUILD)/Tovrin_for_the_Command_Line/Tovrin for the Command Line.app/Contents/MacOS/Tovrin for the Command Line"
+else
+	TOVR_DEMO=1 $(BUILD)/Tovrin_for_the_Command_Line/Tovrin_for_the_Command_Line
+endif
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

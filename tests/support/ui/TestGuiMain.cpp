@@ -2,6 +2,7 @@
 #include "telemetry/TelemetryService.h"
 
 #include <QApplication>
+#include <QStyleHints>
 
 #include <gmock/gmock.h>
 
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // A short double-click interval keeps the tests that wait it out quick.
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(40);
     ::testing::InitGoogleMock(&argc, argv);
     const int rc = RUN_ALL_TESTS();
     tovr::ChildProcessRegistry::shared().shutdown();

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "workflow/ScreenContext.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace tovr {
+
+class WorkerTask;
+
+// The consent key of the running product: its user-defaults prefix plus ".consented".
+QString consentKey();
+
+// One window's root: the consent gate and the start-up task that profiles the Mac and
+// sends "app_launched". GUI thread only.
+class RootModel : public QObject {
+    Q_OBJECT
+
+public:
+    // `context` must carry the window's profile and navigation.
+    explicit RootModel(ScreenContext context, QObject* parent = nullptr);
+    ~RootModel() override;
+
+    const ScreenContext& context() const { return context_; }
+    bool hasConsented() const { return hasConsented_; }
+
+    // The consent screen's callback, after it stored the flag.
+    void acceptConsent();
+    // Runs once, when the navigation stack first shows: profiles the Mac off the GUI thread
+    // (unless the window has a profile or the services are fixtures), then "app_launched".
+    void startupTask();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    ScreenContext context_;
+    bool hasConsented_ = false;
+    bool startupStarted_ = false;
+    std::shared_ptr<WorkerTask> profiling_;
+};
+
+} // namespace tovr

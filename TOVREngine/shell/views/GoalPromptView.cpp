@@ -1,0 +1,113 @@
+#include "shell/views/GoalPromptView.h"
+
+#include "model/ProductConfig.h"
+#include "shell/GoalPromptModel.h"
+#include "workflow/views/Typography.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace tovr {
+
+GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    if (model->parent() == nullptr)
+        model->setParent(this);
+    const auto& prompt = model->prompt();
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(8);
+    stack->addWidget(makePlainLabel(prompt.question, TextStyle::headline, this));
+    auto* subcopy = makePlainLabel(prompt.subcopy, TextStyle::subheadline, this);
+    applySecondaryStyle(subcopy);
+    stack->addWidget(subcopy);
+
+    auto* options = new QVBoxLayout;
+    options->setSpacing(6);
+    options->setContentsMargins(0, 4, 0, 0);
+    for (const auto& option : prompt.options) {
+        auto* row = makeButton(option.label, ButtonRole::borderless,
+                               QStringLiteral("goal-option-") + option.key, this);
+        row->setCheckable(true);
+        row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        row->setStyleSheet("QPushButton { text-align: left; padding: 4px; border: none; }");
+        const QString key = option.key;
+        connect(row, &QPushButton::clicked, this, [this, key] {
+            if (model_)
+                model_->select(key);
+        });
+        options_.insert(key, row);
+        labels_.insert(key, option.label);
+        options->addWidget(row);
+    }
+    stack->addLayout(options);
+
+    detailBox_ = new QWidget(this);
+    auto* detail = new QVBoxLayout(detailBox_);
+    detail->setContentsMargins(0, 2, 0, 0);
+    detail->setSpacing(4);
+    detailPrompt_ = makePlainLabel({}, TextStyle::caption, detailBox_);
+    applySecondaryStyle(detailPrompt_);
+    detail->addWidget(detailPrompt_);
+    detailField_ = new QLineEdit(detailBox_);
+    detailField_->setObjectName("goal-detail-field");
+    detailField_->setMaximumWidth(360);
+    connect(detailField_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (model_)
+            model_->setDetail(text);
+    });
+    detail->addWidget(detailField_);
+    stack->addWidget(detailBox_);
+
+    continue_ = makeButton(ProductConfig::current().copy.primaryCTA, ButtonRole::prominent,
+                           QStringLiteral("goal-continue"), this);
+    markDefaultButton(continue_);
+    connect(continue_, &QPushButton::clicked, this, [this] {
+        if (model_)
+            model_->submit();
+    });
+    stack->addSpacing(8);
+    stack->addWidget(continue_, 0, Qt::AlignLeft);
+
+    auto* footnote = makePlainLabel(
+        QStringLiteral("Nothing changes on your Mac until you review and approve it."),
+        TextStyle::footnote, this);
+    applySecondaryStyle(footnote);
+    stack->addWidget(footnote);
+
+    connect(model, &GoalPromptModel::changed, this, &GoalPromptView::render);
+    render();
+}
+
+void GoalPromptView::render() {
+    if (!model_)
+        return;
+    const auto selected = model_->selectedKey();
+    for (auto it = options_.cbegin(); it != options_.cend(); ++it) {
+        const bool chosen = selected && *selected == it.key();
+        const QSignalBlocker block(it.value());
+        it.value()->setChecked(chosen);
+        it.value()->setText((chosen ? QStringLiteral("◉  ") : QStringLiteral("○  ")) +
+                            labels_.value(it.key()));
+    }
+    const auto option = model_->selectedOption();
+    const bool asks = option && option->detailPrompt;
+    detailBox_->setVisible(asks);
+    if (asks) {
+        detailPrompt_->setText(*option->detailPrompt);
+        detailField_->setPlaceholderText(*option->detailPrompt);
+        detailField_->setAccessibleName(*option->detailPrompt);
+    }
+    if (detailField_->text() != model_->detail()) {
+        const QSignalBlocker block(detailField_);
+        const int cursor = std::min<int>(detailField_->cursorPosition(), model_->detail().size());
+        detailField_->setText(model_->detail());
+        detailField_->setCursorPosition(cursor);
+    }
+    continue_->setEnabled(model_->canContinue());
+}
+
+} // namespace tovr

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace tovr {
+
+// A screen whose work starts when the navigation host pushes its page (never when it is
+// merely shown again, so un-minimising the window repeats nothing).
+class ScreenTask {
+public:
+    virtual ~ScreenTask() = default;
+    virtual void startTask() = 0;
+};
+
+} // namespace tovr

@@ -1,0 +1,20 @@
+#include "TovrinCliApp.h"
+
+#include "model/ProductConfig.h"
+#include "shell/views/TOVRRootView.h"
+
+namespace tovr {
+
+TovrinCliApp::TovrinCliApp() {
+    ProductConfig::setCurrent(ProductConfig::cli());
+}
+
+QWidget* TovrinCliApp::makeWindow(const ScreenContext& base, const QString& titleSuffix) const {
+    auto* window = new TOVRRootView(base);
+    window->setWindowTitle(ProductConfig::current().displayName + titleSuffix);
+    window->setMinimumSize(720, 700);
+    window->resize(720, 720);
+    return window;
+}
+
+} // namespace tovr

@@ -1,0 +1,69 @@
+#include "TovrinCliApp.h"
+
+#include "platform/AppServices.h"
+#include "platform/ChildProcessRegistry.h"
+#include "platform/LiveKeyValueStore.h"
+#include "telemetry/TelemetryService.h"
+#include "workflow/views/LiveDesktopServices.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+
+using namespace tovr;
+
+namespace {
+
+// Without a display Qt aborts with a message few people understand; say it plainly.
+bool hasDisplay() {
+#if defined(Q_OS_MACOS) || defined(Q_OS_WIN)
+    return true;
+#else
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
+}
+
+ScreenContext liveContext(const std::shared_ptr<LiveFolderPicker>& picker) {
+    ScreenContext context;
+    context.services = AppServices::live();
+    context.userDefaults = std::make_shared<LiveKeyValueStore>();
+    context.environment = SystemEnvironment::live();
+    context.urlOpener = std::make_shared<LiveURLOpener>();
+    context.clipboard = std::make_shared<LiveClipboard>();
+    context.folderPicker = picker;
+    context.fileRevealer = std::make_shared<LiveFileRevealer>();
+    return context;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!hasDisplay()) {
+        std::fprintf(stderr,
+                     "No display to open the window on. Run it on a desktop session, or under a "
+                     "virtual display: xvfb-run make run\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tovrin"));
+    QApplication::setApplicationName(QStringLiteral("Tovrin for the Command Line"));
+    QApplication::setApplicationVersion(QStringLiteral(TOVR_VERSION));
+
+    const TovrinCliApp application;
+    const auto picker = std::make_shared<LiveFolderPicker>();
+    const ScreenContext base = liveContext(picker);
+    std::unique_ptr<QWidget> window(application.makeWindow(base));
+    picker->setWindow(window.get());
+    window->show();
+
+    const int rc = app.exec();
+    window.reset();
+    // Nothing outlives the window: children are ended, workers joined, events persisted.
+    ChildProcessRegistry::shared().shutdown();
+    TelemetryService::shutdownShared();
+    return rc;
+}

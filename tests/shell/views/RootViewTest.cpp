@@ -1,0 +1,126 @@
+#include "support/FixtureMac.h"
+#include "support/RecordedTelemetry.h"
+#include "support/ScopedProductConfig.h"
+#include "support/TestScreenContext.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/WidgetDriver.h"
+
+#include "shell/RootModel.h"
+#include "shell/views/TOVRRootView.h"
+
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+
+namespace {
+
+class RootView : public ::testing::Test {
+protected:
+    RootView()
+        : mac_(FixtureMac::Kind::newAppleSilicon), screens_(servicesOf(mac_), mac_.environment()) {}
+
+    static AppServices servicesOf(const FixtureMac& mac) {
+        AppServices services = mac.services();
+        services.isFixtureMode = false; // the root profiles the Mac as it would live
+        return services;
+    }
+
+    std::unique_ptr<TOVRRootView> makeWindow() {
+        auto window = std::make_unique<TOVRRootView>(screens_.context);
+        window->resize(720, 720);
+        window->show();
+        settle();
+        return window;
+    }
+    void giveConsent() { screens_.userDefaults->set(QVariant(true), consentKey()); }
+
+    ScopedProductConfig product_{ProductConfig::cli()};
+    RecordedTelemetry telemetry_;
+    FixtureMac mac_;
+    TestScreenContext screens_;
+};
+
+} // namespace
+
+TEST_F(RootView, FirstLaunchShowsOnlyConsentAndReturnAcceptsIt) {
+    auto window = makeWindow();
+    EXPECT_NE(findVisible(window.get(), "consent-continue"), nullptr);
+    EXPECT_EQ(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
+    EXPECT_TRUE(mac_.runner()->calls().isEmpty());
+    EXPECT_TRUE(telemetry_.names().isEmpty());
+    saveScreenshot(window.get(), "shell-consent");
+
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(screens_.userDefaults->boolean(consentKey()), true);
+    EXPECT_NE(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
+    ASSERT_TRUE(spinUntil([&] { return window->context().currentProfile().has_value(); }));
+    ASSERT_TRUE(spinUntil([&] { return telemetry_.names().size() == 2; }));
+    EXPECT_EQ(telemetry_.names(), (QStringList{"consent_given", "app_launched"}));
+    EXPECT_EQ(telemetry_.withName("app_launched").first().value("arch").toString(), "arm64");
+}
+
+TEST_F(RootView, ALaterLaunchWelcomesAtOnceAndWelcomeOpensTheSetupWorkflow) {
+    giveConsent();
+    auto window = makeWindow();
+    EXPECT_NE(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
+    ASSERT_TRUE(spinUntil([&] { return telemetry_.names() == QStringList{"app_launched"}; }));
+    saveScreenshot(window.get(), "shell-welcome");
+
+    clickButton(window.get(), "welcome-diagnose-button");
+    EXPECT_EQ(window->navigation().path(), QList<Screen>{Screen::setupWorkflow()});
+    EXPECT_NE(findVisible(window.get(), "navigation-back"), nullptr);
+
+    // Emptying the path from any depth shows the welcome screen, the profile kept.
+    const auto profile = window->context().currentProfile();
+    window->navigation().setPath({Screen::setupWorkflow(), Screen::nextStep(), Screen::nextStep()});
+    settle();
+    window->navigation().setPath({});
+    settle();
+    EXPECT_NE(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
+    EXPECT_EQ(window->context().currentProfile(), profile);
+    EXPECT_EQ(telemetry_.count("app_launched"), 1);
+}
+
+TEST_F(RootView, TheSecondPressOfADoubleClickOnConsentPressesNothingOnTheWelcomeScreen) {
+    auto window = makeWindow();
+    clickButton(window.get(), "consent-continue");
+    auto* welcome = findVisible<QPushButton>(window.get(), "welcome-diagnose-button");
+    ASSERT_NE(welcome, nullptr);
+    QTest::mouseClick(welcome, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(window->navigation().path().isEmpty());
+}
+
+TEST_F(RootView, TheGoalPromptIgnoresReturnUntilAnOptionIsChosen) {
+    ProductConfig product = ProductConfig::cli();
+    product.goalPrompt = GoalPrompt{"What brings you here?",
+                                    "Pick one.",
+                                    "welcome",
+                                    10,
+                                    {{"learn", "Learn to code", std::nullopt},
+                                     {"other", "Something else", QString("Tell us more")}}};
+    ScopedProductConfig scope(product);
+    giveConsent();
+    auto window = makeWindow();
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(window->navigation().path().isEmpty());
+
+    clickButton(window.get(), "goal-option-other");
+    auto* field = findVisible<QLineEdit>(window.get(), "goal-detail-field");
+    ASSERT_NE(field, nullptr);
+    QTest::keyClicks(field, "  more than ten chars");
+    EXPECT_EQ(field->text(), "  more tha");
+    saveScreenshot(window.get(), "shell-goal-prompt");
+    QTest::keyClick(field, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(window->navigation().selectedGoal(), QString("other"));
+    EXPECT_EQ(window->navigation().path(), QList<Screen>{Screen::diagnose()});
+    const auto goal = telemetry_.withName("goal_selected");
+    ASSERT_EQ(goal.size(), 1);
+    EXPECT_EQ(goal.first().value("detail").toString(), "more tha");
+}

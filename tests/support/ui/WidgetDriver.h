@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace tovr::test {
+
+// Runs the event loop until `done` holds or `ms` pass; returns `done()`.
+template <class F> bool spinUntil(F done, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// Lets queued calls and deleteLater run.
+inline void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// The visible widget named `name` under `root`, or null.
+template <class W = QWidget> W* findVisible(QWidget* root, const QString& name) {
+    for (W* w : root->findChildren<W*>(name))
+        if (w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// Clicks the visible button named `name` with the mouse, as a person would: after the
+// double-click interval, so the second-click guard of a page just shown lets it through.
+// Fails the test when there is no such button.
+inline bool clickButton(QWidget* root, const QString& name) {
+    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    auto* button = findVisible<QPushButton>(root, name);
+    EXPECT_NE(button, nullptr) << "no visible button " << name.toStdString();
+    if (!button)
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    settle();
+    return true;
+}
+
+} // namespace tovr::test
