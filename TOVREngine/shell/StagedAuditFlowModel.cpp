@@ -101,12 +101,10 @@ void StagedAuditFlowModel::sendReachedOnce() {
         return;
     didEmitAuditReached_ = true;
     sendUsageEvent(auditReachedEvent(*freshProfile_, auditContext_.entry));
-    if (auditContext_.entry == AuditEntry::heuristic) {
+    if (auditContext_.entry == AuditEntry::heuristic)
         sendUsageEvent(
             {QStringLiteral("audit_gated"),
              {{QStringLiteral("likely_developer"), freshProfile_->isLikelyDeveloper()}}});
-        didEmitAuditGated_ = true;
-    }
 }
 
 bool StagedAuditFlowModel::isHolding() const {

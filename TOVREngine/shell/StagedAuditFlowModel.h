@@ -79,7 +79,6 @@ private:
     std::optional<SystemProfile> freshProfile_;
     int currentIndex_ = 0;
     bool didEmitAuditReached_ = false;
-    bool didEmitAuditGated_ = false;
 
     bool appeared_ = false;
     bool updating_ = false;

@@ -44,8 +44,11 @@ StagedAuditFlowView::StagedAuditFlowView(const ScreenContext& context, const Aud
     pages_->addWidget(waiting_);
     pages_->addWidget(skipping_);
     connect(model_, &StagedAuditFlowModel::changed, this, &StagedAuditFlowView::render);
-    model_->appearTask();
     render();
+}
+
+void StagedAuditFlowView::startTask() {
+    model_->appearTask();
 }
 
 void StagedAuditFlowView::render() {

@@ -2,6 +2,7 @@
 
 #include "shell/StagedAuditFlowModel.h"
 #include "workflow/ScreenContext.h"
+#include "workflow/views/ScreenTask.h"
 
 #include <QWidget>
 
@@ -17,13 +18,15 @@ class Stage2View;
 // The audit's screen: shows whichever page its model is on. Each page is built the first
 // time it is needed and afterwards updated in place, so a profile change never rebuilds a
 // stage under its open dialog.
-class StagedAuditFlowView : public QWidget {
+class StagedAuditFlowView : public QWidget, public ScreenTask {
     Q_OBJECT
 
 public:
-    // Starts the model's appear task.
     StagedAuditFlowView(const ScreenContext& context, const AuditContext& audit,
                         QWidget* parent = nullptr);
+
+    // The model's appear task: the fresh profile and the audit's first events.
+    void startTask() override;
 
     StagedAuditFlowModel* model() const { return model_; }
 

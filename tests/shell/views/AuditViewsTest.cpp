@@ -36,6 +36,7 @@ public:
         screen.navigation->setPath({Screen::diagnose(), Screen::audit(audit)});
         view.resize(720, 700);
         view.show();
+        view.startTask();
         waitFor([&] { return view.model()->freshProfile().has_value(); });
     }
     StagedAuditFlowModel& model() { return *view.model(); }
