@@ -6,6 +6,7 @@
 #include "shell/views/FinalAuditReportView.h"
 #include "shell/views/Stage1View.h"
 #include "shell/views/Stage2View.h"
+#include "workflow/views/ClickGuard.h"
 
 #include <QProgressBar>
 #include <QStackedWidget>
@@ -89,7 +90,11 @@ void StagedAuditFlowView::render() {
         page = report_;
         break;
     }
+    if (pages_->currentWidget() == page)
+        return;
     pages_->setCurrentWidget(page);
+    // The second press of a double click must not reach the next stage's buttons.
+    guardAgainstSecondClick(page);
 }
 
 } // namespace tovr
