@@ -15,12 +15,12 @@ void AuditStage::setProfile(const SystemProfile& profile) {
     Q_EMIT changed();
 }
 
-void AuditStage::finishRemediation(RemediationEnd end) {
+void AuditStage::finishRemediation(const RemediationOutcome& outcome) {
     if (!pending_)
         return;
     pending_.reset();
     Q_EMIT changed();
-    remediationEnded(end);
+    remediationEnded(outcome.kind);
 }
 
 void AuditStage::requestRemediation(const Remediation& remediation) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagnosis/RemediationOutcome.h"
 #include "model/Remediation.h"
 #include "platform/SystemProfile.h"
 #include "telemetry/UsageEventCatalogue.h"
@@ -18,10 +19,6 @@ class URLOpening;
 
 // How a stage fared when the audit came to it.
 using StageOutcome = AuditStageOutcome;
-
-// How the remediation a stage asked for ended, as its progress dialog reports it (the
-// dialog shows its own message; the stage never does).
-enum class RemediationEnd { success, failure, canceled };
 
 // One stage of the staged audit: a pure evaluation of a profile, and the model of the
 // stage's screen, which the audit flow shows while the stage is current. A stage asks for a
@@ -49,7 +46,7 @@ public:
     bool isBusy() const { return pending_.has_value() || refreshing_; }
 
     // The progress dialog's end; a second report, or one nobody asked for, does nothing.
-    void finishRemediation(RemediationEnd end);
+    void finishRemediation(const RemediationOutcome& outcome);
 
 Q_SIGNALS:
     void changed();
@@ -63,7 +60,7 @@ protected:
     bool openOutbound(const QString& tool, const QUrl& url);
     void advance();
     // What the stage does once the dialog has closed.
-    virtual void remediationEnded(RemediationEnd end) = 0;
+    virtual void remediationEnded(RemediationOutcome::Kind end) = 0;
     void setRefreshing(bool refreshing);
 
 private:

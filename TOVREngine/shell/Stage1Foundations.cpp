@@ -60,14 +60,14 @@ void Stage1Foundations::openMacOSUpgradeGuide() {
     openOutbound(QStringLiteral("macOS upgrade guide"), ProductConfig::current().urls.macosUpgrade);
 }
 
-void Stage1Foundations::remediationEnded(RemediationEnd end) {
+void Stage1Foundations::remediationEnded(RemediationOutcome::Kind end) {
     switch (end) {
-    case RemediationEnd::canceled:
+    case RemediationOutcome::Kind::canceled:
         return;
-    case RemediationEnd::failure:
+    case RemediationOutcome::Kind::failure:
         advance();
         return;
-    case RemediationEnd::success:
+    case RemediationOutcome::Kind::success:
         break;
     }
     if (!onProfileRefresh_) {

@@ -45,7 +45,7 @@ public:
     void openMacOSUpgradeGuide();
 
 protected:
-    void remediationEnded(RemediationEnd end) override;
+    void remediationEnded(RemediationOutcome::Kind end) override;
 
 private:
     std::function<void(std::function<void()>)> onProfileRefresh_;

@@ -53,8 +53,8 @@ void Stage2Terminal::maybeLater() {
     skipByUser(QStringLiteral("stage_2_terminal"));
 }
 
-void Stage2Terminal::remediationEnded(RemediationEnd end) {
-    if (end != RemediationEnd::canceled)
+void Stage2Terminal::remediationEnded(RemediationOutcome::Kind end) {
+    if (end != RemediationOutcome::Kind::canceled)
         advance();
 }
 

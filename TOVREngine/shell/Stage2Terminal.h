@@ -30,7 +30,7 @@ public:
     void maybeLater();
 
 protected:
-    void remediationEnded(RemediationEnd end) override;
+    void remediationEnded(RemediationOutcome::Kind end) override;
 
 private:
     std::optional<TOVRAuditContext> tovr_;

@@ -151,8 +151,9 @@ TEST(StagedAuditFlow, AfterAnInstallTheStageWaitsForTheRefreshIgnoresItsButtonsA
     EXPECT_EQ(applied[0]["method"].toString(), "homebrew");
 
     installHomebrewOn(*mac);
-    stage1->finishRemediation(RemediationEnd::success);
-    stage1->finishRemediation(RemediationEnd::success); // a second report does nothing
+    stage1->finishRemediation(RemediationOutcome::success("Homebrew installed."));
+    stage1->finishRemediation(
+        RemediationOutcome::success("Homebrew installed.")); // a second report does nothing
     EXPECT_TRUE(stage1->isRefreshing());
     EXPECT_FALSE(stage1->pendingRemediation());
     // Every button of the stage is dead until the refresh is in.
@@ -191,7 +192,7 @@ TEST(StagedAuditFlow, SwitchesNeitherGateNorStageWhileADialogIsOpen) {
     EXPECT_EQ(audit.flow->currentStage(), stage2);
     EXPECT_EQ(stage2->profile(), developer.expectedProfile());
 
-    stage2->finishRemediation(RemediationEnd::canceled);
+    stage2->finishRemediation(RemediationOutcome::canceled());
     EXPECT_EQ(audit.flow->step(), Step::simplifiedCompletion);
 }
 
@@ -207,7 +208,7 @@ TEST(StagedAuditFlow, StageButtonsSendTheirEventsAndMoveOnAsEachSays) {
     stage1->openCommandLineToolsArticle();
     stage1->openMacOSUpgradeGuide();
     stage1->installHomebrew();
-    stage1->finishRemediation(RemediationEnd::canceled); // the stage stays
+    stage1->finishRemediation(RemediationOutcome::canceled()); // the stage stays
     EXPECT_EQ(audit.flow->currentIndex(), 0);
     stage1->continueOn(); // sends nothing
     EXPECT_EQ(audit.flow->currentIndex(), 1);
@@ -225,7 +226,7 @@ TEST(StagedAuditFlow, StageButtonsSendTheirEventsAndMoveOnAsEachSays) {
     auto* stage2 = audit.flow->terminal();
     stage2->installWarp(); // no Homebrew here: it comes first
     EXPECT_EQ(stage2->pendingRemediation(), Remediation::installHomebrewThenWarp("warp"));
-    stage2->finishRemediation(RemediationEnd::failure);
+    stage2->finishRemediation(RemediationOutcome::failure("Install failed (exit code 1)."));
     EXPECT_EQ(audit.flow->step(), Step::finalReport);
     EXPECT_EQ(telemetry.withName("remediation_applied")[1]["remediation_id"].toString(),
               "homebrew+warp:warp");
@@ -283,7 +284,8 @@ TEST(StagedAuditFlowJourney, InstallsHomebrewThenShowsTheTerminalOfferAndTheRepo
 
     audit.flow->foundations()->installHomebrew();
     installHomebrewOn(*mac);
-    audit.flow->foundations()->finishRemediation(RemediationEnd::success);
+    audit.flow->foundations()->finishRemediation(
+        RemediationOutcome::success("Homebrew installed."));
     ASSERT_TRUE(waitFor([&] { return audit.flow->currentStage() == audit.flow->terminal(); }));
     audit.flow->terminal()->maybeLater();
     ASSERT_EQ(audit.flow->step(), Step::finalReport);

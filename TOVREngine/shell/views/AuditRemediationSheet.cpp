@@ -1,16 +1,16 @@
 #include "shell/views/AuditRemediationSheet.h"
 
-#include "platform/Logging.h"
-
 #include <QPointer>
 #include <QTimer>
 
 namespace tovr {
 
-// TO WIRE: present RemediationProgressDialog here once it is in the tree:
+// TO WIRE when RemediationProgressDialog is in the tree (include
+// "diagnosis/views/RemediationProgressDialog.h"), the body becomes:
 //   RemediationProgressDialog::present(parent, context, *stage->pendingRemediation(),
 //       [stage = QPointer<AuditStage>(stage)](const RemediationOutcome& outcome) {
-//           if (stage) stage->finishRemediation(<success | failure | canceled of outcome>);
+//           if (stage)
+//               stage->finishRemediation(outcome);
 //       });
 // Until then nothing runs, and the stage hears so at once instead of staying busy.
 void presentAuditRemediation(QWidget* parent, const ScreenContext& context, AuditStage* stage) {
@@ -18,10 +18,10 @@ void presentAuditRemediation(QWidget* parent, const ScreenContext& context, Audi
     Q_UNUSED(context);
     if (!stage || !stage->pendingRemediation())
         return;
-    qWarning("Remediation dialog not available; nothing was run.");
+    qWarning("The remediation dialog is not available; nothing was run.");
     QTimer::singleShot(0, stage, [stage = QPointer<AuditStage>(stage)] {
         if (stage)
-            stage->finishRemediation(RemediationEnd::canceled);
+            stage->finishRemediation(RemediationOutcome::canceled());
     });
 }
 

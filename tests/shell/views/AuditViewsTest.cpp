@@ -72,7 +72,8 @@ TEST(AuditViews, JourneyInstallsHomebrewThenOffersWarpAndReports) {
     button(&screen.view, "Install Homebrew (recommended)")->click();
     ASSERT_EQ(stage1->pendingRemediation(), Remediation::installHomebrew());
     installHomebrewOn(*mac);
-    stage1->finishRemediation(RemediationEnd::success); // what the dialog reports
+    stage1->finishRemediation(
+        RemediationOutcome::success("Homebrew installed.")); // what the dialog reports
     EXPECT_FALSE(button(&screen.view, "audit-stage-skip")->isEnabled());
     ASSERT_TRUE(
         waitFor([&] { return screen.model().currentStage() == screen.model().terminal(); }));
