@@ -23,8 +23,10 @@ SimplifiedCompletionView::SimplifiedCompletionView(const ScreenContext& context,
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(16);
-    // The score card (while `showsCard()`) and the build-intent card (while
-    // `showsBuildIntentPrompt()`) go here, in that order, when they are in the tree.
+    // The score card and the build-intent card go here, in that order, once they are in the
+    // tree: the score card while `showsCard()` (`cardAppeared()` when it comes on screen, its
+    // `submitted` to `cardSubmitted()`); the build-intent card while
+    // `showsBuildIntentPrompt()` (`buildIntentPromptAppeared()`, its button to `optIn()`).
     auto* done = makeButton(QString::fromUtf8("Done — back to home"), ButtonRole::prominent,
                             QString(), content);
     stack->addSpacing(8);

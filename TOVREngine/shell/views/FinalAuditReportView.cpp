@@ -70,7 +70,9 @@ FinalAuditReportView::FinalAuditReportView(const ScreenContext& context,
         rows_.append(qMakePair(mark, label));
     }
     stack->addWidget(checklist);
-    // The recommendation-score card goes here (while `showsCard()`), when it is in the tree.
+    // The recommendation-score card goes here once it is in the tree: shown while the model's
+    // `showsCard()`, `cardAppeared()` when it comes on screen, its `submitted` to
+    // `cardSubmitted()`; its own dismissal needs nothing from the host.
     auto* done = makeButton(QString::fromUtf8("Done — back to home"), ButtonRole::prominent,
                             QString(), content);
     stack->addSpacing(8);

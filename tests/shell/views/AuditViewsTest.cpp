@@ -1,10 +1,13 @@
 #include "shell/AuditTestSupport.h"
 #include "support/ui/Screenshots.h"
+#include "support/ui/WidgetDriver.h"
 
 #include "shell/FinalAuditReportModel.h"
+#include "shell/RootModel.h"
 #include "shell/Stage1Foundations.h"
 #include "shell/Stage2Terminal.h"
 #include "shell/views/StagedAuditFlowView.h"
+#include "shell/views/TOVRRootView.h"
 
 #include <QPushButton>
 #include <QStackedWidget>
@@ -108,4 +111,22 @@ TEST(AuditViews, StageOneShowsTheCommandLineToolsAndMacOSBlocksAndContinueAdvanc
     button(&screen.view, "audit-stage-skip")->click();
     EXPECT_EQ(screen.model().currentIndex(), 1);
     EXPECT_EQ(telemetry.count("audit_stage_skipped_by_user"), 0);
+}
+
+TEST(AuditViews, TheWindowBuildsTheAuditForItsDestinationAndStartsIt) {
+    auto mac = developerWithoutHomebrew();
+    RecordedTelemetry telemetry;
+    auto services = mac->services();
+    services.isFixtureMode = false;
+    TestScreenContext screens(services, mac->environment());
+    screens.userDefaults->set(QVariant(true), consentKey());
+    TOVRRootView window(screens.context);
+    window.resize(720, 700);
+    window.show();
+    settle();
+    window.navigation().setPath({Screen::audit(heuristicEntry())});
+    ASSERT_TRUE(spinUntil([&] { return findVisible(&window, "audit-stage-foundations"); }));
+    ASSERT_TRUE(spinUntil([&] { return telemetry.count("audit_reached") == 1; }));
+    clickButton(&window, "audit-stage-skip");
+    EXPECT_NE(findVisible(&window, "audit-stage-terminal"), nullptr);
 }
