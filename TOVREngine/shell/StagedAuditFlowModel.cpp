@@ -22,9 +22,8 @@ StagedAuditFlowModel::StagedAuditFlowModel(ScreenContext context, AuditContext a
     foundations_->setOnAdvance([this] { advanceFrom(0); });
     terminal_->setOnAdvance([this] { advanceFrom(1); });
     // A stage that stops being busy lets the flow catch up with what changed meanwhile.
-    for (AuditStage* stage :
-         {static_cast<AuditStage*>(foundations_), static_cast<AuditStage*>(terminal_)})
-        connect(stage, &AuditStage::changed, this, &StagedAuditFlowModel::update);
+    for (int index = 0; index < kStageCount; ++index)
+        connect(stageAt(index), &AuditStage::changed, this, &StagedAuditFlowModel::update);
     if (context_.profile)
         connect(context_.profile, &SystemProfileState::changed, this,
                 &StagedAuditFlowModel::update);
@@ -44,11 +43,13 @@ std::optional<SystemProfile> StagedAuditFlowModel::profile() const {
     return freshProfile_ ? freshProfile_ : context_.currentProfile();
 }
 
+AuditStage* StagedAuditFlowModel::stageAt(int index) const {
+    return index == 0 ? static_cast<AuditStage*>(foundations_)
+                      : static_cast<AuditStage*>(terminal_);
+}
+
 AuditStage* StagedAuditFlowModel::currentStage() const {
-    if (step_ != Step::stage)
-        return nullptr;
-    return currentIndex_ == 0 ? static_cast<AuditStage*>(foundations_)
-                              : static_cast<AuditStage*>(terminal_);
+    return step_ == Step::stage ? stageAt(currentIndex_) : nullptr;
 }
 
 std::function<SystemProfile()> StagedAuditFlowModel::profileWork() const {
@@ -130,8 +131,7 @@ void StagedAuditFlowModel::update() {
         // The outcome step runs again whenever the current stage's outcome may have changed,
         // so a stage that turns into a skip is passed; it reports once per showing.
         while (currentIndex_ < kStageCount) {
-            AuditStage* stage = currentIndex_ == 0 ? static_cast<AuditStage*>(foundations_)
-                                                   : static_cast<AuditStage*>(terminal_);
+            AuditStage* stage = stageAt(currentIndex_);
             stage->setProfile(*current);
             const StageOutcome outcome = stage->evaluate(*current);
             if (std::exchange(reportedIndex_, currentIndex_) != currentIndex_)

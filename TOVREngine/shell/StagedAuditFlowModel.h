@@ -68,6 +68,7 @@ Q_SIGNALS:
     void changed();
 
 private:
+    AuditStage* stageAt(int index) const;
     void update();
     void advanceFrom(int index);
     void sendReachedOnce();
