@@ -6,6 +6,7 @@
 #include "shell/RootModel.h"
 #include "shell/Stage1Foundations.h"
 #include "shell/Stage2Terminal.h"
+#include "shell/demo/DemoHTTPFetcher.h"
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/TOVRRootView.h"
 
@@ -52,6 +53,8 @@ private:
     static AppServices liveServices(const FixtureMac& mac) {
         auto services = mac.services();
         services.isFixtureMode = false;
+        // The install dialog the stages open fetches the Homebrew script over this.
+        services.http = std::make_shared<DemoHTTPFetcher>(mac.fs());
         return services;
     }
 };
