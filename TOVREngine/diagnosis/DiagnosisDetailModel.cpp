@@ -33,6 +33,21 @@ DiagnosisDetailModel::Section DiagnosisDetailModel::section() const {
     return Section::unknown;
 }
 
+std::optional<QString> DiagnosisDetailModel::detailMarkdown() const {
+    const auto& jdk = diagnosis_.detectedJDK();
+    if (diagnosis_.kind() != Diagnosis::Kind::D3_LegacyOnly || !jdk)
+        return std::nullopt;
+    const QString text = diagnosis_.detailText();
+    const QString codeSpan = u'`' + jdk->path + u'`';
+    if (jdk->path.contains(u'`') || text.count(codeSpan) != 1)
+        return std::nullopt;
+    const QString rest = QString(text).remove(codeSpan);
+    for (QChar markup : {u'`', u'*', u'_', u'['})
+        if (rest.contains(markup))
+            return std::nullopt;
+    return text;
+}
+
 qint64 DiagnosisDetailModel::chosenMajor() const {
     return section() == Section::installD3 ? d3ChosenMajor_ : d1ChosenMajor_;
 }

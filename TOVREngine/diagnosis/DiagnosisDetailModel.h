@@ -45,6 +45,10 @@ public:
     const std::optional<Remediation>& d1Remediation() const { return d1Remediation_; }
     const std::optional<Remediation>& d2Remediation() const { return d2Remediation_; }
     Section section() const;
+    // The explanation as inline Markdown when its only markup is the code span around the
+    // legacy JDK's path; absent when it must be shown as plain text, because names read
+    // from the Mac (paths, folder names, versions) would otherwise turn into markup or links.
+    std::optional<QString> detailMarkdown() const;
 
     qint64 d1ChosenMajor() const { return d1ChosenMajor_; }
     qint64 d3ChosenMajor() const { return d3ChosenMajor_; }
