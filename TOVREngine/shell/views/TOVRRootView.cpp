@@ -1,8 +1,11 @@
 #include "shell/views/TOVRRootView.h"
 
+#include "model/ProductConfig.h"
 #include "shell/RootModel.h"
 #include "shell/views/ConsentView.h"
 #include "shell/views/NavigationHost.h"
+#include "shell/views/NextStepView.h"
+#include "shell/views/OfferScreenView.h"
 #include "shell/views/WelcomeView.h"
 #include "workflow/views/ClickGuard.h"
 #include "workflow/views/Typography.h"
@@ -62,9 +65,17 @@ void TOVRRootView::showGate() {
 }
 
 QWidget* TOVRRootView::destination(const Screen& screen) {
-    // Destinations whose screens are not part of this build show an empty page with its
-    // back control.
-    (void)screen;
+    if (screen.as<Screen::NextStep>()) {
+        // A product without the question shows an empty page with its back control.
+        const auto prompt = ProductConfig::current().nextStepPrompt;
+        return prompt ? new NextStepView(context_, *prompt) : nullptr;
+    }
+    if (const auto* offer = screen.as<Screen::ContentOffer>())
+        return makeContentOfferView(context_, offer->offerID);
+    if (screen.as<Screen::GuidedHelpOffer>())
+        return makeGuidedHelpOfferView(context_);
+    if (screen.as<Screen::AICodingOffer>())
+        return makeAICodingInterestView(context_);
     return nullptr;
 }
 

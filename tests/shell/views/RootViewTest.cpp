@@ -51,6 +51,7 @@ TEST_F(RootView, FirstLaunchShowsOnlyConsentAndReturnAcceptsIt) {
     EXPECT_EQ(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
     EXPECT_TRUE(mac_.runner()->calls().isEmpty());
     EXPECT_TRUE(telemetry_.names().isEmpty());
+    saveScreenshot(window.get(), "shell-consent");
 
     QTest::keyClick(window.get(), Qt::Key_Return);
     settle();

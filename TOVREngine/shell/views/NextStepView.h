@@ -1,0 +1,33 @@
+#pragma once
+
+#include "model/NextStepPrompt.h"
+#include "workflow/ScreenContext.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QPushButton;
+
+namespace tovr {
+
+class NextStepModel;
+
+// What next, once a check or repair is done: one answer to choose, then its destination.
+class NextStepView : public QWidget {
+    Q_OBJECT
+
+public:
+    NextStepView(const ScreenContext& context, NextStepPrompt prompt, QWidget* parent = nullptr);
+
+    NextStepModel* model() const { return model_; }
+
+private:
+    void render();
+
+    NextStepModel* model_ = nullptr;
+    QList<QPair<QString, QPushButton*>> rows_;
+    QHash<QPushButton*, QString> labels_;
+    QPushButton* continue_ = nullptr;
+};
+
+} // namespace tovr
