@@ -52,6 +52,10 @@ std::shared_ptr<WorkerTask> Verifier::verifyInBackground(QObject* receiver,
         receiver, [verifier = *this](WorkerTask& self) { return verifier.verify(&self); },
         std::move(done));
     // A screen that goes away leaves no shell running behind it.
+    if (!receiver) {
+        task->cancel();
+        return task;
+    }
     std::weak_ptr<WorkerTask> weak = task;
     QObject::connect(receiver, &QObject::destroyed, [weak] {
         if (auto running = weak.lock())
