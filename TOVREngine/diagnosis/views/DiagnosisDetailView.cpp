@@ -143,7 +143,9 @@ QWidget* DiagnosisDetailView::makeSection() {
             auto* keep = makeButton(QStringLiteral("Keep my current Java"), ButtonRole::borderless,
                                     QStringLiteral("diagnosis-d3-keep-legacy"), section);
             applyTextStyle(keep, TextStyle::footnote);
-            applySecondaryStyle(keep);
+            QPalette secondary = keep->palette();
+            secondary.setColor(QPalette::ButtonText, secondary.color(QPalette::PlaceholderText));
+            keep->setPalette(secondary);
             connect(keep, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::keepLegacy));
             stack->addWidget(keep, 0, Qt::AlignLeft);
         }
