@@ -60,9 +60,9 @@ QStringList summaryRows(const SetupFlowModel& model) {
         return rows;
     const auto& excluded = model.config().spinePolicy.summaryExcludedDomains;
     for (const auto& step : model.workflow()->steps) {
-        if (step.placement != DomainPlacement::primary || excluded.contains(step.stage.domainID))
+        if (step.placement != DomainPlacement::primary || excluded.contains(step.stage->domainID()))
             continue;
-        rows.append(model.plugins().spineCopy->statusText(step.stage.domainID, step.stage.diagnosis));
+        rows.append(model.plugins().spineCopy->statusText(step.stage->domainID(), step.stage->diagnosis()));
     }
     return rows;
 }
