@@ -26,6 +26,7 @@ struct SetupActionProgressModel::FixRun {
 
     std::mutex lock;
     std::deque<std::optional<Event>> queue; // absent: the stream ended
+    std::deque<std::optional<Event>> taken; // moved out of `queue`; GUI thread only
     bool callPosted = false;
     bool closed = false;
     std::function<void()> cancelStream;
@@ -60,7 +61,7 @@ struct SetupActionProgressModel::FixRun {
             cancel();
     }
 
-    // Never cancels under the lock: the stream's delivery lock is taken before ours.
+    // GUI thread. Never cancels under the lock: the stream's delivery lock is taken first.
     void close() {
         std::function<void()> cancel;
         {
@@ -69,6 +70,7 @@ struct SetupActionProgressModel::FixRun {
                 return;
             closed = true;
             queue.clear();
+            taken.clear();
             cancel = std::move(cancelStream);
         }
         if (cancel)
@@ -118,6 +120,7 @@ void SetupActionProgressModel::runNext() {
             QStringList skip{QStringLiteral("Skipping ") + fix.title() +
                              QStringLiteral(" — it needs a step that didn't finish.")};
             flushLines(skip);
+            announceLines();
             ++next_;
             continue;
         }
@@ -159,38 +162,40 @@ void SetupActionProgressModel::deliver(const std::shared_ptr<FixRun>& run) {
         return;
     QElapsedTimer clock;
     clock.start();
+    const qint64 budget = std::chrono::nanoseconds(kBatchBudget).count();
     QStringList pending;
     bool ended = false;
-    bool more = true;
-    while (more && !ended) {
-        std::deque<std::optional<Event>> batch;
-        {
+    for (;;) {
+        if (run->taken.empty()) {
+            // Everything so far in one go, so the producer meets this lock once per call.
             std::lock_guard guard(run->lock);
-            constexpr size_t kChunk = 256;
-            const size_t n = std::min(kChunk, run->queue.size());
-            auto last = run->queue.begin() + qsizetype(n);
-            batch.assign(std::make_move_iterator(run->queue.begin()),
-                         std::make_move_iterator(last));
-            run->queue.erase(run->queue.begin(), last);
-            more = !run->queue.empty();
-            if (!more)
+            run->taken.swap(run->queue);
+            if (run->taken.empty()) {
                 run->callPosted = false;
-        }
-        for (auto& item : batch) {
-            if (!item) {
-                ended = true;
                 break;
             }
-            handle(*item, pending);
         }
-        if (more && !ended && clock.elapsed() >= kBatchBudget.count()) {
+        constexpr int kChunk = 256;
+        for (int i = 0; i < kChunk && !run->taken.empty() && !ended; ++i) {
+            std::optional<Event> item = std::move(run->taken.front());
+            run->taken.pop_front();
+            if (item)
+                handle(*item, pending);
+            else
+                ended = true;
+        }
+        // Filtered inside the budget, a chunk at a time.
+        flushLines(pending);
+        if (ended)
+            break;
+        if (clock.nsecsElapsed() >= budget) {
             // The rest in a call of its own, after the event loop has had its turn.
             QMetaObject::invokeMethod(
                 this, [this, run] { deliver(run); }, Qt::QueuedConnection);
             break;
         }
     }
-    flushLines(pending);
+    announceLines();
     if (ended)
         fixEnded();
 }
@@ -231,7 +236,12 @@ void SetupActionProgressModel::flushLines(QStringList& pending) {
     if (shown.isEmpty())
         return;
     shownLines_.append(shown);
-    Q_EMIT linesAdded();
+    linesToAnnounce_ = true;
+}
+
+void SetupActionProgressModel::announceLines() {
+    if (std::exchange(linesToAnnounce_, false))
+        Q_EMIT linesAdded();
 }
 
 void SetupActionProgressModel::fixEnded() {

@@ -71,7 +71,7 @@ public:
     void continueOn();
 
     // How long one batch of events may hold the GUI thread.
-    static constexpr std::chrono::milliseconds kBatchBudget{4};
+    static constexpr std::chrono::milliseconds kBatchBudget{2};
 
 Q_SIGNALS:
     // Running → finished or canceled.
@@ -88,7 +88,9 @@ private:
     void launch(const SetupRemediation& fix);
     void deliver(const std::shared_ptr<FixRun>& run);
     void handle(const Event& event, QStringList& pending);
+    // Moves `pending` into the log; announceLines() then signals what was added.
     void flushLines(QStringList& pending);
+    void announceLines();
     void fixEnded();
     void leaveFix();
     void report(SetupActionOutcome outcome);
@@ -106,6 +108,7 @@ private:
     bool canceled_ = false;
     bool started_ = false;
     bool reported_ = false;
+    bool linesToAnnounce_ = false;
 
     // The run's own state.
     QString defaultReason_;

@@ -1,4 +1,5 @@
 #include "support/FakeDesktop.h"
+#include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
 #include "support/ScriptedFixStarter.h"

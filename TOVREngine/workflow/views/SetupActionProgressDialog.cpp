@@ -2,6 +2,7 @@
 
 #include "workflow/views/Typography.h"
 
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -11,6 +12,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tovr {
 
@@ -92,11 +95,10 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     stack->addWidget(log_, 1);
 
     logFrame_.setSingleShot(true);
-    logFrame_.setInterval(kLogFrameMs);
     connect(&logFrame_, &QTimer::timeout, this, &SetupActionProgressDialog::showNewLines);
     connect(model_, &SetupActionProgressModel::linesAdded, this, [this] {
         if (!logFrame_.isActive())
-            logFrame_.start();
+            logFrame_.start(kLogFrameMs);
     });
     connect(model_, &SetupActionProgressModel::changed, this, &SetupActionProgressDialog::render);
     connect(cancel_, &QPushButton::clicked, model_, &SetupActionProgressModel::cancel);
@@ -128,18 +130,27 @@ void SetupActionProgressDialog::showNewLines() {
     const QStringList& shown = model_->shownLines();
     if (linesInLog_ == shown.size())
         return;
+    // A share of a frame at most; a backlog goes on at the next turn of the event loop.
+    QElapsedTimer clock;
+    clock.start();
+    QTextCursor cursor(log_->document());
+    cursor.movePosition(QTextCursor::End);
     QString text;
-    for (qsizetype i = linesInLog_; i < shown.size(); ++i) {
-        if (i > 0)
-            text += QLatin1Char('\n');
-        text += shown.at(i);
+    while (linesInLog_ < shown.size() && clock.nsecsElapsed() < kLogBudgetNs) {
+        const qsizetype end = std::min(shown.size(), linesInLog_ + kLogChunk);
+        text.clear();
+        for (qsizetype i = linesInLog_; i < end; ++i) {
+            if (i > 0)
+                text += QLatin1Char('\n');
+            text += shown.at(i);
+        }
+        linesInLog_ = end;
+        cursor.insertText(text);
     }
-    linesInLog_ = shown.size();
-    QTextCursor end(log_->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(text);
     QScrollBar* bar = log_->verticalScrollBar();
     bar->setValue(bar->maximum());
+    if (linesInLog_ < shown.size())
+        logFrame_.start(0);
 }
 
 } // namespace tovr

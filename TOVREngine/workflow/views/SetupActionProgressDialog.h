@@ -39,6 +39,10 @@ public:
 
     // How long new log lines wait so that a burst is shown in one go (one frame).
     static constexpr int kLogFrameMs = 16;
+    // How long one turn of adding lines to the log may take, in steps of a few hundred
+    // lines, so that it stays well inside a frame however far behind the log is.
+    static constexpr qint64 kLogBudgetNs = 4'000'000;
+    static constexpr qsizetype kLogChunk = 100;
 
 private:
     SetupActionProgressDialog(QWidget* parent, const ScreenContext& context,
