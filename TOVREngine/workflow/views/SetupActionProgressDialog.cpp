@@ -119,10 +119,8 @@ void SetupActionProgressDialog::render() {
     runningRow_->setVisible(running);
     continue_->setVisible(!running);
     continue_->setDefault(!running);
-    if (!running) {
-        showNewLines();
+    if (!running)
         continue_->setFocus();
-    }
 }
 
 void SetupActionProgressDialog::showNewLines() {

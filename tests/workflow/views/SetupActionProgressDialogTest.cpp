@@ -91,7 +91,8 @@ TEST(SetupActionProgressDialog, EscAndTheCloseBoxDoNothingAndReturnContinuesOnce
     producer->finish();
     ASSERT_TRUE(spinUntil([&] { return !sheet->model()->isRunning(); }));
     ASSERT_NE(findVisible<QPushButton>(sheet, "setup-action-continue"), nullptr);
-    EXPECT_EQ(log->document()->lastBlock().text(), "==> Homebrew is ready.");
+    EXPECT_TRUE(
+        spinUntil([&] { return log->document()->lastBlock().text() == "==> Homebrew is ready."; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     saveScreenshot(sheet, "install-sheet-finished");
 
