@@ -1,5 +1,6 @@
 #include "workflow/views/SetupActionProgressDialog.h"
 
+#include "workflow/views/ClickGuard.h"
 #include "workflow/views/Typography.h"
 
 #include <QElapsedTimer>
@@ -107,6 +108,9 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
         // Closed first (deleted later), so an owner that drops its window in the callback
         // leaves nothing behind.
         OnFinish finish = std::move(onFinish_);
+        // The second press of a double click must not land on the page the sheet uncovers.
+        if (QWidget* owner = parentWidget())
+            guardAgainstSecondClick(owner->window());
         closeSheet();
         if (finish)
             finish(outcome);
