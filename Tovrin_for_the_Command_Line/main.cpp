@@ -3,6 +3,7 @@
 #include "platform/AppServices.h"
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveKeyValueStore.h"
+#include "shell/demo/DemoMac.h"
 #include "telemetry/TelemetryService.h"
 #include "workflow/views/LiveDesktopServices.h"
 
@@ -27,11 +28,28 @@ bool hasDisplay() {
 #endif
 }
 
-ScreenContext liveContext(const std::shared_ptr<LiveFolderPicker>& picker) {
+// On a Mac the application sets up the Mac itself; elsewhere, or when asked, it runs over the
+// demo Mac.
+bool runsOverDemoMac() {
+#if defined(Q_OS_MACOS)
+    return qEnvironmentVariable("TOVR_DEMO") == QLatin1String("1");
+#else
+    return true;
+#endif
+}
+
+ScreenContext desktopContext(const std::shared_ptr<LiveFolderPicker>& picker,
+                             const std::unique_ptr<DemoMac>& demo) {
     ScreenContext context;
-    context.services = AppServices::live();
-    context.userDefaults = std::make_shared<LiveKeyValueStore>();
-    context.environment = SystemEnvironment::live();
+    if (demo) {
+        context.services = demo->services();
+        context.userDefaults = demo->userDefaults();
+        context.environment = demo->environment();
+    } else {
+        context.services = AppServices::live();
+        context.userDefaults = std::make_shared<LiveKeyValueStore>();
+        context.environment = SystemEnvironment::live();
+    }
     context.urlOpener = std::make_shared<LiveURLOpener>();
     context.clipboard = std::make_shared<LiveClipboard>();
     context.folderPicker = picker;
@@ -48,6 +66,11 @@ int main(int argc, char** argv) {
                      "virtual display: xvfb-run make run\n");
         return 2;
     }
+    const bool demoMode = runsOverDemoMac();
+    // The demo sends nothing anywhere: its usage events are switched off before the
+    // telemetry service first reads the environment.
+    if (demoMode)
+        qputenv("TOVR_TELEMETRY_DISABLED", "1");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tovrin"));
     QApplication::setApplicationName(QStringLiteral("Tovrin for the Command Line"));
@@ -55,8 +78,12 @@ int main(int argc, char** argv) {
 
     const TovrinCliApp application;
     const auto picker = std::make_shared<LiveFolderPicker>();
-    const ScreenContext base = liveContext(picker);
-    std::unique_ptr<QWidget> window(application.makeWindow(base));
+    std::unique_ptr<DemoMac> demo;
+    if (demoMode)
+        demo = std::make_unique<DemoMac>();
+    const ScreenContext base = desktopContext(picker, demo);
+    std::unique_ptr<QWidget> window(
+        application.makeWindow(base, demoMode ? QStringLiteral(" — Demo Mac") : QString()));
     picker->setWindow(window.get());
     window->show();
 

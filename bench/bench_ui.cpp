@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace tovr::bench {
@@ -20,6 +21,16 @@ bool registerUiFigure(UiFigure figure) {
     return true;
 }
 
+static std::map<std::string, std::function<int()>>& children() {
+    static std::map<std::string, std::function<int()>> all;
+    return all;
+}
+
+bool registerUiChild(std::string name, std::function<int()> run) {
+    children()[std::move(name)] = std::move(run);
+    return true;
+}
+
 } // namespace tovr::bench
 
 int main(int argc, char** argv) {
@@ -29,6 +40,10 @@ int main(int argc, char** argv) {
     // Some figures start this program again as their own child (a process start is part of
     // what they measure); they pass their mode as the first argument.
     QApplication app(argc, argv);
+    if (argc >= 3 && std::string(argv[1]) == "--child") {
+        const auto child = tovr::bench::children().find(argv[2]);
+        return child == tovr::bench::children().end() ? 2 : child->second();
+    }
     auto figures = tovr::bench::figures();
     std::stable_sort(figures.begin(), figures.end(),
                      [](const auto& a, const auto& b) { return a.order < b.order; });

@@ -9,6 +9,9 @@ LiveKeyValueStore::LiveKeyValueStore() : settings_(std::make_unique<QSettings>()
 LiveKeyValueStore::LiveKeyValueStore(const QString& settingsFile)
     : settings_(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat)) {}
 
+LiveKeyValueStore::LiveKeyValueStore(const QString& organization, const QString& application)
+    : settings_(std::make_unique<QSettings>(organization, application)) {}
+
 LiveKeyValueStore::~LiveKeyValueStore() = default;
 
 void LiveKeyValueStore::set(const std::optional<QVariant>& value, const QString& key) {

@@ -17,6 +17,8 @@ public:
     LiveKeyValueStore();
     // Settings in the INI file at `settingsFile` (tests).
     explicit LiveKeyValueStore(const QString& settingsFile);
+    // The user's settings under other organisation and application names (a scope apart).
+    LiveKeyValueStore(const QString& organization, const QString& application);
     ~LiveKeyValueStore() override;
 
     void set(const std::optional<QVariant>& value, const QString& key) override;

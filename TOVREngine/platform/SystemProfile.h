@@ -91,6 +91,8 @@ struct SystemProfile {
 
     // Any developer tool, AI tool or terminal found (asdf and Java alone do not count).
     bool isLikelyDeveloper() const;
+    bool hasHomebrew() const { return homebrewPrefix.has_value(); }
+    bool hasCommandLineTools() const { return xcodeCommandLineToolsPath.has_value(); }
     bool operator==(const SystemProfile&) const = default;
 };
 

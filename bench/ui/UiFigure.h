@@ -16,4 +16,8 @@ struct UiFigure {
 // Registers a figure at start-up; returns true so it can initialise a static.
 bool registerUiFigure(UiFigure figure);
 
+// A mode in which bench_ui runs as its own child (`bench_ui --child <name>`), for figures
+// that measure a whole process. The function returns the child's exit code.
+bool registerUiChild(std::string name, std::function<int()> run);
+
 } // namespace tovr::bench

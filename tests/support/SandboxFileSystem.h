@@ -1,59 +1,10 @@
 #pragma once
 
-#include "platform/LiveFileSystem.h"
-
-#include <QTemporaryDir>
+#include "platform/SandboxFileSystem.h"
 
 namespace tovr::test {
 
-// A fixture Mac as a real folder tree: every absolute path the code asks for is mapped
-// under a temporary root ("/opt/homebrew/bin/brew" is <root>/opt/homebrew/bin/brew) and
-// served by LiveFileSystem. Paths the code sees, and error messages, are Mac paths.
-class SandboxFileSystem final : public FileSystemOperating {
-public:
-    explicit SandboxFileSystem(QString home = QStringLiteral("/Users/dev"));
-
-    // The host path behind a Mac path. Throws SystemError for a relative path or one that
-    // climbs out of the root with "..".
-    QString hostPath(const QString& macPath) const;
-    QString root() const { return dir_.path(); }
-
-    // Fixture helpers; parent folders are created as needed. They return the Mac path.
-    QString createFolder(const QString& macPath);
-    QString createFile(const QString& macPath, const QByteArray& contents = {}, int mode = 0644);
-    // A "#!/bin/sh" script with `body`, mode 0755.
-    QString createExecutable(const QString& macPath, const QString& body = {});
-    // An absolute target is a Mac path and is mapped into the sandbox too.
-    QString createSymlink(const QString& macPath, const QString& target);
-    // The file's contents, or an empty array when it cannot be read.
-    QByteArray contents(const QString& macPath) const;
-
-    bool fileExists(const QString& path) const override;
-    bool fileExists(const QString& path, bool* isDirectory) const override;
-    bool isExecutableFile(const QString& path) const override;
-    QStringList contentsOfDirectory(const QString& path) const override;
-    void createDirectory(const QString& path, bool withIntermediateDirectories) override;
-    void removeItem(const QString& path) override;
-    void moveItem(const QString& from, const QString& to) override;
-    FileAttributes attributesOfItem(const QString& path) const override;
-    void setAttributes(const FileAttributes& attributes, const QString& path) override;
-    QString homeDirectory() const override { return home_; }
-    void write(const QString& text, const QString& path, bool atomically) override;
-    QByteArray readData(const QString& path) const override;
-    void writeData(const QByteArray& data, const QString& path) override;
-    QString readText(const QString& path) const override;
-    // ~/Library/Caches and ~/Library/Application Support, as on a Mac; /tmp for temporaries.
-    QString cachesDirectory() override;
-    QString applicationSupportDirectory(bool create) override;
-    QString temporaryDirectory() const override;
-
-private:
-    // Runs `op`, turning host paths in its error message back into Mac paths.
-    template <class F> auto mapped(F&& op) const -> decltype(op());
-
-    QTemporaryDir dir_;
-    QString home_;
-    mutable LiveFileSystem live_;
-};
+// The fixture Macs' file system is the engine's sandbox, shared with the demo Mac.
+using tovr::SandboxFileSystem;
 
 } // namespace tovr::test

@@ -6,6 +6,7 @@
 #include "shell/views/NavigationHost.h"
 #include "shell/views/NextStepView.h"
 #include "shell/views/OfferScreenView.h"
+#include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/WelcomeView.h"
 #include "workflow/views/ClickGuard.h"
 #include "workflow/views/Typography.h"
@@ -70,6 +71,8 @@ QWidget* TOVRRootView::destination(const Screen& screen) {
         const auto prompt = ProductConfig::current().nextStepPrompt;
         return prompt ? new NextStepView(context_, *prompt) : nullptr;
     }
+    if (const auto* audit = screen.as<Screen::Audit>())
+        return new StagedAuditFlowView(context_, audit->context);
     if (const auto* offer = screen.as<Screen::ContentOffer>())
         return makeContentOfferView(context_, offer->offerID);
     if (screen.as<Screen::GuidedHelpOffer>())

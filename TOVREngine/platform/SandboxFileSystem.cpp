@@ -1,4 +1,4 @@
-#include "support/SandboxFileSystem.h"
+#include "platform/SandboxFileSystem.h"
 
 #include "platform/Error.h"
 
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace tovr::test {
+namespace tovr {
 
 SandboxFileSystem::SandboxFileSystem(QString home) : home_(std::move(home)) {
     if (!dir_.isValid())
@@ -140,4 +140,4 @@ QString SandboxFileSystem::temporaryDirectory() const {
     return QStringLiteral("/tmp");
 }
 
-} // namespace tovr::test
+} // namespace tovr

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "diagnosis/RemediationOutcome.h"
+#include "diagnosis/RemediationWorkers.h"
+#include "model/Remediation.h"
+#include "platform/FileAppendWriter.h"
+#include "platform/URLOpening.h"
+#include "services/WorkerTask.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tovr {
+
+// Runs one remediation (every case but the two ~/.zprofile ones) while the user watches:
+// the run goes on a worker thread, its lines, exit code and cancel reach this model by
+// queued delivery, and the screen ends with one outcome through `onFinish`. Used on the
+// GUI thread only.
+class StreamingRemediationModel : public QObject {
+    Q_OBJECT
+public:
+    // The controls row, a function of the state below.
+    enum class Row { running, canceling, awaitingZshrc, succeeded, failed };
+
+    StreamingRemediationModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
+                              std::shared_ptr<RemediationWorkers> workers,
+                              std::shared_ptr<URLOpening> urlOpener,
+                              std::function<void(const RemediationOutcome&)> onFinish,
+                              QObject* parent = nullptr);
+    ~StreamingRemediationModel() override;
+
+    // Starts the run; once.
+    void start();
+
+    const Remediation& remediation() const { return remediation_; }
+    const QStringList& lines() const { return lines_; }
+    std::optional<qint32> exitCode() const { return exitCode_; }
+    bool canceledByUser() const { return canceledByUser_; }
+    bool hasRunEnded() const { return runEnded_; }
+    bool isFinished() const { return finished_; }
+    const std::optional<FileAppendWriter::DiffPreview>& zshrcPreview() const {
+        return zshrcPreview_;
+    }
+    bool zshrcApplied() const { return zshrcApplied_; }
+    const std::optional<QString>& zshrcError() const { return zshrcError_; }
+    bool isApplyingZshrc() const { return applyTask_ != nullptr; }
+
+    Row row() const;
+    QString title() const { return title(remediation_); }
+    QString subtitle() const { return subtitle(remediation_); }
+    // "Running…" or "Canceling…" while the row shows progress.
+    QString statusText() const;
+    QString successButtonTitle() const;
+    QString successMessage() const { return successMessage(remediation_); }
+    // Markdown: names the troubleshooting article.
+    QString failureMessage() const;
+    // Markdown texts of the ~/.zshrc prompt for the preview on screen.
+    QString zshrcPromptText() const;
+    QString zshrcBackupText() const;
+
+    // The buttons. Each acts only in the row it is drawn in, and the screen reports at most
+    // one outcome.
+    void cancel();
+    void applyZshrcChange();
+    void skipZshrcChange();
+    void finishSuccess();
+    void finishFailure();
+    void openArticle();
+
+    static QString title(const Remediation& remediation);
+    static QString subtitle(const Remediation& remediation);
+    static QString successMessage(const Remediation& remediation);
+    static QString failureMessage(qint32 exitCode);
+    // The JDK a fresh package install is registered with jEnv as: the first whose version
+    // is `major` or starts "<major>.", or whose path holds "temurin-<major>"; else the first.
+    static std::optional<JDKInfo> jdkToRegister(const QList<JDKInfo>& jdks, qint64 major);
+    // One download progress line; sizes in units of 2^20 bytes.
+    static QString downloadLine(qint64 bytesReceived, std::optional<qint64> totalBytes);
+
+    static constexpr const char* kTemurinPrompt =
+        "Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/";
+
+    // Which version manager asked for a ~/.zshrc change, so that it can be asked again.
+    enum class ZshrcSource { mise, jenv };
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    friend class StreamingRemediationRun;
+
+    // What the run reports, delivered on the GUI thread; dropped once the user canceled.
+    void appendLine(const QString& line);
+    void setExitCode(std::optional<qint32> code);
+    void markCanceledByRunner();
+    void offerZshrcChange(const FileAppendWriter::DiffPreview& preview, ZshrcSource source);
+    void runEnded();
+
+    void finish(const RemediationOutcome& outcome);
+    void emitTerminalEventIfNeeded();
+
+    Remediation remediation_;
+    std::shared_ptr<FileSystemOperating> fs_;
+    std::shared_ptr<RemediationWorkers> workers_;
+    std::shared_ptr<URLOpening> urlOpener_;
+    std::function<void(const RemediationOutcome&)> onFinish_;
+
+    QStringList lines_;
+    std::optional<qint32> exitCode_;
+    bool canceledByUser_ = false;
+    bool started_ = false;
+    bool runEnded_ = false;
+    bool finished_ = false;
+    bool didEmitTerminalEvent_ = false;
+    bool linesChangePending_ = false;
+    std::optional<FileAppendWriter::DiffPreview> zshrcPreview_;
+    ZshrcSource zshrcSource_ = ZshrcSource::mise;
+    bool zshrcApplied_ = false;
+    std::optional<QString> zshrcError_;
+
+    std::shared_ptr<WorkerTask> runTask_;
+    std::shared_ptr<WorkerTask> applyTask_;
+};
+
+} // namespace tovr

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "diagnosis/RemediationOutcome.h"
+#include "model/Remediation.h"
+#include "platform/FileAppendWriter.h"
+#include "services/WorkerTask.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tovr {
+
+// The review of the JAVA_HOME block for ~/.zprofile: loads the proposed change, shows it,
+// writes it with a backup only on Apply, and reports one outcome through `onFinish`. The
+// file is read and written on a worker thread. Used on the GUI thread only.
+class ZprofileDiffSheetModel : public QObject {
+    Q_OBJECT
+public:
+    enum class State { loading, loadFailed, review, alreadySet, applied, applyFailed };
+
+    // One row of the listing: its text ("+ " or two spaces first) and whether it is added.
+    struct ListingRow {
+        QString text;
+        bool added = false;
+        bool operator==(const ListingRow&) const = default;
+    };
+
+    ZprofileDiffSheetModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
+                           std::function<void(const RemediationOutcome&)> onFinish,
+                           QObject* parent = nullptr);
+    ~ZprofileDiffSheetModel() override;
+
+    // Loads the preview, unless one is already shown.
+    void loadPreview();
+
+    State state() const;
+    const std::optional<FileAppendWriter::DiffPreview>& preview() const { return preview_; }
+    const std::optional<QString>& loadError() const { return loadError_; }
+    const std::optional<QString>& applyError() const { return applyError_; }
+    bool didApply() const { return didApply_; }
+    bool isApplying() const { return applyTask_ != nullptr; }
+    bool isFinished() const { return finished_; }
+    bool showFullFile() const { return showFullFile_; }
+    void setShowFullFile(bool full);
+    // What the listing shows in the current mode.
+    QList<ListingRow> listing() const;
+
+    // Markdown texts.
+    static QString titleText();
+    static QString explainerText();
+    static QString alreadySetText();
+    static QString createdText();
+    QString backupText() const;
+
+    // The buttons; each acts only in the state it is drawn in.
+    void apply();
+    void finishApplied();
+    void finishAlreadySet();
+    void finishApplyFailed();
+    void cancel();
+
+    // The whole proposed file; a line counts as unchanged when the old file holds it
+    // anywhere. Blank lines are not listed.
+    static QList<ListingRow> diffLines(const FileAppendWriter::DiffPreview& preview);
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    FileAppendWriter writer() const;
+    void finish(const RemediationOutcome& outcome);
+
+    Remediation remediation_;
+    std::shared_ptr<FileSystemOperating> fs_;
+    std::function<void(const RemediationOutcome&)> onFinish_;
+
+    std::optional<FileAppendWriter::DiffPreview> preview_;
+    std::optional<QString> loadError_;
+    std::optional<QString> applyError_;
+    bool didApply_ = false;
+    bool showFullFile_ = false;
+    bool didEmitTerminalEvent_ = false;
+    bool finished_ = false;
+    std::shared_ptr<WorkerTask> loadTask_;
+    std::shared_ptr<WorkerTask> applyTask_;
+};
+
+} // namespace tovr

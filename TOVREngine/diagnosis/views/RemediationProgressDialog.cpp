@@ -1,0 +1,482 @@
+#include "diagnosis/views/RemediationProgressDialog.h"
+
+#include "diagnosis/StreamingRemediationModel.h"
+#include "diagnosis/ZprofileDiffSheetModel.h"
+#include "workflow/views/ClickGuard.h"
+#include "workflow/views/MarkdownText.h"
+#include "workflow/views/ScreenScaffold.h"
+#include "workflow/views/Typography.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace tovr {
+
+namespace {
+
+void applyColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+// Readable on light and dark backgrounds alike.
+const QColor kErrorRed(0xd9, 0x30, 0x25);
+const QColor kAddedGreen(0x2e, 0x9d, 0x45);
+
+// The box that holds command output and file lines: the text background, a faint
+// rounded edge.
+QFrame* makeTextBox(const QString& objectName, QWidget* parent) {
+    auto* box = new QFrame(parent);
+    box->setObjectName(objectName);
+    box->setStyleSheet(QStringLiteral("QFrame#%1 { background: palette(base); border: 1px solid "
+                                      "rgba(128, 128, 128, 77); border-radius: 6px; }")
+                           .arg(objectName));
+    return box;
+}
+
+QProgressBar* makeSpinner(QWidget* parent) {
+    auto* spinner = new QProgressBar(parent);
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setMaximumSize(80, 10);
+    return spinner;
+}
+
+QLabel* makeErrorLabel(QWidget* parent) {
+    auto* label = makePlainLabel({}, TextStyle::footnote, parent);
+    applyColor(label, kErrorRed);
+    return label;
+}
+
+// One line a change adds ("+ " first) or keeps, monospaced and selectable.
+QLabel* makeListingRow(const QString& text, bool added, QWidget* parent) {
+    auto* row = makePlainLabel(text, TextStyle::caption, parent);
+    row->setWordWrap(false);
+    applyMonospace(row);
+    if (added)
+        applyColor(row, kAddedGreen);
+    return row;
+}
+
+// Replaces the rows of `layout` with `rows`.
+void setRows(QVBoxLayout* layout, QWidget* parent, const QList<std::pair<QString, bool>>& rows) {
+    while (auto* item = layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (const auto& [text, added] : rows)
+        layout->addWidget(makeListingRow(text, added, parent));
+}
+
+QWidget* makeHeader(const QString& title, const QString& subtitle,
+                    const std::shared_ptr<URLOpening>& opener, QWidget* parent) {
+    auto* header = new QWidget(parent);
+    auto* stack = new QVBoxLayout(header);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(6);
+    auto* titleLabel = makeMarkdownLabel(title, opener, TextStyle::title2, header);
+    applyTextStyle(titleLabel, TextStyle::title2, true);
+    titleLabel->setObjectName(QStringLiteral("remediation-title"));
+    stack->addWidget(titleLabel);
+    auto* subtitleLabel = makeMarkdownLabel(subtitle, opener, TextStyle::footnote, header);
+    applySecondaryStyle(subtitleLabel);
+    subtitleLabel->setVisible(!subtitle.isEmpty());
+    stack->addWidget(subtitleLabel);
+    return header;
+}
+
+// The streaming face: header, live log, the ~/.zshrc prompt and the controls row.
+class StreamingFace : public QWidget {
+public:
+    StreamingFace(StreamingRemediationModel* model, std::shared_ptr<URLOpening> opener,
+                  QWidget* parent)
+        : QWidget(parent), model_(model) {
+        setObjectName(QStringLiteral("remediation-progress"));
+        auto* stack = new QVBoxLayout(this);
+        stack->setContentsMargins(24, 24, 24, 24);
+        stack->setSpacing(16);
+        stack->addWidget(makeHeader(model->title(), model->subtitle(), opener, this));
+
+        auto* logBox = makeTextBox(QStringLiteral("remediation-log-box"), this);
+        auto* logLayout = new QVBoxLayout(logBox);
+        logLayout->setContentsMargins(8, 8, 8, 8);
+        log_ = new QPlainTextEdit(logBox);
+        log_->setObjectName(QStringLiteral("remediation-log"));
+        log_->setReadOnly(true);
+        log_->setFrameShape(QFrame::NoFrame);
+        log_->setLineWrapMode(QPlainTextEdit::NoWrap);
+        log_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        log_->viewport()->setAutoFillBackground(false);
+        applyTextStyle(log_, TextStyle::caption);
+        applyMonospace(log_);
+        log_->setAccessibleName(QStringLiteral("Output"));
+        logLayout->addWidget(log_);
+        stack->addWidget(logBox, 1);
+
+        prompt_ = new QWidget(this);
+        auto* promptStack = new QVBoxLayout(prompt_);
+        promptStack->setContentsMargins(0, 0, 0, 0);
+        promptStack->setSpacing(6);
+        promptText_ = makeMarkdownLabel({}, opener, TextStyle::footnote, prompt_);
+        applySecondaryStyle(promptText_);
+        promptStack->addWidget(promptText_);
+        auto* linesBox = makeTextBox(QStringLiteral("zshrc-lines-box"), prompt_);
+        promptLines_ = new QVBoxLayout(linesBox);
+        promptLines_->setContentsMargins(8, 8, 8, 8);
+        promptLines_->setSpacing(2);
+        promptStack->addWidget(linesBox);
+        promptBackup_ = makeMarkdownLabel({}, opener, TextStyle::caption, prompt_);
+        applySecondaryStyle(promptBackup_);
+        promptStack->addWidget(promptBackup_);
+        promptError_ = makeErrorLabel(prompt_);
+        promptError_->setObjectName(QStringLiteral("zshrc-error"));
+        promptStack->addWidget(promptError_);
+        stack->addWidget(prompt_);
+
+        auto* row = new QHBoxLayout;
+        spinner_ = makeSpinner(this);
+        row->addWidget(spinner_);
+        status_ = makePlainLabel({}, TextStyle::footnote, this);
+        status_->setWordWrap(false);
+        status_->setObjectName(QStringLiteral("remediation-status"));
+        applySecondaryStyle(status_);
+        row->addWidget(status_);
+        apply_ = makeButton(QStringLiteral("Apply ~/.zshrc change"), ButtonRole::prominent,
+                            QStringLiteral("remediation-apply-zshrc"), this);
+        row->addWidget(apply_);
+        article_ = makeButton(QStringLiteral("Open the article"), ButtonRole::link,
+                              QStringLiteral("remediation-open-article"), this);
+        row->addWidget(article_);
+        row->addStretch(1);
+        cancel_ = makeButton(QStringLiteral("Cancel"), ButtonRole::bordered,
+                             QStringLiteral("remediation-cancel"), this);
+        row->addWidget(cancel_);
+        skip_ = makeButton(QStringLiteral("Skip"), ButtonRole::bordered,
+                           QStringLiteral("remediation-skip-zshrc"), this);
+        row->addWidget(skip_);
+        close_ = makeButton(QStringLiteral("Close"), ButtonRole::bordered,
+                            QStringLiteral("remediation-close"), this);
+        row->addWidget(close_);
+        success_ =
+            makeButton({}, ButtonRole::prominent, QStringLiteral("remediation-continue"), this);
+        row->addWidget(success_);
+        stack->addLayout(row);
+
+        connect(cancel_, &QPushButton::clicked, model, &StreamingRemediationModel::cancel);
+        connect(apply_, &QPushButton::clicked, model, &StreamingRemediationModel::applyZshrcChange);
+        connect(skip_, &QPushButton::clicked, model, &StreamingRemediationModel::skipZshrcChange);
+        connect(success_, &QPushButton::clicked, model, &StreamingRemediationModel::finishSuccess);
+        connect(close_, &QPushButton::clicked, model, &StreamingRemediationModel::finishFailure);
+        connect(article_, &QPushButton::clicked, model, &StreamingRemediationModel::openArticle);
+        connect(model, &StreamingRemediationModel::changed, this, [this] { render(); });
+        render();
+    }
+
+private:
+    using Row = StreamingRemediationModel::Row;
+
+    void render() {
+        const QStringList& lines = model_->lines();
+        if (shownLines_ < lines.size()) {
+            log_->appendPlainText(lines.mid(shownLines_).join(u'\n'));
+            shownLines_ = lines.size();
+            log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
+        }
+
+        const Row row = model_->row();
+        if (row != shownRow_) {
+            if (shownRow_)
+                guardAgainstSecondClick(this);
+            shownRow_ = row;
+        }
+        const bool working = row == Row::running || row == Row::canceling;
+        const bool awaiting = row == Row::awaitingZshrc;
+        spinner_->setVisible(working);
+        status_->setVisible(working);
+        status_->setText(model_->statusText());
+        cancel_->setVisible(working);
+        cancel_->setEnabled(row == Row::running);
+        apply_->setVisible(awaiting);
+        skip_->setVisible(awaiting);
+        apply_->setEnabled(!model_->isApplyingZshrc());
+        skip_->setEnabled(!model_->isApplyingZshrc());
+        apply_->setDefault(awaiting);
+        success_->setVisible(row == Row::succeeded);
+        success_->setText(model_->successButtonTitle());
+        success_->setDefault(row == Row::succeeded);
+        article_->setVisible(row == Row::failed);
+        close_->setVisible(row == Row::failed);
+
+        const auto& preview = model_->zshrcPreview();
+        prompt_->setVisible(preview && !model_->zshrcApplied());
+        if (preview && preview->linesAdded != shownPromptLines_) {
+            shownPromptLines_ = preview->linesAdded;
+            QList<std::pair<QString, bool>> rows;
+            for (const QString& line : preview->linesAdded)
+                rows.append({QStringLiteral("+ ") + line, true});
+            setRows(promptLines_, promptLines_->parentWidget(), rows);
+            promptText_->setText(markdownToHtml(model_->zshrcPromptText()));
+            promptBackup_->setText(markdownToHtml(model_->zshrcBackupText()));
+        }
+        promptError_->setVisible(model_->zshrcError().has_value());
+        promptError_->setText(model_->zshrcError().value_or(QString()));
+    }
+
+    StreamingRemediationModel* model_;
+    QPlainTextEdit* log_ = nullptr;
+    qsizetype shownLines_ = 0;
+    std::optional<Row> shownRow_;
+    QWidget* prompt_ = nullptr;
+    QLabel* promptText_ = nullptr;
+    QVBoxLayout* promptLines_ = nullptr;
+    QStringList shownPromptLines_;
+    QLabel* promptBackup_ = nullptr;
+    QLabel* promptError_ = nullptr;
+    QProgressBar* spinner_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QPushButton* apply_ = nullptr;
+    QPushButton* skip_ = nullptr;
+    QPushButton* success_ = nullptr;
+    QPushButton* article_ = nullptr;
+    QPushButton* close_ = nullptr;
+};
+
+// The review face: the JAVA_HOME block as a short diff, written only on Apply.
+class ZprofileFace : public QWidget {
+public:
+    ZprofileFace(ZprofileDiffSheetModel* model, std::shared_ptr<URLOpening> opener, QWidget* parent)
+        : QWidget(parent), model_(model) {
+        setObjectName(QStringLiteral("zprofile-review"));
+        auto* stack = new QVBoxLayout(this);
+        stack->setContentsMargins(24, 24, 24, 24);
+        stack->setSpacing(16);
+        stack->addWidget(makeHeader(ZprofileDiffSheetModel::titleText(),
+                                    ZprofileDiffSheetModel::explainerText(), opener, this));
+
+        spinner_ = makeSpinner(this);
+        stack->addWidget(spinner_, 0, Qt::AlignHCenter);
+        loadError_ = makeErrorLabel(this);
+        loadError_->setObjectName(QStringLiteral("zprofile-load-error"));
+        stack->addWidget(loadError_);
+        alreadySet_ = makeMarkdownLabel(ZprofileDiffSheetModel::alreadySetText(), opener,
+                                        TextStyle::body, this);
+        alreadySet_->setObjectName(QStringLiteral("zprofile-already-set"));
+        stack->addWidget(alreadySet_);
+
+        diff_ = new QWidget(this);
+        auto* diffStack = new QVBoxLayout(diff_);
+        diffStack->setContentsMargins(0, 0, 0, 0);
+        diffStack->setSpacing(12);
+        created_ = makeMarkdownLabel(ZprofileDiffSheetModel::createdText(), opener,
+                                     TextStyle::footnote, diff_);
+        applySecondaryStyle(created_);
+        diffStack->addWidget(created_);
+        auto* picker = new QHBoxLayout;
+        picker->setSpacing(0);
+        changesOnly_ = makeButton(QStringLiteral("Show only changes"), ButtonRole::bordered,
+                                  QStringLiteral("zprofile-show-changes"), diff_);
+        fullFile_ = makeButton(QStringLiteral("Show full file"), ButtonRole::bordered,
+                               QStringLiteral("zprofile-show-full"), diff_);
+        auto* group = new QButtonGroup(diff_);
+        for (auto* option : {changesOnly_, fullFile_}) {
+            option->setCheckable(true);
+            option->setMaximumWidth(160);
+            group->addButton(option);
+            picker->addWidget(option);
+        }
+        picker->addStretch(1);
+        diffStack->addLayout(picker);
+        auto* listing = makeTextBox(QStringLiteral("zprofile-listing-box"), diff_);
+        auto* listingLayout = new QVBoxLayout(listing);
+        listingLayout->setContentsMargins(1, 1, 1, 1);
+        auto* scroll = new QScrollArea(listing);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->viewport()->setBackgroundRole(QPalette::Base);
+        scroll->viewport()->setAutoFillBackground(true);
+        auto* rows = new QWidget(scroll);
+        rows->setObjectName(QStringLiteral("zprofile-listing"));
+        rows->setAutoFillBackground(false);
+        listingRows_ = new QVBoxLayout(rows);
+        listingRows_->setContentsMargins(8, 8, 8, 8);
+        listingRows_->setSpacing(2);
+        listingRows_->setAlignment(Qt::AlignTop);
+        scroll->setWidget(rows);
+        listingLayout->addWidget(scroll);
+        listing->setMinimumHeight(120);
+        listing->setMaximumHeight(240);
+        diffStack->addWidget(listing);
+        backup_ = makeMarkdownLabel({}, opener, TextStyle::caption, diff_);
+        applySecondaryStyle(backup_);
+        diffStack->addWidget(backup_);
+        stack->addWidget(diff_);
+        stack->addStretch(1);
+
+        applyError_ = makeErrorLabel(this);
+        applyError_->setObjectName(QStringLiteral("zprofile-apply-error"));
+        stack->addWidget(applyError_);
+        auto* footer = new QHBoxLayout;
+        cancel_ = makeButton(QStringLiteral("Cancel"), ButtonRole::bordered,
+                             QStringLiteral("zprofile-cancel"), this);
+        footer->addWidget(cancel_);
+        footer->addStretch(1);
+        close_ = makeButton(QStringLiteral("Close"), ButtonRole::bordered,
+                            QStringLiteral("zprofile-close"), this);
+        footer->addWidget(close_);
+        apply_ = makeButton(QStringLiteral("Apply"), ButtonRole::prominent,
+                            QStringLiteral("zprofile-apply"), this);
+        footer->addWidget(apply_);
+        continue_ = makeButton(QStringLiteral("Continue to verify"), ButtonRole::prominent,
+                               QStringLiteral("zprofile-continue"), this);
+        footer->addWidget(continue_);
+        stack->addLayout(footer);
+
+        connect(changesOnly_, &QPushButton::clicked, model,
+                [model] { model->setShowFullFile(false); });
+        connect(fullFile_, &QPushButton::clicked, model, [model] { model->setShowFullFile(true); });
+        connect(cancel_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::cancel);
+        connect(close_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::finishApplyFailed);
+        connect(apply_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::apply);
+        connect(continue_, &QPushButton::clicked, model, [model] {
+            if (model->state() == ZprofileDiffSheetModel::State::alreadySet)
+                model->finishAlreadySet();
+            else
+                model->finishApplied();
+        });
+        connect(model, &ZprofileDiffSheetModel::changed, this, [this] { render(); });
+        render();
+    }
+
+private:
+    using State = ZprofileDiffSheetModel::State;
+
+    void render() {
+        const State state = model_->state();
+        if (state != shownState_) {
+            if (shownState_)
+                guardAgainstSecondClick(this);
+            shownState_ = state;
+        }
+        const auto& preview = model_->preview();
+        const bool hasDiff = preview && !preview->alreadySet;
+        spinner_->setVisible(!preview && !model_->loadError());
+        loadError_->setVisible(!preview && model_->loadError());
+        loadError_->setText(model_->loadError().value_or(QString()));
+        alreadySet_->setVisible(preview && preview->alreadySet);
+        diff_->setVisible(hasDiff);
+        if (hasDiff) {
+            created_->setVisible(preview->wasCreated);
+            changesOnly_->setChecked(!model_->showFullFile());
+            fullFile_->setChecked(model_->showFullFile());
+            QList<std::pair<QString, bool>> rows;
+            for (const auto& row : model_->listing())
+                rows.append({row.text, row.added});
+            if (rows != shownRows_) {
+                setRows(listingRows_, listingRows_->parentWidget(), rows);
+                shownRows_ = rows;
+            }
+            backup_->setText(markdownToHtml(model_->backupText()));
+        }
+
+        const bool busy = model_->isApplying();
+        applyError_->setVisible(state == State::applyFailed);
+        applyError_->setText(model_->applyError().value_or(QString()));
+        close_->setVisible(state == State::applyFailed);
+        cancel_->setVisible(state == State::loading || state == State::loadFailed ||
+                            state == State::review || state == State::alreadySet);
+        cancel_->setEnabled(!busy);
+        apply_->setVisible(state == State::review);
+        apply_->setEnabled(!busy);
+        apply_->setDefault(state == State::review);
+        continue_->setVisible(state == State::applied || state == State::alreadySet);
+        continue_->setDefault(state == State::applied || state == State::alreadySet);
+    }
+
+    ZprofileDiffSheetModel* model_;
+    std::optional<State> shownState_;
+    QProgressBar* spinner_ = nullptr;
+    QLabel* loadError_ = nullptr;
+    QLabel* alreadySet_ = nullptr;
+    QWidget* diff_ = nullptr;
+    QLabel* created_ = nullptr;
+    QPushButton* changesOnly_ = nullptr;
+    QPushButton* fullFile_ = nullptr;
+    QVBoxLayout* listingRows_ = nullptr;
+    QList<std::pair<QString, bool>> shownRows_;
+    QLabel* backup_ = nullptr;
+    QLabel* applyError_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QPushButton* apply_ = nullptr;
+    QPushButton* continue_ = nullptr;
+};
+
+} // namespace
+
+bool RemediationProgressDialog::isReviewedInZprofile(const Remediation& remediation) {
+    return remediation.as<Remediation::WriteJavaHomeToZprofile>() ||
+           remediation.as<Remediation::KeepCurrentLegacyJava>();
+}
+
+RemediationProgressDialog*
+RemediationProgressDialog::present(QWidget* parent, const ScreenContext& context,
+                                   const Remediation& remediation,
+                                   std::function<void(const RemediationOutcome&)> onFinish,
+                                   std::shared_ptr<RemediationWorkers> workers) {
+    auto* dialog = new RemediationProgressDialog(parent, context, remediation, std::move(onFinish),
+                                                 std::move(workers));
+    dialog->SheetDialog::present();
+    if (dialog->streaming_)
+        dialog->streaming_->start();
+    else
+        dialog->zprofile_->loadPreview();
+    return dialog;
+}
+
+RemediationProgressDialog::RemediationProgressDialog(
+    QWidget* parent, const ScreenContext& context, const Remediation& remediation,
+    std::function<void(const RemediationOutcome&)> onFinish,
+    std::shared_ptr<RemediationWorkers> workers)
+    : SheetDialog(parent), onFinish_(std::move(onFinish)) {
+    setObjectName(QStringLiteral("remediation-sheet"));
+    setMinimumSize(560, 440);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };
+    if (isReviewedInZprofile(remediation)) {
+        setWindowTitle(QStringLiteral("Set JAVA_HOME in ~/.zprofile"));
+        zprofile_ = new ZprofileDiffSheetModel(remediation, context.services.fs, report, this);
+        layout->addWidget(new ZprofileFace(zprofile_, context.urlOpener, this));
+    } else {
+        if (!workers)
+            workers = liveRemediationWorkers(context.services);
+        streaming_ = new StreamingRemediationModel(
+            remediation, context.services.fs, std::move(workers), context.urlOpener, report, this);
+        setWindowTitle(streaming_->title());
+        layout->addWidget(new StreamingFace(streaming_, context.urlOpener, this));
+    }
+}
+
+void RemediationProgressDialog::finishWith(const RemediationOutcome& outcome) {
+    auto onFinish = std::move(onFinish_);
+    onFinish_ = nullptr;
+    // Closed first, so the host may present what comes next; deleted later, because this
+    // runs inside the model's own call.
+    closeSheet();
+    if (onFinish)
+        onFinish(outcome);
+}
+
+} // namespace tovr

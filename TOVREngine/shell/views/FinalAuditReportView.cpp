@@ -1,0 +1,104 @@
+#include "shell/views/FinalAuditReportView.h"
+
+#include "workflow/views/ScreenScaffold.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tovr {
+
+namespace {
+
+QString glyph(FinalAuditReportModel::Mark mark) {
+    switch (mark) {
+    case FinalAuditReportModel::Mark::installed:
+        return QString::fromUtf8("✓");
+    case FinalAuditReportModel::Mark::missing:
+        return QString::fromUtf8("✗");
+    case FinalAuditReportModel::Mark::recommended:
+        break;
+    }
+    return QString::fromUtf8("→");
+}
+
+QColor colour(FinalAuditReportModel::Mark mark, const QPalette& palette) {
+    switch (mark) {
+    case FinalAuditReportModel::Mark::installed:
+        return QColor(0x34, 0xC7, 0x59);
+    case FinalAuditReportModel::Mark::missing:
+        return QColor(0xFF, 0x3B, 0x30);
+    case FinalAuditReportModel::Mark::recommended:
+        break;
+    }
+    return palette.color(QPalette::Highlight);
+}
+
+} // namespace
+
+FinalAuditReportView::FinalAuditReportView(const ScreenContext& context,
+                                           FinalAuditReportModel* model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    auto* scaffold =
+        new ScreenScaffold({QStringLiteral("Your Mac at a glance"), TextStyle::largeTitle,
+                            QStringLiteral("Here's what we found while running the system audit."),
+                            std::nullopt, std::nullopt, std::nullopt},
+                           context.urlOpener, this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scaffold);
+
+    auto* content = new QWidget;
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(18);
+    auto* checklist = new QWidget(content);
+    checklist->setObjectName(QStringLiteral("audit-final-report"));
+    auto* rows = new QVBoxLayout(checklist);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(6);
+    for (int i = 0; i < 3; ++i) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(8);
+        auto* mark = makePlainLabel(QString(), TextStyle::callout, checklist);
+        applyTextStyle(mark, TextStyle::callout, true);
+        auto* label = makePlainLabel(QString(), TextStyle::callout, checklist);
+        row->addWidget(mark);
+        row->addWidget(label, 1);
+        rows->addLayout(row);
+        rows_.append(qMakePair(mark, label));
+    }
+    stack->addWidget(checklist);
+    // The recommendation-score card goes here once it is in the tree: shown while the model's
+    // `showsCard()`, `cardAppeared()` when it comes on screen, its `submitted` to
+    // `cardSubmitted()`; its own dismissal needs nothing from the host.
+    auto* done = makeButton(QString::fromUtf8("Done — back to home"), ButtonRole::prominent,
+                            QString(), content);
+    stack->addSpacing(8);
+    stack->addWidget(done, 0, Qt::AlignLeft);
+    scaffold->setContent(content);
+
+    connect(done, &QPushButton::clicked, this, [this] {
+        if (model_)
+            model_->finish();
+    });
+    connect(model_, &FinalAuditReportModel::changed, this, &FinalAuditReportView::render);
+    render();
+}
+
+void FinalAuditReportView::render() {
+    if (!model_)
+        return;
+    const auto rows = model_->rows();
+    for (qsizetype i = 0; i < rows.size() && i < rows_.size(); ++i) {
+        auto [mark, label] = rows_[i];
+        mark->setText(glyph(rows[i].mark));
+        QPalette palette = mark->palette();
+        palette.setColor(QPalette::WindowText, colour(rows[i].mark, palette));
+        mark->setPalette(palette);
+        label->setText(rows[i].label);
+    }
+}
+
+} // namespace tovr

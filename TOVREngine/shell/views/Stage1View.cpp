@@ -1,0 +1,141 @@
+#include "shell/views/Stage1View.h"
+
+#include "shell/views/AuditRemediationSheet.h"
+#include "workflow/views/ScreenScaffold.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tovr {
+
+namespace {
+
+QWidget* block(QWidget* parent, int spacing, QVBoxLayout** layout) {
+    auto* widget = new QWidget(parent);
+    *layout = new QVBoxLayout(widget);
+    (*layout)->setContentsMargins(0, 0, 0, 0);
+    (*layout)->setSpacing(spacing);
+    return widget;
+}
+
+QLabel* secondary(const QString& text, QWidget* parent) {
+    auto* label = makePlainLabel(text, TextStyle::footnote, parent);
+    applySecondaryStyle(label);
+    return label;
+}
+
+} // namespace
+
+Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, QWidget* parent)
+    : QWidget(parent), context_(context), stage_(stage) {
+    auto* scaffold = new ScreenScaffold({QStringLiteral("System check"), TextStyle::largeTitle,
+                                         QStringLiteral("Here's what we found."), std::nullopt,
+                                         std::nullopt, std::nullopt},
+                                        context_.urlOpener, this);
+    scaffold->setObjectName(QStringLiteral("audit-stage-foundations"));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scaffold);
+
+    auto* content = new QWidget;
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(20);
+
+    QVBoxLayout* layout = nullptr;
+    homebrewBlock_ = block(content, 10, &layout);
+    layout->addWidget(makePlainLabel(QString::fromUtf8("✗ Homebrew missing."), TextStyle::callout));
+    layout->addWidget(secondary(QStringLiteral("We'll run the official Homebrew install script:"),
+                                homebrewBlock_));
+    auto* command = makePlainLabel(Stage1Foundations::homebrewInstallCommand(), TextStyle::caption);
+    applyMonospace(command);
+    command->setObjectName(QStringLiteral("audit-homebrew-command"));
+    command->setWordWrap(true);
+    command->setMargin(8);
+    command->setAutoFillBackground(true);
+    command->setBackgroundRole(QPalette::Base);
+    command->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(command);
+    layout->addWidget(secondary(
+        QString::fromUtf8("This is the same command you'd run from Terminal — we're just running "
+                          "it for you. macOS will prompt you for your password. Homebrew will "
+                          "also install Xcode Command Line Tools as part of its setup if they "
+                          "aren't already installed."),
+        homebrewBlock_));
+    auto* install = makeButton(QStringLiteral("Install Homebrew (recommended)"),
+                               ButtonRole::prominent, QString(), homebrewBlock_);
+    auto* later = makeButton(QStringLiteral("Maybe later"), ButtonRole::borderless, QString(),
+                             homebrewBlock_);
+    layout->addSpacing(4);
+    layout->addWidget(install, 0, Qt::AlignLeft);
+    layout->addWidget(later, 0, Qt::AlignLeft);
+    stack->addWidget(homebrewBlock_);
+
+    toolsBlock_ = block(content, 8, &layout);
+    layout->addWidget(makePlainLabel(QString::fromUtf8("✗ Xcode Command Line Tools missing."),
+                                     TextStyle::callout));
+    auto* toolsNote = makeMarkdownLabel(
+        QString::fromUtf8("Homebrew is installed but Xcode Command Line Tools aren't — this is "
+                          "unusual. Run `xcode-select --install` in Terminal, or read the "
+                          "install guide."),
+        context_.urlOpener, TextStyle::footnote, toolsBlock_);
+    applySecondaryStyle(toolsNote);
+    layout->addWidget(toolsNote);
+    auto* toolsArticle = makeButton(QString::fromUtf8("Read the article on Lumbrook →"),
+                                    ButtonRole::link, QString(), toolsBlock_);
+    applyTextStyle(toolsArticle, TextStyle::footnote);
+    layout->addWidget(toolsArticle, 0, Qt::AlignLeft);
+    stack->addWidget(toolsBlock_);
+
+    macOSBlock_ = block(content, 8, &layout);
+    layout->addWidget(
+        makePlainLabel(QString::fromUtf8("→ Your macOS is several versions behind the current "
+                                         "release."),
+                       TextStyle::callout));
+    auto* upgrade = makeButton(QString::fromUtf8("How to update macOS →"), ButtonRole::link,
+                               QString(), macOSBlock_);
+    applyTextStyle(upgrade, TextStyle::footnote);
+    layout->addWidget(upgrade, 0, Qt::AlignLeft);
+    stack->addWidget(macOSBlock_);
+
+    auto* next = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,
+                            QStringLiteral("audit-stage-skip"), content);
+    stack->addSpacing(8);
+    stack->addWidget(next, 0, Qt::AlignLeft);
+    scaffold->setContent(content);
+    buttons_ = {install, later, toolsArticle, upgrade, next};
+
+    const auto forward = [this](QPushButton* button, void (Stage1Foundations::*action)()) {
+        connect(button, &QPushButton::clicked, this, [this, action] {
+            if (stage_)
+                (stage_->*action)();
+        });
+    };
+    forward(install, &Stage1Foundations::installHomebrew);
+    forward(later, &Stage1Foundations::maybeLater);
+    forward(toolsArticle, &Stage1Foundations::openCommandLineToolsArticle);
+    forward(upgrade, &Stage1Foundations::openMacOSUpgradeGuide);
+    forward(next, &Stage1Foundations::continueOn);
+    connect(stage_, &AuditStage::changed, this, &Stage1View::render);
+    render();
+}
+
+void Stage1View::render() {
+    if (!stage_)
+        return;
+    const auto blocks = Stage1Foundations::blocks(stage_->profile());
+    homebrewBlock_->setVisible(blocks.tool == Stage1Foundations::ToolBlock::homebrew);
+    toolsBlock_->setVisible(blocks.tool == Stage1Foundations::ToolBlock::commandLineTools);
+    macOSBlock_->setVisible(blocks.macOSBehind);
+    for (auto* button : buttons_)
+        button->setEnabled(!stage_->isBusy());
+    // The dialog opens when a request appears, not on every change.
+    const auto request = stage_->pendingRemediation();
+    if (request && request != shownRequest_)
+        presentAuditRemediation(this, context_, stage_);
+    shownRequest_ = request;
+}
+
+} // namespace tovr

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "shell/StagedAuditFlowModel.h"
+#include "workflow/ScreenContext.h"
+#include "workflow/views/ScreenTask.h"
+
+#include <QWidget>
+
+class QStackedWidget;
+
+namespace tovr {
+
+class FinalAuditReportView;
+class SimplifiedCompletionView;
+class Stage1View;
+class Stage2View;
+
+// The audit's screen: shows whichever page its model is on. Each page is built the first
+// time it is needed and afterwards updated in place, so a profile change never rebuilds a
+// stage under its open dialog.
+class StagedAuditFlowView : public QWidget, public ScreenTask {
+    Q_OBJECT
+
+public:
+    StagedAuditFlowView(const ScreenContext& context, const AuditContext& audit,
+                        QWidget* parent = nullptr);
+
+    // The model's appear task: the fresh profile and the audit's first events.
+    void startTask() override;
+
+    StagedAuditFlowModel* model() const { return model_; }
+
+private:
+    void render();
+
+    ScreenContext context_;
+    StagedAuditFlowModel* model_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    QWidget* waiting_ = nullptr;
+    QWidget* skipping_ = nullptr;
+    SimplifiedCompletionView* completion_ = nullptr;
+    Stage1View* stage1_ = nullptr;
+    Stage2View* stage2_ = nullptr;
+    FinalAuditReportView* report_ = nullptr;
+};
+
+} // namespace tovr

@@ -1,0 +1,126 @@
+#include "shell/demo/DemoMac.h"
+
+#include "model/ProductConfig.h"
+#include "platform/LiveProcessCancellation.h"
+#include "platform/SystemProfiler.h"
+#include "products/claude/ClaudeSetupProber.h"
+#include "services/SetupRemediationRunner.h"
+#include "support/FixtureMac.h"
+#include "support/QtPrinting.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+using namespace tovr;
+using namespace tovr::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+DemoMac::Options fast() {
+    DemoMac::Options options;
+    options.pace.lineDelay = 0ms;
+    options.privateDefaults = true;
+    return options;
+}
+
+SystemProfile profileOf(const DemoMac& mac) {
+    const AppServices services = mac.services();
+    return SystemProfiler{ShellRunner{services.processRunner}, services.fs, mac.environment()}
+        .profile();
+}
+
+} // namespace
+
+// The demo answers every probe as the new Apple silicon fixture Mac does, through live
+// services rather than fixture ones.
+TEST(DemoMac, ProfilesAndProbesAsTheNewAppleSiliconMac) {
+    const DemoMac demo(fast());
+    const FixtureMac fixture(FixtureMac::Kind::newAppleSilicon);
+    EXPECT_FALSE(demo.services().isFixtureMode);
+
+    SystemProfile expected = fixture.expectedProfile();
+    expected.macosVersion = {14, 6, 1};
+    EXPECT_TRUE(profileOf(demo) == expected);
+
+    const ShellRunner demoShell{demo.services().processRunner};
+    const ShellRunner fixtureShell{fixture.runner()};
+    for (const auto& prober : std::initializer_list<std::shared_ptr<const SetupProber>>{
+             ProductConfig::cli().prober, std::make_shared<ClaudeSetupProber>()}) {
+        const SetupProbeBundle found = prober->probe(demoShell, demo.fs());
+        EXPECT_TRUE(found == prober->probe(fixtureShell, fixture.fs()));
+        EXPECT_TRUE(found.pathVisiblePrimaryTools.isEmpty());
+        EXPECT_TRUE(found.installedPrimaryToolLocations.isEmpty());
+        EXPECT_EQ(found.versionExitCode, 127);
+    }
+
+    const ProcessResult unknown = demoShell.runInLoginShell("frobnicate --all 2>&1");
+    EXPECT_EQ(unknown.exitCode, 127);
+    EXPECT_EQ(unknown.stdout_, "zsh:1: command not found: frobnicate\n");
+}
+
+// The Homebrew fix downloads the install script, streams the installer's lines and
+// completes; from then on the Mac has Homebrew (and the Command Line Tools it brings), and
+// a formula installs through it.
+TEST(DemoMac, HomebrewFixStreamsThenTheMacHasHomebrew) {
+    const DemoMac demo(fast());
+    const AppServices services = demo.services();
+    SetupRemediationRunner runner;
+    runner.process = services.processRunner;
+    runner.fs = services.fs;
+    runner.http = services.http;
+
+    auto events = runner.run(SetupRemediation::installHomebrew(), "Install Homebrew");
+    QStringList lines;
+    std::optional<qint32> code;
+    while (auto event = events.next()) {
+        if (auto* line = event->as<SetupRemediationRunner::Event::Output>())
+            lines << line->text;
+        else if (auto* done = event->as<SetupRemediationRunner::Event::Completed>())
+            code = done->exitCode;
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(lines.contains("==> Installation successful!")) << lines.join('\n').toStdString();
+
+    const SystemProfile after = profileOf(demo);
+    EXPECT_EQ(after.homebrewPrefix, "/opt/homebrew/bin/brew");
+    EXPECT_EQ(after.xcodeCommandLineToolsPath, "/Library/Developer/CommandLineTools");
+    const SetupProbeBundle brew =
+        ProductConfig::cli().prober->probe(ShellRunner{services.processRunner}, services.fs);
+    EXPECT_EQ(brew.pathVisiblePrimaryTools, QStringList{"/opt/homebrew/bin/brew"});
+    EXPECT_EQ(brew.versionOutput, "Homebrew 4.4.6");
+
+    runner.brewPath = after.homebrewPrefix;
+    auto gh = runner.run(SetupRemediation::installGh(), {});
+    std::optional<SetupRemediationRunner::Event> last;
+    while (auto event = gh.next())
+        last = event;
+    ASSERT_TRUE(last && last->as<SetupRemediationRunner::Event::Completed>());
+    EXPECT_EQ(last->as<SetupRemediationRunner::Event::Completed>()->exitCode, 0);
+    EXPECT_TRUE(
+        ClaudeSetupProber{}.probe(ShellRunner{services.processRunner}, services.fs).ghPresent);
+}
+
+// Cancelling a paced install ends it at once, as a terminated child, with nothing installed.
+TEST(DemoMac, CancelledInstallEndsAtOnceAndInstallsNothing) {
+    DemoMac::Options slow = fast();
+    slow.pace.lineDelay = 10s;
+    const DemoMac demo(slow);
+    auto handle = std::make_shared<LiveProcessCancellation>();
+    auto events = demo.services().processRunner->stream(
+        "/usr/bin/sudo",
+        {"-A", "/bin/bash", "-c", "/usr/sbin/softwareupdate -l # CommandLineTools"}, std::nullopt,
+        handle);
+
+    ASSERT_EQ(events.next(), ProcessStreamEvent::line("Software Update Tool"));
+    QElapsedTimer clock;
+    clock.start();
+    handle->cancel();
+    std::optional<ProcessStreamEvent> last;
+    while (auto event = events.next())
+        last = event;
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(last, ProcessStreamEvent::exited(15));
+    EXPECT_FALSE(profileOf(demo).xcodeCommandLineToolsPath);
+}
