@@ -1,4 +1,5 @@
 #include "support/FakeDesktop.h"
+#include "support/FixtureMac.h"
 #include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
@@ -264,4 +265,23 @@ TEST(SetupActionProgress, AFloodOfLinesArrivesWholeInOrderAndFiltered) {
     for (int i = 0; i < kLines; i += 997)
         ASSERT_EQ(sheet.model.shownLines().at(i), QString::number(i));
     EXPECT_LT(signals_, kLines / 100) << "lines should arrive in batches";
+}
+
+TEST(SetupActionProgress, TheLiveRunnerReachesTheLogAndTheFailedSet) {
+    // The runner itself, on a Mac without Homebrew: its guard line and -1 arrive like any fix's.
+    FixtureMac mac(FixtureMac::Kind::newAppleSilicon);
+    const AppServices services = mac.services();
+    SetupRemediationRunner runner;
+    runner.process = services.processRunner;
+    runner.fs = services.fs;
+    runner.http = services.http;
+    RecordedTelemetry telemetry;
+    SetupActionProgressModel model({"Install", {kGh}, false},
+                                   SetupActionProgressModel::starterFor(runner), nullptr, nullptr);
+    model.start();
+    ASSERT_TRUE(spinUntil([&] { return !model.isRunning(); }));
+    EXPECT_EQ(model.lines(), QStringList{SetupRemediationRunner::kNoHomebrew});
+    EXPECT_EQ(model.exitCode(), -1);
+    EXPECT_EQ(model.failedIDs(), QSet<QString>{kGh.id()});
+    EXPECT_EQ(failedCodes(telemetry), QList<qint64>{-1});
 }
