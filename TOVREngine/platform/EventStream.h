@@ -17,7 +17,7 @@
 namespace tovr {
 
 // How a stream ended, as its termination callback learns it.
-enum class StreamTermination { finished, cancelled };
+enum class StreamTermination { finished, canceled };
 
 namespace detail {
 
@@ -226,7 +226,7 @@ public:
                     pending.push_back(std::move(v));
                 s->queue.clear();
                 ended = s->finished;
-                if (s->reason == StreamTermination::cancelled && s->terminated)
+                if (s->reason == StreamTermination::canceled && s->terminated)
                     return [] {};
                 if (!ended) {
                     s->sink = onEvent;
@@ -306,7 +306,7 @@ private:
                     *timedOut = true;
                 return std::nullopt;
             }
-            if (s_->reason == StreamTermination::cancelled && s_->terminated)
+            if (s_->reason == StreamTermination::canceled && s_->terminated)
                 return std::nullopt;
             local_.swap(s_->queue);
         }
@@ -326,7 +326,7 @@ private:
             s->queue.clear();
             if (!s->terminated) {
                 s->terminated = true;
-                s->reason = StreamTermination::cancelled;
+                s->reason = StreamTermination::canceled;
             }
             s->cv.notify_all();
         }

@@ -281,7 +281,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
             sink(output(QStringLiteral("Installer completed.")));
             sink(Event::completed(0));
             break;
-        case InstallerOutcome::Kind::cancelled:
+        case InstallerOutcome::Kind::canceled:
             sink(Event::canceled());
             break;
         case InstallerOutcome::Kind::failed:
@@ -290,7 +290,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
             break;
         }
     } catch (const URLError& e) {
-        if (e.code() == URLError::Code::cancelled || task.isCancelled()) {
+        if (e.code() == URLError::Code::canceled || task.isCanceled()) {
             sink(Event::canceled());
         } else if (e.code() == URLError::Code::timedOut) {
             sink(output(fallback.timeoutMessage));
@@ -300,7 +300,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
             sink(Event::completed(1));
         }
     } catch (const Error& e) {
-        if (task.isCancelled()) {
+        if (task.isCanceled()) {
             sink(Event::canceled());
         } else {
             sink(output(QStringLiteral("Fallback failed: ") + e.description()));
@@ -352,13 +352,13 @@ BrewRunner::InstallerOutcome BrewRunner::runInstaller(ProcessRunning& process,
     if (launchError)
         return {Kind::failed, QStringLiteral("Failed to start osascript: ") + *launchError};
     if (latch.isCanceled())
-        return {Kind::cancelled, {}};
+        return {Kind::canceled, {}};
     if (code == 0)
         return {Kind::installed, {}};
     const QString trimmed = collected.trimmed();
     if (trimmed.contains(QLatin1String("(-128)")) ||
         trimmed.toLower().contains(QLatin1String("user canceled")))
-        return {Kind::cancelled, {}};
+        return {Kind::canceled, {}};
     if (!trimmed.isEmpty())
         return {Kind::failed, trimmed};
     return {Kind::failed, QStringLiteral("osascript exited ") + QString::number(code)};

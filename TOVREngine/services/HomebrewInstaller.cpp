@@ -1,5 +1,6 @@
 #include "services/HomebrewInstaller.h"
 
+#include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/LiveProcessCancellation.h"
@@ -51,7 +52,7 @@ void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
         }
         script = decodeUtf8OrEmpty(body);
     } catch (const URLError& e) {
-        if (e.code() == URLError::Code::cancelled || latch->isCanceled()) {
+        if (e.code() == URLError::Code::canceled || latch->isCanceled()) {
             sink(Event::canceled());
         } else {
             sink(output(kDownloadFailed + e.description()));
@@ -137,7 +138,8 @@ void HomebrewInstaller::appendShellenv(const Sink& sink) const {
     }
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
     try {
-        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs);
+        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
+                                      ProductConfig::current().shellMarker());
         const auto preview = writer.append(line, QStringLiteral("Homebrew shellenv"),
                                            QStringLiteral("brew shellenv"), true);
         if (preview.alreadySet) {

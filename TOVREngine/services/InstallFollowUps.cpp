@@ -1,5 +1,6 @@
 #include "services/InstallFollowUps.h"
 
+#include "model/ProductConfig.h"
 #include "platform/Error.h"
 #include "services/ShellConfigurator.h"
 #include "services/ZprofileWriter.h"
@@ -13,7 +14,7 @@ QString InstallFollowUps::zprofile() const {
 QString InstallFollowUps::enableClaudeAutoUpdate() const {
     try {
         const auto preview =
-            FileAppendWriter(zprofile(), fs, clock)
+            FileAppendWriter(zprofile(), fs, ProductConfig::current().shellMarker(), clock)
                 .append(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
                         QStringLiteral("Claude Code auto-update"),
                         QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"),
@@ -29,7 +30,8 @@ QString InstallFollowUps::enableClaudeAutoUpdate() const {
 
 QString InstallFollowUps::setJavaHome() const {
     try {
-        const FileAppendWriter writer(zprofile(), fs, clock);
+        const FileAppendWriter writer(zprofile(), fs, ProductConfig::current().shellMarker(),
+                                      clock);
         const auto preview = ZprofileWriter{writer}.previewJavaHome(/*includePathLine=*/false);
         writer.apply(preview);
         if (preview.alreadySet)

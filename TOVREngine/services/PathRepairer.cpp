@@ -1,5 +1,6 @@
 #include "services/PathRepairer.h"
 
+#include "model/ProductConfig.h"
 #include "platform/Error.h"
 
 namespace tovr {
@@ -25,10 +26,10 @@ WriterReport PathRepairer::repairPath(const QString& directory) const {
     const QString escaped = escapeForDoubleQuotes(directory);
     const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
     try {
-        const auto preview =
-            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs, clock)
-                .append(line, QStringLiteral("Claude Code PATH"), escaped,
-                        /*activeLineOnly=*/false);
+        const auto preview = FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"),
+                                              fs, ProductConfig::current().shellMarker(), clock)
+                                 .append(line, QStringLiteral("Claude Code PATH"), escaped,
+                                         /*activeLineOnly=*/false);
         if (preview.alreadySet)
             return {{u'`' + directory +
                      QStringLiteral("` is already on your PATH in ~/.zprofile \u2014 nothing to "
@@ -59,7 +60,8 @@ WriterReport PathRepairer::repairHomebrewPath() const {
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
     try {
         const auto preview =
-            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs, clock)
+            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
+                             ProductConfig::current().shellMarker(), clock)
                 .append(line, QStringLiteral("Homebrew shellenv"), QStringLiteral("brew shellenv"),
                         /*activeLineOnly=*/true);
         if (preview.alreadySet)

@@ -29,7 +29,7 @@ public:
 
     // Any thread, any number of times; the cancel actions run on the first call only.
     void cancel();
-    bool isCancelled() const;
+    bool isCanceled() const;
     // Runs `action` when the task is cancelled, at once when it already is.
     void onCancel(std::function<void()> action);
     // Waits for `duration`; returns early, with false, when the task is cancelled.
@@ -38,7 +38,7 @@ public:
 private:
     mutable std::mutex lock_;
     std::condition_variable wake_;
-    bool cancelled_ = false;
+    bool canceled_ = false;
     std::vector<std::function<void()>> actions_;
 };
 

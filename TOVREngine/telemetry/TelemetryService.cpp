@@ -236,8 +236,10 @@ bool TelemetryService::waitUntilIdle(std::chrono::milliseconds timeout) {
 // Operations on the worker
 
 void TelemetryService::start() {
-    sessionID_ =
-        configuration_.kvStore ? SessionID{configuration_.kvStore}.current() : QUuid::createUuid();
+    sessionID_ = configuration_.kvStore ? SessionID{configuration_.kvStore,
+                                                    ProductConfig::current().userDefaultsPrefix}
+                                              .current()
+                                        : QUuid::createUuid();
     pendingFile_ = configuration_.pendingFileURL;
     // No endpoint, nothing to post through.
     if (configuration_.urlSessionFactory && configuration_.endpointURL.isValid())

@@ -91,7 +91,8 @@ protected:
     }
 
     FileAppendWriter writer(std::shared_ptr<FileSystemOperating> fs = nullptr) const {
-        return FileAppendWriter(zprofile(), fs ? fs : fs_, [] { return fixedNow; });
+        return FileAppendWriter(zprofile(), fs ? fs : fs_, ProductConfig::current().shellMarker(),
+                                [] { return fixedNow; });
     }
     // The block the writer adds for the exported variable below.
     QList<QString> addedLines() const {
@@ -110,13 +111,15 @@ protected:
 } // namespace
 
 TEST(FileAppendWriterText, MarkerCarriesTheDateOnlyWhenTheProductDatesIt) {
-    EXPECT_EQ(FileAppendWriter::markerComment(u"Homebrew"_s, fixedNow, productWithMarker(false)),
+    EXPECT_EQ(FileAppendWriter::markerComment(u"Homebrew"_s, fixedNow,
+                                              productWithMarker(false).shellMarker()),
               u"# Tovrin \u2014 Homebrew"_s);
-    EXPECT_EQ(FileAppendWriter::markerComment(u"JAVA_HOME"_s, fixedNow, productWithMarker(true)),
+    EXPECT_EQ(FileAppendWriter::markerComment(u"JAVA_HOME"_s, fixedNow,
+                                              productWithMarker(true).shellMarker()),
               u"# 2026-03-07 Tovrin \u2014 JAVA_HOME"_s);
     // The date is the user's local day, whatever zone the moment was given in.
     const QDateTime utc = fixedNow.toUTC();
-    EXPECT_EQ(FileAppendWriter::markerComment(u"x"_s, utc, productWithMarker(true)),
+    EXPECT_EQ(FileAppendWriter::markerComment(u"x"_s, utc, productWithMarker(true).shellMarker()),
               u"# 2026-03-07 Tovrin \u2014 x"_s);
 }
 

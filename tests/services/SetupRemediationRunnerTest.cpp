@@ -328,20 +328,20 @@ TEST_F(SetupRemediationRunnerTest, CancelsAtAnyMomentGiveAtMostOneEnding) {
     for (int i = 0; i < 40; ++i) {
         std::mutex lock;
         QList<Event> seen;
-        bool cancelled = false;
+        bool canceled = false;
         int afterCancel = 0;
         const auto fix = i % 2 ? SetupRemediation::installGh() : SetupRemediation::installZed();
         auto cancel = runner().run(fix, "P").forEach([&](Event e) {
             std::lock_guard guard(lock);
             seen << e;
-            afterCancel += cancelled ? 1 : 0;
+            afterCancel += canceled ? 1 : 0;
         });
         if (i % 4 < 2)
             std::this_thread::sleep_for(std::chrono::microseconds(50 * i));
         cancel();
         {
             std::lock_guard guard(lock);
-            cancelled = true;
+            canceled = true;
         }
         ASSERT_TRUE(waitForIdleThreads());
         std::lock_guard guard(lock);

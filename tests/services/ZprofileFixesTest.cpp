@@ -28,7 +28,8 @@ class ZprofileFixesTest : public ::testing::Test {
 protected:
     QByteArray zprofile() const { return fs_->contents(kZprofile); }
     FileAppendWriter writer() const {
-        return FileAppendWriter(kZprofile, fs_, [] { return kNow; });
+        return FileAppendWriter(kZprofile, fs_, ProductConfig::current().shellMarker(),
+                                [] { return kNow; });
     }
     PathRepairer repairer() const {
         return {fs_, [] { return kNow; }};
