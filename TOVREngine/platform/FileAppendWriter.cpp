@@ -73,16 +73,23 @@ QString FileAppendWriter::markerComment(const QString& label, const QDateTime& d
     return line + marker.word + QStringLiteral(" \u2014 ") + label;
 }
 
-bool FileAppendWriter::containsActiveLine(QStringView text, const QStringList& needles) {
+bool FileAppendWriter::anyActiveLine(QStringView text,
+                                     const std::function<bool(QStringView)>& matches) {
     for (const QString& line : splitTextLines(text)) {
         const QStringView trimmed = trimBlanks(line);
-        if (trimmed.startsWith(u'#'))
-            continue;
-        for (const QString& needle : needles)
-            if (trimmed.contains(needle))
-                return true;
+        if (!trimmed.startsWith(u'#') && matches(trimmed))
+            return true;
     }
     return false;
+}
+
+bool FileAppendWriter::containsActiveLine(QStringView text, const QStringList& needles) {
+    return anyActiveLine(text, [&](QStringView line) {
+        for (const QString& needle : needles)
+            if (line.contains(needle))
+                return true;
+        return false;
+    });
 }
 
 FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, const QString& label,

@@ -66,6 +66,8 @@ public:
     // True when a line that is not a comment (after trimming blanks and tabs) contains
     // one of the needles.
     static bool containsActiveLine(QStringView text, const QStringList& needles);
+    // True when `matches` accepts a line that is not a comment, trimmed as above.
+    static bool anyActiveLine(QStringView text, const std::function<bool(QStringView)>& matches);
 
     // Appends `line` (one line, or several joined by line feeds) under a marker labelled
     // `label`, unless `needle` is already present: on an active line when `activeLineOnly`,

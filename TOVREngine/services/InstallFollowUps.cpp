@@ -18,7 +18,7 @@ QString InstallFollowUps::enableClaudeAutoUpdate() const {
                 .append(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
                         QStringLiteral("Claude Code auto-update"),
                         QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"),
-                        /*activeLineOnly=*/false);
+                        /*activeLineOnly=*/true);
         if (preview.alreadySet)
             return QStringLiteral("Claude Code auto-update is already enabled in ~/.zprofile.");
         return QStringLiteral("Enabled Claude Code auto-update in ~/.zprofile (backup at ") +

@@ -20,8 +20,8 @@ bool hasActiveLine(FileSystemOperating& fs, const QString& path, const QString& 
 
 } // namespace
 
-// One line added after a tool's install; present when its text appears anywhere in the
-// file, comments included.
+// One line added after a tool's install; present when its text is on an active line, so
+// a commented-out copy never passes for the setting.
 struct ShellConfigurator::ToolLine {
     QString fileName; // in the home folder
     QString line;
@@ -153,7 +153,7 @@ QString ShellConfigurator::toolLine(const ToolLine& row) const {
     try {
         const auto preview =
             FileAppendWriter(path, fs, ProductConfig::current().shellMarker(), clock)
-                .append(row.line, row.label, row.needle, /*activeLineOnly=*/false);
+                .append(row.line, row.label, row.needle, /*activeLineOnly=*/true);
         return preview.alreadySet
                    ? row.shortName + QStringLiteral(" is already set \u2014 nothing to do.")
                    : QStringLiteral("Configured ") + row.shortName + u'.';

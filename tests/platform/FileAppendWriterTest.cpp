@@ -15,6 +15,7 @@
 
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tovr;
@@ -223,6 +224,28 @@ TEST_F(AppendTest, SymlinkedFileStaysALinkAndItsTargetGetsTheBlock) {
     EXPECT_EQ(read(u"dotfiles/zprofile"_s),
               "# mine\n\n# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n");
     EXPECT_EQ(read(u".zprofile.bak"_s), "# mine\n");
+}
+
+TEST_F(AppendTest, BackupHasTheFilesBytesAndModeExactly) {
+    // A private start-up file holding a token, starting with a byte-order mark, and an
+    // earlier backup that others could read.
+    const QByteArray old = "\xEF\xBB\xBF"
+                           "export GITHUB_TOKEN=ghp_secret\n";
+    put(u".zprofile"_s, old);
+    put(u".zprofile.bak"_s, "stale\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(zprofile()).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(zprofile() + u".bak"_s).constData(), 0644), 0);
+    auto mode = [](const QString& file) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+
+    appendProbe();
+    EXPECT_EQ(read(u".zprofile.bak"_s), old);
+    EXPECT_EQ(mode(zprofile() + u".bak"_s), 0600u);
+    EXPECT_EQ(mode(zprofile()), 0600u);
+    EXPECT_EQ(read(u".zprofile"_s),
+              old + "\n# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n");
 }
 
 TEST_F(AppendTest, FileThatIsNotUtf8IsNeverReplaced) {
