@@ -132,12 +132,8 @@ EventStream<PKGInstaller::Event> PKGInstaller::install(qint64 majorVersion,
 
 void PKGInstaller::install(qint64 majorVersion, const QString& prompt, const Sink& sink,
                            WorkerTask& task) const {
-    auto latch = std::make_shared<CancellableProcess>();
-    auto transfer = std::make_shared<HTTPCancellation>();
-    task.onCancel([latch, transfer] {
-        latch->cancel();
-        transfer->cancel();
-    });
+    auto latch = latchFor(task);
+    auto transfer = transferFor(task);
 
     WatchdogSlot watchdog(task, sleeper, sink);
     std::optional<QString> downloaded; // the package path, once the package is there

@@ -2,6 +2,7 @@
 
 #include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
+#include "platform/HTTPFetching.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -48,6 +49,13 @@ inline std::shared_ptr<CancellableProcess> latchFor(WorkerTask& task) {
     auto latch = std::make_shared<CancellableProcess>();
     task.onCancel([latch] { latch->cancel(); });
     return latch;
+}
+
+// The cancellation of one step's transfer, canceled with the task; shared like the latch.
+inline std::shared_ptr<HTTPCancellation> transferFor(WorkerTask& task) {
+    auto transfer = std::make_shared<HTTPCancellation>();
+    task.onCancel([transfer] { transfer->cancel(); });
+    return transfer;
 }
 
 // A worker's pause. Tests inject one that returns at once.

@@ -196,14 +196,15 @@ TEST_F(SetupRemediationRunnerTest, WritersHaveEndedWhenRunReturns) {
 }
 
 TEST_F(SetupRemediationRunnerTest, CaskFollowUpsNeverChangeTheInstallsCode) {
-    sandbox->createFile("/Users/dev/.zprofile", "# CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=0\n");
+    sandbox->createFile("/Users/dev/.zprofile",
+                        "export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n");
     auto claude = run(SetupRemediation::installClaudeCLI());
     EXPECT_EQ(claude.mid(claude.size() - 2),
               QList<Event>({Event::output("Claude Code auto-update is already enabled in "
                                           "~/.zprofile."),
                             Event::completed(0)}));
     EXPECT_EQ(sandbox->contents("/Users/dev/.zprofile"),
-              "# CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=0\n");
+              "export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n");
 
     sandbox->removeItem("/Users/dev/.zprofile");
     claude = run(SetupRemediation::installClaudeCLI());
