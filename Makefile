@@ -34,6 +34,7 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOVR_BUILD_BENCH=ON -DTOVR_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	@echo "== figures"; build-bench/bench/bench_process --figures
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
