@@ -355,7 +355,7 @@ private:
     }
 
     std::shared_ptr<detail::EventStreamState<T>> s_;
-    std::vector<T> local_; // taken from the shared queue, owned by the consumer alone
+    std::vector<T> local_;      // taken from the shared queue, owned by the consumer alone
     std::size_t localNext_ = 0; // the next event of local_ to hand out
 };
 
