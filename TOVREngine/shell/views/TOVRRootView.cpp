@@ -33,6 +33,7 @@ TOVRRootView::TOVRRootView(const ScreenContext& base, QWidget* parent)
     for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setAutoRepeat(false); // a held key presses once
         connect(shortcut, &QShortcut::activated, this, &TOVRRootView::pressDefaultButton);
     }
     connect(model_, &RootModel::changed, this, &TOVRRootView::showGate);
@@ -89,7 +90,8 @@ void TOVRRootView::pressDefaultButton() {
     QWidget* page = host_ ? host_->currentScreen() : consent_.data();
     if (!page || !page->isVisible())
         return;
-    if (QPushButton* button = findDefaultButton(page))
+    QPushButton* button = findDefaultButton(page);
+    if (button && !isGuardedAgainstSecondClick(button))
         button->click();
 }
 
