@@ -1,5 +1,6 @@
 #include "shell/views/TOVRRootView.h"
 
+#include "diagnosis/views/DiagnoseView.h"
 #include "model/ProductConfig.h"
 #include "shell/RootModel.h"
 #include "shell/views/ConsentView.h"
@@ -66,6 +67,8 @@ void TOVRRootView::showGate() {
 }
 
 QWidget* TOVRRootView::destination(const Screen& screen) {
+    if (screen.as<Screen::Diagnose>())
+        return new DiagnoseView(context_);
     if (screen.as<Screen::NextStep>()) {
         // A product without the question shows an empty page with its back control.
         const auto prompt = ProductConfig::current().nextStepPrompt;
