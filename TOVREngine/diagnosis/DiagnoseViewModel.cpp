@@ -79,8 +79,9 @@ void DiagnoseViewModel::diagnose(const SystemProfile& profile) {
     std::optional<Remediation> d2;
     if (diagnosis.kind() == Diagnosis::Kind::D2_HomeUnset && diagnosis.detectedJDK())
         d2 = recommendedRemediation(*diagnosis.detectedJDK(), profile);
-    setState(Diagnosed{diagnosis, std::nullopt, d2});
+    // Sent first: the screen's detail view reports its own events as it comes on screen.
     sendUsageEvent(javaDiagnosisReachedEvent(diagnosis, profile));
+    setState(Diagnosed{diagnosis, std::nullopt, d2});
 }
 
 Remediation DiagnoseViewModel::remediationForMajor(qint64 major, const SystemProfile& profile) {
