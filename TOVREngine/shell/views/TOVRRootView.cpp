@@ -1,5 +1,6 @@
 #include "shell/views/TOVRRootView.h"
 
+#include "diagnosis/views/DiagnoseView.h"
 #include "model/ProductConfig.h"
 #include "shell/RootModel.h"
 #include "shell/views/ConsentView.h"
@@ -68,6 +69,8 @@ void TOVRRootView::showGate() {
 }
 
 QWidget* TOVRRootView::destination(const Screen& screen) {
+    if (screen.as<Screen::Diagnose>())
+        return new DiagnoseView(context_);
     if (screen.as<Screen::SetupWorkflow>())
         return new SetupWorkflowView(context_);
     if (screen.as<Screen::NextStep>()) {
