@@ -461,7 +461,12 @@ void StreamingRemediationModel::applyZshrcChange() {
                               QStringLiteral(". Backup at ") + preview.backupPath + u'.';
             } else {
                 zshrcError_ = result.error;
-                zshrcPreview_ = result.fresh.preview;
+                // A file that cannot be read now keeps the change on screen with its error,
+                // so the user retries or skips it: a write that failed is never a success.
+                zshrcPreview_ =
+                    result.fresh.preview
+                        ? result.fresh.preview
+                        : (result.fresh.readError ? std::optional(preview) : std::nullopt);
                 if (!zshrcPreview_)
                     lines_ << *result.error;
                 if (result.fresh.readError)
