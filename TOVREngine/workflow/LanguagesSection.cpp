@@ -16,12 +16,14 @@ bool isSetUp(const LanguagesSection::Statuses& statuses, TOVRLanguage language) 
 LanguagesSection::LanguagesSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs)
     : scope_(std::move(scope)), detector_{std::move(fs)} {}
 
-void LanguagesSection::readDisk() {
-    statuses_.clear();
-    if (!detector_.fs)
-        return;
-    for (const auto language : allTOVRLanguages)
-        statuses_.insert(language, detector_.detect(language));
+DiskRead LanguagesSection::diskRead() {
+    return [this, detector = detector_]() -> DiskApply {
+        Statuses statuses;
+        if (detector.fs)
+            for (const auto language : allTOVRLanguages)
+                statuses.insert(language, detector.detect(language));
+        return [this, statuses] { statuses_ = statuses; };
+    };
 }
 
 QSet<TOVRLanguage> LanguagesSection::selected() const {

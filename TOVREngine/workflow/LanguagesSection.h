@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/DiskRead.h"
+
 #include "model/LanguageDetector.h"
 #include "workflow/StageScope.h"
 
@@ -30,7 +32,8 @@ public:
     LanguagesSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs);
 
     // Detects every language afresh; when the section is built and after each re-probe.
-    void readDisk();
+    DiskRead diskRead();
+    void readDisk() { diskRead()()(); }
 
     QList<Row> rows() const { return rows(statuses_, selected()); }
     void setTicked(TOVRLanguage language, bool ticked);

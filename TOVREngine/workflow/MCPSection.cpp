@@ -10,14 +10,20 @@ namespace tovr {
 MCPSection::MCPSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs)
     : scope_(std::move(scope)), fs_(std::move(fs)) {}
 
-void MCPSection::readDisk() {
-    added_.clear();
-    if (!fs_)
-        return;
-    const MCPConfigWriter writer{fs_};
+DiskRead MCPSection::diskRead() {
+    QStringList slugs;
     for (const auto& server : servers())
-        if (writer.isConfigured(server.slug))
-            added_.insert(server.slug);
+        slugs.append(server.slug);
+    return [this, fs = fs_, slugs]() -> DiskApply {
+        QSet<QString> added;
+        if (fs) {
+            const MCPConfigWriter writer{fs};
+            for (const QString& slug : slugs)
+                if (writer.isConfigured(slug))
+                    added.insert(slug);
+        }
+        return [this, added] { added_ = added; };
+    };
 }
 
 QList<MCPServer> MCPSection::servers() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/DiskRead.h"
+
 #include "model/MCPServer.h"
 #include "platform/FileSystemOperating.h"
 #include "workflow/StageScope.h"
@@ -31,7 +33,8 @@ public:
 
     // Reads the agents' configuration files; when the section is built and after each
     // re-probe, never on a redraw.
-    void readDisk();
+    DiskRead diskRead();
+    void readDisk() { diskRead()()(); }
 
     QList<MCPServer> servers() const;
     QList<Row> rows() const;

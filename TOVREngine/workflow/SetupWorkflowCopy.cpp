@@ -62,7 +62,8 @@ QStringList summaryRows(const SetupFlowModel& model) {
     for (const auto& step : model.workflow()->steps) {
         if (step.placement != DomainPlacement::primary || excluded.contains(step.stage->domainID()))
             continue;
-        rows.append(model.plugins().spineCopy->statusText(step.stage->domainID(), step.stage->diagnosis()));
+        rows.append(
+            model.plugins().spineCopy->statusText(step.stage->domainID(), step.stage->diagnosis()));
     }
     return rows;
 }

@@ -10,14 +10,21 @@ namespace tovr {
 SkillsSection::SkillsSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs)
     : scope_(std::move(scope)), fs_(std::move(fs)) {}
 
-void SkillsSection::readDisk() {
-    installed_.clear();
-    if (!fs_ || !scope_.model)
-        return;
-    const SkillFolderInstaller installer{fs_};
-    for (const auto& skill : scope_.model->plugins().stageCatalog->skills(true))
-        if (installer.isInstalled(skill.slug))
-            installed_.insert(skill.slug);
+DiskRead SkillsSection::diskRead() {
+    QStringList slugs;
+    if (scope_.model)
+        for (const auto& skill : scope_.model->plugins().stageCatalog->skills(true))
+            slugs.append(skill.slug);
+    return [this, fs = fs_, slugs]() -> DiskApply {
+        QSet<QString> installed;
+        if (fs) {
+            const SkillFolderInstaller installer{fs};
+            for (const QString& slug : slugs)
+                if (installer.isInstalled(slug))
+                    installed.insert(slug);
+        }
+        return [this, installed] { installed_ = installed; };
+    };
 }
 
 QList<AgentSkill> SkillsSection::listed() const {

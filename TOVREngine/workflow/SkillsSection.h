@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/DiskRead.h"
+
 #include "model/AgentSkill.h"
 #include "platform/FileSystemOperating.h"
 #include "workflow/StageScope.h"
@@ -28,7 +30,8 @@ public:
     SkillsSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs);
 
     // Looks in the agents' skill folders; when the section is built and after each re-probe.
-    void readDisk();
+    DiskRead diskRead();
+    void readDisk() { diskRead()()(); }
 
     QList<AgentSkill> listed() const;
     // Ticks the recommended skills not installed yet, once for the workflow's life.

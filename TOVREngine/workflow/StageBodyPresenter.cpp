@@ -14,8 +14,11 @@ constexpr QStringView kHomebrewDomain = u"homebrew";
 StageBodyPresenter::StageBodyPresenter(StageScope scope, std::shared_ptr<FileSystemOperating> fs)
     : scope_(std::move(scope)), fs_(std::move(fs)) {}
 
-void StageBodyPresenter::readDisk() {
-    brewExecutableFound_ = fs_ && homebrewExecutable(*fs_).has_value();
+DiskRead StageBodyPresenter::diskRead() {
+    return [this, fs = fs_]() -> DiskApply {
+        const bool found = fs && homebrewExecutable(*fs).has_value();
+        return [this, found] { brewExecutableFound_ = found; };
+    };
 }
 
 bool StageBodyPresenter::needsHomebrew() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/DiskRead.h"
+
 #include "model/SpineRenderPolicy.h"
 #include "platform/FileSystemOperating.h"
 #include "workflow/StageScope.h"
@@ -25,8 +27,10 @@ public:
 
     const StageScope& scope() const { return scope_; }
 
-    // Looks for Homebrew on the disk; when the body is built and after each re-probe.
-    void readDisk();
+    // Looks for Homebrew on the disk; when the body is built and after each re-probe. The
+    // read runs off the GUI thread; `readDisk` does it all at once (tests).
+    DiskRead diskRead();
+    void readDisk() { diskRead()()(); }
 
     // The stage installs with Homebrew.
     bool needsHomebrew() const;

@@ -20,7 +20,7 @@ public:
                          QWidget* parent = nullptr);
 
     void render(const QList<SetupRemediation>& fixes, bool canAct) override;
-    void readDisk() override { section_.readDisk(); }
+    DiskRead diskRead() override { return section_.diskRead(); }
 
 private:
     struct RowWidgets {

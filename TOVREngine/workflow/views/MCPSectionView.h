@@ -23,7 +23,7 @@ public:
                    std::shared_ptr<URLOpening> urlOpener, QWidget* parent = nullptr);
 
     void render(const QList<SetupRemediation>& fixes, bool canAct) override;
-    void readDisk() override { section_.readDisk(); }
+    DiskRead diskRead() override { return section_.diskRead(); }
 
 private:
     struct RowWidgets {

@@ -21,7 +21,7 @@ public:
                       std::shared_ptr<URLOpening> urlOpener, QWidget* parent = nullptr);
 
     void render(const QList<SetupRemediation>& fixes, bool canAct) override;
-    void readDisk() override { section_.readDisk(); }
+    DiskRead diskRead() override { return section_.diskRead(); }
     void appeared(const QList<SetupRemediation>&) override { section_.seed(); }
 
 private:

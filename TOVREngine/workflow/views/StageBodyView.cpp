@@ -1,5 +1,7 @@
 #include "workflow/views/StageBodyView.h"
 
+#include "workflow/BackgroundCall.h"
+
 #include "workflow/views/MarkdownText.h"
 #include "workflow/views/ScreenScaffold.h"
 
@@ -83,10 +85,33 @@ StageBodyView::StageBodyView(const ScreenContext& context, SetupFlowModel* model
         readProbes_ = model_->probes();
         wasRefreshing_ = model_->isRefreshing();
     }
-    presenter_.readDisk();
-    if (section_)
-        section_->readDisk();
+    readDisk();
     refresh();
+}
+
+void StageBodyView::readDisk() {
+    // The files are read off the GUI thread; until the first answer the body stays hidden
+    // (it would show Homebrew as missing), later answers replace earlier ones in place.
+    QList<DiskRead> reads{presenter_.diskRead()};
+    if (section_)
+        if (DiskRead read = section_->diskRead())
+            reads.append(std::move(read));
+    if (diskTask_)
+        diskTask_->cancel();
+    diskTask_ = runInBackground(
+        this,
+        [reads](WorkerTask&) {
+            QList<DiskApply> applies;
+            for (const DiskRead& read : reads)
+                applies.append(read());
+            return applies;
+        },
+        [this](QList<DiskApply> applies) {
+            for (const DiskApply& apply : applies)
+                apply();
+            diskRead_ = true;
+            refresh();
+        });
 }
 
 StageSectionView* StageBodyView::makeSection(const Kind& kind) {
@@ -126,11 +151,13 @@ bool StageBodyView::probedAgain() {
 void StageBodyView::refresh() {
     if (!model_)
         return;
-    if (probedAgain()) {
-        presenter_.readDisk();
-        if (section_)
-            section_->readDisk();
-    }
+    if (probedAgain())
+        readDisk();
+    // Nothing to show before the disk was read once.
+    if (parentWidget() && isVisibleTo(parentWidget()) != diskRead_)
+        setVisible(diskRead_);
+    if (!diskRead_)
+        return;
     const bool canAct = presenter_.canAct();
     const bool banner = presenter_.showsBanner();
     banner_->setVisible(banner);

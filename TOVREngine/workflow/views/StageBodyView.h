@@ -2,6 +2,7 @@
 
 #include "model/SetupProbeBundle.h"
 #include "platform/SystemProfile.h"
+#include "services/WorkerTask.h"
 #include "workflow/ScreenContext.h"
 #include "workflow/StageBodyPresenter.h"
 
@@ -38,6 +39,7 @@ private:
     void renderFixRows(const QList<SetupRemediation>& fixes, bool canAct);
     StageSectionView* makeSection(const SpineRenderPolicy::SpecialStageKind& kind);
     bool probedAgain();
+    void readDisk();
 
     ScreenContext context_;
     QPointer<SetupFlowModel> model_;
@@ -59,6 +61,8 @@ private:
     std::optional<SystemProfile> readProfile_;
     std::optional<SetupProbeBundle> readProbes_;
     bool wasRefreshing_ = false;
+    std::shared_ptr<WorkerTask> diskTask_;
+    bool diskRead_ = false;
 };
 
 } // namespace tovr

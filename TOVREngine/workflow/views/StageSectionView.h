@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/DiskRead.h"
+
 #include "model/SetupRemediation.h"
 
 #include <QList>
@@ -21,7 +23,7 @@ public:
     // The stage's current fixes; `canAct` is false while the stage cannot start an install.
     virtual void render(const QList<SetupRemediation>& fixes, bool canAct) = 0;
     // Reads what the section shows from the disk: when built and after each re-probe.
-    virtual void readDisk() {}
+    virtual DiskRead diskRead() { return {}; }
     // The section is shown for the first time, with the stage's fixes.
     virtual void appeared(const QList<SetupRemediation>&) {}
 };
