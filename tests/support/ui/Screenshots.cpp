@@ -12,7 +12,11 @@ void saveScreenshot(QWidget* widget, const QString& name) {
     if (dir.isEmpty() || !widget)
         return;
     QDir().mkpath(dir);
-    QApplication::processEvents();
+    // A resize settles over a few layout passes (wrapped labels ask for their height).
+    for (int i = 0; i < 4; ++i) {
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QApplication::processEvents();
+    }
     widget->grab().save(QDir(dir).filePath(name + ".png"));
 }
 
