@@ -1,0 +1,37 @@
+#include "workflow/views/NPSBody.h"
+
+#include "telemetry/UsageEvent.h"
+#include "workflow/SetupFlowModel.h"
+#include "workflow/views/Typography.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tovr {
+
+NPSBody::NPSBody(const ScreenContext& context, SetupFlowModel* model, QWidget* parent)
+    : QWidget(parent), context_(context), model_(model) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(16);
+
+    // TODO(score card): the recommendation-score card goes here, its submitted() and
+    // dismissed() both setting the model's npsResolved.
+
+    auto* done = makeButton(tr("Done"), ButtonRole::prominent, QStringLiteral("nps-done"), this);
+    markDefaultButton(done);
+    connect(done, &QPushButton::clicked, this, &NPSBody::done);
+    layout->addWidget(done);
+    layout->addStretch(1);
+}
+
+void NPSBody::done() {
+    if (model_ && !model_->npsResolved()) {
+        sendUsageEvent({QStringLiteral("nps_dismissed"), {}});
+        model_->setNpsResolved(true);
+    }
+    if (context_.navigation)
+        context_.navigation->setPath({});
+}
+
+} // namespace tovr
