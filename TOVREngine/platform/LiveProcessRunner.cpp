@@ -16,7 +16,16 @@ QString decodeUtf8OrEmpty(const QByteArray& bytes) {
 
 ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
                                      const std::optional<ProcessEnvironment>& environment) {
+    return runCancellable(executable, arguments, environment, nullptr);
+}
+
+ProcessResult
+LiveProcessRunner::runCancellable(const QString& executable, const QStringList& arguments,
+                                  const std::optional<ProcessEnvironment>& environment,
+                                  std::shared_ptr<LiveProcessCancellation> cancellation) {
     auto child = PosixChild::spawn(executable, arguments, environment, false, timings_);
+    if (cancellation)
+        cancellation->attach(child);
     QByteArray out, err;
     const qint32 code =
         child->drive([&](PosixChild::Channel channel, const char* data, qsizetype size) {

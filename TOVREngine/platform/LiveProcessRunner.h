@@ -15,6 +15,10 @@ public:
     ProcessResult run(const QString& executable, const QStringList& arguments,
                       const std::optional<ProcessEnvironment>& environment = {}) override;
 
+    ProcessResult runCancellable(const QString& executable, const QStringList& arguments,
+                                 const std::optional<ProcessEnvironment>& environment,
+                                 std::shared_ptr<LiveProcessCancellation> cancellation) override;
+
     EventStream<ProcessStreamEvent>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<ProcessEnvironment>& environment,

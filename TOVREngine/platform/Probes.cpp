@@ -117,15 +117,7 @@ std::optional<QString> Probes::loginShellJavaHome() const {
     } catch (const Error&) {
         return std::nullopt;
     }
-    const QStringList lines = splitTextLines(output);
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        const qsizetype at = it->indexOf(marker);
-        if (at < 0)
-            continue;
-        const QString rest = trimHorizontalWhitespace(QStringView(*it).mid(at + marker.size()));
-        return rest.isEmpty() ? std::nullopt : std::optional(rest);
-    }
-    return std::nullopt;
+    return markedReply(output, marker);
 }
 
 ProbeBundle Probes::collect() const {

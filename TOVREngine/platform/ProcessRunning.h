@@ -70,6 +70,16 @@ public:
     virtual ProcessResult run(const QString& executable, const QStringList& arguments,
                               const std::optional<ProcessEnvironment>& environment = {}) = 0;
 
+    // Like run(); cancelling `cancellation` terminates the child (at once when it was
+    // cancelled before the start), and the run returns what the child printed and the
+    // signal's number. A runner that cannot stop its children runs them to their end.
+    virtual ProcessResult runCancellable(const QString& executable, const QStringList& arguments,
+                                         const std::optional<ProcessEnvironment>& environment,
+                                         std::shared_ptr<LiveProcessCancellation> cancellation) {
+        (void)cancellation;
+        return run(executable, arguments, environment);
+    }
+
     // Starts a program and returns at once a stream of its combined output lines, then
     // `exited`; or `failedToStart` alone. Dropping the stream terminates the child.
     virtual EventStream<ProcessStreamEvent>

@@ -39,8 +39,14 @@ ShellRunner::stream(const QString& executable, const QStringList& arguments,
     return std::move(outer);
 }
 
-ProcessResult ShellRunner::runInLoginShell(const QString& command) const {
-    return process->run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
+ProcessResult ShellRunner::runInLoginShell(const QString& command,
+                                           CancellableProcess* latch) const {
+    const QString zsh = QStringLiteral("/bin/zsh");
+    if (!latch)
+        return process->run(zsh, {QStringLiteral("-lc"), command});
+    auto handle = std::make_shared<LiveProcessCancellation>();
+    latch->registerHandle(handle);
+    return process->runCancellable(zsh, {QStringLiteral("-lc"), command}, std::nullopt, handle);
 }
 
 QStringList ShellRunner::pathEntries(const QString& tool) const {

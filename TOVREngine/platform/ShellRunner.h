@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
@@ -21,8 +22,9 @@ struct ShellRunner {
            const std::optional<ProcessEnvironment>& environment = {}) const;
 
     // Runs `command` with "/bin/zsh -lc" to completion, so the login shell's PATH applies.
-    // Throws SystemError when the shell cannot start.
-    ProcessResult runInLoginShell(const QString& command) const;
+    // Throws SystemError when the shell cannot start. Cancelling `latch` ends the shell.
+    ProcessResult runInLoginShell(const QString& command,
+                                  CancellableProcess* latch = nullptr) const;
 
     // The executables named `tool` that the login shell finds, in PATH order (`which -a`);
     // empty when there are none or the shell cannot start.

@@ -1,5 +1,7 @@
 #include "platform/TextTrimming.h"
 
+#include "platform/LineSplitter.h"
+
 namespace tovr {
 
 namespace {
@@ -18,6 +20,18 @@ QString trimHorizontalWhitespace(QStringView text) {
     while (end > begin && isHorizontalSpace(text[end - 1]))
         --end;
     return text.mid(begin, end - begin).toString();
+}
+
+std::optional<QString> markedReply(QStringView output, QStringView marker) {
+    const QStringList lines = splitTextLines(output);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const qsizetype at = it->indexOf(marker);
+        if (at < 0)
+            continue;
+        QString rest = trimHorizontalWhitespace(QStringView(*it).mid(at + marker.size()));
+        return rest.isEmpty() ? std::nullopt : std::optional(std::move(rest));
+    }
+    return std::nullopt;
 }
 
 } // namespace tovr

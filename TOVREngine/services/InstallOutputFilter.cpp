@@ -27,28 +27,30 @@ constexpr int kMaxBlockLines = 30;
 } // namespace
 
 QStringList InstallOutputFilter::filter(const QStringList& lines) {
+    return Incremental().feed(lines);
+}
+
+QStringList InstallOutputFilter::Incremental::feed(const QStringList& lines) {
     QStringList kept;
-    bool skipping = false;
-    int seen = 0;
     for (const QString& line : lines) {
-        if (skipping) {
-            ++seen;
+        if (skipping_) {
+            ++seen_;
             if (line.contains(QLatin1String("docs.brew.sh"))) {
-                skipping = false;
+                skipping_ = false;
                 continue;
             }
             const QStringView trimmed = trimBlanks(line);
             const bool blockShaped = trimmed.isEmpty() || trimmed.startsWith(u'-') ||
                                      line.startsWith(u' ') || line.startsWith(u'\t');
-            if (blockShaped && seen <= kMaxBlockLines)
+            if (blockShaped && seen_ <= kMaxBlockLines)
                 continue;
             kept << line;
-            skipping = false;
+            skipping_ = false;
             continue;
         }
         if (trimBlanks(line).startsWith(QLatin1String("==> Next steps:"))) {
-            skipping = true;
-            seen = 0;
+            skipping_ = true;
+            seen_ = 0;
             continue;
         }
         if (systemLogLine().match(line).hasMatch())

@@ -149,6 +149,26 @@ TEST(LiveProcessRunnerStream, AChildIgnoringTerminationIsKilledAfterTheGrace) {
     EXPECT_TRUE(waitUntilGone(first->as<Event::Line>()->text.toInt(), milliseconds(4000)));
 }
 
+TEST(LiveProcessRunnerRun, ACancelEndsTheChildAndWhatItStartedWithWhatItPrinted) {
+    LiveProcessRunner runner(quickTimings());
+    auto handle = std::make_shared<LiveProcessCancellation>();
+    std::thread canceler([&] {
+        std::this_thread::sleep_for(milliseconds(200));
+        handle->cancel();
+    });
+    const auto start = steady_clock::now();
+    const auto result =
+        runner.runCancellable("/bin/sh", {"-c", "echo $$; sleep 30 & wait"}, std::nullopt, handle);
+    canceler.join();
+    EXPECT_LT(steady_clock::now() - start, seconds(5));
+    EXPECT_EQ(result.exitCode, SIGTERM);
+    EXPECT_TRUE(waitUntilGone(result.stdout_.trimmed().toInt()));
+
+    const auto early = std::make_shared<LiveProcessCancellation>();
+    early->cancel();
+    EXPECT_EQ(runner.runCancellable("/bin/sleep", {"30"}, std::nullopt, early).exitCode, SIGTERM);
+}
+
 TEST(LiveProcessRunnerRun, InvalidUtf8GivesEmptyTextForThatOutputOnly) {
     LiveProcessRunner runner;
     const auto result = runner.run("/bin/sh", {"-c", R"(echo fine; printf '\377\376' >&2)"});

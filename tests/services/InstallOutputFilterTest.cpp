@@ -62,3 +62,37 @@ TEST(InstallOutputFilter, OldMacOSWarningGetsOneNote) {
     EXPECT_EQ(InstallOutputFilter::filter({"We DO NOT provide support for this old version"}),
               QStringList({"We DO NOT provide support for this old version"}));
 }
+
+TEST(InstallOutputFilter, FedInAnyBatchesItGivesExactlyTheWholeListResult) {
+    // A Homebrew install's shapes: system-log lines, the old-macOS warning, a "Next steps"
+    // block cut at every point, one that runs past thirty lines, and the lines after them.
+    QStringList log{
+        "==> Checking for `sudo` access (which may request your password)...",
+        "2024-05-01 10:11:12.345 softwareupdate[123:4567] Finding updates",
+        "Warning: We do not provide support for this old version.",
+        "==> Installation successful!",
+        "==> Next steps:",
+        "- Run these commands in your terminal to add Homebrew to your PATH:",
+        "    echo >> /Users/ana/.zprofile",
+        "",
+        "- Further documentation:",
+        "    https://docs.brew.sh",
+        "after the docs line",
+        "  ==> Next steps:",
+    };
+    for (int i = 0; i < 35; ++i)
+        log << QString("  indented %1").arg(i);
+    log << "==> Next steps:"
+        << "- one"
+        << "plain line ends it"
+        << "2024-05-01 10:11:12.345678 installer[9:10] more"
+        << "last";
+    const QStringList whole = InstallOutputFilter::filter(log);
+    for (int size : {1, 2, 3, 5, 7, 13, 50}) {
+        InstallOutputFilter::Incremental incremental;
+        QStringList fed;
+        for (qsizetype i = 0; i < log.size(); i += size)
+            fed << incremental.feed(log.mid(i, size));
+        EXPECT_EQ(fed, whole) << "batches of " << size;
+    }
+}

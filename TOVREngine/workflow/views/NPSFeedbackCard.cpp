@@ -1,0 +1,134 @@
+#include "workflow/views/NPSFeedbackCard.h"
+
+#include "model/ProductConfig.h"
+#include "workflow/views/Typography.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tovr {
+
+namespace {
+
+const char* const kScoreMarked =
+    "QPushButton { background: palette(highlight); color: white; font-weight: 600;"
+    " border: none; border-radius: 4px; }";
+const char* const kScorePlain =
+    "QPushButton { background: transparent; color: palette(text); border-radius: 4px;"
+    " border: 1px solid rgba(128, 128, 128, 102); }";
+
+} // namespace
+
+NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
+                                 std::chrono::milliseconds thanksDelay)
+    : QFrame(parent) {
+    setObjectName(QStringLiteral("nps-card"));
+    setStyleSheet(QStringLiteral("#nps-card { background: rgba(128, 128, 128, 20);"
+                                 " border: 1px solid rgba(128, 128, 128, 64);"
+                                 " border-radius: 8px; }"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    model_ = new NPSFeedbackCardModel(context.userDefaults, thanksDelay, this);
+
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(16, 16, 16, 16);
+    stack->setSpacing(14);
+
+    auto* header = new QHBoxLayout;
+    auto* heading = makePlainLabel(QStringLiteral("How are we doing?"), TextStyle::headline, this);
+    header->addWidget(heading, 1);
+    auto* dismiss = makeButton(QStringLiteral("Dismiss"), ButtonRole::borderless,
+                               QStringLiteral("nps-dismiss"), this);
+    applyTextStyle(dismiss, TextStyle::footnote);
+    header->addWidget(dismiss, 0, Qt::AlignTop);
+    stack->addLayout(header);
+
+    stack->addWidget(makePlainLabel(QStringLiteral("How likely are you to recommend ") +
+                                        ProductConfig::current().displayName +
+                                        QStringLiteral(" to a friend or colleague?"),
+                                    TextStyle::callout, this));
+
+    auto* scoreRow = new QHBoxLayout;
+    scoreRow->setSpacing(4);
+    for (int n = 0; n <= 10; ++n) {
+        auto* cell = makeButton(QString::number(n), ButtonRole::borderless,
+                                QStringLiteral("nps-score-%1").arg(n), this);
+        cell->setFlat(false);
+        cell->setFixedSize(30, 30);
+        applyTextStyle(cell, TextStyle::callout);
+        connect(cell, &QPushButton::clicked, model_, [this, n] { model_->selectScore(n); });
+        scoreRow->addWidget(cell);
+        scores_.append(cell);
+    }
+    scoreRow->addStretch();
+    stack->addLayout(scoreRow);
+
+    auto* scale = new QHBoxLayout;
+    auto* low = makePlainLabel(QStringLiteral("Not at all likely"), TextStyle::caption, this);
+    auto* high = makePlainLabel(QStringLiteral("Extremely likely"), TextStyle::caption, this);
+    high->setAlignment(Qt::AlignRight);
+    applySecondaryStyle(low);
+    applySecondaryStyle(high);
+    scale->addWidget(low);
+    scale->addWidget(high);
+    stack->addLayout(scale);
+
+    reasonArea_ = new QWidget(this);
+    auto* reasonStack = new QVBoxLayout(reasonArea_);
+    reasonStack->setContentsMargins(0, 4, 0, 0);
+    reasonStack->setSpacing(6);
+    auto* reasonLabel =
+        makePlainLabel(QStringLiteral("What's the main reason for your score? (optional)"),
+                       TextStyle::caption, reasonArea_);
+    applySecondaryStyle(reasonLabel);
+    reasonStack->addWidget(reasonLabel);
+    reason_ = new QPlainTextEdit(reasonArea_);
+    reason_->setObjectName(QStringLiteral("nps-reason"));
+    reason_->setAccessibleName(QStringLiteral("What's the main reason for your score?"));
+    reason_->setTabChangesFocus(true);
+    reason_->setMinimumHeight(60);
+    reason_->setMaximumHeight(90);
+    applyTextStyle(reason_, TextStyle::callout);
+    connect(reason_, &QPlainTextEdit::textChanged, model_,
+            [this] { model_->setReasonText(reason_->toPlainText()); });
+    reasonStack->addWidget(reason_);
+    auto* submit = makeButton(QStringLiteral("Submit feedback"), ButtonRole::prominent,
+                              QStringLiteral("nps-submit"), reasonArea_);
+    connect(submit, &QPushButton::clicked, model_, &NPSFeedbackCardModel::submit);
+    reasonStack->addWidget(submit, 0, Qt::AlignRight);
+    stack->addWidget(reasonArea_);
+
+    thanksRow_ = new QWidget(this);
+    auto* thanks = new QHBoxLayout(thanksRow_);
+    thanks->setContentsMargins(0, 4, 0, 0);
+    thanks->setSpacing(6);
+    auto* check = new QLabel(QStringLiteral("✓"), thanksRow_);
+    check->setStyleSheet(QStringLiteral("color: #28a745; font-weight: 600;"));
+    thanks->addWidget(check);
+    thanks->addWidget(
+        makePlainLabel(QStringLiteral("Thanks for the feedback."), TextStyle::callout, thanksRow_),
+        1);
+    stack->addWidget(thanksRow_);
+
+    connect(dismiss, &QPushButton::clicked, model_, &NPSFeedbackCardModel::dismiss);
+    connect(model_, &NPSFeedbackCardModel::changed, this, &NPSFeedbackCard::render);
+    connect(model_, &NPSFeedbackCardModel::submitted, this, &NPSFeedbackCard::submitted);
+    connect(model_, &NPSFeedbackCardModel::dismissed, this, &NPSFeedbackCard::dismissed);
+    render();
+}
+
+void NPSFeedbackCard::render() {
+    if (model_->didDismiss()) {
+        hide();
+        return;
+    }
+    const auto score = model_->score();
+    for (int n = 0; n < scores_.size(); ++n)
+        scores_[n]->setStyleSheet(score == n ? kScoreMarked : kScorePlain);
+    reasonArea_->setVisible(model_->phase() == NPSFeedbackCardModel::Phase::scored);
+    thanksRow_->setVisible(model_->phase() == NPSFeedbackCardModel::Phase::thanks);
+}
+
+} // namespace tovr

@@ -1,0 +1,158 @@
+#include "workflow/views/SetupActionProgressDialog.h"
+
+#include "workflow/views/ClickGuard.h"
+#include "workflow/views/Typography.h"
+
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tovr {
+
+SetupActionProgressDialog*
+SetupActionProgressDialog::present(QWidget* parent, const ScreenContext& context,
+                                   SetupActionProgressModel::Request request,
+                                   SetupRemediationRunner runner, OnFinish onFinish) {
+    return present(parent, context, std::move(request),
+                   SetupActionProgressModel::starterFor(std::move(runner)), std::move(onFinish));
+}
+
+SetupActionProgressDialog* SetupActionProgressDialog::present(
+    QWidget* parent, const ScreenContext& context, SetupActionProgressModel::Request request,
+    SetupActionProgressModel::FixStarter starter, OnFinish onFinish) {
+    auto* sheet = new SetupActionProgressDialog(parent, context, std::move(request),
+                                                std::move(starter), std::move(onFinish));
+    sheet->SheetDialog::present();
+    sheet->model_->start();
+    return sheet;
+}
+
+SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const ScreenContext& context,
+                                                     SetupActionProgressModel::Request request,
+                                                     SetupActionProgressModel::FixStarter starter,
+                                                     OnFinish onFinish)
+    : SheetDialog(parent), onFinish_(std::move(onFinish)) {
+    setObjectName(QStringLiteral("setup-action-sheet"));
+    setMinimumSize(560, 420);
+    model_ = new SetupActionProgressModel(std::move(request), std::move(starter), context.clipboard,
+                                          context.urlOpener, this);
+
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(20, 20, 20, 20);
+    stack->setSpacing(16);
+
+    auto* title = makePlainLabel(model_->request().title, TextStyle::headline, this);
+    title->setObjectName(QStringLiteral("setup-action-title"));
+    stack->addWidget(title);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    runningRow_ = new QWidget(this);
+    auto* running = new QHBoxLayout(runningRow_);
+    running->setContentsMargins(0, 0, 0, 0);
+    running->setSpacing(10);
+    auto* spinner = new QProgressBar(runningRow_);
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedSize(48, 8);
+    running->addWidget(spinner);
+    auto* status = makePlainLabel(
+        QStringLiteral("Working… this can take a minute — please keep this window open."),
+        TextStyle::caption, runningRow_);
+    status->setObjectName(QStringLiteral("setup-action-status"));
+    applySecondaryStyle(status);
+    running->addWidget(status, 1);
+    cancel_ = makeButton(QStringLiteral("Cancel"), ButtonRole::bordered,
+                         QStringLiteral("setup-action-cancel"), runningRow_);
+    running->addWidget(cancel_);
+    row->addWidget(runningRow_, 1);
+    continue_ = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,
+                           QStringLiteral("setup-action-continue"), this);
+    row->addWidget(continue_);
+    row->addStretch();
+    stack->addLayout(row);
+
+    // One plain-text document, appended to a frame's worth of lines at a time: the
+    // layout only measures what is on screen, so a long log costs what its new lines cost.
+    log_ = new QPlainTextEdit(this);
+    log_->setObjectName(QStringLiteral("setup-action-log"));
+    log_->setReadOnly(true);
+    log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    log_->setUndoRedoEnabled(false);
+    log_->setFocusPolicy(Qt::ClickFocus);
+    log_->setMinimumHeight(220);
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    applyTextStyle(log_, TextStyle::caption);
+    applyMonospace(log_);
+    stack->addWidget(log_, 1);
+
+    logFrame_.setSingleShot(true);
+    connect(&logFrame_, &QTimer::timeout, this, &SetupActionProgressDialog::showNewLines);
+    connect(model_, &SetupActionProgressModel::linesAdded, this, [this] {
+        if (!logFrame_.isActive())
+            logFrame_.start(kLogFrameMs);
+    });
+    connect(model_, &SetupActionProgressModel::changed, this, &SetupActionProgressDialog::render);
+    connect(cancel_, &QPushButton::clicked, model_, &SetupActionProgressModel::cancel);
+    connect(continue_, &QPushButton::clicked, model_, &SetupActionProgressModel::continueOn);
+    connect(model_, &SetupActionProgressModel::finished, this, [this](SetupActionOutcome outcome) {
+        // Closed first (deleted later), so an owner that drops its window in the callback
+        // leaves nothing behind.
+        OnFinish finish = std::move(onFinish_);
+        // The second press of a double click must not land on the page the sheet uncovers.
+        if (QWidget* owner = parentWidget())
+            guardAgainstSecondClick(owner->window());
+        closeSheet();
+        if (finish)
+            finish(outcome);
+    });
+    render();
+}
+
+void SetupActionProgressDialog::render() {
+    const bool running = model_->isRunning();
+    runningRow_->setVisible(running);
+    continue_->setVisible(!running);
+    continue_->setDefault(!running);
+    if (!running)
+        continue_->setFocus();
+}
+
+void SetupActionProgressDialog::showNewLines() {
+    logFrame_.stop();
+    const QStringList& shown = model_->shownLines();
+    if (linesInLog_ == shown.size())
+        return;
+    // A share of a frame at most; a backlog goes on at the next turn of the event loop.
+    QElapsedTimer clock;
+    clock.start();
+    QTextCursor cursor(log_->document());
+    cursor.movePosition(QTextCursor::End);
+    QString text;
+    while (linesInLog_ < shown.size() && clock.nsecsElapsed() < kLogBudgetNs) {
+        const qsizetype end = std::min(shown.size(), linesInLog_ + kLogChunk);
+        text.clear();
+        for (qsizetype i = linesInLog_; i < end; ++i) {
+            if (i > 0)
+                text += QLatin1Char('\n');
+            text += shown.at(i);
+        }
+        linesInLog_ = end;
+        cursor.insertText(text);
+    }
+    QScrollBar* bar = log_->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    if (linesInLog_ < shown.size())
+        logFrame_.start(0);
+}
+
+} // namespace tovr
