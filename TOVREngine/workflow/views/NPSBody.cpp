@@ -2,6 +2,7 @@
 
 #include "telemetry/UsageEvent.h"
 #include "workflow/SetupFlowModel.h"
+#include "workflow/views/NPSFeedbackCard.h"
 #include "workflow/views/Typography.h"
 
 #include <QPushButton>
@@ -15,8 +16,15 @@ NPSBody::NPSBody(const ScreenContext& context, SetupFlowModel* model, QWidget* p
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(16);
 
-    // TODO(score card): the recommendation-score card goes here, its submitted() and
-    // dismissed() both setting the model's npsResolved.
+    // Either report of the card means "Done" has nothing left to record.
+    auto* card = new NPSFeedbackCard(context_, this);
+    const auto resolved = [this] {
+        if (model_)
+            model_->setNpsResolved(true);
+    };
+    connect(card, &NPSFeedbackCard::submitted, this, resolved);
+    connect(card, &NPSFeedbackCard::dismissed, this, resolved);
+    layout->addWidget(card);
 
     auto* done = makeButton(tr("Done"), ButtonRole::prominent, QStringLiteral("nps-done"), this);
     markDefaultButton(done);
