@@ -28,6 +28,7 @@ InterstitialBody::InterstitialBody(const ScreenContext& context, SetupFlowModel*
         applySecondaryStyle(disclosure);
         layout->addWidget(disclosure);
     }
+    layout->addStretch(1);
 }
 
 void InterstitialBody::continueToVerifying() {

@@ -110,6 +110,7 @@ TEST_F(EndBodies, InterstitialAndGateButtonsMoveTheStep) {
                                               ""}));
     EXPECT_EQ(findVisible<QLabel>(interstitial.get(), "interstitial-disclosure")->text(),
               "Billed monthly.");
+    saveScreenshot(interstitial.get(), "workflow-interstitial-body");
     clickButton(interstitial.get(), "paid-plan-continue");
     EXPECT_EQ(model.step(), Step::verifying());
 
@@ -139,7 +140,8 @@ TEST_F(EndBodies, OutcomeShowsTheChecklistOrTheVerifiersOwnOutput) {
     const QString output = "\nxcode-select: error: no developer tools\n\n";
     auto& failed = modelAt(Step::outcome(), {output, false, 1});
     auto second = shown(std::make_unique<OutcomeBody>(screens_.context, &failed));
-    second->setVerification(false, {});
+    second->setVerification(false, {{"Open Zed", "Zed.app"}});
+    saveScreenshot(second.get(), "workflow-outcome-failed-body");
     EXPECT_EQ(findVisible(second.get(), "outcome-checklist"), nullptr);
     auto* shownOutput = findVisible<QLabel>(second.get(), "outcome-verify-output");
     ASSERT_NE(shownOutput, nullptr);
@@ -213,6 +215,7 @@ TEST_F(EndBodies, DoneLeavesAndRecordsADismissalOnlyWhenTheCardReportedNothing) 
     auto& model = modelAt(Step::nps(), {"ok", true});
     auto body = shown(std::make_unique<NPSBody>(screens_.context, &model));
     screens_.navigation->setPath({Screen::setupWorkflow()});
+    saveScreenshot(body.get(), "workflow-nps-body");
     auto* done = findDefaultButton(body.get());
     ASSERT_NE(done, nullptr);
     EXPECT_EQ(done->objectName(), "nps-done");
