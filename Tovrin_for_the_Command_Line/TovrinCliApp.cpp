@@ -11,6 +11,7 @@ TovrinCliApp::TovrinCliApp() {
 
 QWidget* TovrinCliApp::makeWindow(const ScreenContext& base, const QString& titleSuffix) const {
     auto* window = new TOVRRootView(base);
+    window->setProperty("tovrTitleSuffix", titleSuffix);
     window->setWindowTitle(ProductConfig::current().displayName + titleSuffix);
     window->setMinimumSize(720, 700);
     window->resize(720, 720);

@@ -1,5 +1,6 @@
 #include "shell/views/NavigationHost.h"
 
+#include "model/ProductConfig.h"
 #include "workflow/views/ClickGuard.h"
 #include "workflow/views/ScreenTask.h"
 #include "workflow/views/Typography.h"
@@ -59,6 +60,10 @@ void NavigationHost::sync() {
     }
     QWidget* top = pages_.isEmpty() ? root_ : pages_.last();
     stack_->setCurrentWidget(top);
+    // Home again: the window is the product's; screens above title it themselves.
+    if (pages_.isEmpty())
+        window()->setWindowTitle(ProductConfig::current().displayName +
+                                 window()->property("tovrTitleSuffix").toString());
     guardAgainstSecondClick(top);
     for (QWidget* screen : started)
         if (auto* task = dynamic_cast<ScreenTask*>(screen))

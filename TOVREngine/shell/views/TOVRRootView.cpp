@@ -9,6 +9,7 @@
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/WelcomeView.h"
 #include "workflow/views/ClickGuard.h"
+#include "workflow/views/SetupWorkflowView.h"
 #include "workflow/views/Typography.h"
 
 #include <QPushButton>
@@ -66,6 +67,8 @@ void TOVRRootView::showGate() {
 }
 
 QWidget* TOVRRootView::destination(const Screen& screen) {
+    if (screen.as<Screen::SetupWorkflow>())
+        return new SetupWorkflowView(context_);
     if (screen.as<Screen::NextStep>()) {
         // A product without the question shows an empty page with its back control.
         const auto prompt = ProductConfig::current().nextStepPrompt;

@@ -44,6 +44,7 @@ public:
     // Updates in place, keeping the content and its state.
     void setTitle(const QString& title);
     void setExplainer(const QString& explainer);
+    void setArticleURL(std::optional<QUrl> url) { options_.articleURL = std::move(url); }
 
 private:
     void openArticle() const;

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "services/SetupRemediationRunner.h"
+#include "workflow/ScreenContext.h"
+#include "workflow/SetupFlowModel.h"
+#include "workflow/SetupSelections.h"
+#include "workflow/views/ScreenTask.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+class QStackedWidget;
+
+namespace tovr {
+
+// The setup workflow: one page for the model's current step, the install sheet whenever the
+// model holds a pending install. A step change swaps the page; a change inside a step
+// updates it in place. The stage screens' choices live here, so they outlive the pages.
+class SetupWorkflowView : public QWidget, public ScreenTask {
+    Q_OBJECT
+
+public:
+    explicit SetupWorkflowView(const ScreenContext& context, QWidget* parent = nullptr);
+
+    SetupFlowModel* model() const { return model_; }
+    SetupSelections& selections() { return selections_; }
+    // The page on screen.
+    QWidget* currentPage() const { return page_; }
+
+    // Pushed: profile, probe and show the summary.
+    void startTask() override;
+
+    // The runner the install sheet gets: the first Homebrew the Mac has, else none.
+    static SetupRemediationRunner makeRunner(const AppServices& services);
+
+private:
+    void render();
+    QWidget* makePage(const SetupFlowModel::Step& step);
+    void updatePage();
+    void presentInstallSheet(const SetupFlowModel::PendingInstall& install);
+    void leaveWorkflow();
+
+    ScreenContext context_;
+    SetupFlowModel* model_ = nullptr;
+    SetupSelections selections_;
+    QStackedWidget* stack_ = nullptr;
+    QPointer<QWidget> page_;
+    std::optional<SetupFlowModel::Step> shownStep_;
+    std::optional<QString> presentedInstall_;
+};
+
+} // namespace tovr

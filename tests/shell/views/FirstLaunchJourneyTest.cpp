@@ -1,0 +1,101 @@
+#include "support/RecordedTelemetry.h"
+#include "support/ScopedProductConfig.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/WidgetDriver.h"
+
+#include "shell/demo/DemoMac.h"
+#include "shell/views/TOVRRootView.h"
+#include "workflow/views/LiveDesktopServices.h"
+#include "workflow/views/SetupWorkflowView.h"
+
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+using Kind = SetupFlowModel::Step::Kind;
+
+namespace {
+
+DemoMac::Options quickDemo() {
+    DemoMac::Options options;
+    options.privateDefaults = true;
+    options.pace.lineDelay = std::chrono::milliseconds(0);
+    return options;
+}
+
+// Screenshots at the smallest window and a large one.
+void shoot(QWidget* window, const QString& name) {
+    window->resize(720, 700);
+    saveScreenshot(window, name + "-720x700");
+    window->resize(1200, 900);
+    saveScreenshot(window, name + "-1200x900");
+    window->resize(720, 720);
+}
+
+} // namespace
+
+// A newcomer's first launch on the demo Mac: consent, welcome, the check, the summary, the
+// first stage, one install, the next stage.
+TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
+    ScopedProductConfig product(ProductConfig::cli());
+    RecordedTelemetry telemetry;
+    const DemoMac demo(quickDemo());
+    ScreenContext base;
+    base.services = demo.services();
+    base.userDefaults = demo.userDefaults();
+    base.environment = demo.environment();
+    TOVRRootView window(base);
+    window.resize(720, 720);
+    window.show();
+    settle();
+    shoot(&window, "journey-1-consent");
+
+    QTest::keyClick(&window, Qt::Key_Return);
+    settle();
+    shoot(&window, "journey-2-welcome");
+    clickButton(&window, "welcome-diagnose-button");
+    auto* workflow = findVisible<SetupWorkflowView>(&window, QString());
+    ASSERT_NE(workflow, nullptr);
+    SetupFlowModel* model = workflow->model();
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }, 10000));
+    shoot(&window, "journey-3-summary");
+
+    clickButton(&window, "diagnosis-continue");
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::stage; }, 10000));
+    const QString firstStage = model->step().domainID;
+    EXPECT_EQ(firstStage, "clt");
+    shoot(&window, "journey-4-first-stage");
+
+    // The stage's install button, as its body would press it.
+    const auto step = model->workflowStep(firstStage);
+    ASSERT_TRUE(step.has_value());
+    ASSERT_TRUE(model->requestInstall({"install-clt",
+                                       "Install the Command Line Tools",
+                                       {SetupRemediation::installCommandLineTools()},
+                                       false,
+                                       firstStage}));
+    settle();
+    QWidget* sheet = window.findChild<QDialog*>("setup-action-sheet");
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            return findVisible<QPushButton>(sheet, "setup-action-continue") &&
+                   findVisible<QPushButton>(sheet, "setup-action-continue")->isEnabled();
+        },
+        15000));
+    saveScreenshot(sheet, "journey-5-install-sheet-finished");
+    clickButton(sheet, "setup-action-continue");
+    ASSERT_TRUE(spinUntil(
+        [&] { return model->step().kind == Kind::stage && model->step().domainID != firstStage; },
+        15000));
+    shoot(&window, "journey-6-next-stage");
+    EXPECT_TRUE(demo.fs()->fileExists("/Library/Developer/CommandLineTools"));
+
+    const QStringList names = telemetry.names();
+    EXPECT_EQ(names.first(), "consent_given");
+    EXPECT_TRUE(names.contains("app_launched"));
+    EXPECT_EQ(telemetry.count("diagnosis_reached"), 1);
+    EXPECT_EQ(telemetry.count("remediation_completed"), 1);
+}
