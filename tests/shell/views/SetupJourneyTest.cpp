@@ -12,6 +12,7 @@
 #include "workflow/views/Typography.h"
 
 #include <QDialog>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -165,7 +166,7 @@ private:
     DemoMac demo_;
     QString name_;
     std::unique_ptr<TOVRRootView> window_;
-    SetupWorkflowView* workflow_ = nullptr;
+    QPointer<SetupWorkflowView> workflow_;
     int sheets_ = 0;
 };
 
@@ -229,6 +230,7 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
     journey.press("nps-submit");
     ASSERT_TRUE(spinUntil([&] { return journey.model().npsResolved(); }, 5000)); // the thanks
     journey.shoot("feedback-thanks");
+    const QPointer<SetupFlowModel> first = &journey.model();
     journey.window()->activateWindow(); // as the window is again once its sheets are gone
     ASSERT_TRUE(QTest::qWaitForWindowActive(journey.window()));
     QTest::keyClick(journey.window(), Qt::Key_Return); // Done
@@ -262,9 +264,100 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
     EXPECT_EQ(telemetry.count("nps_dismissed"), 0);
 
     // A second run in the same window: a new model, from the start.
-    const QPointer<SetupFlowModel> first = &journey.model();
     journey.startSetup();
-    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(first.isNull() || first.data() != &journey.model());
     EXPECT_FALSE(journey.model().verifyResult().has_value());
     EXPECT_FALSE(journey.model().npsResolved());
+}
+
+// The same Mac where the user cancels the Command Line Tools install and the shell files
+// cannot be written: each stage stays until skipped, verification fails and shows what the
+// verifier printed; "Not quite", then Done without a score.
+TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
+    RecordedTelemetry telemetry;
+    Journey journey(std::chrono::milliseconds(100)); // slow enough to cancel
+    const auto fs = journey.demo().fs();
+    fs->createFolder("/Users/dev/.zshrc"); // a folder where the file should be
+    journey.openWindow("journey-failures");
+    journey.startSetup();
+    journey.press("diagnosis-continue");
+
+    ASSERT_TRUE(journey.restsOn(Kind::stage));
+    journey.installFix("clt", /*cancel=*/true);
+    ASSERT_TRUE(journey.restsOn(Kind::stage));
+    EXPECT_EQ(journey.stage(), "clt"); // cancelled: the stage stays
+    journey.skip();
+    ASSERT_TRUE(journey.restsOn(Kind::stage));
+    ASSERT_EQ(journey.stage(), "shell-config");
+    journey.installFix("shell-config");
+    ASSERT_TRUE(journey.restsOn(Kind::stage));
+    EXPECT_EQ(journey.stage(), "shell-config"); // failed: the stage stays
+    journey.shoot("failed-stage");
+    while (journey.restsOn(Kind::stage))
+        journey.skip();
+    EXPECT_EQ(journey.stages, (QStringList{"clt", "shell-config", "homebrew", "warp"}));
+
+    ASSERT_EQ(journey.model().step().kind, Kind::outcome);
+    auto* output = findVisible<QLabel>(journey.window(), "outcome-verify-output");
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(output->text(), journey.model().verifyResult()->rawOutput);
+    EXPECT_EQ(findVisible(journey.window(), "outcome-checklist"), nullptr);
+    journey.shoot("outcome");
+    journey.press("outcome-blocked");
+    ASSERT_TRUE(journey.restsOn(Kind::nps));
+    journey.press("nps-done");
+    EXPECT_NE(findVisible(journey.window(), "welcome-diagnose-button"), nullptr);
+
+    EXPECT_FALSE(fs->fileExists("/Library/Developer/CommandLineTools"));
+    bool isFolder = false;
+    EXPECT_TRUE(fs->fileExists("/Users/dev/.zshrc", &isFolder) && isFolder);
+    EXPECT_FALSE(fs->fileExists("/Users/dev/.zshrc.bak"));
+    EXPECT_EQ(telemetry.count("remediation_applied"), 2);
+    EXPECT_EQ(telemetry.count("remediation_completed"), 0);
+    EXPECT_EQ(telemetry.count("remediation_failed"), 1);
+    EXPECT_EQ(telemetry.count("verify_failed"), 1);
+    const auto reported = telemetry.withName("outcome_reported");
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_EQ(reported[0].value("self_report").toString(), "not_resolved");
+    EXPECT_EQ(telemetry.count("nps_dismissed"), 1);
+    EXPECT_EQ(telemetry.count("nps_submitted"), 0);
+}
+
+// A Mac already set up, whose user gave a score in an earlier run: the summary leads
+// straight to verification, and "Yes, all set" straight back to the welcome screen.
+TEST(SetupJourney, ASetUpMacGoesFromTheSummaryToVerificationAndEndsWithoutAScore) {
+    Journey journey;
+    {
+        SetupRemediationRunner runner = SetupWorkflowView::makeRunner(journey.demo().services());
+        for (const auto& fix :
+             {SetupRemediation::installCommandLineTools(), SetupRemediation::installHomebrew(),
+              SetupRemediation::configureShell(), SetupRemediation::installWarp()}) {
+            runner.brewPath = SetupWorkflowView::makeRunner(journey.demo().services()).brewPath;
+            auto events = runner.run(fix, fix.title());
+            while (events.next()) {
+            }
+        }
+    }
+    journey.demo().userDefaults()->set(QVariant(true),
+                                       ProductConfig::cli().userDefaultsPrefix + ".nps_submitted");
+    RecordedTelemetry telemetry;
+    journey.openWindow("journey-set-up-mac");
+    journey.startSetup();
+    journey.press("diagnosis-continue");
+
+    ASSERT_TRUE(journey.restsOn(Kind::keepGoingGate));
+    EXPECT_TRUE(journey.stages.isEmpty());
+    journey.press("finish-here");
+    ASSERT_TRUE(journey.restsOn(Kind::outcome));
+    journey.press("outcome-resolved");
+    auto* root = static_cast<TOVRRootView*>(journey.window());
+    EXPECT_TRUE(root->navigation().path().isEmpty());
+    EXPECT_NE(findVisible(journey.window(), "welcome-diagnose-button"), nullptr);
+
+    QStringList names = telemetry.names();
+    names.removeAll("app_launched");
+    names.removeAll("network_check");
+    names.removeAll("disk_space_check");
+    EXPECT_EQ(names, (QStringList{"consent_given", "diagnosis_reached", "verify_passed",
+                                  "outcome_reported"}));
 }
