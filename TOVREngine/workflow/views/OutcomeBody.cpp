@@ -76,7 +76,6 @@ OutcomeBody::OutcomeBody(const ScreenContext& context, SetupFlowModel* model, QW
     // Command output: plain text, exactly as the verifier printed it.
     output_ = makePlainLabel(QString(), TextStyle::caption);
     output_->setObjectName(QStringLiteral("outcome-verify-output"));
-    output_->setWordWrap(false);
     applyMonospace(output_);
     applySecondaryStyle(output_);
     layout->addWidget(output_);

@@ -110,8 +110,10 @@ public:
             },
             15000))
             << end.toStdString();
-        if (!cancel && sheets_++ == 0)
+        if (!cancel && sheets_++ == 0) {
+            QTest::qWait(50); // the log shows new lines a frame later
             saveScreenshot(sheet, name_ + "-install-sheet");
+        }
         clickButton(sheet, end);
     }
     // The stage's fix button for one fix.
@@ -349,6 +351,8 @@ TEST(SetupJourney, ASetUpMacGoesFromTheSummaryToVerificationAndEndsWithoutAScore
     EXPECT_TRUE(journey.stages.isEmpty());
     journey.press("finish-here");
     ASSERT_TRUE(journey.restsOn(Kind::outcome));
+    ASSERT_TRUE(spinUntil([&] { return !journey.model().outcomeAudit().isEmpty(); }));
+    journey.shoot("outcome");
     journey.press("outcome-resolved");
     auto* root = static_cast<TOVRRootView*>(journey.window());
     EXPECT_TRUE(root->navigation().path().isEmpty());
