@@ -42,7 +42,9 @@ test-tsan:
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOVR_BUILD_BENCH=ON -DTOVR_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	@for b in build-bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+		echo "== $$b"; $$b || exit 1; done
+	@echo "== figures"; build-bench/bench/bench_process --figures
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

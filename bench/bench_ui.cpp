@@ -4,6 +4,9 @@
 #include "platform/ChildProcessRegistry.h"
 
 #include <QApplication>
+#include <QProcess>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <map>
@@ -47,8 +50,26 @@ int main(int argc, char** argv) {
     auto figures = tovr::bench::figures();
     std::stable_sort(figures.begin(), figures.end(),
                      [](const auto& a, const auto& b) { return a.order < b.order; });
-    for (const auto& figure : figures)
-        figure.run();
+    if (argc >= 3 && std::string(argv[1]) == "--figure") {
+        for (const auto& figure : figures)
+            if (figure.name == argv[2])
+                figure.run();
+        tovr::ChildProcessRegistry::shared().shutdown();
+        return 0;
+    }
+    // Each figure runs in a process of its own, so none inherits another's threads, caches
+    // or windows. TOVR_BENCH_ONLY=<text> runs only the figures whose name holds it.
+    const std::string only = qEnvironmentVariable("TOVR_BENCH_ONLY").toStdString();
+    for (const auto& figure : figures) {
+        if (!only.empty() && figure.name.find(only) == std::string::npos)
+            continue;
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--figure"), QString::fromStdString(figure.name)});
+        child.waitForFinished(-1);
+        std::fflush(stdout);
+    }
     tovr::ChildProcessRegistry::shared().shutdown();
     return 0;
 }

@@ -36,7 +36,8 @@ ZshrcPreparation prepareZshrc(const RemediationWorkers& workers,
     const QStringList lines = mise ? workers.missingMiseActivation() : workers.missingJEnvInit();
     if (lines.isEmpty())
         return {};
-    const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zshrc"), fs);
+    const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zshrc"), fs,
+                                  ProductConfig::current().shellMarker());
     try {
         return {writer.preview(
                     lines, mise ? QStringLiteral("Mise activation") : QStringLiteral("jEnv init"),
@@ -60,7 +61,7 @@ void drain(EventStream<T> stream, WorkerTask& task, Handle handle) {
         continuation.finish();
     });
     while (auto event = relay.next()) {
-        if (task.isCancelled())
+        if (task.isCanceled())
             return;
         handle(*event);
     }
@@ -143,7 +144,7 @@ private:
             remediation_.value());
     }
 
-    bool stopped() const { return task_.isCancelled() || canceled_; }
+    bool stopped() const { return task_.isCanceled() || canceled_; }
 
     void runBrewInstall(const QString& cask, const QString& prompt) {
         if (stopped())
@@ -316,7 +317,7 @@ private:
     // `afterCancel`, when the user canceled the run.
     void post(std::function<void(StreamingRemediationModel&)> change,
               bool afterCancel = false) const {
-        if (!afterCancel && task_.isCancelled())
+        if (!afterCancel && task_.isCanceled())
             return;
         QObject* app = QCoreApplication::instance();
         if (!app)
@@ -324,7 +325,7 @@ private:
         QMetaObject::invokeMethod(
             app,
             [model = model_, weak = weakTask_, change = std::move(change), afterCancel] {
-                if (!model || (!afterCancel && isTaskCancelled(weak)))
+                if (!model || (!afterCancel && isTaskCanceled(weak)))
                     return;
                 change(*model);
             },
@@ -442,7 +443,8 @@ void StreamingRemediationModel::applyZshrcChange() {
         [preview, fs = fs_, workers = workers_, source = zshrcSource_](WorkerTask&) {
             Result result;
             try {
-                FileAppendWriter(preview.path, fs).apply(preview);
+                FileAppendWriter(preview.path, fs, ProductConfig::current().shellMarker())
+                    .apply(preview);
             } catch (const Error& error) {
                 result.error = error.description();
                 // The file may have changed since it was shown; what is offered next must

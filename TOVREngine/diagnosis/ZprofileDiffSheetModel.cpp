@@ -1,5 +1,7 @@
 #include "diagnosis/ZprofileDiffSheetModel.h"
 
+#include "model/ProductConfig.h"
+
 #include "platform/Error.h"
 #include "platform/LineSplitter.h"
 #include "services/ZprofileWriter.h"
@@ -25,7 +27,8 @@ ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
 }
 
 FileAppendWriter ZprofileDiffSheetModel::writer() const {
-    return FileAppendWriter(fs_->homeDirectory() + QStringLiteral("/.zprofile"), fs_);
+    return FileAppendWriter(fs_->homeDirectory() + QStringLiteral("/.zprofile"), fs_,
+                            ProductConfig::current().shellMarker());
 }
 
 void ZprofileDiffSheetModel::loadPreview() {

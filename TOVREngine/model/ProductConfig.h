@@ -12,6 +12,7 @@
 #include "model/SpineProvider.h"
 #include "model/SpineRenderPolicy.h"
 #include "model/StageCatalogProviding.h"
+#include "platform/FileAppendWriter.h"
 
 #include <QMap>
 #include <QString>
@@ -135,6 +136,9 @@ struct ProductConfig {
     static QList<SpineRenderPolicy::OpenableApp>
     claudeOpenableApps(const std::optional<SystemProfile>& profile,
                        const std::optional<SetupVerificationResult>& result);
+
+    // The marker on the lines this product appends to shell start-up files.
+    FileAppendWriter::Marker shellMarker() const { return {shellConfigMarker, datedShellMarker}; }
 
     // The running product: the Java diagnosis product until the application entry replaces
     // it, once, before any window or worker thread exists. Readers get a copy; safe from

@@ -17,7 +17,7 @@
 namespace tovr {
 
 // How a stream ended, as its termination callback learns it.
-enum class StreamTermination { finished, cancelled };
+enum class StreamTermination { finished, canceled };
 
 namespace detail {
 
@@ -28,7 +28,9 @@ template <class T> struct EventStreamState {
     std::mutex m;
     std::condition_variable cv;
     int waiters = 0; // consumers blocked in next(): only they need a wake-up
-    std::deque<T> queue;
+    // A vector, not a deque: the consumer swaps it for its own emptied one, so the two
+    // buffers change hands and a busy stream stops allocating for its queue.
+    std::vector<T> queue;
     bool finished = false;   // the producer finished; the queue may still hold events
     bool terminated = false; // finished or cancelled: no more events are accepted
     bool terminationRan = false;
@@ -80,18 +82,29 @@ public:
     }
 
     // Adds several events under one lock, in order; cheaper than one yield each.
-    bool yieldAll(std::vector<T> values) const {
+    bool yieldAll(std::vector<T> values) const { return yieldFrom(values); }
+
+    // Like yieldAll(), taking the events out of `values` and leaving it empty but with room,
+    // so a producer that fills one buffer again and again stops allocating for it.
+    bool yieldFrom(std::vector<T>& values) const {
         if (!s_)
             return false;
         std::unique_lock deliver(s_->deliverMutex);
         std::function<void(T)> sink;
         {
             std::lock_guard lock(s_->m);
-            if (s_->terminated)
+            if (s_->terminated) {
+                values.clear();
                 return false;
+            }
             if (!s_->sink) {
-                for (auto& v : values)
-                    s_->queue.push_back(std::move(v));
+                if (s_->queue.empty()) {
+                    s_->queue.swap(values); // hands back the buffer the consumer emptied
+                } else {
+                    for (auto& v : values)
+                        s_->queue.push_back(std::move(v));
+                    values.clear();
+                }
                 if (s_->waiters > 0)
                     s_->cv.notify_all();
                 return true;
@@ -100,6 +113,7 @@ public:
         }
         for (auto& v : values)
             sink(std::move(v));
+        values.clear();
         return true;
     }
 
@@ -174,12 +188,15 @@ public:
     }
 
     EventStream() = default;
-    EventStream(EventStream&&) noexcept = default;
+    EventStream(EventStream&& other) noexcept
+        : s_(std::move(other.s_)), local_(std::move(other.local_)),
+          localNext_(std::exchange(other.localNext_, 0)) {}
     EventStream& operator=(EventStream&& other) noexcept {
         if (this != &other) {
             cancel();
             s_ = std::move(other.s_);
             local_ = std::move(other.local_);
+            localNext_ = std::exchange(other.localNext_, 0);
         }
         return *this;
     }
@@ -201,6 +218,7 @@ public:
     // delivered once this returns, and the termination callback runs (if it has not).
     void cancel() {
         local_.clear();
+        localNext_ = 0;
         if (!s_)
             return;
         cancelState(s_);
@@ -215,8 +233,11 @@ public:
         auto s = std::move(s_);
         if (!s)
             return [] {};
-        std::deque<T> pending = std::move(local_);
+        std::vector<T> pending;
+        for (auto i = localNext_; i < local_.size(); ++i)
+            pending.push_back(std::move(local_[i]));
         local_.clear();
+        localNext_ = 0;
         bool ended = false;
         {
             std::unique_lock deliver(s->deliverMutex);
@@ -226,7 +247,7 @@ public:
                     pending.push_back(std::move(v));
                 s->queue.clear();
                 ended = s->finished;
-                if (s->reason == StreamTermination::cancelled && s->terminated)
+                if (s->reason == StreamTermination::canceled && s->terminated)
                     return [] {};
                 if (!ended) {
                     s->sink = onEvent;
@@ -291,7 +312,9 @@ private:
             *timedOut = false;
         if (!s_)
             return std::nullopt;
-        if (local_.empty()) {
+        if (localNext_ >= local_.size()) {
+            local_.clear(); // keeps its capacity for the producer
+            localNext_ = 0;
             std::unique_lock lock(s_->m);
             auto ready = [&] { return !s_->queue.empty() || s_->terminated; };
             ++s_->waiters;
@@ -306,15 +329,13 @@ private:
                     *timedOut = true;
                 return std::nullopt;
             }
-            if (s_->reason == StreamTermination::cancelled && s_->terminated)
+            if (s_->reason == StreamTermination::canceled && s_->terminated)
                 return std::nullopt;
             local_.swap(s_->queue);
         }
-        if (local_.empty())
+        if (localNext_ >= local_.size())
             return std::nullopt;
-        std::optional<T> value(std::in_place, std::move(local_.front()));
-        local_.pop_front();
-        return value;
+        return std::optional<T>(std::in_place, std::move(local_[localNext_++]));
     }
 
     static void cancelState(const std::shared_ptr<detail::EventStreamState<T>>& s) {
@@ -326,7 +347,7 @@ private:
             s->queue.clear();
             if (!s->terminated) {
                 s->terminated = true;
-                s->reason = StreamTermination::cancelled;
+                s->reason = StreamTermination::canceled;
             }
             s->cv.notify_all();
         }
@@ -334,7 +355,8 @@ private:
     }
 
     std::shared_ptr<detail::EventStreamState<T>> s_;
-    std::deque<T> local_; // taken from the shared queue, owned by the consumer alone
+    std::vector<T> local_;      // taken from the shared queue, owned by the consumer alone
+    std::size_t localNext_ = 0; // the next event of local_ to hand out
 };
 
 } // namespace tovr

@@ -1,11 +1,12 @@
 #include "platform/FileAppendWriter.h"
 
-#include "model/ProductConfig.h"
 #include "platform/LineSplitter.h"
 
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <cerrno>
+#include <optional>
 
 namespace tovr {
 
@@ -43,33 +44,52 @@ QString separatorBefore(const QString& text) {
     return QStringLiteral("\n\n");
 }
 
+const QByteArray kByteOrderMark("\xEF\xBB\xBF");
+
+// The file's bytes as readText() would give them: UTF-8, a leading byte-order mark dropped.
+std::optional<QString> decodeText(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
 } // namespace
 
 FileAppendWriter::WriteError::WriteError(Kind kind, SystemError underlying)
     : Error(describe(kind, underlying)), kind_(kind), underlying_(std::move(underlying)) {}
 
 FileAppendWriter::FileAppendWriter(QString target, std::shared_ptr<FileSystemOperating> fs,
-                                   Clock clock)
-    : target_(std::move(target)), fs_(std::move(fs)), clock_(std::move(clock)) {}
+                                   Marker marker, Clock clock)
+    : target_(std::move(target)), fs_(std::move(fs)), marker_(std::move(marker)),
+      clock_(std::move(clock)) {}
 
 QString FileAppendWriter::markerComment(const QString& label, const QDateTime& date,
-                                        const ProductConfig& product) {
-    QString marker = QStringLiteral("# ");
-    if (product.datedShellMarker)
-        marker += QLocale::c().toString(date.toLocalTime(), QStringLiteral("yyyy-MM-dd")) + u' ';
-    return marker + product.shellConfigMarker + QStringLiteral(" \u2014 ") + label;
+                                        const Marker& marker) {
+    QString line = QStringLiteral("# ");
+    if (marker.dated)
+        line += QLocale::c().toString(date.toLocalTime(), QStringLiteral("yyyy-MM-dd")) + u' ';
+    return line + marker.word + QStringLiteral(" \u2014 ") + label;
+}
+
+bool FileAppendWriter::anyActiveLine(QStringView text,
+                                     const std::function<bool(QStringView)>& matches) {
+    for (const QString& line : splitTextLines(text)) {
+        const QStringView trimmed = trimBlanks(line);
+        if (!trimmed.startsWith(u'#') && matches(trimmed))
+            return true;
+    }
+    return false;
 }
 
 bool FileAppendWriter::containsActiveLine(QStringView text, const QStringList& needles) {
-    for (const QString& line : splitTextLines(text)) {
-        const QStringView trimmed = trimBlanks(line);
-        if (trimmed.startsWith(u'#'))
-            continue;
+    return anyActiveLine(text, [&](QStringView line) {
         for (const QString& needle : needles)
-            if (trimmed.contains(needle))
+            if (line.contains(needle))
                 return true;
-    }
-    return false;
+        return false;
+    });
 }
 
 FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, const QString& label,
@@ -100,7 +120,7 @@ FileAppendWriter::preview(const QStringList& lines, const QString& label,
         preview.proposedContents = old;
     } else {
         const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-        preview.linesAdded << markerComment(label, now, ProductConfig::current());
+        preview.linesAdded << markerComment(label, now, marker_);
         preview.linesAdded << lines;
         preview.proposedContents =
             old + separatorBefore(old) + preview.linesAdded.join(u'\n') + u'\n';
@@ -116,12 +136,20 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
     // the meantime, writing the preview would throw that change away.
     const bool exists = fs_->fileExists(preview.path);
     bool unchanged = exists != preview.wasCreated;
+    QByteArray originalBytes;
+    int originalMode = 0600;
     if (unchanged && exists) {
         try {
-            unchanged = fs_->readText(preview.path) == preview.originalContents;
+            originalBytes = fs_->readData(preview.path);
+            // A link's own mode says nothing about the file it leads to: keep that backup
+            // private.
+            const FileAttributes attributes = fs_->attributesOfItem(preview.path);
+            if (attributes.type != FileType::symbolicLink && attributes.posixPermissions)
+                originalMode = *attributes.posixPermissions;
         } catch (const SystemError& error) {
             throw WriteError(WriteError::Kind::writeFailed, error);
         }
+        unchanged = decodeText(originalBytes) == preview.originalContents;
     }
     if (!unchanged)
         throw WriteError(
@@ -136,13 +164,25 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
                 throw SystemError::fromErrno(EISDIR, preview.backupPath);
             fs_->removeItem(preview.backupPath);
         }
-        fs_->write(preview.originalContents, preview.backupPath, true);
+        fs_->write(QString(), preview.backupPath, true);
+        if (exists) {
+            // The mode is set while the backup is still empty, so a secret in the file is
+            // never readable by more people than the file itself allows; the bytes go in
+            // after, keeping that mode.
+            FileAttributes mode;
+            mode.posixPermissions = originalMode;
+            fs_->setAttributes(mode, preview.backupPath);
+            fs_->writeData(originalBytes, preview.backupPath);
+        }
     } catch (const SystemError& error) {
         throw WriteError(WriteError::Kind::backupFailed, error);
     }
 
     try {
-        fs_->write(preview.proposedContents, preview.path, true);
+        const bool hasByteOrderMark = originalBytes.startsWith(kByteOrderMark);
+        fs_->write(hasByteOrderMark ? QChar(0xFEFF) + preview.proposedContents
+                                    : preview.proposedContents,
+                   preview.path, true);
     } catch (const SystemError& error) {
         throw WriteError(WriteError::Kind::writeFailed, error);
     }

@@ -4,7 +4,7 @@ namespace tovr {
 
 QString URLError::describe(Code code) {
     switch (code) {
-    case Code::cancelled:
+    case Code::canceled:
         return QStringLiteral("The transfer was cancelled.");
     case Code::badURL:
         return QStringLiteral("The address is not valid.");

@@ -36,7 +36,7 @@ class URLError : public Error {
 public:
     enum class Code {
         unknown,
-        cancelled,
+        canceled,
         badURL,
         timedOut,
         unsupportedURL,
@@ -64,7 +64,7 @@ private:
     Code code_;
 };
 
-// Lets a caller on another thread stop a transfer; the transfer then throws `cancelled`.
+// Lets a caller on another thread stop a transfer; the transfer then throws `canceled`.
 class HTTPCancellation {
 public:
     // Any thread, any number of times; the handler runs on the first call only.
@@ -72,17 +72,17 @@ public:
         std::function<void()> handler;
         {
             std::lock_guard guard(lock_);
-            if (cancelled_)
+            if (canceled_)
                 return;
-            cancelled_ = true;
+            canceled_ = true;
             handler = handler_;
         }
         if (handler)
             handler();
     }
-    bool isCancelled() const {
+    bool isCanceled() const {
         std::lock_guard guard(lock_);
-        return cancelled_;
+        return canceled_;
     }
     // For fetchers: `handler` runs on cancel, at once when already cancelled. The fetcher
     // clears it (nullptr) before its call returns.
@@ -91,7 +91,7 @@ public:
         {
             std::lock_guard guard(lock_);
             handler_ = handler;
-            runNow = cancelled_ && handler_;
+            runNow = canceled_ && handler_;
         }
         if (runNow)
             handler();
@@ -99,7 +99,7 @@ public:
 
 private:
     mutable std::mutex lock_;
-    bool cancelled_ = false;
+    bool canceled_ = false;
     std::function<void()> handler_;
 };
 

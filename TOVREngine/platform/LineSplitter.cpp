@@ -1,5 +1,7 @@
 #include "platform/LineSplitter.h"
 
+#include <cstring>
+
 namespace tovr {
 
 namespace {
@@ -15,6 +17,23 @@ struct BreakStarts {
     }
 };
 constexpr BreakStarts kBreakStarts;
+
+// Skips eight bytes at a time while none of them can begin a break (ASCII other than CR
+// and LF), which is nearly all of a long output; the byte loop takes over at the rest.
+qsizetype skipPlainWords(const unsigned char* p, qsizetype k, qsizetype n) {
+    constexpr quint64 ones = 0x0101010101010101ULL;
+    constexpr quint64 highs = 0x8080808080808080ULL;
+    auto hasZeroByte = [](quint64 v) { return ((v - ones) & ~v & highs) != 0; };
+    while (k + 8 <= n) {
+        quint64 word;
+        std::memcpy(&word, p + k, sizeof word);
+        if ((word & highs) || hasZeroByte(word ^ (ones * '\n')) ||
+            hasZeroByte(word ^ (ones * '\r')))
+            break;
+        k += 8;
+    }
+    return k;
+}
 
 } // namespace
 
@@ -46,6 +65,7 @@ void LineSplitter::feed(const char* data, qsizetype size, const LineHandler& onL
         k = next;
     };
     while (k < n) {
+        k = skipPlainWords(p, k, n);
         while (k < n && !kBreakStarts.table[p[k]])
             ++k;
         if (k >= n)

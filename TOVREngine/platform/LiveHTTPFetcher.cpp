@@ -35,7 +35,7 @@ URLError::Code urlErrorCodeFor(QNetworkReply::NetworkError error) {
     case E::ProxyTimeoutError:
         return C::timedOut;
     case E::OperationCanceledError:
-        return C::cancelled;
+        return C::canceled;
     case E::SslHandshakeFailedError:
     case E::InsecureRedirectError:
         return C::secureConnectionFailed;
@@ -59,7 +59,7 @@ namespace detail {
 using Clock = std::chrono::steady_clock;
 
 enum class Mode { body, file, count };
-enum class StopReason { none, cancelled, timedOut, enough, writeFailed, shutdown };
+enum class StopReason { none, canceled, timedOut, enough, writeFailed, shutdown };
 
 // What a caller and the network thread share about one transfer. The request fields are
 // set before the transfer is handed over and never change; the rest is guarded by `m`.
@@ -123,7 +123,7 @@ public:
         for (auto& [key, a] : active_) {
             if (a.file)
                 a.file->remove();
-            complete(*a.transfer, URLError(URLError::Code::cancelled));
+            complete(*a.transfer, URLError(URLError::Code::canceled));
         }
         active_.clear();
         delete nam_;
@@ -310,8 +310,8 @@ private:
 
         std::optional<URLError> error;
         switch (a.stopReason) {
-        case StopReason::cancelled:
-            error = URLError(URLError::Code::cancelled);
+        case StopReason::canceled:
+            error = URLError(URLError::Code::canceled);
             break;
         case StopReason::timedOut:
             error = URLError(URLError::Code::timedOut);
@@ -322,7 +322,7 @@ private:
                                  a.file->errorString());
             break;
         case StopReason::shutdown:
-            error = URLError(URLError::Code::cancelled,
+            error = URLError(URLError::Code::canceled,
                              QStringLiteral("The transfer was stopped because the application "
                                             "is closing."));
             break;
@@ -449,7 +449,7 @@ void LiveHTTPFetcher::finish(const std::shared_ptr<HTTPTransfer>& t,
         if (t->cancelRequested && !stopSent) {
             stopSent = true;
             lock.unlock();
-            worker_->post(t, StopReason::cancelled);
+            worker_->post(t, StopReason::canceled);
             lock.lock();
             continue;
         }
@@ -473,8 +473,8 @@ void LiveHTTPFetcher::finish(const std::shared_ptr<HTTPTransfer>& t,
 
 std::pair<QByteArray, HTTPResponse>
 LiveHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellation> cancellation) {
-    if (cancellation && cancellation->isCancelled())
-        throw URLError(URLError::Code::cancelled);
+    if (cancellation && cancellation->isCanceled())
+        throw URLError(URLError::Code::canceled);
     auto t = begin(request, int(Mode::body), 0);
     finish(t, cancellation, {});
     std::lock_guard guard(t->m);
@@ -484,8 +484,8 @@ LiveHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellati
 std::pair<QString, HTTPResponse>
 LiveHTTPFetcher::download(const HTTPRequest& request, DownloadProgress progress,
                           std::shared_ptr<HTTPCancellation> cancellation) {
-    if (cancellation && cancellation->isCancelled())
-        throw URLError(URLError::Code::cancelled);
+    if (cancellation && cancellation->isCanceled())
+        throw URLError(URLError::Code::canceled);
     auto t = begin(request, int(Mode::file), 0);
     finish(t, cancellation, progress);
     std::lock_guard guard(t->m);

@@ -16,7 +16,7 @@ struct HTTPTransfer;
 
 // HTTP over one QNetworkAccessManager that lives on a thread of the fetcher's own. Callers
 // on any other thread block until their transfer ends; the destructor stops every transfer
-// still running (their callers get `cancelled`) and joins the thread.
+// still running (their callers get `canceled`) and joins the thread.
 //
 // Redirects are followed unless they lead from https to http. A request's timeoutSeconds
 // bounds each wait for data (the head or the next part of the body), as an idle timeout.

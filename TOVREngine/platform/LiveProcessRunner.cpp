@@ -65,7 +65,7 @@ LiveProcessRunner::stream(const QString& executable, const QStringList& argument
             [&](PosixChild::Channel, const char* data, qsizetype size) {
                 splitter.feed(data, size, collect);
                 if (!batch.empty())
-                    continuation.yieldAll(std::exchange(batch, {}));
+                    continuation.yieldFrom(batch);
             },
             [&] { return continuation.isTerminated(); });
         splitter.finish(collect);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -14,6 +15,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/syscall.h>
+#elif defined(__APPLE__)
+#include <sys/event.h>
+#endif
 
 extern char** environ;
 
@@ -43,6 +50,30 @@ void closeFd(int& fd) {
     }
 }
 
+// A descriptor that becomes readable when `pid` exits, so the wait for the exit wakes at
+// once instead of polling; -1 when the system offers none (an old kernel).
+int openExitWatch(pid_t pid) {
+#if defined(__linux__) && defined(SYS_pidfd_open)
+    // Close-on-exec by default; it refers to this child alone, even once its id is reused.
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#elif defined(__APPLE__)
+    const int kq = ::kqueue();
+    if (kq < 0)
+        return -1;
+    struct kevent change;
+    EV_SET(&change, pid, EVFILT_PROC, EV_ADD | EV_ONESHOT, NOTE_EXIT, 0, nullptr);
+    // An exit that came first fails the registration; the exit is then polled.
+    if (::kevent(kq, &change, 1, nullptr, 0, nullptr) != 0) {
+        ::close(kq);
+        return -1;
+    }
+    return kq;
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
 qint32 statusToCode(int status) {
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
@@ -67,12 +98,13 @@ struct SpawnSetup {
 
 } // namespace
 
-PosixChild::PosixChild(pid_t pid, int outFd, int errFd, ChildTimings timings)
-    : pid_(pid), fds_{outFd, errFd}, timings_(timings) {}
+PosixChild::PosixChild(pid_t pid, int outFd, int errFd, int exitFd, ChildTimings timings)
+    : pid_(pid), fds_{outFd, errFd}, exitFd_(exitFd), timings_(timings) {}
 
 PosixChild::~PosixChild() {
     closeFd(fds_[0]);
     closeFd(fds_[1]);
+    closeFd(exitFd_);
 }
 
 std::shared_ptr<PosixChild> PosixChild::spawn(const QString& executable,
@@ -142,7 +174,8 @@ std::shared_ptr<PosixChild> PosixChild::spawn(const QString& executable,
         closeFd(err[0]);
         throw SystemError::fromErrno(rc);
     }
-    return std::shared_ptr<PosixChild>(new PosixChild(pid, out[0], err[0], timings));
+    return std::shared_ptr<PosixChild>(
+        new PosixChild(pid, out[0], err[0], openExitWatch(pid), timings));
 }
 
 bool PosixChild::isRunning() const {
@@ -188,14 +221,33 @@ bool PosixChild::pollExited() {
     return false;
 }
 
+int PosixChild::escalationSliceMs() const {
+    std::lock_guard guard(lock_);
+    // A terminate() from another thread is noticed within this slice.
+    constexpr int kSliceMs = 100;
+    if (!terminateRequested_ || killed_)
+        return kSliceMs;
+    const auto due = *terminateRequested_ + timings_.killGrace;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, kSliceMs));
+}
+
 qint32 PosixChild::reap() {
-    // Wait for the exit without reaping, backing off from 1 ms: the exit usually follows
-    // the end of output at once, and escalation must keep running meanwhile.
+    // Wait for the exit without reaping; escalation must keep running meanwhile. The exit
+    // watch wakes the wait the moment the child exits; without one, back off from 1 ms,
+    // since the exit usually follows the end of output at once.
     int sleepMs = 1;
+    bool watching = exitFd_ >= 0;
     while (!pollExited()) {
         escalateIfDue();
-        ::poll(nullptr, 0, sleepMs);
-        sleepMs = std::min(sleepMs * 2, 50);
+        if (watching) {
+            pollfd watch{exitFd_, POLLIN, 0};
+            // Once it has fired it stays readable: should the exit not show yet, poll.
+            watching = ::poll(&watch, 1, escalationSliceMs()) <= 0;
+        } else {
+            ::poll(nullptr, 0, sleepMs);
+            sleepMs = std::min(sleepMs * 2, 50);
+        }
     }
     int status = 0;
     pid_t r;
@@ -214,10 +266,11 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
     auto lastExitCheck = Clock::now();
     std::vector<char> buffer(64 * 1024);
     bool warned = false;
+    bool watchFired = false;
     for (;;) {
-        pollfd pfds[2];
+        pollfd pfds[3];
+        int channel[3];
         int n = 0;
-        int channel[2];
         for (int i = 0; i < 2; ++i) {
             if (fds_[i] >= 0) {
                 pfds[n] = {fds_[i], POLLIN, 0};
@@ -229,12 +282,24 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
             break;
         if (stopReading && stopReading())
             break;
+        // Until the exit is seen its watch wakes the loop, so the drain bound starts then.
+        constexpr int kExitWatch = 2;
+        if (!exitSeen && !watchFired && exitFd_ >= 0) {
+            pfds[n] = {exitFd_, POLLIN, 0};
+            channel[n] = kExitWatch;
+            ++n;
+        }
         const int ready = ::poll(pfds, static_cast<nfds_t>(n), 100);
         if (ready < 0 && errno != EINTR)
             break;
+        bool exitSignalled = false;
         for (int k = 0; k < n && ready > 0; ++k) {
             if (!(pfds[k].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)))
                 continue;
+            if (channel[k] == kExitWatch) {
+                exitSignalled = watchFired = true;
+                continue;
+            }
             int& fd = fds_[channel[k]];
             const ssize_t got = ::read(fd, buffer.data(), buffer.size());
             if (got > 0) {
@@ -245,7 +310,7 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
         }
         escalateIfDue();
         const auto now = Clock::now();
-        if (ready == 0 || now - lastExitCheck >= std::chrono::milliseconds(100)) {
+        if (exitSignalled || ready == 0 || now - lastExitCheck >= std::chrono::milliseconds(100)) {
             lastExitCheck = now;
             if (!exitSeen && pollExited())
                 exitSeen = now;

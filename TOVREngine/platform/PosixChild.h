@@ -48,13 +48,18 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
-    PosixChild(pid_t pid, int outFd, int errFd, ChildTimings timings);
+    PosixChild(pid_t pid, int outFd, int errFd, int exitFd, ChildTimings timings);
     bool pollExited(); // true once the child is a zombie or reaped; never reaps
     qint32 reap();
     void escalateIfDue();
+    // How long a wait may last before the next escalation check is due.
+    int escalationSliceMs() const;
 
     const pid_t pid_;
     int fds_[2];
+    // Readable once the child has exited (a pidfd, or a kqueue watching the exit); -1 where
+    // the system has neither, and the exit is then polled.
+    int exitFd_;
     const ChildTimings timings_;
 
     mutable std::mutex lock_;

@@ -1,5 +1,6 @@
 #include "platform/PropertyList.h"
 
+#include <QHash>
 #include <QSet>
 #include <QXmlStreamReader>
 
@@ -189,9 +190,20 @@ private:
         return v;
     }
 
+    // Each object is decoded once: objects that share sub-objects would otherwise be
+    // decoded again for every reference, which a few hundred bytes can make 2^64 times.
     std::optional<PropertyList> object(quint64 ref, int depth) {
         if (depth > kMaxDepth || active_.contains(ref))
             return std::nullopt; // too deep, or an object that contains itself
+        if (const auto known = decoded_.constFind(ref); known != decoded_.cend())
+            return *known;
+        auto value = decode(ref, depth);
+        if (value)
+            decoded_.insert(ref, *value);
+        return value;
+    }
+
+    std::optional<PropertyList> decode(quint64 ref, int depth) {
         auto offset = offsetOf(ref);
         if (!offset)
             return std::nullopt;
@@ -277,6 +289,7 @@ private:
     quint64 numObjects_ = 0;
     quint64 tableOffset_ = 0;
     QSet<quint64> active_;
+    QHash<quint64, PropertyList> decoded_;
 };
 
 } // namespace

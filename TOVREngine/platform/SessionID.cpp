@@ -1,7 +1,5 @@
 #include "platform/SessionID.h"
 
-#include "model/ProductConfig.h"
-
 namespace tovr {
 
 namespace {
@@ -29,7 +27,7 @@ std::optional<QUuid> SessionID::parse(QStringView text) {
 }
 
 QUuid SessionID::current() const {
-    const QString key = ProductConfig::current().userDefaultsPrefix + QStringLiteral(".session_id");
+    const QString key = userDefaultsPrefix + QStringLiteral(".session_id");
     if (const auto stored = store->string(key))
         if (const auto id = parse(*stored))
             return *id;

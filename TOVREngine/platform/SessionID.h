@@ -9,9 +9,10 @@
 namespace tovr {
 
 // One anonymous random identifier per user and product, kept in the settings store under
-// the running product's prefix followed by ".session_id".
+// the product's prefix followed by ".session_id".
 struct SessionID {
     std::shared_ptr<KeyValueStoring> store;
+    QString userDefaultsPrefix; // the product's
 
     // The stored identifier, or a new one stored in its place when nothing usable is
     // there. Never fails.

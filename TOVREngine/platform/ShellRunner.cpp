@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/LineSplitter.h"
 #include "platform/LiveProcessCancellation.h"
+#include "platform/StreamedChild.h"
 #include "platform/TextTrimming.h"
 
 namespace tovr {
@@ -15,20 +16,19 @@ ShellRunner::stream(const QString& executable, const QStringList& arguments,
     auto [outer, continuation] = EventStream<StreamEvent>::make();
 
     // Translated on the producer's thread as each event arrives; no thread of our own.
+    auto child = std::make_shared<StreamedChild>(
+        [continuation](const QString& line) { continuation.yield(StreamEvent::output(line)); });
     auto cancelInner = std::move(inner).forEach(
-        [continuation, executable](ProcessStreamEvent event) {
-            if (auto* line = event.as<ProcessStreamEvent::Line>()) {
-                continuation.yield(StreamEvent::output(line->text));
-            } else if (auto* exited = event.as<ProcessStreamEvent::Exited>()) {
-                continuation.yield(StreamEvent::completed(exited->code));
-                continuation.finish();
-            } else if (auto* failed = event.as<ProcessStreamEvent::FailedToStart>()) {
+        [continuation, executable, child](const ProcessStreamEvent& event) {
+            if (!child->take(event))
+                return;
+            const auto& outcome = child->outcome();
+            if (outcome.startFailure)
                 continuation.yield(StreamEvent::output(QStringLiteral("Failed to start ") +
                                                        executable + QStringLiteral(": ") +
-                                                       failed->message));
-                continuation.yield(StreamEvent::completed(-1));
-                continuation.finish();
-            }
+                                                       *outcome.startFailure));
+            continuation.yield(StreamEvent::completed(outcome.exitCode));
+            continuation.finish();
         },
         [continuation] { continuation.finish(); });
 

@@ -2,8 +2,8 @@
 
 #include "model/ProductConfig.h"
 #include "platform/DomainError.h"
-#include "platform/LiveProcessCancellation.h"
 #include "platform/ShellQuote.h"
+#include "platform/StreamedChild.h"
 #include "services/ChildEnvironment.h"
 #include "services/Sha256Hex.h"
 
@@ -72,33 +72,19 @@ EventStream<BrewRunner::Event> BrewRunner::installCask(const QString& cask, cons
 }
 
 void BrewRunner::installFormula(const QString& formula, const Sink& sink, WorkerTask& task) const {
-    auto latch = std::make_shared<CancellableProcess>();
-    task.onCancel([latch] { latch->cancel(); });
-
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    latch->registerHandle(handle);
-    auto events = process->stream(
-        brewPath, {QStringLiteral("install"), formula},
+    auto latch = latchFor(task);
+    const auto outcome = StreamedChild::run(
+        *process, brewPath, {QStringLiteral("install"), formula},
         childEnvironment({{QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1")}}),
-        handle);
-    qint32 code = -1;
-    bool started = true;
-    while (auto event = events.next()) {
-        if (auto* line = event->as<ProcessStreamEvent::Line>())
-            sink(output(line->text));
-        else if (auto* exited = event->as<ProcessStreamEvent::Exited>())
-            code = exited->code;
-        else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-            sink(output(QStringLiteral("Failed to start brew: ") + failed->message));
-            started = false;
-        }
-    }
-    if (!started)
+        latch.get(), [&](const QString& line) { sink(output(line)); });
+    if (outcome.startFailure) {
+        sink(output(QStringLiteral("Failed to start brew: ") + *outcome.startFailure));
         sink(Event::completed(-1));
-    else if (latch->isCanceled())
+    } else if (latch->isCanceled()) {
         sink(Event::canceled());
-    else
-        sink(Event::completed(code));
+    } else {
+        sink(Event::completed(outcome.exitCode));
+    }
 }
 
 BrewRunner::Attempt BrewRunner::runBrew(const QString& verb, const QString& cask,
@@ -109,32 +95,24 @@ BrewRunner::Attempt BrewRunner::runBrew(const QString& verb, const QString& cask
         arguments << QStringLiteral("--force");
     arguments << cask;
 
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    latch.registerHandle(handle);
-    auto events = process->stream(brewPath, arguments, childEnvironment(extra), handle);
     Attempt attempt;
-    bool started = true;
-    while (auto event = events.next()) {
-        if (auto* line = event->as<ProcessStreamEvent::Line>()) {
-            sink(output(line->text));
-            attempt.output += line->text.toLower() + u'\n';
-        } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
-            attempt.exitCode = exited->code;
-        } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-            sink(output(QStringLiteral("Failed to start brew: ") + failed->message));
-            started = false;
-        }
-    }
-    if (!started)
+    const auto outcome = StreamedChild::run(*process, brewPath, arguments, childEnvironment(extra),
+                                            &latch, [&](const QString& line) {
+                                                sink(output(line));
+                                                attempt.output += line.toLower() + u'\n';
+                                            });
+    if (outcome.startFailure) {
+        sink(output(QStringLiteral("Failed to start brew: ") + *outcome.startFailure));
         return Attempt{};
+    }
+    attempt.exitCode = outcome.exitCode;
     return attempt;
 }
 
 void BrewRunner::installCask(const QString& cask, const QString& prompt,
                              const CaskRecoveryPolicy& policy, const Sink& sink,
                              WorkerTask& task) const {
-    auto latch = std::make_shared<CancellableProcess>();
-    task.onCancel([latch] { latch->cancel(); });
+    auto latch = latchFor(task);
 
     PrivilegedExecutor::Prepared prepared;
     try {
@@ -239,8 +217,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
                                 CancellableProcess& latch, const Sink& sink,
                                 WorkerTask& task) const {
     const QString architecture = AdoptiumAPI::buildArchitecture();
-    auto transfer = std::make_shared<HTTPCancellation>();
-    task.onCancel([transfer] { transfer->cancel(); });
+    auto transfer = transferFor(task);
     try {
         sink(output(fallback.lookupMessage(version, architecture)));
         const auto [downloadURL, checksum] = fallback.resolveAsset(version, architecture, transfer);
@@ -281,7 +258,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
             sink(output(QStringLiteral("Installer completed.")));
             sink(Event::completed(0));
             break;
-        case InstallerOutcome::Kind::cancelled:
+        case InstallerOutcome::Kind::canceled:
             sink(Event::canceled());
             break;
         case InstallerOutcome::Kind::failed:
@@ -290,7 +267,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
             break;
         }
     } catch (const URLError& e) {
-        if (e.code() == URLError::Code::cancelled || task.isCancelled()) {
+        if (e.code() == URLError::Code::canceled || task.isCanceled()) {
             sink(Event::canceled());
         } else if (e.code() == URLError::Code::timedOut) {
             sink(output(fallback.timeoutMessage));
@@ -300,7 +277,7 @@ void BrewRunner::runPKGFallback(const CaskRecoveryPolicy::PKGFallback& fallback,
             sink(Event::completed(1));
         }
     } catch (const Error& e) {
-        if (task.isCancelled()) {
+        if (task.isCanceled()) {
             sink(Event::canceled());
         } else {
             sink(output(QStringLiteral("Fallback failed: ") + e.description()));
@@ -332,33 +309,25 @@ BrewRunner::InstallerOutcome BrewRunner::runInstaller(ProcessRunning& process,
                                                       const QString& packagePath,
                                                       const QString& prompt,
                                                       CancellableProcess& latch) {
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    latch.registerHandle(handle);
-    auto events = process.stream(QStringLiteral("/usr/bin/osascript"),
-                                 {QStringLiteral("-e"), installerAppleScript(packagePath, prompt)},
-                                 std::nullopt, handle);
+    // The password dialog's words are collected for the outcome, not shown as they come.
     QString collected;
-    qint32 code = -1;
-    std::optional<QString> launchError;
-    while (auto event = events.next()) {
-        if (auto* line = event->as<ProcessStreamEvent::Line>())
-            collected += line->text + u'\n';
-        else if (auto* exited = event->as<ProcessStreamEvent::Exited>())
-            code = exited->code;
-        else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>())
-            launchError = failed->message;
-    }
+    const auto outcome = StreamedChild::run(
+        process, QStringLiteral("/usr/bin/osascript"),
+        {QStringLiteral("-e"), installerAppleScript(packagePath, prompt)}, std::nullopt, &latch,
+        [&](const QString& line) { collected += line + u'\n'; });
     using Kind = InstallerOutcome::Kind;
-    if (launchError)
-        return {Kind::failed, QStringLiteral("Failed to start osascript: ") + *launchError};
+    if (outcome.startFailure)
+        return {Kind::failed,
+                QStringLiteral("Failed to start osascript: ") + *outcome.startFailure};
+    const qint32 code = outcome.exitCode;
     if (latch.isCanceled())
-        return {Kind::cancelled, {}};
+        return {Kind::canceled, {}};
     if (code == 0)
         return {Kind::installed, {}};
     const QString trimmed = collected.trimmed();
     if (trimmed.contains(QLatin1String("(-128)")) ||
         trimmed.toLower().contains(QLatin1String("user canceled")))
-        return {Kind::cancelled, {}};
+        return {Kind::canceled, {}};
     if (!trimmed.isEmpty())
         return {Kind::failed, trimmed};
     return {Kind::failed, QStringLiteral("osascript exited ") + QString::number(code)};

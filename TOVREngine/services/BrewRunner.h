@@ -88,7 +88,7 @@ struct BrewRunner {
 
     // How the package fallback's installer run ended.
     struct InstallerOutcome {
-        enum class Kind { installed, cancelled, failed };
+        enum class Kind { installed, canceled, failed };
         Kind kind = Kind::failed;
         QString message; // failed only
     };

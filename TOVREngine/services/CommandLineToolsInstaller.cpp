@@ -1,7 +1,7 @@
 #include "services/CommandLineToolsInstaller.h"
 
 #include "platform/Error.h"
-#include "platform/LiveProcessCancellation.h"
+#include "platform/StreamedChild.h"
 #include "services/ChildEnvironment.h"
 
 namespace tovr {
@@ -39,24 +39,18 @@ void CommandLineToolsInstaller::install(const Sink& sink, CancellableProcess& la
             "Installing Apple's Command Line Tools… macOS will ask for your password "
             "once. The download can take several minutes — please keep this window "
             "open.")));
-        auto handle = std::make_shared<LiveProcessCancellation>();
-        latch.registerHandle(handle);
-        auto events = process->stream(QStringLiteral("/usr/bin/sudo"),
-                                      {QStringLiteral("-A"), QStringLiteral("/bin/bash"),
-                                       QStringLiteral("-c"), installScript()},
-                                      childEnvironment(prepared.environment), handle);
-        qint32 code = -1;
-        while (auto event = events.next()) {
-            if (auto* line = event->as<ProcessStreamEvent::Line>()) {
-                held(StreamEvent::output(line->text));
-            } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
-                code = exited->code;
-            } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-                held(StreamEvent::output(cannotStart + failed->message));
-                held(StreamEvent::completed(-1));
-                return;
-            }
+        const auto outcome =
+            StreamedChild::run(*process, QStringLiteral("/usr/bin/sudo"),
+                               {QStringLiteral("-A"), QStringLiteral("/bin/bash"),
+                                QStringLiteral("-c"), installScript()},
+                               childEnvironment(prepared.environment), &latch,
+                               [&](const QString& line) { held(StreamEvent::output(line)); });
+        if (outcome.startFailure) {
+            held(StreamEvent::output(cannotStart + *outcome.startFailure));
+            held(StreamEvent::completed(-1));
+            return;
         }
+        const qint32 code = outcome.exitCode;
         held(StreamEvent::output(code == 0
                                      ? QStringLiteral("Command Line Tools installed.")
                                      : QStringLiteral("The Command Line Tools install did not "

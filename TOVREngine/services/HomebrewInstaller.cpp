@@ -1,9 +1,10 @@
 #include "services/HomebrewInstaller.h"
 
+#include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
 #include "platform/FileAppendWriter.h"
-#include "platform/LiveProcessCancellation.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StreamedChild.h"
 #include "services/ChildEnvironment.h"
 
 namespace tovr {
@@ -29,12 +30,8 @@ EventStream<HomebrewInstaller::Event> HomebrewInstaller::install() const {
 }
 
 void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
-    auto latch = std::make_shared<CancellableProcess>();
-    auto transfer = std::make_shared<HTTPCancellation>();
-    task.onCancel([latch, transfer] {
-        latch->cancel();
-        transfer->cancel();
-    });
+    auto latch = latchFor(task);
+    auto transfer = transferFor(task);
 
     // The script is fetched before anything runs: a failed download must never reach the
     // shell as an empty script that "succeeds".
@@ -51,7 +48,7 @@ void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
         }
         script = decodeUtf8OrEmpty(body);
     } catch (const URLError& e) {
-        if (e.code() == URLError::Code::cancelled || latch->isCanceled()) {
+        if (e.code() == URLError::Code::canceled || latch->isCanceled()) {
             sink(Event::canceled());
         } else {
             sink(output(kDownloadFailed + e.description()));
@@ -82,27 +79,19 @@ void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
         ProcessEnvironment environment = childEnvironment(prepared.environment);
         environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
 
-        auto handle = std::make_shared<LiveProcessCancellation>();
-        latch->registerHandle(handle);
-        auto events = process->stream(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), script},
-                                      environment, handle);
         QString lowered;
-        qint32 code = -1;
-        bool started = true;
-        while (auto event = events.next()) {
-            if (auto* line = event->as<ProcessStreamEvent::Line>()) {
-                held(output(line->text));
-                lowered += line->text.toLower() + u'\n';
-            } else if (auto* exited = event->as<ProcessStreamEvent::Exited>()) {
-                code = exited->code;
-            } else if (auto* failed = event->as<ProcessStreamEvent::FailedToStart>()) {
-                held(output(QStringLiteral("Failed to start Homebrew installer: ") +
-                            failed->message));
-                started = false;
-            }
-        }
+        const auto outcome = StreamedChild::run(*process, QStringLiteral("/bin/bash"),
+                                                {QStringLiteral("-c"), script}, environment,
+                                                latch.get(), [&](const QString& line) {
+                                                    held(output(line));
+                                                    lowered += line.toLower() + u'\n';
+                                                });
+        const qint32 code = outcome.exitCode;
+        if (outcome.startFailure)
+            held(output(QStringLiteral("Failed to start Homebrew installer: ") +
+                        *outcome.startFailure));
 
-        if (!started) {
+        if (outcome.startFailure) {
             held(Event::completed(-1));
         } else if (latch->isCanceled()) {
             held(Event::canceled());
@@ -137,7 +126,8 @@ void HomebrewInstaller::appendShellenv(const Sink& sink) const {
     }
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
     try {
-        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs);
+        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
+                                      ProductConfig::current().shellMarker());
         const auto preview = writer.append(line, QStringLiteral("Homebrew shellenv"),
                                            QStringLiteral("brew shellenv"), true);
         if (preview.alreadySet) {

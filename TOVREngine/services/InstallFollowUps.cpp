@@ -1,5 +1,6 @@
 #include "services/InstallFollowUps.h"
 
+#include "model/ProductConfig.h"
 #include "platform/Error.h"
 #include "services/ShellConfigurator.h"
 #include "services/ZprofileWriter.h"
@@ -13,11 +14,11 @@ QString InstallFollowUps::zprofile() const {
 QString InstallFollowUps::enableClaudeAutoUpdate() const {
     try {
         const auto preview =
-            FileAppendWriter(zprofile(), fs, clock)
+            FileAppendWriter(zprofile(), fs, ProductConfig::current().shellMarker(), clock)
                 .append(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
                         QStringLiteral("Claude Code auto-update"),
                         QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"),
-                        /*activeLineOnly=*/false);
+                        /*activeLineOnly=*/true);
         if (preview.alreadySet)
             return QStringLiteral("Claude Code auto-update is already enabled in ~/.zprofile.");
         return QStringLiteral("Enabled Claude Code auto-update in ~/.zprofile (backup at ") +
@@ -29,7 +30,8 @@ QString InstallFollowUps::enableClaudeAutoUpdate() const {
 
 QString InstallFollowUps::setJavaHome() const {
     try {
-        const FileAppendWriter writer(zprofile(), fs, clock);
+        const FileAppendWriter writer(zprofile(), fs, ProductConfig::current().shellMarker(),
+                                      clock);
         const auto preview = ZprofileWriter{writer}.previewJavaHome(/*includePathLine=*/false);
         writer.apply(preview);
         if (preview.alreadySet)

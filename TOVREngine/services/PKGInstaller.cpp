@@ -17,14 +17,14 @@ using Event = PKGInstaller::Event;
 using Sink = PKGInstaller::Sink;
 
 // The install's own cancellation, seen between steps that do not throw on their own.
-class Cancelled : public Error {
+class Canceled : public Error {
 public:
-    Cancelled() : Error(QStringLiteral("Canceled")) {}
+    Canceled() : Error(QStringLiteral("Canceled")) {}
 };
 
-void throwIfCancelled(const WorkerTask& task) {
-    if (task.isCancelled())
-        throw Cancelled();
+void throwIfCanceled(const WorkerTask& task) {
+    if (task.isCanceled())
+        throw Canceled();
 }
 
 void removeQuietly(FileSystemOperating& fs, const QString& path) {
@@ -44,9 +44,9 @@ public:
                                            Sink sink) {
         auto dog = std::make_shared<Watchdog>();
         WorkerTask::launch(dog->task_, [dog, allowance, sleeper, sink](WorkerTask& self) {
-            if (!self.isCancelled())
+            if (!self.isCanceled())
                 taskSleep(sleeper, allowance, self);
-            if (!self.isCancelled())
+            if (!self.isCanceled())
                 sink(Event::slowResponse());
             {
                 std::lock_guard guard(dog->lock_);
@@ -106,7 +106,7 @@ Event installerEnding(const BrewRunner::InstallerOutcome& outcome) {
     switch (outcome.kind) {
     case BrewRunner::InstallerOutcome::Kind::installed:
         return Event::completed();
-    case BrewRunner::InstallerOutcome::Kind::cancelled:
+    case BrewRunner::InstallerOutcome::Kind::canceled:
         return Event::canceled();
     case BrewRunner::InstallerOutcome::Kind::failed:
         break;
@@ -132,12 +132,8 @@ EventStream<PKGInstaller::Event> PKGInstaller::install(qint64 majorVersion,
 
 void PKGInstaller::install(qint64 majorVersion, const QString& prompt, const Sink& sink,
                            WorkerTask& task) const {
-    auto latch = std::make_shared<CancellableProcess>();
-    auto transfer = std::make_shared<HTTPCancellation>();
-    task.onCancel([latch, transfer] {
-        latch->cancel();
-        transfer->cancel();
-    });
+    auto latch = latchFor(task);
+    auto transfer = transferFor(task);
 
     WatchdogSlot watchdog(task, sleeper, sink);
     std::optional<QString> downloaded; // the package path, once the package is there
@@ -148,7 +144,7 @@ void PKGInstaller::install(qint64 majorVersion, const QString& prompt, const Sin
         const auto asset =
             adoptium.latestInstaller(majorVersion, AdoptiumAPI::buildArchitecture(), transfer);
         watchdog.end();
-        throwIfCancelled(task);
+        throwIfCanceled(task);
 
         watchdog.start(kDownloadAllowance);
         const QString destination = packagePath(majorVersion);
@@ -178,18 +174,18 @@ void PKGInstaller::install(qint64 majorVersion, const QString& prompt, const Sin
         }
         watchdog.end();
         sink(Event::downloading(size, size));
-        throwIfCancelled(task);
+        throwIfCanceled(task);
 
         sink(Event::verifying());
         requireSha256(fs->readData(destination), asset.checksum, QLatin1String(kErrorDomain), 6);
-        throwIfCancelled(task);
+        throwIfCanceled(task);
 
         sink(Event::installing());
         last = installerEnding(BrewRunner::runInstaller(*process, destination, prompt, *latch));
     } catch (const Error& e) {
         const auto* urlError = dynamic_cast<const URLError*>(&e);
-        if (task.isCancelled() || dynamic_cast<const Cancelled*>(&e) ||
-            (urlError && urlError->code() == URLError::Code::cancelled)) {
+        if (task.isCanceled() || dynamic_cast<const Canceled*>(&e) ||
+            (urlError && urlError->code() == URLError::Code::canceled)) {
             last = Event::canceled();
         } else if (urlError && urlError->code() == URLError::Code::timedOut) {
             last = Event::error(QStringLiteral("Adoptium didn't respond within 20 seconds. Try "

@@ -1,5 +1,6 @@
 #include "services/PathRepairer.h"
 
+#include "model/ProductConfig.h"
 #include "platform/Error.h"
 
 namespace tovr {
@@ -7,6 +8,22 @@ namespace tovr {
 namespace {
 
 const QString kCouldNotUpdate = QStringLiteral("Couldn't update ~/.zprofile: ");
+
+bool isEntryBoundary(QStringView line, qsizetype at) {
+    if (at < 0 || at >= line.size())
+        return true;
+    const QChar c = line[at];
+    return c == u':' || c == u'=' || c == u'"' || c == u'\'';
+}
+
+// `entry` stands on the line as a whole entry of a PATH list, not as part of a longer one
+// ("/opt/x/bin" in "/opt/x/bin2").
+bool holdsPathEntry(QStringView line, const QString& entry) {
+    for (qsizetype at = line.indexOf(entry); at >= 0; at = line.indexOf(entry, at + 1))
+        if (isEntryBoundary(line, at - 1) && isEntryBoundary(line, at + entry.size()))
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -25,10 +42,14 @@ WriterReport PathRepairer::repairPath(const QString& directory) const {
     const QString escaped = escapeForDoubleQuotes(directory);
     const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
     try {
+        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
+                                      ProductConfig::current().shellMarker(), clock);
         const auto preview =
-            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs, clock)
-                .append(line, QStringLiteral("Claude Code PATH"), escaped,
-                        /*activeLineOnly=*/false);
+            writer.preview({line}, QStringLiteral("Claude Code PATH"), [&](const QString& text) {
+                return FileAppendWriter::anyActiveLine(
+                    text, [&](QStringView active) { return holdsPathEntry(active, escaped); });
+            });
+        writer.apply(preview);
         if (preview.alreadySet)
             return {{u'`' + directory +
                      QStringLiteral("` is already on your PATH in ~/.zprofile \u2014 nothing to "
@@ -59,7 +80,8 @@ WriterReport PathRepairer::repairHomebrewPath() const {
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
     try {
         const auto preview =
-            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs, clock)
+            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
+                             ProductConfig::current().shellMarker(), clock)
                 .append(line, QStringLiteral("Homebrew shellenv"), QStringLiteral("brew shellenv"),
                         /*activeLineOnly=*/true);
         if (preview.alreadySet)

@@ -14,8 +14,8 @@ struct PathRepairer {
     std::shared_ptr<FileSystemOperating> fs;
     FileAppendWriter::Clock clock = {};
 
-    // Puts `directory` on PATH; present when the escaped directory appears anywhere in
-    // the file, comments included.
+    // Puts `directory` on PATH; present when an active line holds the escaped directory as
+    // a whole PATH entry (between ":", "=", quotes or the line's ends).
     WriterReport repairPath(const QString& directory) const;
     // Makes login shells evaluate `brew shellenv` for the Homebrew found on disk; present
     // only when an active line already does.

@@ -1,7 +1,6 @@
 #include "services/SetupRemediationRunner.h"
 
 #include "platform/CancellableProcess.h"
-#include "platform/LiveProcessCancellation.h"
 #include "services/AgentEnvDoc.h"
 #include "services/CommandLineToolsInstaller.h"
 #include "services/GitSetup.h"
@@ -225,9 +224,7 @@ BrewRunner SetupRemediationRunner::brewRunner() const {
 
 qint32 SetupRemediationRunner::loginShellStep(const QString& command, Emitter& emitter,
                                               WorkerTask& task) const {
-    // Shared: the task may be cancelled after this step has returned.
-    auto latch = std::make_shared<CancellableProcess>();
-    task.onCancel([latch] { latch->cancel(); });
+    auto latch = latchFor(task);
     return runStreamedLoginShell(
         *process, command, [&](const QString& line) { emitter.output(line); }, latch.get());
 }
@@ -279,8 +276,7 @@ void SetupRemediationRunner::writerStep(const QStringList& lines, bool success, 
 // MARK: Workers of this file
 
 void SetupRemediationRunner::installCommandLineTools(Emitter& emitter, WorkerTask& task) const {
-    auto latch = std::make_shared<CancellableProcess>();
-    task.onCancel([latch] { latch->cancel(); });
+    auto latch = latchFor(task);
     const CommandLineToolsInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}};
     installer.install([&](const StreamEvent& event) { forward(event, emitter); }, *latch);
 }
@@ -355,9 +351,7 @@ void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
 
 void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emitter,
                                           WorkerTask& task) const {
-    // Shared: the task may be cancelled after this step has returned.
-    auto latch = std::make_shared<CancellableProcess>();
-    task.onCancel([latch] { latch->cancel(); });
+    auto latch = latchFor(task);
     const auto report = SkillFolderInstaller{fs}.installSkill(
         skill, resourcesDir, *process, [&](const QString& line) { emitter.output(line); },
         latch.get());
@@ -366,9 +360,7 @@ void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emit
 
 void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& request,
                                           Emitter& emitter, WorkerTask& task) const {
-    // Shared: the task may be cancelled after this step has returned.
-    auto latch = std::make_shared<CancellableProcess>();
-    task.onCancel([latch] { latch->cancel(); });
+    auto latch = latchFor(task);
     const auto report = MCPConfigWriter{fs}.addServer(
         request.server, request.apiKey, *process,
         [&](const QString& line) { emitter.output(line); }, latch.get());

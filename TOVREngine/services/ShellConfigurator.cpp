@@ -1,5 +1,6 @@
 #include "services/ShellConfigurator.h"
 
+#include "model/ProductConfig.h"
 #include "platform/Error.h"
 
 namespace tovr {
@@ -19,8 +20,8 @@ bool hasActiveLine(FileSystemOperating& fs, const QString& path, const QString& 
 
 } // namespace
 
-// One line added after a tool's install; present when its text appears anywhere in the
-// file, comments included.
+// One line added after a tool's install; present when its text is on an active line, so
+// a commented-out copy never passes for the setting.
 struct ShellConfigurator::ToolLine {
     QString fileName; // in the home folder
     QString line;
@@ -84,8 +85,9 @@ void ShellConfigurator::configureBlock(const QString& fileName, const QString& h
     try {
         // The active-line test, as in isConfigured(): a commented-out line is not the
         // setting, and counting it would leave the check failing after a "success".
-        const auto preview = FileAppendWriter(path, fs, clock)
-                                 .append(lines.join(u'\n'), label, needle, /*activeLineOnly=*/true);
+        const auto preview =
+            FileAppendWriter(path, fs, ProductConfig::current().shellMarker(), clock)
+                .append(lines.join(u'\n'), label, needle, /*activeLineOnly=*/true);
         if (preview.alreadySet)
             outcome.lines << shown + QStringLiteral(" is already configured \u2014 nothing to do.");
         else
@@ -149,8 +151,9 @@ void ShellConfigurator::createEnvFile(WriterReport& outcome) const {
 QString ShellConfigurator::toolLine(const ToolLine& row) const {
     const QString path = fs->homeDirectory() + u'/' + row.fileName;
     try {
-        const auto preview = FileAppendWriter(path, fs, clock)
-                                 .append(row.line, row.label, row.needle, /*activeLineOnly=*/false);
+        const auto preview =
+            FileAppendWriter(path, fs, ProductConfig::current().shellMarker(), clock)
+                .append(row.line, row.label, row.needle, /*activeLineOnly=*/true);
         return preview.alreadySet
                    ? row.shortName + QStringLiteral(" is already set \u2014 nothing to do.")
                    : QStringLiteral("Configured ") + row.shortName + u'.';

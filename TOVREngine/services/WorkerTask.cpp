@@ -33,9 +33,9 @@ void WorkerTask::cancel() {
     std::vector<std::function<void()>> actions;
     {
         std::lock_guard guard(lock_);
-        if (cancelled_)
+        if (canceled_)
             return;
-        cancelled_ = true;
+        canceled_ = true;
         actions.swap(actions_);
     }
     wake_.notify_all();
@@ -43,15 +43,15 @@ void WorkerTask::cancel() {
         action();
 }
 
-bool WorkerTask::isCancelled() const {
+bool WorkerTask::isCanceled() const {
     std::lock_guard guard(lock_);
-    return cancelled_;
+    return canceled_;
 }
 
 void WorkerTask::onCancel(std::function<void()> action) {
     {
         std::lock_guard guard(lock_);
-        if (!cancelled_) {
+        if (!canceled_) {
             actions_.push_back(std::move(action));
             return;
         }
@@ -61,7 +61,7 @@ void WorkerTask::onCancel(std::function<void()> action) {
 
 bool WorkerTask::sleepFor(std::chrono::nanoseconds duration) {
     std::unique_lock guard(lock_);
-    return !wake_.wait_for(guard, duration, [this] { return cancelled_; });
+    return !wake_.wait_for(guard, duration, [this] { return canceled_; });
 }
 
 } // namespace tovr

@@ -2,6 +2,7 @@
 
 #include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
+#include "platform/HTTPFetching.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -29,7 +30,7 @@ public:
 
     // Any thread, any number of times; the cancel actions run on the first call only.
     void cancel();
-    bool isCancelled() const;
+    bool isCanceled() const;
     // Runs `action` when the task is cancelled, at once when it already is.
     void onCancel(std::function<void()> action);
     // Waits for `duration`; returns early, with false, when the task is cancelled.
@@ -38,7 +39,7 @@ public:
 private:
     mutable std::mutex lock_;
     std::condition_variable wake_;
-    bool cancelled_ = false;
+    bool canceled_ = false;
     std::vector<std::function<void()>> actions_;
 };
 
@@ -48,6 +49,13 @@ inline std::shared_ptr<CancellableProcess> latchFor(WorkerTask& task) {
     auto latch = std::make_shared<CancellableProcess>();
     task.onCancel([latch] { latch->cancel(); });
     return latch;
+}
+
+// The cancellation of one step's transfer, canceled with the task; shared like the latch.
+inline std::shared_ptr<HTTPCancellation> transferFor(WorkerTask& task) {
+    auto transfer = std::make_shared<HTTPCancellation>();
+    task.onCancel([transfer] { transfer->cancel(); });
+    return transfer;
 }
 
 // A worker's pause. Tests inject one that returns at once.

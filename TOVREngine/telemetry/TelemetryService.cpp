@@ -236,8 +236,10 @@ bool TelemetryService::waitUntilIdle(std::chrono::milliseconds timeout) {
 // Operations on the worker
 
 void TelemetryService::start() {
-    sessionID_ =
-        configuration_.kvStore ? SessionID{configuration_.kvStore}.current() : QUuid::createUuid();
+    sessionID_ = configuration_.kvStore ? SessionID{configuration_.kvStore,
+                                                    ProductConfig::current().userDefaultsPrefix}
+                                              .current()
+                                        : QUuid::createUuid();
     pendingFile_ = configuration_.pendingFileURL;
     // No endpoint, nothing to post through.
     if (configuration_.urlSessionFactory && configuration_.endpointURL.isValid())
@@ -385,6 +387,8 @@ QString requiredString(const QJsonObject& object, const QString& key, qsizetype 
 } // namespace
 
 void TelemetryService::loadPending() {
+    const QString logPrefix = QStringLiteral("Telemetry: couldn't load pending events: ");
+    QJsonArray array;
     try {
         if (!configuration_.fs || pendingFile_.isEmpty() ||
             !configuration_.fs->fileExists(pendingFile_))
@@ -396,9 +400,16 @@ void TelemetryService::loadPending() {
             throw DecodingError(parseError.errorString());
         if (!document.isArray())
             throw DecodingError(QStringLiteral("The pending events are not a JSON array"));
-        QList<Event> loaded;
-        const QJsonArray array = document.array();
-        for (qsizetype i = 0; i < array.size(); ++i) {
+        array = document.array();
+    } catch (const std::exception& error) {
+        qCWarning(lcTelemetry).noquote() << logPrefix + describe(error);
+        return;
+    }
+    // One damaged record costs only itself: the others are sent, and the next persist
+    // writes them back.
+    QList<Event> loaded;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        try {
             if (!array.at(i).isObject())
                 throw DecodingError(QStringLiteral("Pending event %1 is not an object").arg(i));
             const QJsonObject object = array.at(i).toObject();
@@ -415,13 +426,13 @@ void TelemetryService::loadPending() {
                       requiredString(object, QStringLiteral("appVersion"), i),
                       requiredString(object, QStringLiteral("eventName"), i),
                       jsonObjectFromJson(object.value(QStringLiteral("eventData")).toObject())});
+        } catch (const std::exception& error) {
+            qCWarning(lcTelemetry).noquote() << logPrefix + describe(error);
         }
-        pending_ = loaded + pending_;
-    } catch (const std::exception& error) {
-        qCWarning(lcTelemetry).noquote()
-            << QStringLiteral("Telemetry: couldn't load pending events: ") + describe(error);
-        return;
     }
+    if (loaded.isEmpty())
+        return;
+    pending_ = loaded + pending_;
     flush();
 }
 

@@ -15,9 +15,9 @@ namespace tovr {
 
 // True when the task is cancelled; a task nobody holds any more counts as running, so a
 // caller may drop the handle and still get its result.
-inline bool isTaskCancelled(const std::weak_ptr<WorkerTask>& weak) {
+inline bool isTaskCanceled(const std::weak_ptr<WorkerTask>& weak) {
     const auto task = weak.lock();
-    return task && task->isCancelled();
+    return task && task->isCanceled();
 }
 
 // Runs the blocking `work` on a worker thread (owned by ChildProcessRegistry, joined at
@@ -37,7 +37,7 @@ std::shared_ptr<WorkerTask> runInBackground(QObject* receiver, Work work, Done d
         // The posted call goes to the application object, which outlives every worker
         // (shutdown joins them first); the guard is read there, on the GUI thread.
         auto deliver = [guard, weak](auto finish) {
-            if (isTaskCancelled(weak))
+            if (isTaskCanceled(weak))
                 return;
             QObject* app = QCoreApplication::instance();
             if (!app)
@@ -45,7 +45,7 @@ std::shared_ptr<WorkerTask> runInBackground(QObject* receiver, Work work, Done d
             QMetaObject::invokeMethod(
                 app,
                 [guard, weak, finish = std::move(finish)]() mutable {
-                    if (!guard || isTaskCancelled(weak))
+                    if (!guard || isTaskCanceled(weak))
                         return;
                     finish();
                 },

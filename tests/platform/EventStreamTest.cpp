@@ -14,7 +14,7 @@ using namespace tovr;
 TEST(EventStream, DeliversInOrderThenEnds) {
     auto [stream, c] = EventStream<int>::make();
     std::atomic<int> terminations{0};
-    StreamTermination why = StreamTermination::cancelled;
+    StreamTermination why = StreamTermination::canceled;
     c.onTermination([&](StreamTermination t) {
         why = t;
         ++terminations;
@@ -41,7 +41,7 @@ TEST(EventStream, DroppingTheStreamCancelsOnceAndRejectsLaterEvents) {
         auto [stream, cont] = EventStream<int>::make();
         c = cont;
         c.onTermination([&](StreamTermination t) {
-            EXPECT_EQ(t, StreamTermination::cancelled);
+            EXPECT_EQ(t, StreamTermination::canceled);
             ++terminations;
         });
         EXPECT_TRUE(c.yield(1));
@@ -79,9 +79,9 @@ TEST(EventStream, ForEachDrainsBufferedEventsThenFollowsTheProducer) {
 TEST(EventStream, NothingIsDeliveredAfterCancelReturns) {
     auto [stream, c] = EventStream<int>::make();
     std::atomic<int> afterCancel{0};
-    std::atomic<bool> cancelled{false};
+    std::atomic<bool> canceled{false};
     auto cancel = std::move(stream).forEach([&](int) {
-        if (cancelled.load())
+        if (canceled.load())
             ++afterCancel;
     });
     std::thread producer([c = c] {
@@ -90,7 +90,7 @@ TEST(EventStream, NothingIsDeliveredAfterCancelReturns) {
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     cancel();
-    cancelled = true;
+    canceled = true;
     producer.join();
     EXPECT_EQ(afterCancel.load(), 0);
 }
@@ -124,15 +124,15 @@ TEST(EventStream, DeliverToRunsOnTheReceiversThread) {
 
 TEST(EventStream, ADestroyedReceiverCancelsTheStream) {
     auto [stream, c] = EventStream<int>::make();
-    bool cancelledByReceiver = false;
+    bool canceledByReceiver = false;
     c.onTermination(
-        [&](StreamTermination t) { cancelledByReceiver = t == StreamTermination::cancelled; });
+        [&](StreamTermination t) { canceledByReceiver = t == StreamTermination::canceled; });
     {
         QObject receiver;
         std::move(stream).deliverTo(&receiver, [](int) {});
         c.yield(1);
     }
-    EXPECT_TRUE(cancelledByReceiver);
+    EXPECT_TRUE(canceledByReceiver);
     EXPECT_FALSE(c.yield(2));
     QCoreApplication::processEvents(); // the queued event died with its receiver
 }

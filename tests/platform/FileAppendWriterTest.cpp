@@ -15,6 +15,7 @@
 
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tovr;
@@ -91,7 +92,8 @@ protected:
     }
 
     FileAppendWriter writer(std::shared_ptr<FileSystemOperating> fs = nullptr) const {
-        return FileAppendWriter(zprofile(), fs ? fs : fs_, [] { return fixedNow; });
+        return FileAppendWriter(zprofile(), fs ? fs : fs_, ProductConfig::current().shellMarker(),
+                                [] { return fixedNow; });
     }
     // The block the writer adds for the exported variable below.
     QList<QString> addedLines() const {
@@ -110,13 +112,15 @@ protected:
 } // namespace
 
 TEST(FileAppendWriterText, MarkerCarriesTheDateOnlyWhenTheProductDatesIt) {
-    EXPECT_EQ(FileAppendWriter::markerComment(u"Homebrew"_s, fixedNow, productWithMarker(false)),
+    EXPECT_EQ(FileAppendWriter::markerComment(u"Homebrew"_s, fixedNow,
+                                              productWithMarker(false).shellMarker()),
               u"# Tovrin \u2014 Homebrew"_s);
-    EXPECT_EQ(FileAppendWriter::markerComment(u"JAVA_HOME"_s, fixedNow, productWithMarker(true)),
+    EXPECT_EQ(FileAppendWriter::markerComment(u"JAVA_HOME"_s, fixedNow,
+                                              productWithMarker(true).shellMarker()),
               u"# 2026-03-07 Tovrin \u2014 JAVA_HOME"_s);
     // The date is the user's local day, whatever zone the moment was given in.
     const QDateTime utc = fixedNow.toUTC();
-    EXPECT_EQ(FileAppendWriter::markerComment(u"x"_s, utc, productWithMarker(true)),
+    EXPECT_EQ(FileAppendWriter::markerComment(u"x"_s, utc, productWithMarker(true).shellMarker()),
               u"# 2026-03-07 Tovrin \u2014 x"_s);
 }
 
@@ -220,6 +224,28 @@ TEST_F(AppendTest, SymlinkedFileStaysALinkAndItsTargetGetsTheBlock) {
     EXPECT_EQ(read(u"dotfiles/zprofile"_s),
               "# mine\n\n# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n");
     EXPECT_EQ(read(u".zprofile.bak"_s), "# mine\n");
+}
+
+TEST_F(AppendTest, BackupHasTheFilesBytesAndModeExactly) {
+    // A private start-up file holding a token, starting with a byte-order mark, and an
+    // earlier backup that others could read.
+    const QByteArray old = "\xEF\xBB\xBF"
+                           "export GITHUB_TOKEN=ghp_secret\n";
+    put(u".zprofile"_s, old);
+    put(u".zprofile.bak"_s, "stale\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(zprofile()).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(zprofile() + u".bak"_s).constData(), 0644), 0);
+    auto mode = [](const QString& file) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+
+    appendProbe();
+    EXPECT_EQ(read(u".zprofile.bak"_s), old);
+    EXPECT_EQ(mode(zprofile() + u".bak"_s), 0600u);
+    EXPECT_EQ(mode(zprofile()), 0600u);
+    EXPECT_EQ(read(u".zprofile"_s),
+              old + "\n# Tovrin \xE2\x80\x94 Probe\nexport TOVR_PROBE=\"hello world\"\n");
 }
 
 TEST_F(AppendTest, FileThatIsNotUtf8IsNeverReplaced) {

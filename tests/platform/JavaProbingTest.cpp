@@ -2,6 +2,7 @@
 #include "platform/Probes.h"
 #include "platform/PropertyList.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -152,4 +153,36 @@ TEST(PropertyList, DamagedDataIsNeverAFinding) {
         damaged[i] = char(damaged[i] ^ 0xFF);
         (void)PropertyList::decode(damaged);
     }
+}
+
+TEST(PropertyList, SharedObjectsAreDecodedOnce) {
+    // Sixty-four arrays, each [next, next], over one string: read naively, 2^64 visits
+    // from a file of about 300 bytes.
+    const int levels = 64;
+    QByteArray data("bplist00");
+    for (int k = 0; k < levels; ++k) {
+        data += char(0xA2);
+        data += char(k + 1);
+        data += char(k + 1);
+    }
+    data += char(0x51);
+    data += 'x';
+    const int table = data.size();
+    for (int k = 0; k <= levels; ++k)
+        data += char(8 + 3 * k);
+    QByteArray trailer(32, '\0');
+    trailer[6] = 1;                 // offset size
+    trailer[7] = 1;                 // ref size
+    trailer[15] = char(levels + 1); // objects
+    trailer[23] = 0;                // top object
+    trailer[31] = char(table);
+    data += trailer;
+
+    QElapsedTimer timer;
+    timer.start();
+    const auto decoded = PropertyList::decode(data);
+    EXPECT_LT(timer.elapsed(), 1000);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->count(), 2);
+    EXPECT_EQ(jvmVersion(data), std::nullopt);
 }

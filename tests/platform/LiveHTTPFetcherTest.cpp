@@ -175,7 +175,7 @@ TEST_F(LiveHTTPFetcherTest, DownloadWritesATemporaryFileAndReportsProgress) {
     EXPECT_EQ(progress.last(), qMakePair(qint64(300'000), qint64(300'000)));
 }
 
-TEST_F(LiveHTTPFetcherTest, ACancelledDownloadThrowsAndLeavesNoFile) {
+TEST_F(LiveHTTPFetcherTest, ACanceledDownloadThrowsAndLeavesNoFile) {
     QTemporaryDir tmp;
     const QByteArray savedTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(tmp.path()));
@@ -198,14 +198,14 @@ TEST_F(LiveHTTPFetcherTest, ACancelledDownloadThrowsAndLeavesNoFile) {
             cancellation);
     });
     canceller.join();
-    EXPECT_EQ(code, URLError::Code::cancelled);
+    EXPECT_EQ(code, URLError::Code::canceled);
     EXPECT_TRUE(fileWhileRunning);
     EXPECT_TRUE(QDir(tmp.path()).isEmpty());
 
     // Cancelled before the call: nothing is sent.
     const auto before = server.requests().size();
     EXPECT_EQ(failureOf([&] { fetcher.data(get(server.url("/pkg")), cancellation); }),
-              URLError::Code::cancelled);
+              URLError::Code::canceled);
     EXPECT_EQ(server.requests().size(), before);
 
     if (savedTmp.isNull())
@@ -245,7 +245,7 @@ TEST(URLErrorMapping, QtErrorsMapToTheHardNetworkCodes) {
         {E::ProxyConnectionRefusedError, C::cannotConnectToHost, true},
         {E::ProxyNotFoundError, C::cannotFindHost, true},
         {E::TimeoutError, C::timedOut, false},
-        {E::OperationCanceledError, C::cancelled, false},
+        {E::OperationCanceledError, C::canceled, false},
         {E::SslHandshakeFailedError, C::secureConnectionFailed, false},
         {E::TooManyRedirectsError, C::badServerResponse, false},
         {E::ProtocolUnknownError, C::unsupportedURL, false},

@@ -95,7 +95,7 @@ TEST(NetworkReadiness, VerdictsFromSamples) {
         measureWith({{"a.example", hostDown}, {"b.example", hostDown}, {"c.example", timedOut}}),
         unmeasured0);
     EXPECT_EQ(measureWith({}), unmeasured0);
-    EXPECT_EQ(measureWith({{"a.example", URLError::Code::cancelled},
+    EXPECT_EQ(measureWith({{"a.example", URLError::Code::canceled},
                            {"b.example", URLError::Code::secureConnectionFailed},
                            {"c.example", hostDown}}),
               unmeasured0);
@@ -165,9 +165,8 @@ TEST_F(LiveNetworkReadiness, EndpointsAreSampledAtOnce) {
         server.answer(path, late);
     // A small payload, so that the verdict does not hang on how fast a loaded (or
     // sanitized) test machine moves the body; the timing is what this checks.
-    auto config =
-        productConfig({server.url("/api/formula.json"),
-                       server.url("/content/catalogs/index.sucatalog"), server.url("/")});
+    auto config = productConfig({server.url("/api/formula.json"),
+                                 server.url("/content/catalogs/index.sucatalog"), server.url("/")});
     config.estimatedPayloadBytes = 1'000'000;
     // The network stack's one-off start-up is not what this measures.
     HTTPRequest warmUp;

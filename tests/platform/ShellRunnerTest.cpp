@@ -1,7 +1,10 @@
 #include "platform/ShellRunner.h"
 #include "platform/CancellableProcess.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StreamedChild.h"
 #include "support/FakeProcessRunner.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +70,40 @@ TEST(ShellRunner, RunsThroughTheInjectedRunnerAndAddsNothing) {
     ASSERT_EQ(fake->calls().size(), 1);
     EXPECT_FALSE(fake->calls()[0].environment.has_value());
     EXPECT_TRUE(fake->calls()[0].streamed);
+}
+
+TEST(StreamedChild, ACanceledLatchStartsNothingAndACancelEndsTheRunningChild) {
+    LiveProcessRunner runner;
+    QTemporaryDir dir;
+    const QString marker = dir.filePath("started");
+    QStringList lines;
+    const auto collect = [&](const QString& line) { lines << line; };
+
+    CancellableProcess canceled;
+    canceled.cancel();
+    const auto none = StreamedChild::run(runner, "/bin/sh", {"-c", "touch '" + marker + "'"},
+                                         std::nullopt, &canceled, collect);
+    EXPECT_EQ(none.exitCode, -1);
+    EXPECT_FALSE(none.startFailure);
+    EXPECT_FALSE(QFile::exists(marker));
+
+    CancellableProcess latch;
+    std::thread canceler([&] {
+        while (!QFile::exists(marker))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        latch.cancel();
+    });
+    const auto ended = StreamedChild::run(runner, "/bin/sh",
+                                          {"-c", "echo up; touch '" + marker + "'; exec sleep 30"},
+                                          std::nullopt, &latch, collect);
+    canceler.join();
+    EXPECT_EQ(ended.exitCode, SIGTERM);
+    EXPECT_EQ(lines, QStringList{"up"});
+
+    const auto missing =
+        StreamedChild::run(runner, "/no/such/program", {}, std::nullopt, nullptr, collect);
+    EXPECT_EQ(missing.exitCode, -1);
+    EXPECT_TRUE(missing.startFailure);
 }
 
 TEST(CancellableProcess, CancelBeforeRegisterCancelsTheNextHandleAtOnce) {

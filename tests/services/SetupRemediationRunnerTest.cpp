@@ -196,14 +196,15 @@ TEST_F(SetupRemediationRunnerTest, WritersHaveEndedWhenRunReturns) {
 }
 
 TEST_F(SetupRemediationRunnerTest, CaskFollowUpsNeverChangeTheInstallsCode) {
-    sandbox->createFile("/Users/dev/.zprofile", "# CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=0\n");
+    sandbox->createFile("/Users/dev/.zprofile",
+                        "export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n");
     auto claude = run(SetupRemediation::installClaudeCLI());
     EXPECT_EQ(claude.mid(claude.size() - 2),
               QList<Event>({Event::output("Claude Code auto-update is already enabled in "
                                           "~/.zprofile."),
                             Event::completed(0)}));
     EXPECT_EQ(sandbox->contents("/Users/dev/.zprofile"),
-              "# CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=0\n");
+              "export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n");
 
     sandbox->removeItem("/Users/dev/.zprofile");
     claude = run(SetupRemediation::installClaudeCLI());
@@ -328,20 +329,20 @@ TEST_F(SetupRemediationRunnerTest, CancelsAtAnyMomentGiveAtMostOneEnding) {
     for (int i = 0; i < 40; ++i) {
         std::mutex lock;
         QList<Event> seen;
-        bool cancelled = false;
+        bool canceled = false;
         int afterCancel = 0;
         const auto fix = i % 2 ? SetupRemediation::installGh() : SetupRemediation::installZed();
         auto cancel = runner().run(fix, "P").forEach([&](Event e) {
             std::lock_guard guard(lock);
             seen << e;
-            afterCancel += cancelled ? 1 : 0;
+            afterCancel += canceled ? 1 : 0;
         });
         if (i % 4 < 2)
             std::this_thread::sleep_for(std::chrono::microseconds(50 * i));
         cancel();
         {
             std::lock_guard guard(lock);
-            cancelled = true;
+            canceled = true;
         }
         ASSERT_TRUE(waitForIdleThreads());
         std::lock_guard guard(lock);

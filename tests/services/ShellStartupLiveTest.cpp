@@ -169,3 +169,33 @@ TEST_F(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
     }
     EXPECT_EQ(snapshot(), before);
 }
+
+// A commented-out setting, or a PATH entry that only begins with the directory, does not
+// reach a new shell: each writer must add its line rather than report it as set.
+TEST_F(ShellStartupLiveTest, CommentedSettingsAndLongerEntriesDoNotCountAsSet) {
+    home_.put(u".zprofile"_s, "# export PATH=\"$HOME/.local/bin:$PATH\"\n"
+                              "# export PATH=\"$HOME/.cargo/bin:$PATH\"\n"
+                              "#command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
+                              "--shims)\"\n"
+                              "  # export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"
+                              "export PATH=\"/opt/x/bin2:$PATH\"\n");
+    home_.put(u".zshrc"_s, "# command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"\n");
+    const auto fs = home_.fs();
+    const ShellConfigurator configurator{fs};
+    const InstallFollowUps followUps{fs};
+
+    QStringList sentences = configurator.configureUvPath() + configurator.configureCargoPath() +
+                            configurator.configureMise();
+    sentences << followUps.enableClaudeAutoUpdate();
+    sentences << PathRepairer{fs}.repairPath(u"/opt/x/bin"_s).lines;
+    for (const QString& s : sentences)
+        EXPECT_FALSE(s.contains(u"already"_s) || s.startsWith(u"Couldn't"_s)) << s.toStdString();
+
+    const ShellReport login = shell(false);
+    EXPECT_TRUE(login.path.contains(home_.file(u".local/bin"_s)));
+    EXPECT_TRUE(login.path.contains(home_.file(u".cargo/bin"_s)));
+    EXPECT_TRUE(login.path.contains(u"/opt/x/bin"_s)) << login.path.join(u':').toStdString();
+    EXPECT_EQ(login.values.value(u"SHIMS"_s), u"1"_s);
+    EXPECT_EQ(login.values.value(u"AUTO"_s), u"1"_s);
+    EXPECT_EQ(shell(true).values.value(u"ACTIVE"_s), u"1"_s);
+}

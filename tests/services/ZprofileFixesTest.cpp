@@ -28,7 +28,8 @@ class ZprofileFixesTest : public ::testing::Test {
 protected:
     QByteArray zprofile() const { return fs_->contents(kZprofile); }
     FileAppendWriter writer() const {
-        return FileAppendWriter(kZprofile, fs_, [] { return kNow; });
+        return FileAppendWriter(kZprofile, fs_, ProductConfig::current().shellMarker(),
+                                [] { return kNow; });
     }
     PathRepairer repairer() const {
         return {fs_, [] { return kNow; }};
@@ -90,11 +91,15 @@ TEST_F(ZprofileFixesTest, JavaHomeFollowUpAfterTemurin) {
     EXPECT_THROW(ZprofileWriter{writer()}.previewJavaHome(false), Error);
 }
 
-TEST_F(ZprofileFixesTest, ClaudeAutoUpdateCountsEvenACommentedMention) {
+TEST_F(ZprofileFixesTest, ClaudeAutoUpdateIgnoresACommentedMention) {
+    // A commented line does not set it in a new shell: reporting "already enabled" would
+    // be a failure passed off as success.
     fs_->createFile(kZprofile, "# CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=0 on purpose\n");
+    EXPECT_TRUE(followUps().enableClaudeAutoUpdate().startsWith(
+        u"Enabled Claude Code auto-update in ~/.zprofile"_s));
+    EXPECT_TRUE(zprofile().endsWith("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"));
     EXPECT_EQ(followUps().enableClaudeAutoUpdate(),
               u"Claude Code auto-update is already enabled in ~/.zprofile."_s);
-    EXPECT_EQ(zprofile(), "# CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=0 on purpose\n");
 
     fs_->createFile(kZprofile, "export A=1");
     EXPECT_EQ(followUps().enableClaudeAutoUpdate(),
@@ -131,10 +136,11 @@ TEST_F(ZprofileFixesTest, RepairPathEscapesTheLineAndShowsTheDirectoryAsIs) {
                           "\u2014 nothing to do."_s});
 }
 
-TEST_F(ZprofileFixesTest, RepairPathCountsACommentedMention) {
+TEST_F(ZprofileFixesTest, RepairPathIgnoresACommentedMention) {
     fs_->createFile(kZprofile, "# old: /Users/dev/.local/bin\n");
     EXPECT_TRUE(repairer().repairPath(u"/Users/dev/.local/bin"_s).ok);
-    EXPECT_EQ(zprofile(), "# old: /Users/dev/.local/bin\n");
+    EXPECT_EQ(zprofile(), "# old: /Users/dev/.local/bin\n\n# Tovrin \u2014 Claude Code PATH\n"
+                          "export PATH=\"/Users/dev/.local/bin:$PATH\"\n");
 
     fs_->removeItem(kZprofile);
     fs_->createFolder(kZprofile);

@@ -46,7 +46,7 @@ public:
             std::lock_guard guard(state->lock);
             const QString id = fix.id();
             continuation.onTermination([state, id](StreamTermination why) {
-                if (why == StreamTermination::cancelled) {
+                if (why == StreamTermination::canceled) {
                     std::lock_guard inner(state->lock);
                     state->cancelled.append(id);
                 }

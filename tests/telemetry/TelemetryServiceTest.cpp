@@ -250,11 +250,9 @@ TEST(TelemetryService, StoredEventsGoOutFirstWithTodaysAppIDAndRunContext) {
 TEST(TelemetryService, UnreadablePendingFileIsLoggedAndNeverStopsNewEvents) {
     const QList<QByteArray> broken{"not json at all",
                                    "[" + storedEvent("cut").left(40), // truncated write
-                                   R"({"sessionID":"x"})",
-                                   "[1]",
+                                   R"({"sessionID":"x"})", "[1]",
                                    R"([{"sessionID":"nope","clientTimestamp":"t","appVersion":"v",)"
-                                   R"("eventName":"e","eventData":{}}])",
-                                   "[" + storedEvent("fine") + R"(,{"eventName":"no id"}])"};
+                                   R"("eventName":"e","eventData":{}}])"};
     for (const auto& contents : broken) {
         Harness h;
         h.storePending(contents);
@@ -273,6 +271,25 @@ TEST(TelemetryService, UnreadablePendingFileIsLoggedAndNeverStopsNewEvents) {
         ASSERT_EQ(h.pendingFile().size(), 1);
         EXPECT_EQ(h.pendingFile().at(0).toObject().value("eventName").toString(), "new");
     }
+}
+
+TEST(TelemetryService, OneDamagedStoredRecordIsSkippedAndTheOthersKept) {
+    Harness h;
+    h.storePending("[" + storedEvent("fine") + R"(,{"eventName":"no id"},)" +
+                   storedEvent("also_fine") + "]");
+    h.answer(500);
+    LogCapture log;
+    auto service = h.start();
+    ASSERT_TRUE(service->waitUntilIdle(5s));
+
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().first().startsWith("Telemetry: couldn't load pending events: "));
+    EXPECT_EQ(h.postedNames(), (QList<QString>{"fine", "fine", "fine"}));
+    // Written back in the same format, the damaged record alone gone.
+    const QJsonArray stored = h.pendingFile();
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored.at(0).toObject(), QJsonDocument::fromJson(storedEvent("fine")).object());
+    EXPECT_EQ(stored.at(1).toObject(), QJsonDocument::fromJson(storedEvent("also_fine")).object());
 }
 
 TEST(TelemetryService, IntegralDoubleIsStoredAsAnIntegerAndPostedTheSame) {

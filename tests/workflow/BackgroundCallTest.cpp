@@ -29,7 +29,7 @@ template <class F> bool spinUntil(F done) {
 
 } // namespace
 
-TEST(BackgroundCall, HandsTheResultToTheGuiThreadAndDropsItForAGoneOrCancelledReceiver) {
+TEST(BackgroundCall, HandsTheResultToTheGuiThreadAndDropsItForAGoneOrCanceledReceiver) {
     QObject receiver;
     QThread* deliveredOn = nullptr;
     int value = 0;

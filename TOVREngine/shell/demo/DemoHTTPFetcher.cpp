@@ -7,8 +7,8 @@ namespace tovr {
 namespace {
 
 void throwIfCancelled(const std::shared_ptr<HTTPCancellation>& cancellation) {
-    if (cancellation && cancellation->isCancelled())
-        throw URLError(URLError::Code::cancelled);
+    if (cancellation && cancellation->isCanceled())
+        throw URLError(URLError::Code::canceled);
 }
 
 bool isHomebrewInstallScript(const QUrl& url) {

@@ -266,9 +266,11 @@ private:
 
 } // namespace
 
-SetupWorkflowView::SetupWorkflowView(const ScreenContext& context, QWidget* parent)
+SetupWorkflowView::SetupWorkflowView(const ScreenContext& context,
+                                     std::shared_ptr<const VolumeCapacityReading> volumes,
+                                     QWidget* parent)
     : QWidget(parent), context_(context) {
-    model_ = new SetupFlowModel(ProductConfig::current(), context_, nullptr, this);
+    model_ = new SetupFlowModel(ProductConfig::current(), context_, std::move(volumes), this);
     setMinimumSize(720, 650);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

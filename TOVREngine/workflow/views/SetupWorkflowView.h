@@ -22,7 +22,10 @@ class SetupWorkflowView : public QWidget, public ScreenTask {
     Q_OBJECT
 
 public:
-    explicit SetupWorkflowView(const ScreenContext& context, QWidget* parent = nullptr);
+    // `volumes` reads the home disk's free space; null: this machine's.
+    explicit SetupWorkflowView(const ScreenContext& context,
+                               std::shared_ptr<const VolumeCapacityReading> volumes = nullptr,
+                               QWidget* parent = nullptr);
 
     SetupFlowModel* model() const { return model_; }
     SetupSelections& selections() { return selections_; }

@@ -1,13 +1,24 @@
 #pragma once
 
+#include "model/SetupProbeBundle.h"
+#include "platform/SystemProfile.h"
 #include "workflow/ScreenContext.h"
+#include "workflow/StageBodyPresenter.h"
 
+#include <QMap>
 #include <QPointer>
 #include <QWidget>
+
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
 
 namespace tovr {
 
 class SetupFlowModel;
+class StageSectionView;
 struct SetupSelections;
 
 // The body of a stage screen: the stage's fixes and choices (languages and apps, project,
@@ -23,10 +34,31 @@ public:
     const QString& domainID() const { return domainID_; }
 
 private:
+    void refresh();
+    void renderFixRows(const QList<SetupRemediation>& fixes, bool canAct);
+    StageSectionView* makeSection(const SpineRenderPolicy::SpecialStageKind& kind);
+    bool probedAgain();
+
     ScreenContext context_;
     QPointer<SetupFlowModel> model_;
     SetupSelections* selections_;
     QString domainID_;
+    StageBodyPresenter presenter_;
+
+    QWidget* banner_ = nullptr;
+    QPushButton* homebrewFirst_ = nullptr;
+    QWidget* fixList_ = nullptr;
+    QVBoxLayout* fixLayout_ = nullptr;
+    QMap<QString, QWidget*> fixRows_; // by fix id
+    QPushButton* group_ = nullptr;
+    StageSectionView* section_ = nullptr;
+    bool sectionAppeared_ = false;
+    QPushButton* skip_ = nullptr;
+
+    // What the disk was last read for.
+    std::optional<SystemProfile> readProfile_;
+    std::optional<SetupProbeBundle> readProbes_;
+    bool wasRefreshing_ = false;
 };
 
 } // namespace tovr

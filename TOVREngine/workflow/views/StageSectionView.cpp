@@ -1,0 +1,49 @@
+#include "workflow/views/StageSectionView.h"
+
+#include "workflow/views/Typography.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSignalBlocker>
+
+namespace tovr::stagerows {
+
+namespace {
+
+constexpr int kCaptionIndent = 20;
+
+} // namespace
+
+QLabel* makeCaption(const QString& text, QWidget* parent, bool small) {
+    auto* label = makePlainLabel(text, TextStyle::caption, parent);
+    if (small) {
+        QFont font = label->font();
+        font.setPointSizeF(font.pointSizeF() * 0.92);
+        label->setFont(font);
+    }
+    applySecondaryStyle(label);
+    label->setContentsMargins(kCaptionIndent, 0, 0, 0);
+    return label;
+}
+
+void applyWarningStyle(QWidget* widget) {
+    QPalette palette = widget->palette();
+    const QColor orange(0xE0, 0x7B, 0x00);
+    palette.setColor(QPalette::WindowText, orange);
+    palette.setColor(QPalette::Text, orange);
+    widget->setPalette(palette);
+}
+
+void setCheckedQuietly(QAbstractButton* box, bool checked) {
+    if (box->isChecked() == checked)
+        return;
+    const QSignalBlocker blocker(box);
+    box->setChecked(checked);
+}
+
+void setTextQuietly(QLabel* label, const QString& text) {
+    if (label->text() != text)
+        label->setText(text);
+}
+
+} // namespace tovr::stagerows

@@ -1,0 +1,174 @@
+#include "support/RecordedTelemetry.h"
+#include "support/ScopedProductConfig.h"
+#include "support/TestScreenContext.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/WidgetDriver.h"
+
+#include "shell/demo/DemoMac.h"
+#include "workflow/views/SetupWorkflowView.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using namespace tovr;
+using namespace tovr::test;
+using Kind = SetupFlowModel::Step::Kind;
+using Step = SetupFlowModel::Step;
+
+namespace {
+
+DemoMac::Options quickDemo() {
+    DemoMac::Options options;
+    options.privateDefaults = true;
+    options.pace.lineDelay = std::chrono::milliseconds(0);
+    return options;
+}
+
+void shoot(QWidget* window, const QString& name) {
+    window->resize(720, 700);
+    saveScreenshot(window, name + "-720x700");
+    window->resize(1200, 900);
+    saveScreenshot(window, name + "-1200x900");
+    window->resize(720, 720);
+}
+
+// Presses the install sheet's "Continue" once its run is over.
+bool finishSheet(QWidget* window) {
+    auto* sheet = window->findChild<QDialog*>("setup-action-sheet");
+    if (!sheet)
+        return false;
+    const bool done = spinUntil(
+        [&] {
+            auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
+            return button && button->isEnabled();
+        },
+        15000);
+    if (done)
+        clickButton(sheet, "setup-action-continue");
+    return done;
+}
+
+QPushButton* firstFixButton(QWidget* page) {
+    for (auto* button : page->findChildren<QPushButton*>())
+        if (button->isVisible() && button->objectName().startsWith("stage-fix-"))
+            return button;
+    return nullptr;
+}
+
+void tick(QWidget* page, const QString& name) {
+    auto* box = findVisible<QCheckBox>(page, name);
+    ASSERT_NE(box, nullptr) << name.toStdString();
+    // After the new page's second-click guard, as a person would.
+    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    if (!box->isChecked())
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+} // namespace
+
+// The demo Mac from the first stage to the outcome through the stage bodies' own buttons:
+// fix buttons, the Homebrew banner and its jump, and every section of the optional stages,
+// with a screenshot of each.
+TEST(StageSectionsJourney, DemoMacReachesEverySection) {
+    ScopedProductConfig product(ProductConfig::cli());
+    RecordedTelemetry telemetry;
+    const DemoMac demo(quickDemo());
+    const QString home = demo.fs()->homeDirectory();
+    // Other version managers, so the languages show their notes.
+    demo.fs()->createFolder(home + "/.pyenv/versions/3.12.4");
+    demo.fs()->createFolder(home + "/.nvm/versions/node/v20.11.1");
+    TestScreenContext ctx(demo.services(), demo.environment());
+    SetupWorkflowView window(ctx.context);
+    window.resize(720, 720);
+    window.show();
+    window.startTask();
+    SetupFlowModel* model = window.model();
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }, 10000));
+    clickButton(&window, "diagnosis-continue");
+
+    auto settled = [&] {
+        return spinUntil([&] { return !model->isRefreshing() && !model->pendingInstall(); }, 15000);
+    };
+    QSet<QString> shot;
+    bool sawBanner = false;
+    for (int guard = 0; guard < 40; ++guard) {
+        ASSERT_TRUE(settled());
+        settle();
+        const Step step = model->step();
+        if (step.kind == Kind::verifying || step.kind == Kind::interstitial ||
+            step.kind == Kind::loading) {
+            ASSERT_TRUE(spinUntil([&] { return model->step() != step; }, 15000));
+            continue;
+        }
+        if (step.kind == Kind::keepGoingGate) {
+            shoot(&window, "stage-keep-going");
+            model->advance(DomainPlacement::optional, Step::outcome());
+            continue;
+        }
+        if (step.kind != Kind::stage)
+            break;
+        const QString domain = step.domainID;
+        QWidget* page = window.currentPage();
+        const auto placement = model->workflowStep(domain)->placement;
+
+        if (findVisible<QPushButton>(page, "stage-install-homebrew-first")) {
+            sawBanner = true;
+            shoot(&window, "stage-homebrew-banner");
+            clickButton(page, "stage-install-homebrew-first");
+            continue;
+        }
+        if (placement == DomainPlacement::primary && domain != "warp") {
+            if (domain == "homebrew" && !sawBanner) {
+                clickButton(page, "stage-skip");
+                continue;
+            }
+            auto* fix = firstFixButton(page);
+            ASSERT_NE(fix, nullptr) << domain.toStdString();
+            if (!shot.contains("fixes")) {
+                shot.insert("fixes");
+                shoot(&window, "stage-fixes-" + domain);
+            }
+            QTest::qWait(QApplication::doubleClickInterval() + 5);
+            QTest::mouseClick(fix, Qt::LeftButton);
+            settle();
+            ASSERT_TRUE(finishSheet(&window)) << domain.toStdString();
+            continue;
+        }
+        if (domain == "languages")
+            for (const char* name :
+                 {"lang-python", "lang-node", "lang-java", "lang-ruby", "lang-rust"})
+                tick(page, name);
+        if (domain == "mcp") {
+            tick(page, "mcp-exa");
+            auto* key = findVisible<QLineEdit>(page, "mcp-key-exa");
+            ASSERT_NE(key, nullptr);
+            QTest::keyClicks(key, "secret-key");
+            EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+        }
+        if (domain == "git") {
+            auto* name = findVisible<QLineEdit>(page, "git-name");
+            ASSERT_NE(name, nullptr);
+            QTest::keyClicks(name, "Maximiliana Theodora Wolfeschlegelsteinhausen-Bergerdorff");
+            QTest::keyClicks(findVisible<QLineEdit>(page, "git-email"),
+                             "maximiliana.wolfeschlegelsteinhausen@example.com");
+            EXPECT_TRUE(findVisible<QPushButton>(page, "setup-git")->isEnabled());
+        }
+        if (domain == "project") {
+            clickButton(page, "choose-project-folder");
+            ASSERT_EQ(ctx.folderPicker->requests.size(), 1);
+            ctx.folderPicker->answer(std::nullopt);
+        }
+        shot.insert(domain);
+        shoot(&window, "stage-" + domain);
+        clickButton(page, "stage-skip");
+    }
+    EXPECT_EQ(model->step(), Step::outcome());
+    EXPECT_TRUE(sawBanner);
+    for (const char* domain :
+         {"ai-claude", "codex", "project", "skills", "mcp", "languages", "git"})
+        EXPECT_TRUE(shot.contains(domain)) << domain;
+    EXPECT_EQ(telemetry.withName("offer_action").size(), 1) << "warp's Skip";
+}
