@@ -95,9 +95,8 @@ public:
 
     // A stage's button that starts an install, then the sheet to its end: Continue, or
     // Cancel while it runs.
-    void install(const QString& button, const std::function<void()>& withoutBody,
-                 bool cancel = false) {
-        pressOnStage(button, withoutBody);
+    void install(const QString& button, bool cancel = false) {
+        press(button);
         QWidget* sheet = nullptr;
         ASSERT_TRUE(spinUntil([&] {
             return (sheet = window_->findChild<QDialog*>("setup-action-sheet")) != nullptr;
@@ -116,25 +115,11 @@ public:
         }
         clickButton(sheet, end);
     }
-    // The stage's fix button for one fix.
+    // The stage's button for one fix.
     void installFix(const QString& fixID, bool cancel = false) {
-        const QString domain = stage();
-        install(
-            "stage-fix-" + fixID,
-            [this, fixID, domain] {
-                for (const auto& fix : model().plugins().spineProvider->remediations(
-                         domain, *model().profile(), *model().probes()))
-                    if (fix.id() == fixID) {
-                        model().recordOfferSelected(domain);
-                        model().requestInstall({fixID, fix.title(), {fix}, false, domain});
-                    }
-            },
-            cancel);
+        install("stage-fix-" + fixID, cancel);
     }
-    void skip() {
-        const QString domain = stage();
-        pressOnStage("stage-skip", [this, domain] { model().recordOfferDismissed(domain); });
-    }
+    void skip() { press("stage-skip"); }
 
     void shoot(const QString& screen) {
         settle();
@@ -151,17 +136,6 @@ private:
         options.privateDefaults = true;
         options.pace.lineDelay = lineDelay;
         return options;
-    }
-
-    // The stage bodies' buttons; until they are drawn on this branch, what the button does.
-    void pressOnStage(const QString& button, const std::function<void()>& withoutBody) {
-        if (findVisible<QPushButton>(window_.get(), button)) {
-            press(button);
-        } else {
-            QTest::qWait(QApplication::doubleClickInterval() + 5);
-            withoutBody();
-            settle();
-        }
     }
 
     ScopedProductConfig product_{ProductConfig::cli()};
@@ -200,15 +174,7 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
     ASSERT_TRUE(journey.restsOn(Kind::stage));
     EXPECT_EQ(journey.stage(), "ai-claude");
     journey.shoot("optional-stage");
-    journey.install("ai-claude", [&] {
-        journey.model().recordOfferSelected("ai-claude");
-        journey.model().requestInstall(
-            {"ai-claude",
-             "Install Claude",
-             {SetupRemediation::installClaudeDesktop(), SetupRemediation::installClaudeCLI()},
-             true,
-             "ai-claude"});
-    });
+    journey.install("ai-claude"); // both ticked at first
     while (journey.restsOn(Kind::stage))
         journey.skip();
     ASSERT_EQ(journey.model().step().kind, Kind::outcome);
