@@ -9,9 +9,9 @@
 
 namespace tovr {
 
-InterstitialBody::InterstitialBody(const ScreenContext& context, SetupFlowModel* model,
+InterstitialBody::InterstitialBody(const ScreenContext&, SetupFlowModel* model,
                                    SpineRenderPolicy::InterstitialScreen screen, QWidget* parent)
-    : QWidget(parent), context_(context), model_(model) {
+    : QWidget(parent), model_(model) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(16);

@@ -21,7 +21,6 @@ public:
 private:
     void continueToVerifying();
 
-    ScreenContext context_;
     QPointer<SetupFlowModel> model_;
 };
 
