@@ -74,9 +74,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tovrin"));
     QApplication::setApplicationName(QStringLiteral("Tovrin for the Command Line"));
+    const TovrinCliApp application;
+    // Every setting the demo keeps (its user defaults, the usage-event session) stays in
+    // its own scope, apart from the real application's.
+    if (demoMode)
+        QApplication::setApplicationName(DemoMac::settingsApplicationName());
     QApplication::setApplicationVersion(QStringLiteral(TOVR_VERSION));
 
-    const TovrinCliApp application;
     const auto picker = std::make_shared<LiveFolderPicker>();
     std::unique_ptr<DemoMac> demo;
     if (demoMode)

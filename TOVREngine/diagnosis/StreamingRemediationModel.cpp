@@ -1,4 +1,5 @@
 #include "diagnosis/StreamingRemediationModel.h"
+#include "platform/FileChecks.h"
 
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
@@ -149,13 +150,7 @@ private:
     void runBrewInstall(const QString& cask, const QString& prompt) {
         if (stopped())
             return;
-        std::optional<QString> brew;
-        for (const char* candidate : {"/opt/homebrew/bin/brew", "/usr/local/bin/brew"}) {
-            if (fs_->isExecutableFile(QString::fromLatin1(candidate))) {
-                brew = QString::fromLatin1(candidate);
-                break;
-            }
-        }
+        const std::optional<QString> brew = homebrewExecutable(*fs_);
         if (!brew) {
             line(QStringLiteral("Homebrew not found in /opt/homebrew/bin or /usr/local/bin."));
             setExit(-1);
@@ -461,7 +456,12 @@ void StreamingRemediationModel::applyZshrcChange() {
                               QStringLiteral(". Backup at ") + preview.backupPath + u'.';
             } else {
                 zshrcError_ = result.error;
-                zshrcPreview_ = result.fresh.preview;
+                // A file that cannot be read now keeps the change on screen with its error,
+                // so the user retries or skips it: a write that failed is never a success.
+                zshrcPreview_ =
+                    result.fresh.preview
+                        ? result.fresh.preview
+                        : (result.fresh.readError ? std::optional(preview) : std::nullopt);
                 if (!zshrcPreview_)
                     lines_ << *result.error;
                 if (result.fresh.readError)

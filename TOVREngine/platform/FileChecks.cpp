@@ -20,4 +20,11 @@ bool entryExists(const FileSystemOperating& fs, const QString& path) {
     }
 }
 
+std::optional<QString> homebrewExecutable(const FileSystemOperating& fs) {
+    for (const char* candidate : {"/opt/homebrew/bin/brew", "/usr/local/bin/brew"})
+        if (fs.isExecutableFile(QLatin1String(candidate)))
+            return QString::fromLatin1(candidate);
+    return std::nullopt;
+}
+
 } // namespace tovr

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/FileSystemOperating.h"
 
 namespace tovr {
@@ -10,5 +12,9 @@ bool isFolder(const FileSystemOperating& fs, const QString& path);
 // Something is at `path`, a dangling symbolic link included: writing there would follow
 // the link.
 bool entryExists(const FileSystemOperating& fs, const QString& path);
+
+// The `brew` Homebrew installs, the Apple silicon location first: the first of
+// "/opt/homebrew/bin/brew" and "/usr/local/bin/brew" that is an executable file.
+std::optional<QString> homebrewExecutable(const FileSystemOperating& fs);
 
 } // namespace tovr

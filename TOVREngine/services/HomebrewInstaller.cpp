@@ -1,4 +1,5 @@
 #include "services/HomebrewInstaller.h"
+#include "platform/FileChecks.h"
 
 #include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
@@ -113,12 +114,7 @@ void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
 }
 
 void HomebrewInstaller::appendShellenv(const Sink& sink) const {
-    QString brew;
-    for (const char* candidate : {"/opt/homebrew/bin/brew", "/usr/local/bin/brew"})
-        if (fs->isExecutableFile(QLatin1String(candidate))) {
-            brew = QLatin1String(candidate);
-            break;
-        }
+    const QString brew = homebrewExecutable(*fs).value_or(QString());
     if (brew.isEmpty()) {
         sink(output(QStringLiteral("Note: brew not found in expected locations after install; "
                                    "skipping ~/.zprofile shellenv append.")));

@@ -1,4 +1,5 @@
 #include "workflow/StageBodyPresenter.h"
+#include "platform/FileChecks.h"
 
 #include "workflow/SetupFlowModel.h"
 
@@ -14,9 +15,7 @@ StageBodyPresenter::StageBodyPresenter(StageScope scope, std::shared_ptr<FileSys
     : scope_(std::move(scope)), fs_(std::move(fs)) {}
 
 void StageBodyPresenter::readDisk() {
-    brewExecutableFound_ =
-        fs_ && (fs_->isExecutableFile(QStringLiteral("/opt/homebrew/bin/brew")) ||
-                fs_->isExecutableFile(QStringLiteral("/usr/local/bin/brew")));
+    brewExecutableFound_ = fs_ && homebrewExecutable(*fs_).has_value();
 }
 
 bool StageBodyPresenter::needsHomebrew() const {

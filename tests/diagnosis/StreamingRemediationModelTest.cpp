@@ -363,6 +363,24 @@ TEST_F(StreamingRemediationModelTest, AStaleZshrcPreviewIsMadeAgainBeforeTheNext
     EXPECT_EQ(fs->contents("/Users/dev/.zshrc.bak"), "export A=1\nexport B=2\n");
 }
 
+TEST_F(StreamingRemediationModelTest, AZshrcThatTurnsUnreadableBeforeApplyIsNotASuccess) {
+    fs->createFile(QStringLiteral("/Users/dev/.zshrc"), "export A=1\n");
+    workers->jenv = {QStringLiteral("eval \"$(jenv init -)\"")};
+    auto model = run(Remediation::setJavaHomeViaJenv(QStringLiteral("/jdk17"), 17));
+    ASSERT_EQ(model->row(), Row::awaitingZshrc);
+
+    fs->createFile(QStringLiteral("/Users/dev/.zshrc"), QByteArray("\xff\xfe\x00"
+                                                                   "bad",
+                                                                   6));
+    model->applyZshrcChange();
+    ASSERT_TRUE(spinUntil([&] { return !model->isApplyingZshrc(); }));
+    ASSERT_TRUE(model->zshrcError());
+    EXPECT_EQ(model->row(), Row::awaitingZshrc); // still asks: retry or skip
+    EXPECT_EQ(fs->contents("/Users/dev/.zshrc"), QByteArray("\xff\xfe\x00"
+                                                            "bad",
+                                                            6));
+}
+
 TEST_F(StreamingRemediationModelTest, AnUnreadableZshrcIsNeverOfferedForReplacement) {
     fs->createFile(QStringLiteral("/Users/dev/.zshrc"), QByteArray("\xff\xfe\x00"
                                                                    "bad",

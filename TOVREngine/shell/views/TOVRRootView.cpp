@@ -1,5 +1,6 @@
 #include "shell/views/TOVRRootView.h"
 
+#include "diagnosis/views/DiagnoseView.h"
 #include "model/ProductConfig.h"
 #include "shell/RootModel.h"
 #include "shell/views/ConsentView.h"
@@ -33,6 +34,7 @@ TOVRRootView::TOVRRootView(const ScreenContext& base, QWidget* parent)
     for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setAutoRepeat(false); // a held key presses once
         connect(shortcut, &QShortcut::activated, this, &TOVRRootView::pressDefaultButton);
     }
     connect(model_, &RootModel::changed, this, &TOVRRootView::showGate);
@@ -67,6 +69,8 @@ void TOVRRootView::showGate() {
 }
 
 QWidget* TOVRRootView::destination(const Screen& screen) {
+    if (screen.as<Screen::Diagnose>())
+        return new DiagnoseView(context_);
     if (screen.as<Screen::SetupWorkflow>())
         return new SetupWorkflowView(context_);
     if (screen.as<Screen::NextStep>()) {
@@ -89,7 +93,8 @@ void TOVRRootView::pressDefaultButton() {
     QWidget* page = host_ ? host_->currentScreen() : consent_.data();
     if (!page || !page->isVisible())
         return;
-    if (QPushButton* button = findDefaultButton(page))
+    QPushButton* button = findDefaultButton(page);
+    if (button && !isGuardedAgainstSecondClick(button))
         button->click();
 }
 

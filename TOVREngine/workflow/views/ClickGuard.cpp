@@ -28,6 +28,14 @@ public:
         pages_.append({page, QDeadlineTimer(QApplication::doubleClickInterval())});
     }
 
+    bool covers(QWidget* widget) const {
+        for (const Entry& e : pages_)
+            if (e.page && !e.until.hasExpired() &&
+                (widget == e.page || e.page->isAncestorOf(widget)))
+                return true;
+        return false;
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
@@ -39,13 +47,7 @@ protected:
             return false;
         }
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget)
-            return false;
-        for (const Entry& e : pages_)
-            if (e.page && !e.until.hasExpired() &&
-                (widget == e.page || e.page->isAncestorOf(widget)))
-                return true;
-        return false;
+        return widget && covers(widget);
     }
 
 private:
@@ -57,6 +59,10 @@ private:
 };
 
 } // namespace
+
+bool isGuardedAgainstSecondClick(QWidget* widget) {
+    return widget && qApp && SecondClickFilter::shared().covers(widget);
+}
 
 void guardAgainstSecondClick(QWidget* page) {
     if (page && qApp)

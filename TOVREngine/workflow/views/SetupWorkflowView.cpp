@@ -1,4 +1,5 @@
 #include "workflow/views/SetupWorkflowView.h"
+#include "platform/FileChecks.h"
 
 #include "platform/ReadinessScreenCopy.h"
 #include "workflow/SetupWorkflowCopy.h"
@@ -286,12 +287,8 @@ void SetupWorkflowView::startTask() {
 
 SetupRemediationRunner SetupWorkflowView::makeRunner(const AppServices& services) {
     SetupRemediationRunner runner;
-    for (const QString& candidate :
-         {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")})
-        if (services.fs && services.fs->isExecutableFile(candidate)) {
-            runner.brewPath = candidate;
-            break;
-        }
+    if (services.fs)
+        runner.brewPath = homebrewExecutable(*services.fs);
     runner.process = services.processRunner;
     runner.fs = services.fs;
     runner.http = services.http;

@@ -1,5 +1,8 @@
 #include "workflow/views/StageBodyView.h"
 
+#include "workflow/views/MarkdownText.h"
+#include "workflow/views/ScreenScaffold.h"
+
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
 #include "workflow/views/CaskSectionView.h"
@@ -182,7 +185,9 @@ void StageBodyView::renderFixRows(const QList<SetupRemediation>& fixes, bool can
             stack(widget, 6);
             auto* button = makeButton(row.title, ButtonRole::prominent,
                                       QStringLiteral("stage-fix-") + row.id, widget);
-            auto* caption = makePlainLabel(QString(), TextStyle::footnote, widget);
+            // Product copy: a path between backticks shows as code.
+            auto* caption =
+                makeMarkdownLabel(QString(), context_.urlOpener, TextStyle::footnote, widget);
             caption->setObjectName(QStringLiteral("stage-fix-caption"));
             applySecondaryStyle(caption);
             widget->layout()->addWidget(button);
@@ -199,8 +204,10 @@ void StageBodyView::renderFixRows(const QList<SetupRemediation>& fixes, bool can
         button->setText(row.title);
         button->setEnabled(canAct);
         auto* caption = widget->findChild<QLabel*>(QStringLiteral("stage-fix-caption"));
-        if (caption->text() != row.caption)
-            caption->setText(row.caption);
+        if (caption->property("markdown").toString() != row.caption) {
+            caption->setProperty("markdown", row.caption);
+            caption->setText(markdownToHtml(row.caption));
+        }
         caption->setVisible(!row.caption.isEmpty());
     }
 }

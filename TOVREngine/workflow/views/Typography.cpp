@@ -98,6 +98,7 @@ QPushButton* makeButton(const QString& text, ButtonRole role, const QString& obj
         break;
     case ButtonRole::borderless:
         button->setFlat(true);
+        button->setStyleSheet("QPushButton { text-align: left; padding: 4px 0px; border: none; }");
         break;
     case ButtonRole::link:
         button->setFlat(true);

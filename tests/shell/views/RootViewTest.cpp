@@ -85,6 +85,16 @@ TEST_F(RootView, ALaterLaunchWelcomesAtOnceAndWelcomeOpensTheSetupWorkflow) {
     EXPECT_EQ(telemetry_.count("app_launched"), 1);
 }
 
+TEST_F(RootView, TheJavaProductsWelcomeOpensTheDiagnosisWhichDiagnosesTheMac) {
+    ScopedProductConfig java(ProductConfig::javaDiagnosis());
+    giveConsent();
+    auto window = makeWindow();
+    clickButton(window.get(), "welcome-diagnose-button");
+    EXPECT_EQ(window->navigation().path(), QList<Screen>{Screen::diagnose()});
+    ASSERT_TRUE(spinUntil([&] { return findVisible(window.get(), "diagnose-headline"); }));
+    EXPECT_EQ(telemetry_.count("diagnosis_reached"), 1);
+}
+
 TEST_F(RootView, TheSecondPressOfADoubleClickOnConsentPressesNothingOnTheWelcomeScreen) {
     auto window = makeWindow();
     clickButton(window.get(), "consent-continue");
