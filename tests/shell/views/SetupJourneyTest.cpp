@@ -6,10 +6,8 @@
 
 #include "services/SetupRemediationRunner.h"
 #include "shell/demo/DemoMac.h"
-#include "shell/views/NavigationHost.h"
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
-#include "workflow/views/Typography.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -295,15 +293,15 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
 // straight to verification, and "Yes, all set" straight back to the welcome screen.
 TEST(SetupJourney, ASetUpMacGoesFromTheSummaryToVerificationAndEndsWithoutAScore) {
     Journey journey;
-    {
-        SetupRemediationRunner runner = SetupWorkflowView::makeRunner(journey.demo().services());
-        for (const auto& fix :
-             {SetupRemediation::installCommandLineTools(), SetupRemediation::installHomebrew(),
-              SetupRemediation::configureShell(), SetupRemediation::installWarp()}) {
-            runner.brewPath = SetupWorkflowView::makeRunner(journey.demo().services()).brewPath;
-            auto events = runner.run(fix, fix.title());
-            while (events.next()) {
-            }
+    // The Mac as a developer leaves it: what the primary stages install, there already.
+    for (const auto& fix :
+         {SetupRemediation::installCommandLineTools(), SetupRemediation::installHomebrew(),
+          SetupRemediation::configureShell(), SetupRemediation::installWarp()}) {
+        // A runner made for each finds Homebrew once it is installed.
+        const SetupRemediationRunner runner =
+            SetupWorkflowView::makeRunner(journey.demo().services());
+        auto events = runner.run(fix, fix.title());
+        while (events.next()) {
         }
     }
     journey.demo().userDefaults()->set(QVariant(true),
