@@ -24,6 +24,9 @@ QString SandboxFileSystem::hostPath(const QString& macPath) const {
     const QString clean = QDir::cleanPath(macPath);
     if (clean == QLatin1String("/..") || clean.startsWith(QLatin1String("/../")))
         throw SystemError(EINVAL, QStringLiteral("Path leaves the sandbox: ") + macPath);
+    for (const QString& shared : sharedHostFolders_)
+        if (clean == shared || clean.startsWith(shared + u'/'))
+            return clean;
     return clean == QLatin1String("/") ? dir_.path() : dir_.path() + clean;
 }
 

@@ -17,6 +17,9 @@ public:
     // climbs out of the root with "..".
     QString hostPath(const QString& macPath) const;
     QString root() const { return dir_.path(); }
+    // Makes the host folder at `path` appear at the same path inside the Mac (the app's own
+    // bundled resources, say). Call before the file system is shared with other threads.
+    void shareHostFolder(const QString& path) { sharedHostFolders_.append(path); }
 
     // Helpers that build the Mac; parent folders are created as needed. They return the Mac path.
     QString createFolder(const QString& macPath);
@@ -53,6 +56,7 @@ private:
 
     QTemporaryDir dir_;
     QString home_;
+    QStringList sharedHostFolders_;
     mutable LiveFileSystem live_;
 };
 

@@ -102,6 +102,27 @@ TEST(DemoMac, HomebrewFixStreamsThenTheMacHasHomebrew) {
         ClaudeSetupProber{}.probe(ShellRunner{services.processRunner}, services.fs).ghPresent);
 }
 
+// The bundled example projects are copied from the application's own resources.
+TEST(DemoMac, ExampleProjectsComeFromTheBundledResources) {
+    const DemoMac demo(fast());
+    const AppServices services = demo.services();
+    SetupRemediationRunner runner;
+    runner.process = services.processRunner;
+    runner.fs = services.fs;
+    runner.http = services.http;
+    auto events = runner.run(SetupRemediation::createProject(ProjectTemplate::simple), {});
+    std::optional<qint32> code;
+    QStringList lines;
+    while (auto event = events.next()) {
+        if (auto* line = event->as<SetupRemediationRunner::Event::Output>())
+            lines << line->text;
+        else if (auto* done = event->as<SetupRemediationRunner::Event::Completed>())
+            code = done->exitCode;
+    }
+    EXPECT_EQ(code, 0) << lines.join('\n').toStdString();
+    EXPECT_TRUE(services.fs->fileExists("/Users/dev/Documents/AI-Simple-Project"));
+}
+
 // Cancelling a paced install ends it at once, as a terminated child, with nothing installed.
 TEST(DemoMac, CancelledInstallEndsAtOnceAndInstallsNothing) {
     DemoMac::Options slow = fast();

@@ -1,5 +1,7 @@
 #include "shell/demo/DemoMac.h"
 
+#include "platform/ResourceLocator.h"
+
 #include "model/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
 #include "shell/demo/DemoHTTPFetcher.h"
@@ -47,6 +49,8 @@ DemoMac::DemoMac(Options options)
       http_(std::make_shared<DemoHTTPFetcher>(fs_)),
       environment_(std::make_shared<DemoEnvironment>(fs_->homeDirectory())) {
     DemoShell::buildNewMac(*fs_);
+    // The application's bundled skills and example projects are read where they are.
+    fs_->shareHostFolder(resourcesDirectory());
     if (options.privateDefaults) {
         // Outside the sandbox: the Mac's files and the app's settings are apart.
         auto holder = std::make_shared<PrivateDefaults>();
