@@ -1,4 +1,5 @@
 #include "diagnosis/StreamingRemediationModel.h"
+#include "support/SpinUntil.h"
 
 #include "diagnosis/ScriptedRemediationWorkers.h"
 #include "model/ProductConfig.h"
@@ -22,17 +23,6 @@ using Row = StreamingRemediationModel::Row;
 
 const QString kTemurinPrompt =
     QStringLiteral("Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/");
-
-template <class F> bool spinUntil(F done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 class StreamingRemediationModelTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "diagnosis/ZprofileDiffSheetModel.h"
+#include "support/SpinUntil.h"
 
 #include "support/RecordedTelemetry.h"
 #include "support/SandboxFileSystem.h"
@@ -19,17 +20,6 @@ using Row = ZprofileDiffSheetModel::ListingRow;
 const QByteArray kZprofile = "/Users/dev/.zprofile";
 const QString kJavaHome = QStringLiteral("export JAVA_HOME=$(/usr/libexec/java_home)");
 const QString kPath = QStringLiteral("export PATH=\"$JAVA_HOME/bin:$PATH\"");
-
-template <class F> bool spinUntil(F done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 class ZprofileDiffSheetModelTest : public ::testing::Test {
 protected:

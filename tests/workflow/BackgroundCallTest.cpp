@@ -1,5 +1,6 @@
 #include "support/FakeDesktop.h"
 #include "support/RecordedTelemetry.h"
+#include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
 #include "telemetry/UsageEvent.h"
@@ -16,18 +17,7 @@
 using namespace tovr;
 using namespace tovr::test;
 
-namespace {
-
-// Runs the event loop until `done` or two seconds pass.
-template <class F> bool spinUntil(F done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(BackgroundCall, HandsTheResultToTheGuiThreadAndDropsItForAGoneOrCanceledReceiver) {
     QObject receiver;

@@ -1,5 +1,6 @@
 #include "support/MemoryKeyValueStore.h"
 #include "support/RecordedTelemetry.h"
+#include "support/SpinUntil.h"
 
 #include "model/ProductConfig.h"
 #include "workflow/NPSFeedbackCardModel.h"
@@ -14,14 +15,6 @@ using namespace tovr::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-template <class F> bool spinUntil(F done, int ms = 2000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 QString submittedKey() {
     return ProductConfig::current().userDefaultsPrefix + ".nps_submitted";

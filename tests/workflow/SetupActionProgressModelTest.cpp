@@ -4,6 +4,7 @@
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
 #include "support/ScriptedFixStarter.h"
+#include "support/SpinUntil.h"
 
 #include "model/ProductConfig.h"
 #include "telemetry/TelemetryText.h"
@@ -21,14 +22,6 @@ using namespace tovr::test;
 namespace {
 
 using Event = SetupRemediationRunner::Event;
-
-template <class F> bool spinUntil(F done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 void spinFor(int ms) {
     QElapsedTimer t;

@@ -3,6 +3,7 @@
 #include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
 #include "telemetry/UsageEventCatalogue.h"
@@ -47,15 +48,6 @@ namespace {
 constexpr auto P = DomainPlacement::primary;
 constexpr auto O = DomainPlacement::offer;
 constexpr auto X = DomainPlacement::optional;
-
-// Runs the event loop until `done` or three seconds pass.
-template <class F> bool spinUntil(F done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 3000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 // Lets queued results that should not come arrive, if they would.
 void settle() {

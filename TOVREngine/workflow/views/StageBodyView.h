@@ -33,6 +33,8 @@ public:
                   QString domainID, QWidget* parent = nullptr);
 
     const QString& domainID() const { return domainID_; }
+    // The disk was read once and the body shows its fixes.
+    bool hasReadDisk() const { return diskRead_; }
 
 private:
     void refresh();

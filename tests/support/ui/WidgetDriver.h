@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/SpinUntil.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -9,15 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace tovr::test {
-
-// Runs the event loop until `done` holds or `ms` pass; returns `done()`.
-template <class F> bool spinUntil(F done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 // Lets queued calls and deleteLater run.
 inline void settle() {
@@ -40,6 +33,13 @@ template <class W = QWidget> W* findVisible(QWidget* root, const QString& name) 
 // Fails the test when there is no such button.
 inline bool clickButton(QWidget* root, const QString& name) {
     QTest::qWait(QApplication::doubleClickInterval() + 5);
+    // A page may still be waiting for its worker (the disk, a probe) to show the button.
+    spinUntil(
+        [&] {
+            auto* b = findVisible<QPushButton>(root, name);
+            return b && b->isEnabled();
+        },
+        3000);
     auto* button = findVisible<QPushButton>(root, name);
     EXPECT_NE(button, nullptr) << "no visible button " << name.toStdString();
     if (!button)

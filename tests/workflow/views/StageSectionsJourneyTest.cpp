@@ -6,6 +6,7 @@
 
 #include "shell/demo/DemoMac.h"
 #include "workflow/views/SetupWorkflowView.h"
+#include "workflow/views/StageBodyView.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -90,7 +91,15 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     clickButton(&window, "diagnosis-continue");
 
     auto settled = [&] {
-        return spinUntil([&] { return !model->isRefreshing() && !model->pendingInstall(); }, 15000);
+        return spinUntil(
+            [&] {
+                auto* body = window.currentPage()
+                                 ? window.currentPage()->findChild<StageBodyView*>()
+                                 : nullptr;
+                return !model->isRefreshing() && !model->pendingInstall() &&
+                       (!body || body->hasReadDisk());
+            },
+            15000);
     };
     QSet<QString> shot;
     bool sawBanner = false;
