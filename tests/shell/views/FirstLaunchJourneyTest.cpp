@@ -1,5 +1,6 @@
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/TestDemoMac.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
@@ -16,32 +17,14 @@ using namespace tovr;
 using namespace tovr::test;
 using Kind = SetupFlowModel::Step::Kind;
 
-namespace {
-
-DemoMac::Options quickDemo() {
-    DemoMac::Options options;
-    options.privateDefaults = true;
-    options.pace.lineDelay = std::chrono::milliseconds(0);
-    return options;
-}
-
-// Screenshots at the smallest window and a large one.
-void shoot(QWidget* window, const QString& name) {
-    window->resize(720, 700);
-    saveScreenshot(window, name + "-720x700");
-    window->resize(1200, 900);
-    saveScreenshot(window, name + "-1200x900");
-    window->resize(720, 720);
-}
-
-} // namespace
+namespace {} // namespace
 
 // A newcomer's first launch on the demo Mac: consent, welcome, the check, the summary, the
 // first stage, one install, the next stage.
 TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
     ScopedProductConfig product(ProductConfig::cli());
     RecordedTelemetry telemetry;
-    const DemoMac demo(quickDemo());
+    const DemoMac demo(testDemoOptions());
     ScreenContext base;
     base.services = demo.services();
     base.userDefaults = demo.userDefaults();
@@ -50,23 +33,23 @@ TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
     window.resize(720, 720);
     window.show();
     settle();
-    shoot(&window, "journey-1-consent");
+    saveScreenshotsAtTwoSizes(&window, "journey-1-consent");
 
     QTest::keyClick(&window, Qt::Key_Return);
     settle();
-    shoot(&window, "journey-2-welcome");
+    saveScreenshotsAtTwoSizes(&window, "journey-2-welcome");
     clickButton(&window, "welcome-diagnose-button");
     auto* workflow = findVisible<SetupWorkflowView>(&window, QString());
     ASSERT_NE(workflow, nullptr);
     SetupFlowModel* model = workflow->model();
     ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }, 10000));
-    shoot(&window, "journey-3-summary");
+    saveScreenshotsAtTwoSizes(&window, "journey-3-summary");
 
     clickButton(&window, "diagnosis-continue");
     ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::stage; }, 10000));
     const QString firstStage = model->step().domainID;
     EXPECT_EQ(firstStage, "clt");
-    shoot(&window, "journey-4-first-stage");
+    saveScreenshotsAtTwoSizes(&window, "journey-4-first-stage");
 
     // The stage's install button, as its body would press it.
     const auto step = model->workflowStep(firstStage);
@@ -90,7 +73,7 @@ TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
     ASSERT_TRUE(spinUntil(
         [&] { return model->step().kind == Kind::stage && model->step().domainID != firstStage; },
         15000));
-    shoot(&window, "journey-6-next-stage");
+    saveScreenshotsAtTwoSizes(&window, "journey-6-next-stage");
     EXPECT_TRUE(demo.fs()->fileExists("/Library/Developer/CommandLineTools"));
 
     const QStringList names = telemetry.names();

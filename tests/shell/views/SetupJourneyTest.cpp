@@ -1,6 +1,7 @@
 #include "support/FakeDesktop.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/TestDemoMac.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
@@ -25,7 +26,7 @@ namespace {
 class Journey {
 public:
     explicit Journey(std::chrono::milliseconds lineDelay = std::chrono::milliseconds(0))
-        : demo_(options(lineDelay)) {}
+        : demo_(testDemoOptions(lineDelay)) {}
 
     // The window, consent given, on the welcome screen.
     void openWindow(const QString& name) {
@@ -129,13 +130,6 @@ public:
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 
 private:
-    static DemoMac::Options options(std::chrono::milliseconds lineDelay) {
-        DemoMac::Options options;
-        options.privateDefaults = true;
-        options.pace.lineDelay = lineDelay;
-        return options;
-    }
-
     ScopedProductConfig product_{ProductConfig::cli()};
     DemoMac demo_;
     QString name_;

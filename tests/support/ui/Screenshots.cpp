@@ -20,4 +20,14 @@ void saveScreenshot(QWidget* widget, const QString& name) {
     widget->grab().save(QDir(dir).filePath(name + ".png"));
 }
 
+void saveScreenshotsAtTwoSizes(QWidget* window, const QString& name) {
+    if (qEnvironmentVariableIsEmpty("TOVR_SCREENSHOT_DIR") || !window)
+        return;
+    window->resize(720, 700);
+    saveScreenshot(window, name + "-720x700");
+    window->resize(1200, 900);
+    saveScreenshot(window, name + "-1200x900");
+    window->resize(720, 720);
+}
+
 } // namespace tovr::test

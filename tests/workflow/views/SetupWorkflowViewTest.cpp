@@ -1,5 +1,6 @@
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/TestDemoMac.h"
 #include "support/TestScreenContext.h"
 #include "support/ui/WidgetDriver.h"
 
@@ -26,14 +27,11 @@ public:
 
 class WorkflowScreen : public ::testing::Test {
 protected:
-    WorkflowScreen() : demo_(options()), screens_(demo_.services(), demo_.environment()) {
+    WorkflowScreen()
+        : demo_(testDemoOptions(
+              std::chrono::milliseconds(100))) /* an install runs long enough to cancel */,
+          screens_(demo_.services(), demo_.environment()) {
         screens_.navigation->setPath({Screen::setupWorkflow()});
-    }
-    static DemoMac::Options options() {
-        DemoMac::Options o;
-        o.privateDefaults = true;
-        o.pace.lineDelay = std::chrono::milliseconds(100); // an install runs long enough to cancel
-        return o;
     }
     std::unique_ptr<SetupWorkflowView>
     open(std::shared_ptr<const VolumeCapacityReading> volumes = nullptr) {

@@ -1,5 +1,6 @@
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/TestDemoMac.h"
 #include "support/TestScreenContext.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
@@ -20,21 +21,6 @@ using Kind = SetupFlowModel::Step::Kind;
 using Step = SetupFlowModel::Step;
 
 namespace {
-
-DemoMac::Options quickDemo() {
-    DemoMac::Options options;
-    options.privateDefaults = true;
-    options.pace.lineDelay = std::chrono::milliseconds(0);
-    return options;
-}
-
-void shoot(QWidget* window, const QString& name) {
-    window->resize(720, 700);
-    saveScreenshot(window, name + "-720x700");
-    window->resize(1200, 900);
-    saveScreenshot(window, name + "-1200x900");
-    window->resize(720, 720);
-}
 
 // Presses the install sheet's "Continue" once its run is over.
 bool finishSheet(QWidget* window) {
@@ -76,7 +62,7 @@ void tick(QWidget* page, const QString& name) {
 TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     ScopedProductConfig product(ProductConfig::cli());
     RecordedTelemetry telemetry;
-    const DemoMac demo(quickDemo());
+    const DemoMac demo(testDemoOptions());
     const QString home = demo.fs()->homeDirectory();
     // Other version managers, so the languages show their notes.
     demo.fs()->createFolder(home + "/.pyenv/versions/3.12.4");
@@ -113,7 +99,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             continue;
         }
         if (step.kind == Kind::keepGoingGate) {
-            shoot(&window, "stage-keep-going");
+            saveScreenshotsAtTwoSizes(&window, "stage-keep-going");
             model->advance(DomainPlacement::optional, Step::outcome());
             continue;
         }
@@ -125,7 +111,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
 
         if (findVisible<QPushButton>(page, "stage-install-homebrew-first")) {
             sawBanner = true;
-            shoot(&window, "stage-homebrew-banner");
+            saveScreenshotsAtTwoSizes(&window, "stage-homebrew-banner");
             clickButton(page, "stage-install-homebrew-first");
             continue;
         }
@@ -138,7 +124,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             ASSERT_NE(fix, nullptr) << domain.toStdString();
             if (!shot.contains("fixes")) {
                 shot.insert("fixes");
-                shoot(&window, "stage-fixes-" + domain);
+                saveScreenshotsAtTwoSizes(&window, "stage-fixes-" + domain);
             }
             QTest::qWait(QApplication::doubleClickInterval() + 5);
             QTest::mouseClick(fix, Qt::LeftButton);
@@ -171,7 +157,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             ctx.folderPicker->answer(std::nullopt);
         }
         shot.insert(domain);
-        shoot(&window, "stage-" + domain);
+        saveScreenshotsAtTwoSizes(&window, "stage-" + domain);
         clickButton(page, "stage-skip");
     }
     EXPECT_EQ(model->step(), Step::outcome());
