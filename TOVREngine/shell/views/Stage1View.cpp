@@ -30,19 +30,14 @@ QLabel* secondary(const QString& text, QWidget* parent) {
 
 Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, QWidget* parent)
     : QWidget(parent), context_(context), stage_(stage) {
-    auto* scaffold = new ScreenScaffold({QStringLiteral("System check"), TextStyle::largeTitle,
-                                         QStringLiteral("Here's what we found."), std::nullopt,
-                                         std::nullopt, std::nullopt},
-                                        context_.urlOpener, this);
+    QVBoxLayout* stack = nullptr;
+    auto* scaffold = fillWithScaffold(this,
+                                      {QStringLiteral("System check"), TextStyle::largeTitle,
+                                       QStringLiteral("Here's what we found."), std::nullopt,
+                                       std::nullopt, std::nullopt},
+                                      context_.urlOpener, &stack, 20);
     scaffold->setObjectName(QStringLiteral("audit-stage-foundations"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scaffold);
-
-    auto* content = new QWidget;
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(20);
+    QWidget* content = stack->parentWidget();
 
     QVBoxLayout* layout = nullptr;
     homebrewBlock_ = block(content, 10, &layout);
@@ -104,7 +99,6 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
                             QStringLiteral("audit-stage-skip"), content);
     stack->addSpacing(8);
     stack->addWidget(next, 0, Qt::AlignLeft);
-    scaffold->setContent(content);
     buttons_ = {install, later, toolsArticle, upgrade, next};
 
     const auto forward = [this](QPushButton* button, void (Stage1Foundations::*action)()) {

@@ -12,22 +12,17 @@ namespace tovr {
 
 Stage2View::Stage2View(const ScreenContext& context, Stage2Terminal* stage, QWidget* parent)
     : QWidget(parent), context_(context), stage_(stage) {
-    auto* scaffold = new ScreenScaffold(
+    QVBoxLayout* stack = nullptr;
+    auto* scaffold = fillWithScaffold(
+        this,
         {QString::fromUtf8("Try Warp — the AI-assisted terminal"), TextStyle::largeTitle,
          QStringLiteral("Warp is a modern macOS terminal with a better interface. AI assistance "
                         "helps you learn and remember terminal commands. It's the terminal we "
                         "recommend for Mac."),
          std::nullopt, std::nullopt, std::nullopt},
-        context_.urlOpener, this);
+        context_.urlOpener, &stack, 12);
     scaffold->setObjectName(QStringLiteral("audit-stage-terminal"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scaffold);
-
-    auto* content = new QWidget;
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(12);
+    QWidget* content = stack->parentWidget();
     auto* install = makeButton(QStringLiteral("Install Warp (recommended)"), ButtonRole::prominent,
                                QString(), content);
     auto* learn = makeButton(QString::fromUtf8("Learn more about Warp →"), ButtonRole::bordered,
@@ -44,7 +39,6 @@ Stage2View::Stage2View(const ScreenContext& context, Stage2Terminal* stage, QWid
     stack->addWidget(disclosure);
     stack->addSpacing(16);
     stack->addWidget(later, 0, Qt::AlignLeft);
-    scaffold->setContent(content);
     buttons_ = {install, learn, later};
 
     connect(install, &QPushButton::clicked, this, [this] {

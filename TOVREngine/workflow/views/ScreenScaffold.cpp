@@ -27,6 +27,23 @@ QLabel* makeMarkdownLabel(const QString& markdown, std::shared_ptr<URLOpening> u
     return label;
 }
 
+ScreenScaffold* fillWithScaffold(QWidget* host, ScreenScaffold::Options options,
+                                 std::shared_ptr<URLOpening> urlOpener, QVBoxLayout** column,
+                                 int spacing) {
+    auto* scaffold = new ScreenScaffold(std::move(options), std::move(urlOpener), host);
+    auto* outer = new QVBoxLayout(host);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scaffold);
+    auto* content = new QWidget;
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(spacing);
+    scaffold->setContent(content);
+    if (column)
+        *column = stack;
+    return scaffold;
+}
+
 ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlOpener,
                                QWidget* parent)
     : QWidget(parent), options_(std::move(options)), urlOpener_(std::move(urlOpener)) {

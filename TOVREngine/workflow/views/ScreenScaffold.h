@@ -57,6 +57,13 @@ private:
     QPointer<QWidget> content_;
 };
 
+// Makes `host` a screen: a scaffold filling it, whose content is a column without margins
+// and with `spacing` between its children. Returns the scaffold; the column comes back in
+// `column`.
+ScreenScaffold* fillWithScaffold(QWidget* host, ScreenScaffold::Options options,
+                                 std::shared_ptr<URLOpening> urlOpener, QVBoxLayout** column,
+                                 int spacing);
+
 // A label that shows inline Markdown through the one safe converter; its links open through
 // `urlOpener`, never the platform directly.
 QLabel* makeMarkdownLabel(const QString& markdown, std::shared_ptr<URLOpening> urlOpener,
