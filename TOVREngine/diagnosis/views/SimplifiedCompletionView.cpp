@@ -1,5 +1,8 @@
 #include "diagnosis/views/SimplifiedCompletionView.h"
 
+#include "workflow/views/BuildIntentPromptView.h"
+#include "workflow/views/NPSFeedbackCard.h"
+
 #include "workflow/views/ScreenScaffold.h"
 
 #include <QPushButton>
@@ -11,27 +14,36 @@ SimplifiedCompletionView::SimplifiedCompletionView(const ScreenContext& context,
                                                    SimplifiedCompletionModel* model,
                                                    QWidget* parent)
     : QWidget(parent), model_(model) {
-    auto* scaffold = new ScreenScaffold({QStringLiteral("Java is working"), TextStyle::largeTitle,
-                                         QStringLiteral("You're all set."), std::nullopt,
-                                         std::nullopt, std::nullopt},
-                                        context.urlOpener, this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scaffold);
-
-    auto* content = new QWidget;
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(16);
-    // The score card and the build-intent card go here, in that order, once they are in the
-    // tree: the score card while `showsCard()` (`cardAppeared()` when it comes on screen, its
-    // `submitted` to `cardSubmitted()`); the build-intent card while
-    // `showsBuildIntentPrompt()` (`buildIntentPromptAppeared()`, its button to `optIn()`).
+    QVBoxLayout* stack = nullptr;
+    fillWithScaffold(this,
+                     {QStringLiteral("Java is working"), TextStyle::largeTitle,
+                      QStringLiteral("You're all set."), std::nullopt, std::nullopt, std::nullopt},
+                     context.urlOpener, &stack, 16);
+    QWidget* content = stack->parentWidget();
+    // The page is built when it comes on screen: the cards are shown then.
+    if (model_->showsCard()) {
+        auto* card = new NPSFeedbackCard(context, content);
+        stack->addWidget(card);
+        connect(card, &NPSFeedbackCard::submitted, this, [this, card] {
+            card->hide();
+            if (model_)
+                model_->cardSubmitted();
+        });
+        model_->cardAppeared();
+    }
+    if (model_->showsBuildIntentPrompt()) {
+        auto* prompt = new BuildIntentPromptView(content);
+        stack->addWidget(prompt);
+        connect(prompt, &BuildIntentPromptView::seeRecommendations, this, [this] {
+            if (model_)
+                model_->optIn();
+        });
+        model_->buildIntentPromptAppeared();
+    }
     auto* done = makeButton(QString::fromUtf8("Done — back to home"), ButtonRole::prominent,
                             QString(), content);
     stack->addSpacing(8);
     stack->addWidget(done, 0, Qt::AlignLeft);
-    scaffold->setContent(content);
     connect(done, &QPushButton::clicked, this, [this] {
         if (model_)
             model_->finish();

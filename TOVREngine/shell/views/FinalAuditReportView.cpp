@@ -1,5 +1,7 @@
 #include "shell/views/FinalAuditReportView.h"
 
+#include "workflow/views/NPSFeedbackCard.h"
+
 #include "workflow/views/ScreenScaffold.h"
 
 #include <QHBoxLayout>
@@ -40,19 +42,13 @@ QColor colour(FinalAuditReportModel::Mark mark, const QPalette& palette) {
 FinalAuditReportView::FinalAuditReportView(const ScreenContext& context,
                                            FinalAuditReportModel* model, QWidget* parent)
     : QWidget(parent), model_(model) {
-    auto* scaffold =
-        new ScreenScaffold({QStringLiteral("Your Mac at a glance"), TextStyle::largeTitle,
-                            QStringLiteral("Here's what we found while running the system audit."),
-                            std::nullopt, std::nullopt, std::nullopt},
-                           context.urlOpener, this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scaffold);
-
-    auto* content = new QWidget;
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(18);
+    QVBoxLayout* stack = nullptr;
+    fillWithScaffold(this,
+                     {QStringLiteral("Your Mac at a glance"), TextStyle::largeTitle,
+                      QStringLiteral("Here's what we found while running the system audit."),
+                      std::nullopt, std::nullopt, std::nullopt},
+                     context.urlOpener, &stack, 18);
+    QWidget* content = stack->parentWidget();
     auto* checklist = new QWidget(content);
     checklist->setObjectName(QStringLiteral("audit-final-report"));
     auto* rows = new QVBoxLayout(checklist);
@@ -70,14 +66,22 @@ FinalAuditReportView::FinalAuditReportView(const ScreenContext& context,
         rows_.append(qMakePair(mark, label));
     }
     stack->addWidget(checklist);
-    // The recommendation-score card goes here once it is in the tree: shown while the model's
-    // `showsCard()`, `cardAppeared()` when it comes on screen, its `submitted` to
-    // `cardSubmitted()`; its own dismissal needs nothing from the host.
+    // The page is built when it comes on screen: the score card is shown then. Its own
+    // dismissal needs nothing from this screen.
+    if (model_->showsCard()) {
+        auto* card = new NPSFeedbackCard(context, content);
+        stack->addWidget(card);
+        connect(card, &NPSFeedbackCard::submitted, this, [this, card] {
+            card->hide();
+            if (model_)
+                model_->cardSubmitted();
+        });
+        model_->cardAppeared();
+    }
     auto* done = makeButton(QString::fromUtf8("Done — back to home"), ButtonRole::prominent,
                             QString(), content);
     stack->addSpacing(8);
     stack->addWidget(done, 0, Qt::AlignLeft);
-    scaffold->setContent(content);
 
     connect(done, &QPushButton::clicked, this, [this] {
         if (model_)
