@@ -1,11 +1,11 @@
 #include "TovrinCliApp.h"
 
+#include "demo/DemoMac.h"
 #include "platform/AppServices.h"
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveKeyValueStore.h"
-#include "shell/demo/DemoMac.h"
 #include "telemetry/TelemetryService.h"
-#include "workflow/views/LiveDesktopServices.h"
+#include "ui/views/LiveDesktopServices.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -3,7 +3,7 @@
 #include "model/ProductConfig.h"
 #include "platform/SystemProfiler.h"
 #include "telemetry/UsageEventCatalogue.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 namespace tovr {
 

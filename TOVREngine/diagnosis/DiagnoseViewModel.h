@@ -6,7 +6,7 @@
 #include "model/Remediation.h"
 #include "model/Screen.h"
 #include "platform/SystemProfile.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "diagnosis/NPSCardHost.h"
 #include "model/CompletionSurface.h"
+#include "ui/NPSCardHost.h"
 
 #include <QObject>
 

@@ -6,7 +6,7 @@
 #include "services/HomebrewInstaller.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -49,7 +49,7 @@ ZshrcPreparation prepareZshrc(const RemediationWorkers& workers,
     }
 }
 
-// Consumes `stream` on the calling worker thread until it ends or `task` is cancelled;
+// Consumes `stream` on the calling worker thread until it ends or `task` is canceled;
 // cancelling drops the stream (which stops its child) and every event still queued.
 template <class T, class Handle>
 void drain(EventStream<T> stream, WorkerTask& task, Handle handle) {
@@ -71,7 +71,7 @@ void drain(EventStream<T> stream, WorkerTask& task, Handle handle) {
 } // namespace
 
 // One run of a remediation on its worker thread: the blocking steps in order, each change
-// posted to the model. Nothing new starts once the task is cancelled.
+// posted to the model. Nothing new starts once the task is canceled.
 class StreamingRemediationRun {
 public:
     StreamingRemediationRun(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,

@@ -3,7 +3,7 @@
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
 #include "platform/TextTrimming.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 #include <QObject>
 

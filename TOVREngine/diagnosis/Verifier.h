@@ -37,7 +37,7 @@ public:
     Result verify(WorkerTask* task = nullptr) const;
 
     // Runs verify() on a worker and hands the result to `done` on the GUI thread. When
-    // `receiver` is destroyed, or the returned task is cancelled, both shells are ended and
+    // `receiver` is destroyed, or the returned task is canceled, both shells are ended and
     // `done` is never called; shutdown ends them too. Call on the GUI thread.
     std::shared_ptr<WorkerTask> verifyInBackground(QObject* receiver,
                                                    std::function<void(Result)> done) const;

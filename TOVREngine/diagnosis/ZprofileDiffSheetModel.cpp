@@ -7,7 +7,7 @@
 #include "services/ZprofileWriter.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 #include <QSet>
 

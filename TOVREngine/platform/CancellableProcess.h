@@ -14,9 +14,9 @@ class CancellableProcess {
 public:
     // Stops the run; any thread, any number of times.
     void cancel();
-    // Makes `handle` the current child's; cancels it at once when the run was cancelled.
+    // Makes `handle` the current child's; cancels it at once when the run was canceled.
     void registerHandle(std::shared_ptr<ProcessCancellation> handle);
-    // Read before each attempt: a cancelled run starts no further child.
+    // Read before each attempt: a canceled run starts no further child.
     bool isCanceled() const;
 
 private:

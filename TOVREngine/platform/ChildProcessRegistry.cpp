@@ -44,7 +44,7 @@ void ChildProcessRegistry::start(std::shared_ptr<ChildProcess> child, std::funct
 }
 
 void ChildProcessRegistry::shutdown() {
-    // A worker being joined may still start a child (terminated at once by its cancelled
+    // A worker being joined may still start a child (terminated at once by its canceled
     // latch); its reader thread joins the list afterwards, so repeat until nothing is left.
     for (;;) {
         std::list<Entry> all;

@@ -32,7 +32,7 @@ template <class T> struct EventStreamState {
     // buffers change hands and a busy stream stops allocating for its queue.
     std::vector<T> queue;
     bool finished = false;   // the producer finished; the queue may still hold events
-    bool terminated = false; // finished or cancelled: no more events are accepted
+    bool terminated = false; // finished or canceled: no more events are accepted
     bool terminationRan = false;
     StreamTermination reason = StreamTermination::finished;
     std::function<void(StreamTermination)> onTermination;
@@ -141,7 +141,7 @@ public:
         s_->runTermination();
     }
 
-    // True once the stream has ended (finished, or the consumer cancelled or dropped it).
+    // True once the stream has ended (finished, or the consumer canceled or dropped it).
     bool isTerminated() const {
         if (!s_)
             return true;
@@ -268,7 +268,7 @@ public:
     }
 
     // Delivers every event on `receiver`'s thread by queued invocation. When `receiver` is
-    // destroyed the stream is cancelled (the producer is told through termination).
+    // destroyed the stream is canceled (the producer is told through termination).
     std::function<void()> deliverTo(QObject* receiver, std::function<void(T)> onEvent,
                                     std::function<void()> onEnd = nullptr) && {
         if (!s_)

@@ -8,7 +8,7 @@
 namespace tovr {
 
 // Asks the user for a folder without blocking the caller: `done` runs later on the GUI
-// thread with the chosen folder's path, or absent when the user cancelled. It never runs
+// thread with the chosen folder's path, or absent when the user canceled. It never runs
 // after the picker itself is gone.
 class FolderPicking {
 public:

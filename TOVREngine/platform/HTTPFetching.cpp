@@ -5,7 +5,7 @@ namespace tovr {
 QString URLError::describe(Code code) {
     switch (code) {
     case Code::canceled:
-        return QStringLiteral("The transfer was cancelled.");
+        return QStringLiteral("The transfer was canceled.");
     case Code::badURL:
         return QStringLiteral("The address is not valid.");
     case Code::timedOut:

@@ -30,7 +30,7 @@ struct HTTPResponse {
     QUrl url;
 };
 
-// A transport failure: no connection, a time-out or a cancelled transfer. The status of a
+// A transport failure: no connection, a time-out or a canceled transfer. The status of a
 // response is never an error here.
 class URLError : public Error {
 public:
@@ -84,7 +84,7 @@ public:
         std::lock_guard guard(lock_);
         return canceled_;
     }
-    // For fetchers: `handler` runs on cancel, at once when already cancelled. The fetcher
+    // For fetchers: `handler` runs on cancel, at once when already canceled. The fetcher
     // clears it (nullptr) before its call returns.
     void setHandler(std::function<void()> handler) {
         bool runNow = false;

@@ -21,7 +21,7 @@ public:
 class LiveProcessCancellation final : public ProcessCancellation {
 public:
     void cancel() override;
-    // Takes the launched child; terminates it at once when the handle was cancelled before.
+    // Takes the launched child; terminates it at once when the handle was canceled before.
     void attach(std::shared_ptr<ChildProcess> process);
     bool isCanceled() const;
 

@@ -50,7 +50,7 @@ LiveProcessRunner::stream(const QString& executable, const QStringList& argument
     if (!cancellation)
         cancellation = std::make_shared<LiveProcessCancellation>();
     cancellation->attach(child);
-    // The consumer leaving (or a normal end) marks the handle cancelled; a running child
+    // The consumer leaving (or a normal end) marks the handle canceled; a running child
     // is terminated.
     continuation.onTermination([cancellation](StreamTermination) { cancellation->cancel(); });
 

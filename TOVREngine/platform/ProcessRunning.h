@@ -55,7 +55,7 @@ struct ProcessStreamEvent {
 class ProcessCancellation {
 public:
     virtual ~ProcessCancellation() = default;
-    // Marks the handle cancelled and terminates the child if it runs. Any thread, any
+    // Marks the handle canceled and terminates the child if it runs. Any thread, any
     // number of times, before or after the launch.
     virtual void cancel() = 0;
 };
@@ -71,7 +71,7 @@ public:
                               const std::optional<ProcessEnvironment>& environment = {}) = 0;
 
     // Like run(); cancelling `cancellation` terminates the child (at once when it was
-    // cancelled before the start), and the run returns what the child printed and the
+    // canceled before the start), and the run returns what the child printed and the
     // signal's number. A runner that cannot stop its children runs them to their end.
     virtual ProcessResult runCancellable(const QString& executable, const QStringList& arguments,
                                          const std::optional<ProcessEnvironment>& environment,

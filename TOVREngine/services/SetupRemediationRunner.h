@@ -119,7 +119,7 @@ struct SetupRemediationRunner {
                                    WorkerTask& task) const;
     // A writer's sentences, then `completed` 0 on success or 1 on failure.
     static void writerStep(const QStringList& lines, bool success, Emitter& emitter);
-    // Forwards a brew step's lines; absent when it was cancelled (already reported).
+    // Forwards a brew step's lines; absent when it was canceled (already reported).
     using StreamSink = std::function<void(const StreamEvent&)>;
     static std::optional<qint32>
     forwardBrewStep(Emitter& emitter, const std::function<void(const StreamSink&)>& start);
@@ -144,7 +144,7 @@ private:
     void createProject(const SetupRemediation::CreateProject& project, Emitter& emitter) const;
     void documentEnvironment(Emitter& emitter) const;
     // A bundled skill runs while the stream is built (with a task that is never
-    // cancelled), a fetched one on the run's task.
+    // canceled), a fetched one on the run's task.
     void installSkill(const AgentSkill& skill, Emitter& emitter, WorkerTask& task) const;
     // On the run's task:
     void addMCPServer(const SetupRemediation::AddMCPServer& request, Emitter& emitter,

@@ -31,9 +31,9 @@ public:
     // Any thread, any number of times; the cancel actions run on the first call only.
     void cancel();
     bool isCanceled() const;
-    // Runs `action` when the task is cancelled, at once when it already is.
+    // Runs `action` when the task is canceled, at once when it already is.
     void onCancel(std::function<void()> action);
-    // Waits for `duration`; returns early, with false, when the task is cancelled.
+    // Waits for `duration`; returns early, with false, when the task is canceled.
     bool sleepFor(std::chrono::nanoseconds duration);
 
 private:
@@ -43,8 +43,8 @@ private:
     std::vector<std::function<void()>> actions_;
 };
 
-// The cancel latch for the children of one step, cancelled with the task. Shared: the task
-// may be cancelled after the step has returned.
+// The cancel latch for the children of one step, canceled with the task. Shared: the task
+// may be canceled after the step has returned.
 inline std::shared_ptr<CancellableProcess> latchFor(WorkerTask& task) {
     auto latch = std::make_shared<CancellableProcess>();
     task.onCancel([latch] { latch->cancel(); });

@@ -1,7 +1,7 @@
 #include "shell/FinalAuditReportModel.h"
 
 #include "platform/SystemProfiler.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 namespace tovr {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "diagnosis/NPSCardHost.h"
 #include "platform/SystemProfile.h"
-#include "workflow/ScreenContext.h"
+#include "ui/NPSCardHost.h"
+#include "ui/ScreenContext.h"
 
 #include <QList>
 #include <QObject>

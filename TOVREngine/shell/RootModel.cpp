@@ -4,7 +4,7 @@
 #include "platform/ShellRunner.h"
 #include "platform/SystemProfiler.h"
 #include "telemetry/UsageEventCatalogue.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 namespace tovr {
 

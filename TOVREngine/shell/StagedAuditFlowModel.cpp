@@ -6,7 +6,7 @@
 #include "shell/Stage1Foundations.h"
 #include "shell/Stage2Terminal.h"
 #include "telemetry/UsageEvent.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 #include <QScopedValueRollback>
 

@@ -3,7 +3,7 @@
 #include "model/AuditContext.h"
 #include "platform/SystemProfile.h"
 #include "shell/AuditStage.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QObject>
 

@@ -21,7 +21,7 @@ public:
     // "Install in Documents".
     void installInDocuments(const QList<SetupRemediation>& fixes);
     // "Choose my folder…": asks for a folder and installs there when one is chosen and the
-    // stage is still on screen; a cancelled choice changes nothing.
+    // stage is still on screen; a canceled choice changes nothing.
     void chooseFolder();
 
 private:

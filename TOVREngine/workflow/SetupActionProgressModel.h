@@ -57,7 +57,7 @@ public:
     const QStringList& lines() const { return lines_; }
     // `lines` through the install-output filter, kept up to date a batch at a time.
     const QStringList& shownLines() const { return shownLines_; }
-    // Set once when the run ends without being cancelled: the first failure's code, else 0.
+    // Set once when the run ends without being canceled: the first failure's code, else 0.
     std::optional<qint32> exitCode() const { return exitCode_; }
     bool isCanceled() const { return canceled_; }
     bool isRunning() const { return !exitCode_ && !canceled_; }

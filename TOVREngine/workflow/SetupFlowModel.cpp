@@ -9,7 +9,7 @@
 #include "telemetry/TelemetryText.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 namespace tovr {
 

@@ -13,7 +13,7 @@
 #include "platform/VolumeCapacityReading.h"
 #include "products/EffectivePlugins.h"
 #include "services/WorkerTask.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 #include "workflow/SetupActionOutcome.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflow/DiskRead.h"
+#include "ui/DiskRead.h"
 
 #include "model/AgentSkill.h"
 #include "platform/FileSystemOperating.h"

@@ -3,8 +3,8 @@
 #include "ui/UiFigure.h"
 
 #include "TovrinCliApp.h"
+#include "demo/DemoMac.h"
 #include "shell/RootModel.h"
-#include "shell/demo/DemoMac.h"
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
 

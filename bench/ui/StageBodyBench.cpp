@@ -2,7 +2,7 @@
 // must not read the agents' configuration files on a redraw, so a redraw stays cheap.
 #include "ui/UiFigure.h"
 
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
 #include "workflow/views/StageBodyView.h"

@@ -201,7 +201,7 @@ TEST_F(BrewRunnerTest, StaleCaskroomIsReinstalledOnlyWhenThePolicyAsks) {
 
 TEST_F(BrewRunnerTest, CancelDuringThePauseStartsNothingMore) {
     step(1, "echo 'Error: flaky'\nexit 1\n");
-    // As the stream's termination would: the task is cancelled while it waits.
+    // As the stream's termination would: the task is canceled while it waits.
     onPause = [](WorkerTask& task) { task.cancel(); };
     QList<Event> events;
     WorkerTask task;

@@ -13,7 +13,7 @@ namespace tovr::test {
 
 // Starts the install sheet's fixes from scripts: each fix id gets the events its stream
 // yields and whether the stream then finishes or stays open for the test to go on with.
-// A fix without a script succeeds at once. Records every start and every cancelled stream.
+// A fix without a script succeeds at once. Records every start and every canceled stream.
 class ScriptedFixStarter {
 public:
     using Event = SetupRemediationRunner::Event;
@@ -48,7 +48,7 @@ public:
             continuation.onTermination([state, id](StreamTermination why) {
                 if (why == StreamTermination::canceled) {
                     std::lock_guard inner(state->lock);
-                    state->cancelled.append(id);
+                    state->canceled.append(id);
                 }
             });
             state->calls.append(
@@ -81,9 +81,9 @@ public:
             return std::nullopt;
         return state_->open.value(fixID);
     }
-    QStringList cancelledIDs() const {
+    QStringList canceledIDs() const {
         std::lock_guard guard(state_->lock);
-        return state_->cancelled;
+        return state_->canceled;
     }
 
 private:
@@ -92,7 +92,7 @@ private:
         QMap<QString, Script> scripts;
         QMap<QString, EventContinuation<Event>> open;
         QList<Call> calls;
-        QStringList cancelled;
+        QStringList canceled;
     };
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 
 #include <chrono>
 

@@ -4,7 +4,7 @@
 #include "support/FakeSystemEnvironment.h"
 #include "support/MemoryKeyValueStore.h"
 
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <memory>
 

@@ -162,10 +162,10 @@ TEST(SetupActionProgress, CancelReportsAtOnceAndTheLeftFixCanNeitherCountNorCont
     ASSERT_TRUE(spinUntil([&] { return sheet.model.lines().size() == 1; }));
 
     sheet.model.cancel();
-    // Reported before the child has stopped; the stream is cancelled, which stops it.
+    // Reported before the child has stopped; the stream is canceled, which stops it.
     EXPECT_EQ(sheet.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
     EXPECT_TRUE(sheet.model.isCanceled());
-    EXPECT_EQ(sheet.fixes_.cancelledIDs(), QStringList{kGh.id()});
+    EXPECT_EQ(sheet.fixes_.canceledIDs(), QStringList{kGh.id()});
 
     // The canceled child's last words, and its end without a completion, change nothing.
     auto producer = sheet.fixes_.openStream(kGh.id());
@@ -214,7 +214,7 @@ TEST(SetupActionProgress, EachEndIsReportedOnceAndARunnerCancelIsNoFailure) {
         model->start();
         ASSERT_TRUE(spinUntil([&] { return fixes.openStream(kGh.id()).has_value(); }));
         model.reset();
-        EXPECT_EQ(fixes.cancelledIDs(), QStringList{kGh.id()});
+        EXPECT_EQ(fixes.canceledIDs(), QStringList{kGh.id()});
         fixes.openStream(kGh.id())->yield(Event::completed(0));
         spinFor(20);
     }

@@ -5,10 +5,10 @@
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "model/ProductConfig.h"
 #include "platform/URLOpening.h"
-#include "workflow/views/ClickGuard.h"
-#include "workflow/views/NPSFeedbackCard.h"
-#include "workflow/views/ScreenScaffold.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/ClickGuard.h"
+#include "ui/views/NPSFeedbackCard.h"
+#include "ui/views/ScreenScaffold.h"
+#include "ui/views/Typography.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "diagnosis/DiagnoseViewModel.h"
 #include "diagnosis/RemediationWorkers.h"
-#include "workflow/ScreenContext.h"
-#include "workflow/views/ScreenTask.h"
+#include "ui/ScreenContext.h"
+#include "ui/views/ScreenTask.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -4,7 +4,7 @@
 #include "diagnosis/views/JavaVersionChooserView.h"
 #include "model/ProductConfig.h"
 #include "platform/URLOpening.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

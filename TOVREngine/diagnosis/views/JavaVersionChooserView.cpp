@@ -1,6 +1,6 @@
 #include "diagnosis/views/JavaVersionChooserView.h"
 
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,10 +2,10 @@
 
 #include "diagnosis/StreamingRemediationModel.h"
 #include "diagnosis/ZprofileDiffSheetModel.h"
-#include "workflow/views/ClickGuard.h"
-#include "workflow/views/MarkdownText.h"
-#include "workflow/views/ScreenScaffold.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/ClickGuard.h"
+#include "ui/views/MarkdownText.h"
+#include "ui/views/ScreenScaffold.h"
+#include "ui/views/Typography.h"
 
 #include <QButtonGroup>
 #include <QFrame>

@@ -3,8 +3,8 @@
 #include "diagnosis/RemediationOutcome.h"
 #include "diagnosis/RemediationWorkers.h"
 #include "model/Remediation.h"
-#include "workflow/ScreenContext.h"
-#include "workflow/views/SheetDialog.h"
+#include "ui/ScreenContext.h"
+#include "ui/views/SheetDialog.h"
 
 #include <functional>
 #include <memory>

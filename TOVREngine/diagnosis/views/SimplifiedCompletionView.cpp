@@ -1,9 +1,9 @@
 #include "diagnosis/views/SimplifiedCompletionView.h"
 
-#include "workflow/views/BuildIntentPromptView.h"
-#include "workflow/views/NPSFeedbackCard.h"
+#include "ui/views/BuildIntentPromptView.h"
+#include "ui/views/NPSFeedbackCard.h"
 
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shell/AuditStage.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 class QWidget;
 

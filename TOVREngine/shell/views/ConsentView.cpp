@@ -2,7 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "shell/ConsentModel.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "shell/views/FinalAuditReportView.h"
 
-#include "workflow/views/NPSFeedbackCard.h"
+#include "ui/views/NPSFeedbackCard.h"
 
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "shell/GoalPromptModel.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QLabel>
 #include <QLineEdit>

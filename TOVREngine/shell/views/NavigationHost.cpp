@@ -1,9 +1,9 @@
 #include "shell/views/NavigationHost.h"
 
 #include "model/ProductConfig.h"
-#include "workflow/views/ClickGuard.h"
-#include "workflow/views/ScreenTask.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/ClickGuard.h"
+#include "ui/views/ScreenTask.h"
+#include "ui/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/Screen.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QList>
 #include <QWidget>

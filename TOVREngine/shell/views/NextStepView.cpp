@@ -1,7 +1,7 @@
 #include "shell/views/NextStepView.h"
 
 #include "shell/NextStepModel.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

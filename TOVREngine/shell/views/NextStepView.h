@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/NextStepPrompt.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QHash>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "shell/views/OfferScreenView.h"
 
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QLabel>
 #include <QPushButton>

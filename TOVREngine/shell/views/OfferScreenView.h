@@ -1,8 +1,8 @@
 #pragma once
 
 #include "shell/OfferScreenModel.h"
-#include "workflow/ScreenContext.h"
-#include "workflow/views/ScreenTask.h"
+#include "ui/ScreenContext.h"
+#include "ui/views/ScreenTask.h"
 
 #include <QWidget>
 

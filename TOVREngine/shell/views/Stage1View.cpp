@@ -1,7 +1,7 @@
 #include "shell/views/Stage1View.h"
 
 #include "shell/views/AuditRemediationSheet.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "shell/views/AuditRemediationSheet.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QLabel>
 #include <QPushButton>

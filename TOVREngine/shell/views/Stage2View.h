@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shell/Stage2Terminal.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -6,7 +6,7 @@
 #include "shell/views/FinalAuditReportView.h"
 #include "shell/views/Stage1View.h"
 #include "shell/views/Stage2View.h"
-#include "workflow/views/ClickGuard.h"
+#include "ui/views/ClickGuard.h"
 
 #include <QProgressBar>
 #include <QStackedWidget>

@@ -9,9 +9,9 @@
 #include "shell/views/OfferScreenView.h"
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/WelcomeView.h"
-#include "workflow/views/ClickGuard.h"
+#include "ui/views/ClickGuard.h"
+#include "ui/views/Typography.h"
 #include "workflow/views/SetupWorkflowView.h"
-#include "workflow/views/Typography.h"
 
 #include <QPushButton>
 #include <QShortcut>

@@ -4,7 +4,7 @@
 #include "shell/GoalPromptModel.h"
 #include "shell/WelcomeModel.h"
 #include "shell/views/GoalPromptView.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
 #include "workflow/views/CaskSectionView.h"
 
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "workflow/views/InterstitialBody.h"
 
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
-#include "workflow/views/Typography.h"
 
 #include <QLabel>
 #include <QPushButton>

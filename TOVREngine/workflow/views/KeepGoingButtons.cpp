@@ -1,7 +1,7 @@
 #include "workflow/views/KeepGoingButtons.h"
 
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
-#include "workflow/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

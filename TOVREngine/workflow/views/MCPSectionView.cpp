@@ -1,7 +1,7 @@
 #include "workflow/views/MCPSectionView.h"
 
 #include "platform/URLOpening.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

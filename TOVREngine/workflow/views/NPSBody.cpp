@@ -1,9 +1,9 @@
 #include "workflow/views/NPSBody.h"
 
 #include "telemetry/UsageEvent.h"
+#include "ui/views/NPSFeedbackCard.h"
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
-#include "workflow/views/NPSFeedbackCard.h"
-#include "workflow/views/Typography.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

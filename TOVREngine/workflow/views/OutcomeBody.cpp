@@ -3,8 +3,8 @@
 #include "model/ProjectTemplate.h"
 #include "services/TemplateTreeCopier.h"
 #include "telemetry/UsageEvent.h"
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
-#include "workflow/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "model/OutcomeAuditSection.h"
 #include "model/SpineRenderPolicy.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QList>
 #include <QPointer>

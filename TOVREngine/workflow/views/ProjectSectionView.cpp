@@ -1,6 +1,6 @@
 #include "workflow/views/ProjectSectionView.h"
 
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #include "workflow/views/SetupActionProgressDialog.h"
 
-#include "workflow/views/ClickGuard.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/ClickGuard.h"
+#include "ui/views/Typography.h"
 
 #include <QElapsedTimer>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
+#include "ui/views/SheetDialog.h"
 #include "workflow/SetupActionProgressModel.h"
-#include "workflow/views/SheetDialog.h"
 
 #include <QTimer>
 

@@ -2,13 +2,13 @@
 #include "platform/FileChecks.h"
 
 #include "platform/ReadinessScreenCopy.h"
+#include "ui/views/ClickGuard.h"
+#include "ui/views/ScreenScaffold.h"
+#include "ui/views/Typography.h"
 #include "workflow/SetupWorkflowCopy.h"
-#include "workflow/views/ClickGuard.h"
-#include "workflow/views/ScreenScaffold.h"
 #include "workflow/views/SetupActionProgressDialog.h"
 #include "workflow/views/SetupEndBodies.h"
 #include "workflow/views/StageBodyView.h"
-#include "workflow/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "services/SetupRemediationRunner.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
+#include "ui/views/ScreenTask.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
-#include "workflow/views/ScreenTask.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "workflow/views/SkillsSectionView.h"
 
 #include "platform/URLOpening.h"
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
-#include "workflow/views/Typography.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,10 +1,11 @@
 #include "workflow/views/StageBodyView.h"
 
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
-#include "workflow/views/MarkdownText.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/MarkdownText.h"
+#include "ui/views/ScreenScaffold.h"
 
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
 #include "workflow/views/CaskSectionView.h"
@@ -13,7 +14,6 @@
 #include "workflow/views/MCPSectionView.h"
 #include "workflow/views/ProjectSectionView.h"
 #include "workflow/views/SkillsSectionView.h"
-#include "workflow/views/Typography.h"
 
 #include <QLabel>
 #include <QPushButton>

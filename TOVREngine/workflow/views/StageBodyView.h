@@ -3,7 +3,7 @@
 #include "model/SetupProbeBundle.h"
 #include "platform/SystemProfile.h"
 #include "services/WorkerTask.h"
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 #include "workflow/StageBodyPresenter.h"
 
 #include <QMap>

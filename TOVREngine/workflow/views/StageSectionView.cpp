@@ -1,6 +1,6 @@
 #include "workflow/views/StageSectionView.h"
 
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QAbstractButton>
 #include <QLabel>

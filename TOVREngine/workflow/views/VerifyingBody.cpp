@@ -1,7 +1,7 @@
 #include "workflow/views/VerifyingBody.h"
 
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
-#include "workflow/views/Typography.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflow/ScreenContext.h"
+#include "ui/ScreenContext.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -9,7 +9,7 @@
 #include "diagnosis/DiagnoseViewModel.h"
 #include "diagnosis/views/DiagnosisDetailView.h"
 #include "diagnosis/views/JavaVersionChooserView.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -5,11 +5,11 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
+#include "demo/DemoMac.h"
 #include "diagnosis/StreamingRemediationModel.h"
 #include "diagnosis/ZprofileDiffSheetModel.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "model/ProductConfig.h"
-#include "shell/demo/DemoMac.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -2,11 +2,11 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
+#include "demo/DemoHTTPFetcher.h"
 #include "shell/FinalAuditReportModel.h"
 #include "shell/RootModel.h"
 #include "shell/Stage1Foundations.h"
 #include "shell/Stage2Terminal.h"
-#include "shell/demo/DemoHTTPFetcher.h"
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/TOVRRootView.h"
 

@@ -4,9 +4,9 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 #include "shell/views/TOVRRootView.h"
-#include "workflow/views/LiveDesktopServices.h"
+#include "ui/views/LiveDesktopServices.h"
 #include "workflow/views/SetupWorkflowView.h"
 
 #include <QDialog>

@@ -5,8 +5,8 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
+#include "demo/DemoMac.h"
 #include "services/SetupRemediationRunner.h"
-#include "shell/demo/DemoMac.h"
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
 
@@ -245,7 +245,7 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
     ASSERT_TRUE(journey.restsOn(Kind::stage));
     journey.installFix("clt", /*cancel=*/true);
     ASSERT_TRUE(journey.restsOn(Kind::stage));
-    EXPECT_EQ(journey.stage(), "clt"); // cancelled: the stage stays
+    EXPECT_EQ(journey.stage(), "clt"); // canceled: the stage stays
     journey.skip();
     ASSERT_TRUE(journey.restsOn(Kind::stage));
     ASSERT_EQ(journey.stage(), "shell-config");

@@ -3,8 +3,8 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
-#include "workflow/views/BuildIntentPromptView.h"
-#include "workflow/views/NPSFeedbackCard.h"
+#include "ui/views/BuildIntentPromptView.h"
+#include "ui/views/NPSFeedbackCard.h"
 #include "workflow/views/SetupActionProgressDialog.h"
 
 #include <QPlainTextEdit>
@@ -116,7 +116,7 @@ TEST(SetupActionProgressDialog, CancelReportsCanceledAndClosesTheSheet) {
     clickButton(sheet, "setup-action-cancel");
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
     EXPECT_TRUE(sheet.isNull());
-    EXPECT_EQ(w.fixes_.cancelledIDs(), QStringList{gh.id()});
+    EXPECT_EQ(w.fixes_.canceledIDs(), QStringList{gh.id()});
 }
 
 TEST(SetupCards, ScoreDismissAndRecommendationsButtonsReachTheirModels) {

@@ -6,9 +6,9 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "model/BasicSetupStage.h"
+#include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/views/SetupEndBodies.h"
-#include "workflow/views/Typography.h"
 
 #include <QLabel>
 

@@ -4,7 +4,7 @@
 #include "support/TestScreenContext.h"
 #include "support/ui/WidgetDriver.h"
 
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 #include "workflow/views/SetupWorkflowView.h"
 
 #include <QDialog>

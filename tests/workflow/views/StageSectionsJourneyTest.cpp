@@ -5,7 +5,7 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 #include "workflow/views/SetupWorkflowView.h"
 #include "workflow/views/StageBodyView.h"
 

@@ -1,4 +1,4 @@
-#include "workflow/NPSFeedbackCardModel.h"
+#include "ui/NPSFeedbackCardModel.h"
 
 #include "model/ProductConfig.h"
 #include "telemetry/UsageEventCatalogue.h"

@@ -4,7 +4,7 @@
 #include "support/TestScreenContext.h"
 
 #include "telemetry/UsageEvent.h"
-#include "workflow/BackgroundCall.h"
+#include "ui/BackgroundCall.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

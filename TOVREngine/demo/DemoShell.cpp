@@ -1,4 +1,4 @@
-#include "shell/demo/DemoShell.h"
+#include "demo/DemoShell.h"
 
 #include "platform/Error.h"
 

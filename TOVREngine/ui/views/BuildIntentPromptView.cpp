@@ -1,6 +1,6 @@
-#include "workflow/views/BuildIntentPromptView.h"
+#include "ui/views/BuildIntentPromptView.h"
 
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QLabel>
 #include <QPushButton>

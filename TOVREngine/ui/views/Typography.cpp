@@ -1,4 +1,4 @@
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "workflow/views/LiveDesktopServices.h"
+#include "ui/views/LiveDesktopServices.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "demo/DemoShell.h"
 #include "platform/ProcessRunning.h"
-#include "shell/demo/DemoShell.h"
 
 #include <chrono>
 #include <memory>

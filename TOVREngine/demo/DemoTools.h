@@ -21,7 +21,7 @@ struct DemoLine {
 };
 
 // What a demo program does: what it prints, how it exits, and the changes to the Mac that
-// take effect when it completes (a cancelled install leaves nothing behind).
+// take effect when it completes (a canceled install leaves nothing behind).
 struct DemoReply {
     QList<DemoLine> lines;
     qint32 exitCode = 0;

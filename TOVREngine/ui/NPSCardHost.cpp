@@ -1,4 +1,4 @@
-#include "diagnosis/NPSCardHost.h"
+#include "ui/NPSCardHost.h"
 
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"

@@ -1,4 +1,4 @@
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 
 #include "model/ProductConfig.h"
 #include "platform/LiveProcessCancellation.h"

@@ -8,7 +8,7 @@
 #include "platform/KeyValueStoring.h"
 #include "platform/SystemEnvironment.h"
 #include "platform/URLOpening.h"
-#include "workflow/SystemProfileState.h"
+#include "ui/SystemProfileState.h"
 
 #include <QPointer>
 

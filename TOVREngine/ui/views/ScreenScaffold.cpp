@@ -1,8 +1,8 @@
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include "model/ProductConfig.h"
 #include "platform/URLOpening.h"
-#include "workflow/views/MarkdownText.h"
+#include "ui/views/MarkdownText.h"
 
 #include <QLabel>
 #include <QPushButton>

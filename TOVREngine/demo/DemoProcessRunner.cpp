@@ -1,4 +1,4 @@
-#include "shell/demo/DemoProcessRunner.h"
+#include "demo/DemoProcessRunner.h"
 
 #include "platform/ChildProcessRegistry.h"
 #include "platform/Error.h"

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "demo/DemoProcessRunner.h"
 #include "platform/AppServices.h"
 #include "platform/SandboxFileSystem.h"
 #include "platform/SystemEnvironment.h"
-#include "shell/demo/DemoProcessRunner.h"
 
 #include <memory>
 

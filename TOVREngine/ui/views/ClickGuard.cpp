@@ -1,4 +1,4 @@
-#include "workflow/views/ClickGuard.h"
+#include "ui/views/ClickGuard.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

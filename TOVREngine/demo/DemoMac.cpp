@@ -1,10 +1,10 @@
-#include "shell/demo/DemoMac.h"
+#include "demo/DemoMac.h"
 
 #include "platform/ResourceLocator.h"
 
+#include "demo/DemoHTTPFetcher.h"
 #include "model/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
-#include "shell/demo/DemoHTTPFetcher.h"
 
 #include <QCoreApplication>
 #include <QMap>

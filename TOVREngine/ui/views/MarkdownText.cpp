@@ -1,4 +1,4 @@
-#include "workflow/views/MarkdownText.h"
+#include "ui/views/MarkdownText.h"
 
 #include <QRegularExpression>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "shell/demo/DemoHTTPFetcher.h"
+#include "demo/DemoHTTPFetcher.h"
 
 #include <QUuid>
 
@@ -6,7 +6,7 @@ namespace tovr {
 
 namespace {
 
-void throwIfCancelled(const std::shared_ptr<HTTPCancellation>& cancellation) {
+void throwIfCanceled(const std::shared_ptr<HTTPCancellation>& cancellation) {
     if (cancellation && cancellation->isCanceled())
         throw URLError(URLError::Code::canceled);
 }
@@ -20,7 +20,7 @@ bool isHomebrewInstallScript(const QUrl& url) {
 
 std::pair<QByteArray, HTTPResponse>
 DemoHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellation> cancellation) {
-    throwIfCancelled(cancellation);
+    throwIfCanceled(cancellation);
     HTTPResponse response{404, {}, request.url};
     QByteArray body;
     if (isHomebrewInstallScript(request.url)) {
@@ -35,7 +35,7 @@ DemoHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellati
 std::pair<QString, HTTPResponse>
 DemoHTTPFetcher::download(const HTTPRequest& request, DownloadProgress progress,
                           std::shared_ptr<HTTPCancellation> cancellation) {
-    throwIfCancelled(cancellation);
+    throwIfCanceled(cancellation);
     const QByteArray body = "A download of the demo Mac: " + request.url.toEncoded() + '\n';
     const QString path = fs_->temporaryDirectory() + QStringLiteral("/demo-download-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workflow/NPSFeedbackCardModel.h"
-#include "workflow/ScreenContext.h"
+#include "ui/NPSFeedbackCardModel.h"
+#include "ui/ScreenContext.h"
 
 #include <QFrame>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "shell/demo/DemoTools.h"
+#include "demo/DemoTools.h"
 
 #include "platform/Error.h"
 

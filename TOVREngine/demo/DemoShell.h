@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/demo/DemoTools.h"
+#include "demo/DemoTools.h"
 
 #include <QMap>
 

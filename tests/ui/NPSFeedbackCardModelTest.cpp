@@ -3,7 +3,7 @@
 #include "support/SpinUntil.h"
 
 #include "model/ProductConfig.h"
-#include "workflow/NPSFeedbackCardModel.h"
+#include "ui/NPSFeedbackCardModel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

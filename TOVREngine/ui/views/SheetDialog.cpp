@@ -1,4 +1,4 @@
-#include "workflow/views/SheetDialog.h"
+#include "ui/views/SheetDialog.h"
 
 #include <QCloseEvent>
 

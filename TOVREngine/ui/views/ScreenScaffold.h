@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QPointer>
 #include <QUrl>

@@ -1,7 +1,7 @@
-#include "workflow/views/NPSFeedbackCard.h"
+#include "ui/views/NPSFeedbackCard.h"
 
 #include "model/ProductConfig.h"
-#include "workflow/views/Typography.h"
+#include "ui/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -13,7 +13,7 @@
 
 namespace tovr {
 
-// True when the task is cancelled; a task nobody holds any more counts as running, so a
+// True when the task is canceled; a task nobody holds any more counts as running, so a
 // caller may drop the handle and still get its result.
 inline bool isTaskCanceled(const std::weak_ptr<WorkerTask>& weak) {
     const auto task = weak.lock();
@@ -22,7 +22,7 @@ inline bool isTaskCanceled(const std::weak_ptr<WorkerTask>& weak) {
 
 // Runs the blocking `work` on a worker thread (owned by ChildProcessRegistry, joined at
 // shutdown) and hands its result to `done` on the GUI thread. `done` never runs once
-// `receiver` is gone or the returned task was cancelled, so a model that moved on or went
+// `receiver` is gone or the returned task was canceled, so a model that moved on or went
 // away never sees a late result. Call on the GUI thread.
 //
 // `work` takes the WorkerTask& and returns a value (or nothing); `done` takes that value.

@@ -2,8 +2,8 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "model/ProductConfig.h"
-#include "workflow/views/MarkdownText.h"
-#include "workflow/views/ScreenScaffold.h"
+#include "ui/views/MarkdownText.h"
+#include "ui/views/ScreenScaffold.h"
 
 #include <QLabel>
 
