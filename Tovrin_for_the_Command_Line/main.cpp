@@ -1,6 +1,7 @@
 #include "TovrinCliApp.h"
 
-#include "demo/DemoMac.h"
+#include "QuitOnSignals.h"
+#include "demo/views/DemoSession.h"
 #include "platform/AppServices.h"
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveKeyValueStore.h"
@@ -8,6 +9,7 @@
 #include "ui/views/LiveDesktopServices.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QWidget>
 
 #include <cstdio>
@@ -38,18 +40,11 @@ bool runsOverDemoMac() {
 #endif
 }
 
-ScreenContext desktopContext(const std::shared_ptr<LiveFolderPicker>& picker,
-                             const std::unique_ptr<DemoMac>& demo) {
+ScreenContext liveContext(const std::shared_ptr<LiveFolderPicker>& picker) {
     ScreenContext context;
-    if (demo) {
-        context.services = demo->services();
-        context.userDefaults = demo->userDefaults();
-        context.environment = demo->environment();
-    } else {
-        context.services = AppServices::live();
-        context.userDefaults = std::make_shared<LiveKeyValueStore>();
-        context.environment = SystemEnvironment::live();
-    }
+    context.services = AppServices::live();
+    context.userDefaults = std::make_shared<LiveKeyValueStore>();
+    context.environment = SystemEnvironment::live();
     context.urlOpener = std::make_shared<LiveURLOpener>();
     context.clipboard = std::make_shared<LiveClipboard>();
     context.folderPicker = picker;
@@ -72,29 +67,38 @@ int main(int argc, char** argv) {
     if (demoMode)
         qputenv("TOVR_TELEMETRY_DISABLED", "1");
     QApplication app(argc, argv);
+    // Before anything is made that must be cleaned up: a signal ends the event loop, and
+    // everything below is undone in order.
+    const QuitOnSignals quitOnSignals;
     QApplication::setOrganizationName(QStringLiteral("Tovrin"));
     QApplication::setApplicationName(QStringLiteral("Tovrin for the Command Line"));
-    const TovrinCliApp application;
-    // Every setting the demo keeps (its user defaults, the usage-event session) stays in
-    // its own scope, apart from the real application's.
-    if (demoMode)
-        QApplication::setApplicationName(DemoMac::settingsApplicationName());
     QApplication::setApplicationVersion(QStringLiteral(TOVR_VERSION));
+    const TovrinCliApp application;
 
+    std::unique_ptr<DemoSession> demo;
     const auto picker = std::make_shared<LiveFolderPicker>();
-    std::unique_ptr<DemoMac> demo;
-    if (demoMode)
-        demo = std::make_unique<DemoMac>();
-    const ScreenContext base = desktopContext(picker, demo);
+    if (demoMode) {
+        DemoMac::removeLeftovers();
+        demo = std::make_unique<DemoSession>();
+        // Whatever else keeps settings through Qt keeps them inside the demo Mac too.
+        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, demo->mac().preferencesFolder());
+    }
     std::unique_ptr<QWidget> window(
-        application.makeWindow(base, demoMode ? QStringLiteral(" — Demo Mac") : QString()));
-    picker->setWindow(window.get());
+        application.makeWindow(demo ? demo->context() : liveContext(picker),
+                               demo ? QStringLiteral(" — Demo Mac") : QString()));
+    if (demo)
+        demo->setWindow(window.get());
+    else
+        picker->setWindow(window.get());
     window->show();
 
     const int rc = app.exec();
     window.reset();
-    // Nothing outlives the window: children are ended, workers joined, events persisted.
+    // Nothing outlives the window: children are ended, workers joined, events persisted,
+    // and then the demo Mac's folder goes.
     ChildProcessRegistry::shared().shutdown();
+    demo.reset();
     TelemetryService::shutdownShared();
     return rc;
 }

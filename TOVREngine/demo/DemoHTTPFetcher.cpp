@@ -18,6 +18,13 @@ bool isHomebrewInstallScript(const QUrl& url) {
 
 } // namespace
 
+QString DemoHTTPFetcher::homebrewInstallScript() {
+    return QStringLiteral(
+        "#!/bin/bash\n"
+        "# Homebrew's installer, as the demo Mac serves it: the demo answers for it.\n"
+        "HOMEBREW_PREFIX=\"/opt/homebrew\"\n");
+}
+
 std::pair<QByteArray, HTTPResponse>
 DemoHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellation> cancellation) {
     throwIfCanceled(cancellation);
@@ -25,9 +32,7 @@ DemoHTTPFetcher::data(const HTTPRequest& request, std::shared_ptr<HTTPCancellati
     QByteArray body;
     if (isHomebrewInstallScript(request.url)) {
         response.statusCode = 200;
-        body = "#!/bin/bash\n"
-               "# Homebrew's installer, as the demo Mac serves it: the demo answers for it.\n"
-               "HOMEBREW_PREFIX=\"/opt/homebrew\"\n";
+        body = homebrewInstallScript().toUtf8();
     }
     return {body, response};
 }

@@ -22,6 +22,10 @@ public:
     ByteSample sampleBytes(const HTTPRequest& request, qint64 limit,
                            double timeoutSeconds) override;
 
+    // The Homebrew install script it serves; the demo shell installs Homebrew when it runs
+    // exactly this.
+    static QString homebrewInstallScript();
+
     // The rate the samples report: 200 Mbit/s.
     static constexpr double kBytesPerSecond = 25e6;
 

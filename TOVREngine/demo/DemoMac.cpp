@@ -1,18 +1,23 @@
 #include "demo/DemoMac.h"
 
+#include "demo/DemoHTTPFetcher.h"
+#include "platform/LiveKeyValueStore.h"
 #include "platform/ResourceLocator.h"
 
-#include "demo/DemoHTTPFetcher.h"
-#include "model/ProductConfig.h"
-#include "platform/LiveKeyValueStore.h"
-
-#include <QCoreApplication>
+#include <QDir>
 #include <QMap>
-#include <QTemporaryDir>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <csignal>
+#include <optional>
+#include <unistd.h>
 
 namespace tovr {
 
 namespace {
+
+const QString kFolderPrefix = QStringLiteral("tovr-demo-mac-");
 
 class DemoEnvironment final : public SystemEnvironment {
 public:
@@ -33,36 +38,60 @@ private:
     QMap<QString, QString> variables_;
 };
 
-// User defaults in a temporary folder that lives as long as they do.
-struct PrivateDefaults {
-    QTemporaryDir dir;
-    LiveKeyValueStore store{dir.filePath(QStringLiteral("defaults.ini"))};
+// The Mac's files and the settings kept among them, which close before their folder goes.
+struct Sandbox {
+    // The process id in the name tells a later start whether the folder's maker still runs.
+    SandboxFileSystem fs{QStringLiteral("/Users/dev"), QDir::tempPath() + u'/' + kFolderPrefix +
+                                                           QString::number(::getpid()) +
+                                                           QStringLiteral("-XXXXXX")};
+    std::optional<LiveKeyValueStore> defaults;
 };
+
+bool processIsGone(qint64 pid) {
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
 
 } // namespace
 
 DemoMac::DemoMac() : DemoMac(Options{}) {}
 
-DemoMac::DemoMac(Options options)
-    : fs_(std::make_shared<SandboxFileSystem>()),
-      runner_(std::make_shared<DemoProcessRunner>(fs_, options.pace)),
-      http_(std::make_shared<DemoHTTPFetcher>(fs_)),
-      environment_(std::make_shared<DemoEnvironment>(fs_->homeDirectory())) {
+DemoMac::DemoMac(Options options) {
+    auto sandbox = std::make_shared<Sandbox>();
+    fs_ = std::shared_ptr<SandboxFileSystem>(sandbox, &sandbox->fs);
     DemoShell::buildNewMac(*fs_);
-    // The application's bundled skills and example projects are read where they are.
+    sandbox->defaults.emplace(fs_->hostPath(
+        fs_->homeDirectory() + QStringLiteral("/Library/Preferences/org.tovrin.cli.ini")));
+    defaults_ = std::shared_ptr<KeyValueStoring>(sandbox, &*sandbox->defaults);
+    // The application's bundled skills and example projects are read where they are, and
+    // cannot be changed from inside the Mac.
     fs_->shareHostFolder(resourcesDirectory());
-    if (options.privateDefaults) {
-        // Outside the sandbox: the Mac's files and the app's settings are apart.
-        auto holder = std::make_shared<PrivateDefaults>();
-        defaults_ = std::shared_ptr<KeyValueStoring>(holder, &holder->store);
-    } else {
-        defaults_ = std::make_shared<LiveKeyValueStore>(QCoreApplication::organizationName(),
-                                                        settingsApplicationName());
-    }
+    runner_ = std::make_shared<DemoProcessRunner>(fs_, options.pace);
+    http_ = std::make_shared<DemoHTTPFetcher>(fs_);
+    environment_ = std::make_shared<DemoEnvironment>(fs_->homeDirectory());
 }
 
-QString DemoMac::settingsApplicationName() {
-    return ProductConfig::current().displayName + QStringLiteral(" Demo");
+QString DemoMac::preferencesFolder() const {
+    return fs_->hostPath(fs_->homeDirectory() + QStringLiteral("/Library/Preferences"));
+}
+
+int DemoMac::removeLeftovers() {
+    static const QRegularExpression name(QStringLiteral("^") + kFolderPrefix +
+                                         QStringLiteral("(\\d+)-[A-Za-z0-9]+$"));
+    int removed = 0;
+    const auto entries = QDir(QDir::tempPath())
+                             .entryInfoList({kFolderPrefix + u'*'},
+                                            QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo& entry : entries) {
+        const auto match = name.match(entry.fileName());
+        if (!match.hasMatch() || entry.isSymLink() || entry.ownerId() != ::getuid())
+            continue;
+        const qint64 pid = match.captured(1).toLongLong();
+        if (pid <= 0 || pid == ::getpid() || !processIsGone(pid))
+            continue;
+        if (QDir(entry.filePath()).removeRecursively())
+            ++removed;
+    }
+    return removed;
 }
 
 AppServices DemoMac::services() const {

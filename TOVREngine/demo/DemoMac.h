@@ -12,16 +12,14 @@ namespace tovr {
 // A new Apple silicon Mac on macOS 14, simulated end to end for `make run` where there is
 // no Mac to set up: its files in a temporary folder, its programs and network answered in
 // process, zsh as the login shell. The services are live ones (not fixture mode): the app
-// profiles, probes and installs as on a Mac, only against this one. Its user defaults keep
-// to a scope of their own, so the real application's settings never change. The temporary
-// folders go when the last user of its services lets go of them.
+// profiles, probes and installs as on a Mac, only against this one. Its user defaults live
+// inside that folder too (the Mac's ~/Library/Preferences), so every demo Mac starts as a
+// new Mac and the user's own settings never change. The folder goes when the last user of
+// its services lets go of them.
 class DemoMac {
 public:
     struct Options {
         DemoProcessRunner::Pace pace;
-        // Keep the user defaults in a temporary folder of their own (every run a first
-        // launch, nothing written to the user's settings), not in the demo's scope.
-        bool privateDefaults = false;
     };
 
     DemoMac();
@@ -32,9 +30,15 @@ public:
     std::shared_ptr<KeyValueStoring> userDefaults() const { return defaults_; }
     const std::shared_ptr<SandboxFileSystem>& fs() const { return fs_; }
 
-    // The application name of the demo's settings scope; the organisation is the
-    // application's, so set it before building a DemoMac.
-    static QString settingsApplicationName();
+    // The host folder that holds the whole Mac while it runs.
+    QString folder() const { return fs_->root(); }
+    // The host folder behind the Mac's ~/Library/Preferences, where its settings live.
+    QString preferencesFolder() const;
+
+    // Removes the folders that demo Macs left in the temporary folder when their process
+    // was killed outright: only this user's demo folders, only when the process that made
+    // them is gone. Returns how many it removed.
+    static int removeLeftovers();
 
 private:
     std::shared_ptr<SandboxFileSystem> fs_;

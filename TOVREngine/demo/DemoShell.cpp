@@ -1,6 +1,8 @@
 #include "demo/DemoShell.h"
 
+#include "demo/DemoHTTPFetcher.h"
 #include "platform/Error.h"
+#include "services/CommandLineToolsInstaller.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -343,11 +345,11 @@ DemoReply DemoShell::shellProgram(const QStringList& args) const {
     if (at < 0 || at >= args.size())
         return {}; // no script and no terminal: reads nothing and exits
     const QString text = args[at];
-    // The two installers the app downloads or writes itself are recognised whole.
-    if (text.contains(QLatin1String("softwareupdate")) &&
-        text.contains(QLatin1String("CommandLineTools")))
+    // The two installers the app downloads or writes itself are recognised whole: exactly
+    // the script the engine builds, or the one the demo's network serves.
+    if (text == CommandLineToolsInstaller::installScript())
         return tools_.installCommandLineTools();
-    if (text.contains(QLatin1String("HOMEBREW_PREFIX")))
+    if (text == DemoHTTPFetcher::homebrewInstallScript())
         return tools_.installHomebrew();
     return script(text, login ? loginContext() : applicationContext());
 }

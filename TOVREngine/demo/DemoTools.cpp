@@ -1,9 +1,12 @@
 #include "demo/DemoTools.h"
 
+#include "demo/DemoGitConfig.h"
+#include "model/AgentSkill.h"
 #include "platform/Error.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 #include <QVersionNumber>
 
 #include <algorithm>
@@ -337,65 +340,132 @@ DemoReply DemoTools::brewInstall(const QStringList& args) const {
 }
 
 DemoReply DemoTools::git(const QString& path, const QStringList& args) const {
-    DemoReply reply;
-    const QString verb = args.value(0);
+    // git's own options come before the command; the app passes only "-C <folder>".
+    QString folder;
+    qsizetype at = 0;
+    while (at + 1 < args.size() && args[at] == u"-C") {
+        folder = args[at + 1];
+        at += 2;
+    }
+    const QString verb = args.value(at);
+    const QStringList rest = args.mid(at + 1);
     if (verb == u"--version") {
+        DemoReply reply;
         reply.print(path.startsWith(kBrewPrefix)
                         ? QStringLiteral("git version 2.47.1")
                         : QStringLiteral("git version 2.39.5 (Apple Git-154)"));
         return reply;
     }
-    if (verb == u"config") {
-        const QString file = home() + QStringLiteral("/.gitconfig");
-        const QStringList rest = operands(args.mid(1));
-        const QString key = rest.value(0);
-        if (rest.size() == 1) { // a query: the value, or exit 1 when unset
-            static const QRegularExpression section(QStringLiteral("^\\[(\\S+)\\]$"));
-            QString current;
-            std::optional<QString> value; // the last one set wins, as in git
-            for (const QString& raw : QString::fromUtf8(fs->contents(file)).split(u'\n')) {
-                const QString line = raw.trimmed();
-                if (const auto m = section.match(line); m.hasMatch())
-                    current = m.captured(1);
-                else if (current + u'.' + line.section(u'=', 0, 0).trimmed() == key)
-                    value = line.section(u'=', 1).trimmed();
-            }
-            if (value)
-                reply.print(*value);
-            else
-                reply.exitCode = 1;
-            return reply;
+    if (verb == u"config")
+        return gitConfig(rest);
+    if (verb == u"clone")
+        return gitClone(rest);
+    if (verb == u"checkout")
+        return gitCheckout(folder, rest);
+    return {};
+}
+
+DemoReply DemoTools::gitConfig(const QStringList& args) const {
+    // Options end at the key: what follows it is the value, even when it starts with "-".
+    bool get = false;
+    QStringList operands;
+    for (const QString& arg : args) {
+        if (operands.isEmpty() && arg.startsWith(u'-')) {
+            get = get || arg == u"--get";
+            continue;
         }
-        reply.effects << [fs = fs, file, key, value = rest.value(1)] {
-            // The key goes into its section (a new one at the end when there is none).
-            const QString header = u'[' + key.section(u'.', 0, -2) + u']';
-            const QString entry = u'\t' + key.section(u'.', -1) + QStringLiteral(" = ") + value;
-            QStringList lines = QString::fromUtf8(fs->contents(file)).split(u'\n');
-            while (!lines.isEmpty() && lines.last().isEmpty())
-                lines.removeLast();
-            qsizetype at = lines.indexOf(header);
-            if (at < 0) {
-                lines << header << entry;
-            } else {
-                // Replaces the key's line, or adds it at the end of the section.
-                for (++at; at < lines.size() && !lines[at].startsWith(u'['); ++at)
-                    if (lines[at].section(u'=', 0, 0).trimmed() == key.section(u'.', -1))
-                        break;
-                if (at < lines.size() && !lines[at].startsWith(u'['))
-                    lines[at] = entry;
-                else
-                    lines.insert(at, entry);
-            }
-            fs->createFile(file, (lines.join(u'\n') + u'\n').toUtf8());
-        };
+        operands << arg;
+    }
+    const QString file = home() + QStringLiteral("/.gitconfig");
+    const QString key = operands.value(0);
+    if (!key.contains(u'.'))
+        return DemoReply::failure(QStringLiteral("error: key does not contain a section: ") + key,
+                                  2);
+    DemoReply reply;
+    if (get || operands.size() == 1) { // a query: the value, or exit 1 when unset
+        if (const auto value = DemoGitConfig::value(QString::fromUtf8(fs->contents(file)), key))
+            reply.print(*value);
+        else
+            reply.exitCode = 1;
         return reply;
     }
-    if (verb == u"clone") {
-        const QString target = operands(args).value(2);
-        reply.print(QStringLiteral("Cloning into '%1'...").arg(target), 2);
-        if (target.startsWith(u'/'))
-            reply.effects << [fs = fs, target] { fs->createFolder(target); };
-    }
+    reply.effects << [fs = fs, file, key, value = operands.value(1)] {
+        const QString text = QString::fromUtf8(fs->contents(file));
+        fs->createFile(file, DemoGitConfig::withValue(text, key, value).toUtf8());
+    };
+    return reply;
+}
+
+// The repositories the demo can clone are those of the catalogue's fetched skills; a clone
+// holds, at the pinned revision, each such skill's folder with its SKILL.md.
+DemoReply DemoTools::gitClone(const QStringList& args) const {
+    const QStringList plain = operands(args);
+    const QString url = plain.value(0);
+    const QString target = plain.value(1);
+    const QString repo =
+        QUrl(url).path().mid(1).remove(QRegularExpression(QStringLiteral("(\\.git)?/?$")));
+    const auto skills = AgentSkill::catalog(true);
+    const bool known = std::any_of(skills.cbegin(), skills.cend(), [&](const AgentSkill& skill) {
+        const auto* fetch = skill.source.as<AgentSkill::Source::Fetch>();
+        return fetch && fetch->repo == repo;
+    });
+    if (!known)
+        return DemoReply::failure(QStringLiteral("Cloning into '%1'...\nremote: Repository not "
+                                                 "found.\nfatal: repository '%2/' not found")
+                                      .arg(target, url),
+                                  128);
+    if (!target.startsWith(u'/'))
+        return DemoReply::failure(QStringLiteral("fatal: the demo Mac clones into full paths"),
+                                  128);
+    if (fs->fileExists(target))
+        return DemoReply::failure(QStringLiteral("fatal: destination path '%1' already exists "
+                                                 "and is not an empty directory.")
+                                      .arg(target),
+                                  128);
+    DemoReply reply;
+    reply.printError(QStringLiteral("Cloning into '%1'...").arg(target));
+    reply.print(QStringLiteral("remote: Enumerating objects: 1204, done."), 2);
+    reply.print(QStringLiteral("Receiving objects: 100% (1204/1204), 312.40 KiB, done."), 2);
+    reply.effects << [fs = fs, target, url] {
+        fs->createFile(
+            target + QStringLiteral("/.git/config"),
+            DemoGitConfig::withValue({}, QStringLiteral("remote.origin.url"), url).toUtf8());
+    };
+    return reply;
+}
+
+DemoReply DemoTools::gitCheckout(const QString& folder, const QStringList& args) const {
+    const QString revision = operands(args).value(0);
+    const auto skills = AgentSkill::catalog(true);
+    // The clone is made when its command completes, so its repository is read then.
+    QList<AgentSkill::Source::Fetch> pinned;
+    for (const AgentSkill& skill : skills)
+        if (const auto* fetch = skill.source.as<AgentSkill::Source::Fetch>();
+            fetch && revision.size() >= 7 && fetch->pin.startsWith(revision))
+            pinned << *fetch;
+    if (pinned.isEmpty() || !folder.startsWith(u'/'))
+        return DemoReply::failure(
+            QStringLiteral("error: pathspec '%1' did not match any file(s) known to git")
+                .arg(revision),
+            1);
+    DemoReply reply;
+    reply.printError(QStringLiteral("HEAD is now at %1 Pinned revision").arg(revision.left(7)));
+    reply.effects << [fs = fs, folder, pinned] {
+        const QString url =
+            DemoGitConfig::value(QString::fromUtf8(fs->contents(folder + "/.git/config")),
+                                 QStringLiteral("remote.origin.url"))
+                .value_or(QString());
+        for (const auto& fetch : pinned) {
+            if (!QUrl(url).path().startsWith(u'/' + fetch.repo))
+                continue;
+            const QString name = fetch.subpath.section(u'/', -1);
+            fs->createFile(folder + u'/' + fetch.subpath + QStringLiteral("/SKILL.md"),
+                           QStringLiteral("---\nname: %1\ndescription: The %1 skill, as the demo "
+                                          "Mac fetches it at %2.\n---\n\n# %1\n")
+                               .arg(name, fetch.pin)
+                               .toUtf8());
+        }
+    };
     return reply;
 }
 

@@ -59,6 +59,9 @@ private:
     DemoReply brew(const QStringList& args) const;
     DemoReply brewInstall(const QStringList& args) const;
     DemoReply git(const QString& path, const QStringList& args) const;
+    DemoReply gitConfig(const QStringList& args) const;
+    DemoReply gitClone(const QStringList& args) const;
+    DemoReply gitCheckout(const QString& folder, const QStringList& args) const;
     DemoReply gh(const QStringList& args) const;
     DemoReply versionedTool(const QString& name, const QStringList& args) const;
     QString home() const { return fs->homeDirectory(); }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 namespace tovr {
 
-// Shows a file or folder in the file manager.
+// Shows files and folders in the file manager: one window with all of them selected.
 class FileRevealing {
 public:
     virtual ~FileRevealing() = default;
-    virtual void reveal(const QString& path) = 0;
+    virtual void reveal(const QStringList& paths) = 0;
 };
 
 } // namespace tovr

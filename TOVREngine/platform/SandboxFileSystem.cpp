@@ -11,7 +11,10 @@
 
 namespace tovr {
 
-SandboxFileSystem::SandboxFileSystem(QString home) : home_(std::move(home)) {
+SandboxFileSystem::SandboxFileSystem(QString home, const QString& folderTemplate)
+    : dir_(folderTemplate.isEmpty() ? QDir::tempPath() + QStringLiteral("/tovr-sandbox-XXXXXX")
+                                    : folderTemplate),
+      home_(std::move(home)) {
     if (!dir_.isValid())
         throw std::runtime_error("cannot create the sandbox folder");
     createFolder(home_);
@@ -30,6 +33,13 @@ QString SandboxFileSystem::hostPath(const QString& macPath) const {
     return clean == QLatin1String("/") ? dir_.path() : dir_.path() + clean;
 }
 
+QString SandboxFileSystem::writableHostPath(const QString& macPath) const {
+    const QString host = hostPath(macPath);
+    if (!host.startsWith(dir_.path() + u'/') && host != dir_.path())
+        throw SystemError::fromErrno(EACCES, macPath);
+    return host;
+}
+
 template <class F> auto SandboxFileSystem::mapped(F&& op) const -> decltype(op()) {
     try {
         return op();
@@ -41,13 +51,13 @@ template <class F> auto SandboxFileSystem::mapped(F&& op) const -> decltype(op()
 }
 
 QString SandboxFileSystem::createFolder(const QString& macPath) {
-    live_.createDirectory(hostPath(macPath), true);
+    live_.createDirectory(writableHostPath(macPath), true);
     return macPath;
 }
 
 QString SandboxFileSystem::createFile(const QString& macPath, const QByteArray& contents,
                                       int mode) {
-    const QString host = hostPath(macPath);
+    const QString host = writableHostPath(macPath);
     live_.createDirectory(host.left(host.lastIndexOf(u'/')), true);
     // Building the Mac's files needs no durable write (no sync): it is throwaway.
     QFile file(host);
@@ -64,7 +74,7 @@ QString SandboxFileSystem::createExecutable(const QString& macPath, const QStrin
 }
 
 QString SandboxFileSystem::createSymlink(const QString& macPath, const QString& target) {
-    const QString host = hostPath(macPath);
+    const QString host = writableHostPath(macPath);
     live_.createDirectory(host.left(host.lastIndexOf(u'/')), true);
     const QString stored = target.startsWith(u'/') ? hostPath(target) : target;
     if (!QFile::link(stored, host))
@@ -102,15 +112,15 @@ QStringList SandboxFileSystem::contentsOfDirectory(const QString& path) const {
 }
 
 void SandboxFileSystem::createDirectory(const QString& path, bool withIntermediateDirectories) {
-    mapped([&] { live_.createDirectory(hostPath(path), withIntermediateDirectories); });
+    mapped([&] { live_.createDirectory(writableHostPath(path), withIntermediateDirectories); });
 }
 
 void SandboxFileSystem::removeItem(const QString& path) {
-    mapped([&] { live_.removeItem(hostPath(path)); });
+    mapped([&] { live_.removeItem(writableHostPath(path)); });
 }
 
 void SandboxFileSystem::moveItem(const QString& from, const QString& to) {
-    mapped([&] { live_.moveItem(hostPath(from), hostPath(to)); });
+    mapped([&] { live_.moveItem(writableHostPath(from), writableHostPath(to)); });
 }
 
 FileAttributes SandboxFileSystem::attributesOfItem(const QString& path) const {
@@ -118,11 +128,11 @@ FileAttributes SandboxFileSystem::attributesOfItem(const QString& path) const {
 }
 
 void SandboxFileSystem::setAttributes(const FileAttributes& attributes, const QString& path) {
-    mapped([&] { live_.setAttributes(attributes, hostPath(path)); });
+    mapped([&] { live_.setAttributes(attributes, writableHostPath(path)); });
 }
 
 void SandboxFileSystem::write(const QString& text, const QString& path, bool atomically) {
-    mapped([&] { live_.write(text, hostPath(path), atomically); });
+    mapped([&] { live_.write(text, writableHostPath(path), atomically); });
 }
 
 QByteArray SandboxFileSystem::readData(const QString& path) const {
@@ -130,7 +140,7 @@ QByteArray SandboxFileSystem::readData(const QString& path) const {
 }
 
 void SandboxFileSystem::writeData(const QByteArray& data, const QString& path) {
-    mapped([&] { live_.writeData(data, hostPath(path)); });
+    mapped([&] { live_.writeData(data, writableHostPath(path)); });
 }
 
 QString SandboxFileSystem::readText(const QString& path) const {

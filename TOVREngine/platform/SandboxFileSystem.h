@@ -11,14 +11,18 @@ namespace tovr {
 // served by LiveFileSystem. Paths the code sees, and error messages, are Mac paths.
 class SandboxFileSystem final : public FileSystemOperating {
 public:
-    explicit SandboxFileSystem(QString home = QStringLiteral("/Users/dev"));
+    // `folderTemplate` names the temporary root as QTemporaryDir's template does (empty:
+    // Qt's default).
+    explicit SandboxFileSystem(QString home = QStringLiteral("/Users/dev"),
+                               const QString& folderTemplate = {});
 
     // The host path behind a Mac path. Throws SystemError for a relative path or one that
     // climbs out of the root with "..".
     QString hostPath(const QString& macPath) const;
     QString root() const { return dir_.path(); }
     // Makes the host folder at `path` appear at the same path inside the Mac (the app's own
-    // bundled resources, say). Call before the file system is shared with other threads.
+    // bundled resources, say), read-only: writes there fail with EACCES, as inside a signed
+    // application bundle. Call before the file system is shared with other threads.
     void shareHostFolder(const QString& path) { sharedHostFolders_.append(path); }
 
     // Helpers that build the Mac; parent folders are created as needed. They return the Mac path.
@@ -51,6 +55,8 @@ public:
     QString temporaryDirectory() const override;
 
 private:
+    // The host path behind a Mac path that is about to be changed; throws for a shared folder.
+    QString writableHostPath(const QString& macPath) const;
     // Runs `op`, turning host paths in its error message back into Mac paths.
     template <class F> auto mapped(F&& op) const -> decltype(op());
 

@@ -58,7 +58,6 @@ int showAndWait(QWidget& window) {
 int appChild() {
     const TovrinCliApp application;
     DemoMac::Options options;
-    options.privateDefaults = true;
     const DemoMac demo(options);
     ScreenContext base;
     base.services = demo.services();
@@ -109,7 +108,6 @@ void firstWindowRatio() {
 
 void guiStallDuringStartupProfile() {
     DemoMac::Options options;
-    options.privateDefaults = true;
     options.pace.commandDelay = std::chrono::milliseconds(200);
     const DemoMac demo(options);
     demo.userDefaults()->set(QVariant(true), consentKey());

@@ -20,7 +20,6 @@ constexpr int kChanges = 2000;
 
 void run() {
     DemoMac::Options options;
-    options.privateDefaults = true;
     options.pace.lineDelay = std::chrono::milliseconds(0);
     const DemoMac demo(options);
     ScreenContext context;

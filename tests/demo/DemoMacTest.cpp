@@ -1,16 +1,25 @@
 #include "demo/DemoMac.h"
 
+#include "model/AgentSkill.h"
 #include "model/ProductConfig.h"
+#include "platform/Error.h"
 #include "platform/LiveProcessCancellation.h"
+#include "platform/ResourceLocator.h"
 #include "platform/SystemProfiler.h"
 #include "products/claude/ClaudeSetupProber.h"
+#include "services/CommandLineToolsInstaller.h"
+#include "services/GitSetup.h"
 #include "services/SetupRemediationRunner.h"
 #include "support/FixtureMac.h"
 #include "support/QtPrinting.h"
+#include "support/TestDemoMac.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 using namespace tovr;
 using namespace tovr::test;
@@ -19,10 +28,16 @@ using namespace std::chrono_literals;
 namespace {
 
 DemoMac::Options fast() {
-    DemoMac::Options options;
-    options.pace.lineDelay = 0ms;
-    options.privateDefaults = true;
-    return options;
+    return testDemoOptions();
+}
+
+// The exit code a fix's run completes with.
+std::optional<qint32> completion(EventStream<SetupRemediationRunner::Event> events) {
+    std::optional<qint32> code;
+    while (auto event = events.next())
+        if (auto* done = event->as<SetupRemediationRunner::Event::Completed>())
+            code = done->exitCode;
+    return code;
 }
 
 SystemProfile profileOf(const DemoMac& mac) {
@@ -121,6 +136,74 @@ TEST(DemoMac, ExampleProjectsComeFromTheBundledResources) {
     }
     EXPECT_EQ(code, 0) << lines.join('\n').toStdString();
     EXPECT_TRUE(services.fs->fileExists("/Users/dev/Documents/AI-Simple-Project"));
+    // As inside an application bundle, the resources cannot be changed.
+    EXPECT_THROW(services.fs->createDirectory(resourcesDirectory() + "/skills/new", true),
+                 SystemError);
+    EXPECT_FALSE(QFileInfo::exists(resourcesDirectory() + "/skills/new"));
+}
+
+// The fetched skill is cloned at its pinned revision and installs as on a Mac.
+TEST(DemoMac, FetchedSkillInstallsFromItsPinnedRevision) {
+    const DemoMac demo(fast());
+    const AppServices services = demo.services();
+    demo.fs()->createFolder("/Library/Developer/CommandLineTools");
+    demo.fs()->createFolder("/Users/dev/.claude");
+    SetupRemediationRunner runner;
+    runner.process = services.processRunner;
+    runner.fs = services.fs;
+    runner.http = services.http;
+    const auto skills = AgentSkill::catalog(true);
+    const auto fetched = std::find_if(skills.cbegin(), skills.cend(), [](const AgentSkill& s) {
+        return s.source.as<AgentSkill::Source::Fetch>() != nullptr;
+    });
+    ASSERT_NE(fetched, skills.cend());
+    EXPECT_EQ(completion(runner.run(SetupRemediation::installSkill(*fetched), {})), 0);
+    EXPECT_TRUE(
+        services.fs->fileExists("/Users/dev/.claude/skills/" + fetched->slug + "/SKILL.md"));
+}
+
+// Only the installers' own commands install: a command that merely mentions an installer's
+// variable or program runs as written.
+TEST(DemoShell, ACommandThatMentionsAnInstallerIsNotThatInstaller) {
+    const DemoMac demo(fast());
+    demo.fs()->createFolder("/Library/Developer/CommandLineTools");
+    const ShellRunner shell{demo.services().processRunner};
+    const ProcessResult git = shell.runInLoginShell(
+        GitSetup::gitConfigCommands("HOMEBREW_PREFIX fan", "fan@example.com"));
+    EXPECT_EQ(git.exitCode, 0) << git.stdout_.toStdString();
+    EXPECT_EQ(shell.runInLoginShell("git config --global user.name").stdout_,
+              "HOMEBREW_PREFIX fan\n");
+    EXPECT_EQ(shell.runInLoginShell("echo softwareupdate CommandLineTools").stdout_,
+              "softwareupdate CommandLineTools\n");
+    demo.fs()->removeItem("/Library/Developer/CommandLineTools");
+    EXPECT_FALSE(profileOf(demo).homebrewPrefix);
+    EXPECT_FALSE(profileOf(demo).xcodeCommandLineToolsPath);
+}
+
+// Git names are stored as git stores them and read back whole, by the demo's git and, when
+// this machine has git, by the real one.
+TEST(DemoShell, GitNamesReadBackAsStored) {
+    const DemoMac demo(fast());
+    demo.fs()->createFolder("/Library/Developer/CommandLineTools");
+    const ShellRunner shell{demo.services().processRunner};
+    const QString hostGit = QStandardPaths::findExecutable("git");
+    for (const QString& name : {QStringLiteral("Ann \"Nan\" O'Neil"), QStringLiteral("Ann\nBob"),
+                                QStringLiteral("-n"), QStringLiteral(" Tab\tand; #hash\\ ")}) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(shell.runInLoginShell(GitSetup::gitConfigCommands(name, "a@b.c")).exitCode, 0);
+        EXPECT_EQ(shell.runInLoginShell("git config --global --get user.name").stdout_,
+                  name + '\n');
+        EXPECT_EQ(shell.runInLoginShell("git config --global user.email").stdout_, "a@b.c\n");
+        if (hostGit.isEmpty())
+            continue;
+        QProcess real;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("GIT_CONFIG_GLOBAL", demo.fs()->hostPath("/Users/dev/.gitconfig"));
+        real.setProcessEnvironment(environment);
+        real.start(hostGit, {"config", "--global", "--get", "user.name"});
+        ASSERT_TRUE(real.waitForFinished(10000));
+        EXPECT_EQ(QString::fromUtf8(real.readAllStandardOutput()), name + '\n');
+    }
 }
 
 // Cancelling a paced install ends it at once, as a terminated child, with nothing installed.
@@ -130,9 +213,8 @@ TEST(DemoMac, CancelledInstallEndsAtOnceAndInstallsNothing) {
     const DemoMac demo(slow);
     auto handle = std::make_shared<LiveProcessCancellation>();
     auto events = demo.services().processRunner->stream(
-        "/usr/bin/sudo",
-        {"-A", "/bin/bash", "-c", "/usr/sbin/softwareupdate -l # CommandLineTools"}, std::nullopt,
-        handle);
+        "/usr/bin/sudo", {"-A", "/bin/bash", "-c", CommandLineToolsInstaller::installScript()},
+        std::nullopt, handle);
 
     ASSERT_EQ(events.next(), ProcessStreamEvent::line("Software Update Tool"));
     QElapsedTimer clock;

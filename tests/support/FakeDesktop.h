@@ -28,8 +28,9 @@ public:
 
 class FakeFileRevealer final : public FileRevealing {
 public:
-    void reveal(const QString& path) override { revealed.append(path); }
-    QStringList revealed;
+    void reveal(const QStringList& paths) override { reveals.append(paths); }
+    // Each reveal's paths, in order.
+    QList<QStringList> reveals;
 };
 
 // Keeps the request open until the test answers it, as a real panel would.

@@ -4,7 +4,13 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
+
+#include "ui/views/Typography.h"
+
+#include <array>
 
 namespace tovr {
 
@@ -17,12 +23,44 @@ void LiveClipboard::setText(const QString& text) {
         clipboard->setText(text);
 }
 
-void LiveFileRevealer::reveal(const QString& path) {
-    // Without a file manager that selects, show the folder that holds it.
-    const QFileInfo info(path);
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(info.isDir() ? info.absoluteFilePath() : info.absolutePath()));
+void LiveFileRevealer::reveal(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    // Qt cannot select items in the file manager; one window on the folder that holds them
+    // all shows them together (a single folder shows itself).
+    QString common = QFileInfo(paths.first()).absoluteFilePath();
+    if (paths.size() > 1 || !QFileInfo(common).isDir())
+        common = QFileInfo(common).absolutePath();
+    for (const QString& path : paths) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        while (common != u"/" && absolute != common && !absolute.startsWith(common + u'/'))
+            common = QFileInfo(common).absolutePath();
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(common));
 }
+
+namespace {
+
+// The panel's message above its contents, where Qt draws the panel itself; a native panel
+// shows the caption.
+void showMessage(QFileDialog* dialog, const QString& message) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+    if (!grid || message.isEmpty())
+        return;
+    QList<std::pair<QLayoutItem*, std::array<int, 4>>> items;
+    while (grid->count() > 0) {
+        std::array<int, 4> at{};
+        grid->getItemPosition(grid->count() - 1, &at[0], &at[1], &at[2], &at[3]);
+        items.prepend({grid->takeAt(grid->count() - 1), at});
+    }
+    for (const auto& [item, at] : items)
+        grid->addItem(item, at[0] + 1, at[1], at[2], at[3]);
+    auto* label = makePlainLabel(message, TextStyle::body, dialog);
+    label->setObjectName(QStringLiteral("folder-panel-message"));
+    grid->addWidget(label, 0, 0, 1, std::max(1, grid->columnCount()));
+}
+
+} // namespace
 
 void LiveFolderPicker::pickFolder(const QString& message, const QString& startPath,
                                   std::function<void(std::optional<QString>)> done) {
@@ -30,7 +68,9 @@ void LiveFolderPicker::pickFolder(const QString& message, const QString& startPa
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
     dialog->setWindowModality(Qt::WindowModal);
+    showMessage(dialog, message);
     auto answered = std::make_shared<bool>(false);
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
                      [done, answered](const QString& folder) {

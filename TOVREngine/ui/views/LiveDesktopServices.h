@@ -24,10 +24,11 @@ public:
 
 class LiveFileRevealer final : public FileRevealing {
 public:
-    void reveal(const QString& path) override;
+    void reveal(const QStringList& paths) override;
 };
 
-// A window-modal folder panel over `window`, opened with open(): no nested event loop.
+// A window-modal folder panel over `window`, opened with open(): no nested event loop. Its
+// button says "Choose" and it shows the message it is given.
 class LiveFolderPicker final : public FolderPicking {
 public:
     explicit LiveFolderPicker(QWidget* window = nullptr) : window_(window) {}

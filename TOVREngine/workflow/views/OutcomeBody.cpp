@@ -233,10 +233,10 @@ void OutcomeBody::openApp(const QString& appName) {
 }
 
 void OutcomeBody::showExampleProjects() {
-    if (!context_.fileRevealer)
-        return;
-    for (const QString& folder : exampleFolders())
-        context_.fileRevealer->reveal(folder);
+    // All of them, selected together in one window.
+    const QStringList folders = exampleFolders();
+    if (context_.fileRevealer && !folders.isEmpty())
+        context_.fileRevealer->reveal(folders);
 }
 
 void OutcomeBody::answer(const QString& answer) {

@@ -167,7 +167,6 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
 TEST(RemediationProgressDialogJourney, InstallsHomebrewThenWarpOnTheDemoMac) {
     DemoMac::Options options;
     options.pace.lineDelay = std::chrono::milliseconds(0);
-    options.privateDefaults = true;
     DemoMac mac(options);
     TestScreenContext screen(mac.services(), mac.environment());
     QWidget window;

@@ -181,8 +181,15 @@ TEST_F(EndBodies, AppsOpenFromTheFirstApplicationsFolderThatHoldsThem) {
     fs->createFolder("/Users/dev/Documents/AI-Coding-Project");
     Q_EMIT model.changed();
     clickButton(body.get(), "show-example-projects");
-    EXPECT_EQ(screens_.fileRevealer->revealed,
-              QStringList{"/Users/dev/Documents/AI-Coding-Project"});
+    EXPECT_EQ(screens_.fileRevealer->reveals,
+              QList<QStringList>{{"/Users/dev/Documents/AI-Coding-Project"}});
+    // Both folders: one reveal that selects them together.
+    fs->createFolder("/Users/dev/Documents/AI-Simple-Project");
+    Q_EMIT model.changed();
+    clickButton(body.get(), "show-example-projects");
+    EXPECT_EQ(screens_.fileRevealer->reveals.last(),
+              (QStringList{"/Users/dev/Documents/AI-Simple-Project",
+                           "/Users/dev/Documents/AI-Coding-Project"}));
 }
 
 // A second press, on either answer, reports nothing more.
