@@ -65,6 +65,11 @@ bool moveFocusInReadingOrder(QWidget* scope, bool next) {
     if (stops.isEmpty())
         return false;
     QWidget* focus = scope->window()->focusWidget();
+    // Controls disabled while a sheet works over the window keep the focus, so it is where
+    // it was when the sheet goes (not on a link further down, or on "‹ Back").
+    if (focus && focus->isVisible() && !focus->isEnabled() && QApplication::activeModalWidget() &&
+        QApplication::activeModalWidget()->window() != scope->window())
+        return true;
     QWidget* from = nullptr;
     for (QWidget* inside = focus; inside && !from; inside = inside->parentWidget())
         if (stops.contains(inside))
