@@ -79,6 +79,7 @@ TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheMode
     ASSERT_TRUE(spinUntil([&] { return view->model()->step().kind == Kind::stage; }, 10000));
     const QString stage = view->model()->step().domainID;
     ASSERT_TRUE(spinUntil([&] { return findVisible(view.get(), "stage-skip"); }));
+    settle(); // the page has put its first focus
     auto* skip = findVisible(view.get(), "stage-skip");
     skip->setFocus();
     ASSERT_TRUE(view->model()->requestInstall(
