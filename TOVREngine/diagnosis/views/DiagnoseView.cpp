@@ -6,6 +6,7 @@
 #include "model/ProductConfig.h"
 #include "platform/URLOpening.h"
 #include "ui/views/ClickGuard.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/NPSFeedbackCard.h"
 #include "ui/views/ScreenScaffold.h"
 #include "ui/views/Typography.h"
@@ -236,6 +237,7 @@ void DiagnoseView::render() {
         pages_->setCurrentWidget(page);
         // The second press of a double click must not reach what now stands there.
         guardAgainstSecondClick(page);
+        focusFirstControl(page);
     }
     presentSheet();
 }

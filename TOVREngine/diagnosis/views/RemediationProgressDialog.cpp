@@ -3,6 +3,7 @@
 #include "diagnosis/StreamingRemediationModel.h"
 #include "diagnosis/ZprofileDiffSheetModel.h"
 #include "ui/views/ClickGuard.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/MarkdownText.h"
 #include "ui/views/ScreenScaffold.h"
 #include "ui/views/Typography.h"
@@ -121,6 +122,7 @@ public:
         applyTextStyle(log_, TextStyle::caption);
         applyMonospace(log_);
         log_->setAccessibleName(QStringLiteral("Output"));
+        log_->setFocusPolicy(Qt::ClickFocus); // read, not a stop on the way to the buttons
         logLayout->addWidget(log_);
         stack->addWidget(logBox, 1);
 
@@ -161,6 +163,7 @@ public:
         row->addStretch(1);
         cancel_ = makeButton(QStringLiteral("Cancel"), ButtonRole::bordered,
                              QStringLiteral("remediation-cancel"), this);
+        SheetDialog::markCancelButton(cancel_);
         row->addWidget(cancel_);
         skip_ = makeButton(QStringLiteral("Skip"), ButtonRole::bordered,
                            QStringLiteral("remediation-skip-zshrc"), this);
@@ -196,8 +199,10 @@ private:
 
         const Row row = model_->row();
         if (row != shownRow_) {
-            if (shownRow_)
+            if (shownRow_) {
                 guardAgainstSecondClick(this);
+                focusFirstControl(this);
+            }
             shownRow_ = row;
         }
         const bool working = row == Row::running || row == Row::canceling;
@@ -303,6 +308,7 @@ public:
         listingLayout->setContentsMargins(1, 1, 1, 1);
         auto* scroll = new QScrollArea(listing);
         scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus); // read, not a stop on the way to the buttons
         scroll->setWidgetResizable(true);
         scroll->viewport()->setBackgroundRole(QPalette::Base);
         scroll->viewport()->setAutoFillBackground(true);
@@ -330,6 +336,7 @@ public:
         auto* footer = new QHBoxLayout;
         cancel_ = makeButton(QStringLiteral("Cancel"), ButtonRole::bordered,
                              QStringLiteral("zprofile-cancel"), this);
+        SheetDialog::markCancelButton(cancel_);
         footer->addWidget(cancel_);
         footer->addStretch(1);
         close_ = makeButton(QStringLiteral("Close"), ButtonRole::bordered,
@@ -365,8 +372,10 @@ private:
     void render() {
         const State state = model_->state();
         if (state != shownState_) {
-            if (shownState_)
+            if (shownState_) {
                 guardAgainstSecondClick(this);
+                focusFirstControl(this);
+            }
             shownState_ = state;
         }
         const auto& preview = model_->preview();

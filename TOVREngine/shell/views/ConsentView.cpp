@@ -50,6 +50,7 @@ ConsentView::ConsentView(const ScreenContext& context, std::function<void()> onC
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls, which it scrolls into view
     outer->addWidget(scroll);
 
     auto* body = new QWidget(scroll);

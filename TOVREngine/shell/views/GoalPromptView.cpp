@@ -2,6 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "shell/GoalPromptModel.h"
+#include "ui/views/ChoiceList.h"
 #include "ui/views/Typography.h"
 
 #include <QLabel>
@@ -25,25 +26,16 @@ GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
     applySecondaryStyle(subcopy);
     stack->addWidget(subcopy);
 
-    auto* options = new QVBoxLayout;
-    options->setSpacing(6);
-    options->setContentsMargins(0, 4, 0, 0);
-    for (const auto& option : prompt.options) {
-        auto* row = makeButton(option.label, ButtonRole::borderless,
-                               QStringLiteral("goal-option-") + option.key, this);
-        row->setCheckable(true);
-        row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        row->setStyleSheet("QPushButton { text-align: left; padding: 4px; border: none; }");
-        const QString key = option.key;
-        connect(row, &QPushButton::clicked, this, [this, key] {
-            if (model_)
-                model_->select(key);
-        });
-        options_.insert(key, row);
-        labels_.insert(key, option.label);
-        options->addWidget(row);
-    }
-    stack->addLayout(options);
+    QList<ChoiceList::Choice> choices;
+    for (const auto& option : prompt.options)
+        choices.append({option.key, option.label, QStringLiteral("goal-option-") + option.key});
+    options_ = new ChoiceList(choices, 6, this);
+    connect(options_, &ChoiceList::chosen, this, [this](const QString& key) {
+        if (model_)
+            model_->select(key);
+    });
+    options_->layout()->setContentsMargins(0, 4, 0, 0);
+    stack->addWidget(options_);
 
     detailBox_ = new QWidget(this);
     auto* detail = new QVBoxLayout(detailBox_);
@@ -85,14 +77,7 @@ GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
 void GoalPromptView::render() {
     if (!model_)
         return;
-    const auto selected = model_->selectedKey();
-    for (auto it = options_.cbegin(); it != options_.cend(); ++it) {
-        const bool chosen = selected && *selected == it.key();
-        const QSignalBlocker block(it.value());
-        it.value()->setChecked(chosen);
-        it.value()->setText((chosen ? QStringLiteral("◉  ") : QStringLiteral("○  ")) +
-                            labels_.value(it.key()));
-    }
+    options_->setSelectedKey(model_->selectedKey());
     const auto option = model_->selectedOption();
     const bool asks = option && option->detailPrompt;
     detailBox_->setVisible(asks);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
@@ -10,6 +9,7 @@ class QPushButton;
 
 namespace tovr {
 
+class ChoiceList;
 class GoalPromptModel;
 
 // The goal question as a single-choice list with an optional detail field. It renders the
@@ -24,8 +24,7 @@ private:
     void render();
 
     QPointer<GoalPromptModel> model_;
-    QHash<QString, QPushButton*> options_;
-    QHash<QString, QString> labels_;
+    ChoiceList* options_ = nullptr;
     QWidget* detailBox_ = nullptr;
     QLabel* detailPrompt_ = nullptr;
     QLineEdit* detailField_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "ui/views/ClickGuard.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/ScreenTask.h"
 #include "ui/views/Typography.h"
 
@@ -58,8 +59,12 @@ void NavigationHost::sync() {
         screens_.append(screen);
         started.append(screen);
     }
+    const bool uncovered = started.isEmpty();
     QWidget* top = pages_.isEmpty() ? root_ : pages_.last();
     stack_->setCurrentWidget(top);
+    // "‹ Back" takes the focus only on a page with nothing else to press.
+    focusFirstControl(currentScreen(),
+                      top->findChild<QPushButton*>(QStringLiteral("navigation-back")));
     // Home again: the window is the product's; screens above title it themselves.
     if (pages_.isEmpty())
         window()->setWindowTitle(ProductConfig::current().displayName +
@@ -68,6 +73,9 @@ void NavigationHost::sync() {
     for (QWidget* screen : started)
         if (auto* task = dynamic_cast<ScreenTask*>(screen))
             task->startTask();
+    if (uncovered)
+        if (auto* task = dynamic_cast<ScreenTask*>(currentScreen()))
+            task->screenReappeared();
 }
 
 QWidget* NavigationHost::wrapWithBackBar(QWidget* screen, int index) {

@@ -1,6 +1,7 @@
 #include "shell/views/NextStepView.h"
 
 #include "shell/NextStepModel.h"
+#include "ui/views/ChoiceList.h"
 #include "ui/views/ScreenScaffold.h"
 
 #include <QPushButton>
@@ -22,21 +23,13 @@ NextStepView::NextStepView(const ScreenContext& context, NextStepPrompt prompt, 
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(10);
-    auto* options = new QVBoxLayout;
-    options->setSpacing(6);
-    for (const auto& option : prompt.options) {
-        auto* row = makeButton(option.label, ButtonRole::borderless,
-                               QStringLiteral("next-step-option-") + option.key, content);
-        row->setCheckable(true);
-        row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        row->setStyleSheet("QPushButton { text-align: left; padding: 4px; border: none; }");
-        const QString key = option.key;
-        connect(row, &QPushButton::clicked, this, [this, key] { model_->select(key); });
-        rows_.append({option.key, row});
-        labels_.insert(row, option.label);
-        options->addWidget(row);
-    }
-    stack->addLayout(options);
+    QList<ChoiceList::Choice> choices;
+    for (const auto& option : prompt.options)
+        choices.append(
+            {option.key, option.label, QStringLiteral("next-step-option-") + option.key});
+    options_ = new ChoiceList(choices, 6, content);
+    connect(options_, &ChoiceList::chosen, model_, &NextStepModel::select);
+    stack->addWidget(options_);
     continue_ = makeButton(QStringLiteral("Show next step"), ButtonRole::prominent,
                            QStringLiteral("next-step-continue"), content);
     markDefaultButton(continue_);
@@ -50,12 +43,7 @@ NextStepView::NextStepView(const ScreenContext& context, NextStepPrompt prompt, 
 }
 
 void NextStepView::render() {
-    const auto selected = model_->selectedKey();
-    for (const auto& [key, row] : rows_) {
-        const bool chosen = selected && *selected == key;
-        row->setChecked(chosen);
-        row->setText((chosen ? QStringLiteral("◉  ") : QStringLiteral("○  ")) + labels_.value(row));
-    }
+    options_->setSelectedKey(model_->selectedKey());
     continue_->setEnabled(model_->canContinue());
 }
 

@@ -3,13 +3,13 @@
 #include "model/NextStepPrompt.h"
 #include "ui/ScreenContext.h"
 
-#include <QHash>
 #include <QWidget>
 
 class QPushButton;
 
 namespace tovr {
 
+class ChoiceList;
 class NextStepModel;
 
 // What next, once a check or repair is done: one answer to choose, then its destination.
@@ -25,8 +25,7 @@ private:
     void render();
 
     NextStepModel* model_ = nullptr;
-    QList<QPair<QString, QPushButton*>> rows_;
-    QHash<QPushButton*, QString> labels_;
+    ChoiceList* options_ = nullptr;
     QPushButton* continue_ = nullptr;
 };
 

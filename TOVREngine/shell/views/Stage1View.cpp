@@ -1,9 +1,11 @@
 #include "shell/views/Stage1View.h"
 
 #include "shell/views/AuditRemediationSheet.h"
+#include "ui/views/BusyIndicator.h"
 #include "ui/views/ScreenScaffold.h"
 
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -98,7 +100,13 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
     auto* next = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,
                             QStringLiteral("audit-stage-skip"), content);
     stack->addSpacing(8);
-    stack->addWidget(next, 0, Qt::AlignLeft);
+    auto* nextRow = new QHBoxLayout;
+    nextRow->addWidget(next);
+    // Beside the controls while a finished install is followed by a fresh look at the Mac.
+    busy_ = new BusyIndicator(QStringLiteral("Checking your Mac again…"), content);
+    nextRow->addWidget(busy_);
+    nextRow->addStretch(1);
+    stack->addLayout(nextRow);
     buttons_ = {install, later, toolsArticle, upgrade, next};
 
     const auto forward = [this](QPushButton* button, void (Stage1Foundations::*action)()) {
@@ -125,6 +133,7 @@ void Stage1View::render() {
     macOSBlock_->setVisible(blocks.macOSBehind);
     for (auto* button : buttons_)
         button->setEnabled(!stage_->isBusy());
+    busy_->setVisible(stage_->isBusy());
     // The dialog opens when a request appears, not on every change.
     const auto request = stage_->pendingRemediation();
     if (request && request != shownRequest_)

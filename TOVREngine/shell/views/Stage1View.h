@@ -32,6 +32,7 @@ private:
     QWidget* toolsBlock_ = nullptr;
     QWidget* macOSBlock_ = nullptr;
     QList<QPushButton*> buttons_;
+    QWidget* busy_ = nullptr;
 };
 
 } // namespace tovr

@@ -7,6 +7,7 @@
 #include "shell/views/Stage1View.h"
 #include "shell/views/Stage2View.h"
 #include "ui/views/ClickGuard.h"
+#include "ui/views/KeyboardFocus.h"
 
 #include <QProgressBar>
 #include <QStackedWidget>
@@ -49,6 +50,10 @@ StagedAuditFlowView::StagedAuditFlowView(const ScreenContext& context, const Aud
 }
 
 void StagedAuditFlowView::startTask() {
+    model_->appearTask();
+}
+
+void StagedAuditFlowView::screenReappeared() {
     model_->appearTask();
 }
 
@@ -95,6 +100,7 @@ void StagedAuditFlowView::render() {
     pages_->setCurrentWidget(page);
     // The second press of a double click must not reach the next stage's buttons.
     guardAgainstSecondClick(page);
+    focusFirstControl(page);
 }
 
 } // namespace tovr

@@ -27,6 +27,9 @@ public:
 
     // The model's appear task: the fresh profile and the audit's first events.
     void startTask() override;
+    // Back on top after a pop: the appear task runs again (no new profile, no new events
+    // but the current stage's outcome).
+    void screenReappeared() override;
 
     StagedAuditFlowModel* model() const { return model_; }
 

@@ -10,6 +10,7 @@
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/WelcomeView.h"
 #include "ui/views/ClickGuard.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/Typography.h"
 #include "workflow/views/SetupWorkflowView.h"
 
@@ -51,6 +52,7 @@ void TOVRRootView::showGate() {
             gate_->addWidget(consent_);
         }
         gate_->setCurrentWidget(consent_);
+        focusFirstControl(consent_);
         return;
     }
     if (host_)
@@ -60,6 +62,7 @@ void TOVRRootView::showGate() {
     gate_->addWidget(host_);
     gate_->setCurrentWidget(host_);
     guardAgainstSecondClick(host_);
+    focusFirstControl(host_->currentScreen());
     if (consent_) {
         // Replaced from inside its own button's signal: deleted later, never here.
         gate_->removeWidget(consent_);
@@ -87,6 +90,10 @@ QWidget* TOVRRootView::destination(const Screen& screen) {
     if (screen.as<Screen::AICodingOffer>())
         return makeAICodingInterestView(context_);
     return nullptr;
+}
+
+bool TOVRRootView::focusNextPrevChild(bool next) {
+    return moveFocusInReadingOrder(this, next) || QWidget::focusNextPrevChild(next);
 }
 
 void TOVRRootView::pressDefaultButton() {

@@ -30,6 +30,10 @@ public:
     // The screen for one destination.
     QWidget* destination(const Screen& screen);
 
+protected:
+    // Tab and Shift-Tab follow reading order, whatever order the controls were built in.
+    bool focusNextPrevChild(bool next) override;
+
 private:
     void showGate();
     void pressDefaultButton();

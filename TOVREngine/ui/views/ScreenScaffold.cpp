@@ -2,6 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "platform/URLOpening.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/MarkdownText.h"
 
 #include <QLabel>
@@ -54,6 +55,7 @@ ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlO
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls, which it scrolls into view
     outer->addWidget(scroll);
 
     auto* body = new QWidget(scroll);
@@ -106,6 +108,10 @@ void ScreenScaffold::setExplainer(const QString& explainer) {
     options_.explainer = explainer;
     explainer_->setText(markdownToHtml(explainer));
     explainer_->setVisible(!explainer.isEmpty());
+}
+
+bool ScreenScaffold::focusNextPrevChild(bool next) {
+    return moveFocusInReadingOrder(window(), next) || QWidget::focusNextPrevChild(next);
 }
 
 void ScreenScaffold::openArticle() const {

@@ -46,6 +46,10 @@ public:
     void setExplainer(const QString& explainer);
     void setArticleURL(std::optional<QUrl> url) { options_.articleURL = std::move(url); }
 
+protected:
+    // Tab from inside a screen follows the window's reading order, whatever hosts it.
+    bool focusNextPrevChild(bool next) override;
+
 private:
     void openArticle() const;
 

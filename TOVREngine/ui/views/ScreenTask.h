@@ -8,6 +8,8 @@ class ScreenTask {
 public:
     virtual ~ScreenTask() = default;
     virtual void startTask() = 0;
+    // The page came back on top because the pages above it were popped.
+    virtual void screenReappeared() {}
 };
 
 } // namespace tovr

@@ -1,8 +1,17 @@
 #include "ui/views/SheetDialog.h"
 
+#include "ui/views/KeyboardFocus.h"
+
 #include <QCloseEvent>
+#include <QPushButton>
 
 namespace tovr {
+
+namespace {
+
+constexpr const char* kCancelProperty = "tovrSheetCancel";
+
+} // namespace
 
 SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setWindowModality(Qt::WindowModal);
@@ -10,8 +19,14 @@ SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
 }
 
+void SheetDialog::markCancelButton(QPushButton* button) {
+    if (button)
+        button->setProperty(kCancelProperty, true);
+}
+
 void SheetDialog::present() {
     open();
+    focusFirstControl(this);
 }
 
 void SheetDialog::closeSheet() {
@@ -23,8 +38,19 @@ void SheetDialog::closeSheet() {
 }
 
 void SheetDialog::reject() {
-    if (dismissable_)
+    if (closing_)
+        return;
+    if (dismissable_) {
         closeSheet();
+        return;
+    }
+    // Esc: the Cancel on show, through its own click, so the run ends the one way it can.
+    for (auto* button : findChildren<QPushButton*>())
+        if (button->property(kCancelProperty).toBool() && button->isVisible() &&
+            button->isEnabled()) {
+            button->click();
+            return;
+        }
 }
 
 void SheetDialog::closeEvent(QCloseEvent* event) {
@@ -34,6 +60,10 @@ void SheetDialog::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+}
+
+bool SheetDialog::focusNextPrevChild(bool next) {
+    return moveFocusInReadingOrder(this, next) || QDialog::focusNextPrevChild(next);
 }
 
 } // namespace tovr

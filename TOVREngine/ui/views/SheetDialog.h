@@ -2,11 +2,14 @@
 
 #include <QDialog>
 
+class QPushButton;
+
 namespace tovr {
 
 // A sheet: a window-modal dialog over its parent's window, opened with open() (never
-// exec(): no nested event loop), deleted when closed. Esc and the close box do nothing
-// unless the screen allows dismissing; the screen closes it with closeSheet().
+// exec(): no nested event loop), deleted when closed. Unless the screen allows dismissing,
+// the close box does nothing and Esc presses the visible, enabled button marked as the
+// sheet's Cancel (nothing when none is showing); the screen closes it with closeSheet().
 class SheetDialog : public QDialog {
     Q_OBJECT
 
@@ -16,7 +19,11 @@ public:
     void setDismissable(bool dismissable) { dismissable_ = dismissable; }
     bool isDismissable() const { return dismissable_; }
 
-    // Shows the sheet.
+    // Marks `button` as a Cancel that Esc presses while it is visible and enabled. A sheet
+    // may mark one per state; Esc takes whichever is showing.
+    static void markCancelButton(QPushButton* button);
+
+    // Shows the sheet, the focus on its first control.
     void present();
     // Hides it at once and deletes it later, so a caller inside one of its signals is safe.
     void closeSheet();
@@ -25,6 +32,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     bool dismissable_ = false;

@@ -10,6 +10,7 @@ namespace tovr {
 namespace {
 
 constexpr const char* kDefaultProperty = "tovrDefaultButton";
+constexpr const char* kProminentProperty = "tovrProminentButton";
 
 double scaleFor(TextStyle style) {
     switch (style) {
@@ -109,6 +110,7 @@ QPushButton* makeButton(const QString& text, ButtonRole role, const QString& obj
         break;
     }
     button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    button->setProperty(kProminentProperty, role == ButtonRole::prominent);
     return button;
 }
 
@@ -119,12 +121,24 @@ void markDefaultButton(QPushButton* button) {
 QPushButton* findDefaultButton(QWidget* page) {
     if (!page)
         return nullptr;
+    // A marked button on show decides, even while disabled (nothing chosen yet); without
+    // one, a page's only prominent button is what Return means.
+    bool marked = false;
+    QList<QPushButton*> prominent;
     for (auto* button : page->findChildren<QPushButton*>()) {
-        if (button->property(kDefaultProperty).toBool() && button->isVisible() &&
-            button->isEnabled())
-            return button;
+        if (!button->isVisible())
+            continue;
+        if (button->property(kDefaultProperty).toBool()) {
+            if (button->isEnabled())
+                return button;
+            marked = true;
+        }
+        if (button->property(kProminentProperty).toBool())
+            prominent.append(button);
     }
-    return nullptr;
+    if (marked || prominent.size() != 1 || !prominent.first()->isEnabled())
+        return nullptr;
+    return prominent.first();
 }
 
 } // namespace tovr

@@ -46,7 +46,8 @@ QPushButton* makeButton(const QString& text, ButtonRole role, const QString& obj
 
 // Marks `button` as the one Return presses on its page (see the root window's shortcut).
 void markDefaultButton(QPushButton* button);
-// The visible, enabled button marked on `page`, if any.
+// The button Return presses on `page`: the visible, enabled one marked there; on a page
+// with none marked, its only visible prominent button while enabled; otherwise none.
 QPushButton* findDefaultButton(QWidget* page);
 
 } // namespace tovr

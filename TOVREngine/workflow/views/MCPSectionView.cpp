@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tovr {
 
 namespace {
@@ -25,9 +27,13 @@ QLineEdit* makeKeyField(const QString& objectName, QWidget* parent) {
     field->setEchoMode(QLineEdit::Password);
     field->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText |
                                Qt::ImhNoAutoUppercase);
-    field->setPlaceholderText(QString::fromUtf8("API key (optional — unlocks full features)"));
+    const QString prompt = QString::fromUtf8("API key (optional — unlocks full features)");
+    field->setPlaceholderText(prompt);
     field->setAccessibleName(QStringLiteral("API key"));
     field->setMaximumWidth(kFieldMaxWidth);
+    // Wide enough for the whole prompt (plus the frame and text margins), within the limit.
+    field->setMinimumWidth(
+        std::min(kFieldMaxWidth, field->fontMetrics().horizontalAdvance(prompt) + 24));
     return field;
 }
 

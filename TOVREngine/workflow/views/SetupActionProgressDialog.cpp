@@ -54,32 +54,41 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     title->setObjectName(QStringLiteral("setup-action-title"));
     stack->addWidget(title);
 
+    // The bar spans the sheet; it and the status keep their room once hidden, and the row
+    // is as tall as "Continue", so the log stays put when the run ends.
+    QSizePolicy keepRoom;
+    spinner_ = new QProgressBar(this);
+    spinner_->setRange(0, 0);
+    spinner_->setTextVisible(false);
+    spinner_->setFixedHeight(6);
+    keepRoom = spinner_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    spinner_->setSizePolicy(keepRoom);
+    stack->addWidget(spinner_);
+
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
-    runningRow_ = new QWidget(this);
-    auto* running = new QHBoxLayout(runningRow_);
-    running->setContentsMargins(0, 0, 0, 0);
-    running->setSpacing(10);
-    auto* spinner = new QProgressBar(runningRow_);
-    spinner->setRange(0, 0);
-    spinner->setTextVisible(false);
-    spinner->setFixedSize(48, 8);
-    running->addWidget(spinner);
-    auto* status = makePlainLabel(
+    status_ = makePlainLabel(
         QStringLiteral("Working… this can take a minute — please keep this window open."),
-        TextStyle::caption, runningRow_);
-    status->setObjectName(QStringLiteral("setup-action-status"));
-    applySecondaryStyle(status);
-    running->addWidget(status, 1);
+        TextStyle::caption, this);
+    status_->setObjectName(QStringLiteral("setup-action-status"));
+    applySecondaryStyle(status_);
+    keepRoom = status_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    status_->setSizePolicy(keepRoom);
+    row->addWidget(status_, 1);
     cancel_ = makeButton(QStringLiteral("Cancel"), ButtonRole::bordered,
-                         QStringLiteral("setup-action-cancel"), runningRow_);
-    running->addWidget(cancel_);
-    row->addWidget(runningRow_, 1);
+                         QStringLiteral("setup-action-cancel"), this);
+    markCancelButton(cancel_);
+    row->addWidget(cancel_);
     continue_ = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,
                            QStringLiteral("setup-action-continue"), this);
     row->addWidget(continue_);
-    row->addStretch();
-    stack->addLayout(row);
+    auto* rowBox = new QWidget(this);
+    rowBox->setLayout(row);
+    row->setContentsMargins(0, 0, 0, 0);
+    rowBox->setMinimumHeight(std::max(continue_->sizeHint().height(), continue_->minimumHeight()));
+    stack->addWidget(rowBox);
 
     // One plain-text document, appended to a frame's worth of lines at a time: the
     // layout only measures what is on screen, so a long log costs what its new lines cost.
@@ -120,7 +129,9 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
 
 void SetupActionProgressDialog::render() {
     const bool running = model_->isRunning();
-    runningRow_->setVisible(running);
+    spinner_->setVisible(running);
+    status_->setVisible(running);
+    cancel_->setVisible(running);
     continue_->setVisible(!running);
     continue_->setDefault(!running);
     if (!running)

@@ -10,14 +10,15 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QWidget;
 
 namespace tovr {
 
 // The install sheet: runs the approved fixes with their output scrolling live, Cancel while
-// it works, Continue when it is done. Esc and the close box do nothing in any state: the
-// sheet ends only through its buttons, so its owner always learns the outcome.
+// it works, Continue when it is done. The close box does nothing and Esc only presses Cancel:
+// the sheet ends only through its buttons, so its owner always learns the outcome.
 class SetupActionProgressDialog : public SheetDialog {
     Q_OBJECT
 
@@ -54,7 +55,8 @@ private:
 
     SetupActionProgressModel* model_ = nullptr;
     OnFinish onFinish_;
-    QWidget* runningRow_ = nullptr;
+    QProgressBar* spinner_ = nullptr;
+    QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* continue_ = nullptr;
     QPlainTextEdit* log_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include "platform/ReadinessScreenCopy.h"
 #include "ui/views/ClickGuard.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/ScreenScaffold.h"
 #include "ui/views/Typography.h"
 #include "workflow/SetupWorkflowCopy.h"
@@ -309,6 +310,7 @@ void SetupWorkflowView::render() {
         }
         page_ = next;
         guardAgainstSecondClick(next);
+        focusFirstControl(next);
     } else {
         updatePage();
     }

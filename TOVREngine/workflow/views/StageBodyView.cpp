@@ -2,6 +2,8 @@
 
 #include "ui/BackgroundCall.h"
 
+#include "ui/views/BusyIndicator.h"
+#include "ui/views/KeyboardFocus.h"
 #include "ui/views/MarkdownText.h"
 #include "ui/views/ScreenScaffold.h"
 
@@ -15,6 +17,7 @@
 #include "workflow/views/ProjectSectionView.h"
 #include "workflow/views/SkillsSectionView.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -76,7 +79,13 @@ StageBodyView::StageBodyView(const ScreenContext& context, SetupFlowModel* model
 
     skip_ = makeButton(QStringLiteral("Skip"), ButtonRole::borderless, QStringLiteral("stage-skip"),
                        this);
-    layout->addWidget(skip_);
+    auto* skipRow = new QHBoxLayout;
+    skipRow->addWidget(skip_);
+    // Beside the controls while the stage is checked again and they are disabled.
+    busy_ = new BusyIndicator(QStringLiteral("Checking this step again…"), this);
+    skipRow->addWidget(busy_);
+    skipRow->addStretch(1);
+    layout->addLayout(skipRow);
     connect(skip_, &QPushButton::clicked, this, [this] { presenter_.skip(); });
 
     if (model_) {
@@ -109,8 +118,16 @@ void StageBodyView::readDisk() {
         [this](QList<DiskApply> applies) {
             for (const DiskApply& apply : applies)
                 apply();
+            const bool firstShown = !diskRead_;
             diskRead_ = true;
             refresh();
+            // The page came on screen without its body; now the body leads the reading order.
+            if (firstShown)
+                for (QWidget* page = parentWidget(); page; page = page->parentWidget())
+                    if (auto* scaffold = qobject_cast<ScreenScaffold*>(page)) {
+                        focusFirstControl(scaffold);
+                        break;
+                    }
         });
 }
 
@@ -164,6 +181,7 @@ void StageBodyView::refresh() {
     homebrewFirst_->setVisible(banner && presenter_.hasHomebrewStage());
     homebrewFirst_->setEnabled(canAct);
     skip_->setEnabled(canAct);
+    busy_->setVisible(model_->isRefreshing());
 
     const auto fixes = presenter_.fixes();
     const bool plainFixes = !banner && !group_ && !section_;

@@ -58,6 +58,7 @@ private:
     StageSectionView* section_ = nullptr;
     bool sectionAppeared_ = false;
     QPushButton* skip_ = nullptr;
+    QWidget* busy_ = nullptr;
 
     // What the disk was last read for.
     std::optional<SystemProfile> readProfile_;

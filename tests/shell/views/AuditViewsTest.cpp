@@ -9,6 +9,7 @@
 #include "shell/Stage2Terminal.h"
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/TOVRRootView.h"
+#include "ui/views/BusyIndicator.h"
 
 #include <QPushButton>
 #include <QStackedWidget>
@@ -81,8 +82,14 @@ TEST(AuditViews, JourneyInstallsHomebrewThenOffersWarpAndReports) {
     stage1->finishRemediation(
         RemediationOutcome::success("Homebrew installed.")); // what the dialog reports
     EXPECT_FALSE(button(&screen.view, "audit-stage-skip")->isEnabled());
+    // The fresh look at the Mac shows as work for as long as it disables the buttons.
+    auto* busy = visiblePage(screen.view)->findChild<BusyIndicator*>();
+    ASSERT_NE(busy, nullptr);
+    EXPECT_TRUE(busy->isVisibleTo(&screen.view));
+    EXPECT_FALSE(busy->accessibleName().isEmpty());
     ASSERT_TRUE(
         waitFor([&] { return screen.model().currentStage() == screen.model().terminal(); }));
+    EXPECT_TRUE(busy->isHidden());
     saveScreenshot(&screen.view, "audit-stage2-terminal");
 
     button(&screen.view, "audit-stage-skip")->click();
@@ -116,7 +123,7 @@ TEST(AuditViews, StageOneShowsTheCommandLineToolsAndMacOSBlocksAndContinueAdvanc
     EXPECT_EQ(telemetry.count("audit_stage_skipped_by_user"), 0);
 }
 
-TEST(AuditViews, TheWindowBuildsTheAuditForItsDestinationAndStartsIt) {
+TEST(AuditViews, TheWindowBuildsTheAuditForItsDestinationAndStartsItAgainWhenUncovered) {
     auto mac = developerWithoutHomebrew();
     RecordedTelemetry telemetry;
     auto services = mac->services();
@@ -130,6 +137,14 @@ TEST(AuditViews, TheWindowBuildsTheAuditForItsDestinationAndStartsIt) {
     window.navigation().setPath({Screen::audit(heuristicEntry())});
     ASSERT_TRUE(spinUntil([&] { return findVisible(&window, "audit-stage-foundations"); }));
     ASSERT_TRUE(spinUntil([&] { return telemetry.count("audit_reached") == 1; }));
+    ASSERT_EQ(telemetry.count("audit_stage_outcome"), 1);
+
+    // A screen pushed over it and popped: the shown stage is reported again, nothing else.
+    window.navigation().setPath({Screen::audit(heuristicEntry()), Screen::nextStep()});
+    settle();
+    clickButton(&window, "navigation-back");
+    EXPECT_EQ(telemetry.count("audit_stage_outcome"), 2);
+    EXPECT_EQ(telemetry.count("audit_reached"), 1);
     clickButton(&window, "audit-stage-skip");
     EXPECT_NE(findVisible(&window, "audit-stage-terminal"), nullptr);
 }

@@ -1,5 +1,7 @@
 #include "support/ui/Screenshots.h"
 
+#include "support/ui/KeyboardCheck.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -8,6 +10,7 @@
 namespace tovr::test {
 
 void saveScreenshot(QWidget* widget, const QString& name) {
+    checkKeyboard(widget, name);
     const QString dir = qEnvironmentVariable("TOVR_SCREENSHOT_DIR");
     if (dir.isEmpty() || !widget)
         return;
@@ -21,6 +24,7 @@ void saveScreenshot(QWidget* widget, const QString& name) {
 }
 
 void saveScreenshotsAtTwoSizes(QWidget* window, const QString& name) {
+    checkKeyboard(window, name);
     if (qEnvironmentVariableIsEmpty("TOVR_SCREENSHOT_DIR") || !window)
         return;
     window->resize(720, 700);

@@ -2,6 +2,7 @@
 
 #include "support/SpinUntil.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -36,11 +37,11 @@ inline bool clickButton(QWidget* root, const QString& name) {
     // A page may still be waiting for its worker (the disk, a probe) to show the button.
     spinUntil(
         [&] {
-            auto* b = findVisible<QPushButton>(root, name);
+            auto* b = findVisible<QAbstractButton>(root, name);
             return b && b->isEnabled();
         },
         3000);
-    auto* button = findVisible<QPushButton>(root, name);
+    auto* button = findVisible<QAbstractButton>(root, name);
     EXPECT_NE(button, nullptr) << "no visible button " << name.toStdString();
     if (!button)
         return false;

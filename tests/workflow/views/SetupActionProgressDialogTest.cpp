@@ -9,6 +9,7 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -60,7 +61,7 @@ struct Window {
 
 } // namespace
 
-TEST(SetupActionProgressDialog, EscAndTheCloseBoxDoNothingAndReturnContinuesOnce) {
+TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturnContinuesOnce) {
     Window w;
     const auto brew = SetupRemediation::installHomebrew();
     auto events = homebrewOutput(60);
@@ -78,8 +79,11 @@ TEST(SetupActionProgressDialog, EscAndTheCloseBoxDoNothingAndReturnContinuesOnce
     EXPECT_NE(findVisible<QPushButton>(sheet, "setup-action-cancel"), nullptr);
     EXPECT_EQ(findVisible<QPushButton>(sheet, "setup-action-continue"), nullptr);
     saveScreenshot(sheet, "install-sheet-running");
+    auto* bar = sheet->findChild<QProgressBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->width(), log->width());
+    const QPoint logAt = log->mapTo(sheet, QPoint(0, 0));
 
-    QTest::keyClick(sheet, Qt::Key_Escape);
     sheet->close();
     settle();
     ASSERT_TRUE(sheet && sheet->isVisible());
@@ -95,6 +99,7 @@ TEST(SetupActionProgressDialog, EscAndTheCloseBoxDoNothingAndReturnContinuesOnce
         spinUntil([&] { return log->document()->lastBlock().text() == "==> Homebrew is ready."; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     saveScreenshot(sheet, "install-sheet-finished");
+    EXPECT_EQ(log->mapTo(sheet, QPoint(0, 0)), logAt);
 
     QTest::keyClick(sheet, Qt::Key_Escape);
     sheet->close();
@@ -114,6 +119,21 @@ TEST(SetupActionProgressDialog, CancelReportsCanceledAndClosesTheSheet) {
     QPointer<SetupActionProgressDialog> sheet = w.present({gh, SetupRemediation::githubAuth()});
     ASSERT_TRUE(spinUntil([&] { return sheet->model()->lines().size() == 1; }));
     clickButton(sheet, "setup-action-cancel");
+    EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_EQ(w.fixes_.canceledIDs(), QStringList{gh.id()});
+}
+
+TEST(SetupActionProgressDialog, EscPressesCancelOnce) {
+    Window w;
+    const auto gh = SetupRemediation::installGh();
+    w.fixes_.script(gh.id(), {{Event::output("==> Fetching gh")}, false});
+    QPointer<SetupActionProgressDialog> sheet = w.present({gh});
+    ASSERT_TRUE(spinUntil([&] { return sheet->model()->lines().size() == 1; }));
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    if (sheet)
+        QTest::keyClick(sheet, Qt::Key_Escape);
+    settle();
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
     EXPECT_TRUE(sheet.isNull());
     EXPECT_EQ(w.fixes_.canceledIDs(), QStringList{gh.id()});

@@ -78,6 +78,10 @@ TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheMode
     clickButton(view.get(), "diagnosis-continue");
     ASSERT_TRUE(spinUntil([&] { return view->model()->step().kind == Kind::stage; }, 10000));
     const QString stage = view->model()->step().domainID;
+    ASSERT_TRUE(spinUntil([&] { return findVisible(view.get(), "stage-skip"); }));
+    settle(); // the page has put its first focus
+    auto* skip = findVisible(view.get(), "stage-skip");
+    skip->setFocus();
     ASSERT_TRUE(view->model()->requestInstall(
         {"clt", "Install", {SetupRemediation::installCommandLineTools()}, false, stage}));
     settle();
@@ -92,6 +96,7 @@ TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheMode
     EXPECT_EQ(openSheets(view.get()), 0);
     EXPECT_FALSE(view->model()->pendingInstall().has_value());
     EXPECT_EQ(view->model()->step(), SetupFlowModel::Step::stage(stage)); // canceled: stays
+    EXPECT_EQ(view->focusWidget(), skip) << "the focus stays where it was under the sheet";
 
     // The same install again opens a fresh sheet.
     ASSERT_TRUE(view->model()->requestInstall(

@@ -1,0 +1,122 @@
+#include "support/ui/KeyboardCheck.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tovr::test {
+
+namespace {
+
+QRect placeOf(const QWidget* widget) {
+    return {widget->mapTo(widget->window(), QPoint(0, 0)), widget->size()};
+}
+
+// True when `b` comes before `a` in reading order: on a line above it, or on the same line
+// and to its left.
+bool readsBefore(const QWidget* b, const QWidget* a) {
+    const QRect rb = placeOf(b);
+    const QRect ra = placeOf(a);
+    if (rb.bottom() < ra.top())
+        return true;
+    if (ra.bottom() < rb.top())
+        return false;
+    return rb.right() < ra.left();
+}
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+QString describe(QWidget* widget) {
+    if (!widget)
+        return QStringLiteral("nothing");
+    QString text = QString::fromLatin1(widget->metaObject()->className());
+    if (!widget->objectName().isEmpty())
+        text += QStringLiteral(" #") + widget->objectName();
+    const QString name = accessibleName(widget);
+    if (!name.isEmpty())
+        text += QStringLiteral(" “") + name + QStringLiteral("”");
+    return text;
+}
+
+// What a person can reach with Tab: every control under `screen` on show that takes Tab.
+QList<QWidget*> reachable(QWidget* screen) {
+    QList<QWidget*> stops;
+    for (QWidget* widget : screen->findChildren<QWidget*>())
+        if (widget->window() == screen->window() && !widget->focusProxy() && widget->isVisible() &&
+            widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus)
+            stops.append(widget);
+    return stops;
+}
+
+} // namespace
+
+void checkKeyboard(QWidget* screen, const QString& name) {
+    if (!screen || !screen->isVisible())
+        return;
+    QApplication::processEvents(); // a page just shown takes its first focus
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QWidget* window = screen->window();
+    const QList<QWidget*> stops = reachable(screen);
+    const auto fail = [&](const QString& finding) {
+        ADD_FAILURE() << name.toStdString() << ": " << finding.toStdString();
+    };
+    for (QWidget* stop : stops)
+        if (accessibleName(stop).isEmpty())
+            fail(QStringLiteral("Tab stops on %1, which has no name").arg(describe(stop)));
+
+    QPointer<QWidget> focus = window->focusWidget();
+    if (focus && focus->objectName() == QStringLiteral("navigation-back") && stops.size() > 1)
+        fail(QStringLiteral("the first focus is on “‹ Back”, not on %1")
+                 .arg(describe(*std::find_if(stops.begin(), stops.end(), [](QWidget* w) {
+                     return w->objectName() != QStringLiteral("navigation-back");
+                 }))));
+    if (stops.isEmpty())
+        return;
+
+    // From the first control in reading order, Tab must visit each control once, never
+    // going back, and come round to the first again.
+    QWidget* first = stops.first();
+    for (QWidget* stop : stops)
+        if (readsBefore(stop, first))
+            first = stop;
+    first->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> visited{first};
+    for (qsizetype step = 1; step <= stops.size(); ++step) {
+        QWidget* from = window->focusWidget();
+        if (!from) {
+            fail(QStringLiteral("the focus was lost after %1").arg(describe(visited.last())));
+            break;
+        }
+        QTest::keyClick(from, Qt::Key_Tab);
+        QWidget* to = window->focusWidget();
+        if (step == stops.size()) {
+            if (to != first)
+                fail(QStringLiteral("Tab from the last control, %1, goes to %2, not back to %3")
+                         .arg(describe(from), describe(to), describe(first)));
+            break;
+        }
+        if (!to || !stops.contains(to)) {
+            fail(QStringLiteral("Tab from %1 goes to %2, which is hidden, disabled or elsewhere")
+                     .arg(describe(from), describe(to)));
+            break;
+        }
+        if (visited.contains(to) || readsBefore(to, from)) {
+            fail(QStringLiteral("Tab from %1 goes back to %2").arg(describe(from), describe(to)));
+            break;
+        }
+        visited.append(to);
+    }
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace tovr::test
