@@ -243,7 +243,7 @@ public:
     OutcomePage(const ScreenContext& context, SetupFlowModel* model) : model_(model) {
         body_ = new OutcomeBody(context, model);
         page_ = new FramedPage(context,
-                               {model->plugins().spineCopy->readyTitle(), TextStyle::title,
+                               {SetupWorkflowCopy::outcomeTitle(*model), TextStyle::title,
                                 QString(), std::nullopt, std::nullopt, std::nullopt},
                                body_);
         fill(this, page_);
@@ -252,6 +252,7 @@ public:
     void refresh() override {
         const auto& copy = *model_->plugins().spineCopy;
         const bool passed = SetupWorkflowCopy::verificationPassed(*model_);
+        page_->scaffold()->setTitle(SetupWorkflowCopy::outcomeTitle(*model_));
         page_->scaffold()->setExplainer(passed ? QString() : copy.someUnverifiedText());
         page_->scaffold()->setArticleURL(SetupWorkflowCopy::articleURL(
             model_->config(),
