@@ -129,6 +129,7 @@ public:
         promptStack->setContentsMargins(0, 0, 0, 0);
         promptStack->setSpacing(6);
         promptText_ = makeMarkdownLabel({}, opener, TextStyle::footnote, prompt_);
+        promptText_->setObjectName(QStringLiteral("zshrc-prompt"));
         applySecondaryStyle(promptText_);
         promptStack->addWidget(promptText_);
         auto* linesBox = makeTextBox(QStringLiteral("zshrc-lines-box"), prompt_);
@@ -137,6 +138,7 @@ public:
         promptLines_->setSpacing(2);
         promptStack->addWidget(linesBox);
         promptBackup_ = makeMarkdownLabel({}, opener, TextStyle::caption, prompt_);
+        promptBackup_->setObjectName(QStringLiteral("zshrc-backup"));
         applySecondaryStyle(promptBackup_);
         promptStack->addWidget(promptBackup_);
         promptError_ = makeErrorLabel(prompt_);
@@ -319,6 +321,7 @@ public:
         listing->setMaximumHeight(240);
         diffStack->addWidget(listing);
         backup_ = makeMarkdownLabel({}, opener, TextStyle::caption, diff_);
+        backup_->setObjectName(QStringLiteral("zprofile-backup"));
         applySecondaryStyle(backup_);
         diffStack->addWidget(backup_);
         stack->addWidget(diff_);
