@@ -454,7 +454,7 @@ RemediationProgressDialog::RemediationProgressDialog(
     std::shared_ptr<RemediationWorkers> workers)
     : SheetDialog(parent), onFinish_(std::move(onFinish)) {
     setObjectName(QStringLiteral("remediation-sheet"));
-    setMinimumSize(560, 440);
+    setMinimumSize(560, 420);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };

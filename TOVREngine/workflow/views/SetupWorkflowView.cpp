@@ -273,7 +273,7 @@ SetupWorkflowView::SetupWorkflowView(const ScreenContext& context,
                                      QWidget* parent)
     : QWidget(parent), context_(context) {
     model_ = new SetupFlowModel(ProductConfig::current(), context_, std::move(volumes), this);
-    setMinimumSize(720, 650);
+    setMinimumSize(720, 700);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     stack_ = new QStackedWidget(this);
@@ -283,7 +283,15 @@ SetupWorkflowView::SetupWorkflowView(const ScreenContext& context,
 }
 
 void SetupWorkflowView::startTask() {
+    // On screen now: the loading step's title too, which no change of step would set.
+    showWindowTitle();
     model_->start();
+}
+
+void SetupWorkflowView::showWindowTitle() {
+    if (isVisible())
+        window()->setWindowTitle(SetupWorkflowCopy::windowTitle(*model_) +
+                                 window()->property("tovrTitleSuffix").toString());
 }
 
 SetupRemediationRunner SetupWorkflowView::makeRunner(const AppServices& services) {
@@ -313,9 +321,7 @@ void SetupWorkflowView::render() {
     } else {
         updatePage();
     }
-    if (isVisible())
-        window()->setWindowTitle(SetupWorkflowCopy::windowTitle(*model_) +
-                                 window()->property("tovrTitleSuffix").toString());
+    showWindowTitle();
 
     // The sheet opens when a pending install appears (or another one replaces it).
     const auto& pending = model_->pendingInstall();

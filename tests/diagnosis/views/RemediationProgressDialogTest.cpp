@@ -66,6 +66,7 @@ TEST_F(RemediationProgressDialogTest, ARunningInstallOffersOnlyCancelAndEndsCanc
                       StreamEvent::output("/opt/homebrew/bin/brew")},
                      false});
     auto dialog = present(Remediation::installHomebrewThenWarp("warp"));
+    EXPECT_EQ(dialog->minimumSize(), QSize(560, 420));
     ASSERT_TRUE(spinUntil([&] { return dialog->streamingModel()->lines().size() == 4; }));
     settle();
     EXPECT_TRUE(findVisible(dialog, "remediation-cancel"));
