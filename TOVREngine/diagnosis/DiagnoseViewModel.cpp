@@ -284,11 +284,16 @@ void DiagnoseViewModel::recordVerifyResult(const Verifier::Result& result) {
         return;
     const Remediation remediation = verifying->remediation;
     setState(Verified{remediation, result});
-    // Each time the follow-up is offered anew, not on every later change.
-    if (verifyOutcome(remediation, result) == VerifyOutcome::passedNeedsJavaHome)
-        sendUsageEvent(
-            {QStringLiteral("verify_offered_followup"),
-             {{QStringLiteral("first_remediation_id"), telemetryRemediationID(remediation)}}});
+    offerFollowUpIfShown();
+}
+
+void DiagnoseViewModel::offerFollowUpIfShown() {
+    const auto* verified = std::get_if<Verified>(&state_);
+    if (verified && verifyOutcome(verified->remediation, verified->result) ==
+                        VerifyOutcome::passedNeedsJavaHome)
+        sendUsageEvent({QStringLiteral("verify_offered_followup"),
+                        {{QStringLiteral("first_remediation_id"),
+                          telemetryRemediationID(verified->remediation)}}});
 }
 
 void DiagnoseViewModel::returnToDiagnosis() {
@@ -370,8 +375,17 @@ void DiagnoseViewModel::pushContinueRoute(const std::optional<Diagnosis>& diagno
 
 void DiagnoseViewModel::navigationChanged() {
     const auto& path = context_.navigation->path();
-    if (!left_ && (path.size() < anchor_.size() || path.mid(0, anchor_.size()) != anchor_))
+    if (left_)
+        return;
+    if (path.size() < anchor_.size() || path.mid(0, anchor_.size()) != anchor_) {
         leave();
+        return;
+    }
+    // Back on top after the screens the user went on to: the follow-up is offered anew (each
+    // showing counts, not every change of the path).
+    const bool covered = path.size() > anchor_.size();
+    if (std::exchange(covered_, covered) && !covered)
+        offerFollowUpIfShown();
 }
 
 void DiagnoseViewModel::leave() {

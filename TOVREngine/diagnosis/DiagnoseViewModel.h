@@ -143,6 +143,8 @@ private:
                           std::optional<Remediation> d1, std::optional<Remediation> d2);
     void startVerification(const Remediation& remediation);
     void finishJavaHomeFollowUp(const SystemProfile& profile);
+    // "verify_offered_followup" when the result on screen offers the JAVA_HOME follow-up.
+    void offerFollowUpIfShown();
     bool cancelFollowUp();
     void navigationChanged();
     void leave();
@@ -154,6 +156,7 @@ private:
     // The path up to and including this screen's entry.
     QList<Screen> anchor_;
     bool left_ = false;
+    bool covered_ = false; // a screen the user went on to stands on top of this one
 
     std::optional<SystemProfile> freshProfile_;
     std::optional<Remediation> sheetRemediation_;

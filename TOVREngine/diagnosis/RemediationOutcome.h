@@ -5,7 +5,8 @@
 namespace tovr {
 
 // How a remediation screen ended, as its host learns it: success or failure with the
-// sentence to show next, or canceled. Equal by kind and message.
+// sentence to show next (inline Markdown, text from the Mac escaped), or canceled. Equal by
+// kind and message.
 struct RemediationOutcome {
     enum class Kind { success, failure, canceled };
 

@@ -7,6 +7,7 @@
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
 #include "ui/BackgroundCall.h"
+#include "ui/MarkdownLiteral.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -406,14 +407,15 @@ QString StreamingRemediationModel::failureMessage() const {
 QString StreamingRemediationModel::zshrcPromptText() const {
     if (!zshrcPreview_)
         return {};
-    return QStringLiteral("One more thing: we need to append to `") + zshrcPreview_->path +
+    return QStringLiteral("One more thing: we need to append to `") +
+           markdownLiteral(zshrcPreview_->path) +
            QStringLiteral("` so JAVA_HOME gets set in fresh shells.");
 }
 
 QString StreamingRemediationModel::zshrcBackupText() const {
     if (!zshrcPreview_)
         return {};
-    return QStringLiteral("Backup: `") + zshrcPreview_->backupPath + u'`';
+    return QStringLiteral("Backup: `") + markdownLiteral(zshrcPreview_->backupPath) + u'`';
 }
 
 void StreamingRemediationModel::cancel() {

@@ -8,6 +8,7 @@
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
 #include "ui/BackgroundCall.h"
+#include "ui/MarkdownLiteral.h"
 
 #include <QSet>
 
@@ -126,7 +127,7 @@ QString ZprofileDiffSheetModel::createdText() {
 QString ZprofileDiffSheetModel::backupText() const {
     if (!preview_)
         return {};
-    return QStringLiteral("Backup: `") + preview_->backupPath + u'`';
+    return QStringLiteral("Backup: `") + markdownLiteral(preview_->backupPath) + u'`';
 }
 
 void ZprofileDiffSheetModel::apply() {
@@ -178,7 +179,7 @@ void ZprofileDiffSheetModel::finishAlreadySet() {
 
 void ZprofileDiffSheetModel::finishApplyFailed() {
     if (state() == State::applyFailed)
-        finish(RemediationOutcome::failure(*applyError_));
+        finish(RemediationOutcome::failure(markdownLiteral(*applyError_)));
 }
 
 void ZprofileDiffSheetModel::cancel() {

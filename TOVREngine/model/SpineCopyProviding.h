@@ -33,6 +33,7 @@ public:
     // Outcome.
     virtual QString doneLabel() const = 0; // the final button
     virtual QString readyTitle() const = 0;
+    virtual QString notReadyTitle() const = 0; // the title after a failed verification
     virtual QString allVerifiedText() const = 0;
     virtual QString someUnverifiedText() const = 0;
     virtual QString extraNote() const = 0;

@@ -72,6 +72,11 @@ bool verificationPassed(const SetupFlowModel& model) {
     return model.verifyResult() && model.verifyResult()->passed;
 }
 
+QString outcomeTitle(const SetupFlowModel& model) {
+    const auto& copy = *model.plugins().spineCopy;
+    return verificationPassed(model) ? copy.readyTitle() : copy.notReadyTitle();
+}
+
 QList<SpineRenderPolicy::OpenableApp> outcomeApps(const SetupFlowModel& model) {
     const auto& apps = model.config().spinePolicy.outcomeOpenableApps;
     return apps ? apps(model.profile(), model.verifyResult())

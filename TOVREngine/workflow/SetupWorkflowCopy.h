@@ -22,6 +22,8 @@ QString windowTitle(const SetupFlowModel& model);
 QStringList summaryRows(const SetupFlowModel& model);
 // The verification passed (no result counts as not passed).
 bool verificationPassed(const SetupFlowModel& model);
+// The outcome's title: ready only after a passed verification.
+QString outcomeTitle(const SetupFlowModel& model);
 // The apps the outcome offers to open.
 QList<SpineRenderPolicy::OpenableApp> outcomeApps(const SetupFlowModel& model);
 

@@ -130,6 +130,18 @@ TEST_F(DiagnoseScreen, TheFollowUpProfilesOnceAndOpensOneSheetForTheFirstJDK) {
     EXPECT_EQ(telemetry.count("remediation_applied"), 2);
 }
 
+TEST_F(DiagnoseScreen, TheFollowUpIsOfferedAgainEachTimeTheUserComesBackToIt) {
+    auto model = verifiedWithoutJavaHome();
+    const auto here = screen.navigation->path();
+    model->continueFlow();
+    ASSERT_NE(screen.navigation->path(), here);
+    screen.navigation->setPath(here);    // back from the next screen
+    Q_EMIT screen.navigation->changed(); // a change that shows nothing anew
+    EXPECT_TRUE(waitFor([&] { return telemetry.count("verify_offered_followup") == 2; }));
+    pause(50);
+    EXPECT_EQ(telemetry.count("verify_offered_followup"), 2);
+}
+
 TEST_F(DiagnoseScreen, TheFollowUpsProfileIsDroppedWhenTheUserWentBack) {
     auto model = verifiedWithoutJavaHome();
     slowProfiler(150);

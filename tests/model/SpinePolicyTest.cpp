@@ -29,6 +29,7 @@ public:
     QString keepGoingBody() const override { return {}; }
     QString doneLabel() const override { return {}; }
     QString readyTitle() const override { return {}; }
+    QString notReadyTitle() const override { return {}; }
     QString allVerifiedText() const override { return {}; }
     QString someUnverifiedText() const override { return {}; }
     QString extraNote() const override { return {}; }

@@ -8,6 +8,7 @@
 
 #include "telemetry/UsageEventCatalogue.h"
 #include "workflow/SetupFlowModel.h"
+#include "workflow/SetupWorkflowCopy.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -168,10 +169,10 @@ struct Flow {
         return s;
     }
 
-    // The scripted product: the command-line product's copy and prefix with the test's rows.
-    ProductConfig scripted(QList<Script::Row> rows) {
+    // The scripted product: a product's copy and prefix (the command-line product's unless
+    // given) with the test's rows.
+    ProductConfig scripted(QList<Script::Row> rows, ProductConfig c = ProductConfig::cli()) {
         script->rows = std::move(rows);
-        ProductConfig c = ProductConfig::cli();
         c.prober = std::make_shared<ScriptedProber>(script);
         c.spineProvider = std::make_shared<ScriptedSpine>(script);
         c.verifier = std::make_shared<ScriptedVerifier>(script);
@@ -640,6 +641,25 @@ TEST(SetupFlowModel, ScoreCardShownOncePerProcess) {
     else
         EXPECT_LE(flow.telemetry.count("nps_shown"), 1);
     EXPECT_FALSE(trackRecommendationCardShown());
+}
+
+// A failed verification ends on a title that says so, in every product.
+TEST(SetupFlowModel, TheOutcomeAfterAFailedVerificationIsNotTitledReady) {
+    const std::pair<ProductConfig, QString> products[] = {
+        {ProductConfig::cli(), "Your command line isn't ready yet"},
+        {ProductConfig::brew(), "Your Mac isn't ready yet"},
+        {ProductConfig::claude(), "Your Mac isn't ready for Claude Code yet"}};
+    for (const auto& [product, title] : products) {
+        Flow flow;
+        flow.script->verification = {"xcode-select: error: no developer tools were found", false,
+                                     1};
+        auto& model = flow.make(flow.scripted({{"x1", X, C::fixable}}, product));
+        ASSERT_TRUE(flow.startAndReachSummary());
+        model.setStep(Step::verifying());
+        model.verify();
+        ASSERT_TRUE(flow.reach(Step::outcome()));
+        EXPECT_EQ(SetupWorkflowCopy::outcomeTitle(model), title);
+    }
 }
 
 // The checklist after a passed verification: only then, and in its four sections.

@@ -131,6 +131,7 @@ public:
         promptStack->setContentsMargins(0, 0, 0, 0);
         promptStack->setSpacing(6);
         promptText_ = makeMarkdownLabel({}, opener, TextStyle::footnote, prompt_);
+        promptText_->setObjectName(QStringLiteral("zshrc-prompt"));
         applySecondaryStyle(promptText_);
         promptStack->addWidget(promptText_);
         auto* linesBox = makeTextBox(QStringLiteral("zshrc-lines-box"), prompt_);
@@ -139,6 +140,7 @@ public:
         promptLines_->setSpacing(2);
         promptStack->addWidget(linesBox);
         promptBackup_ = makeMarkdownLabel({}, opener, TextStyle::caption, prompt_);
+        promptBackup_->setObjectName(QStringLiteral("zshrc-backup"));
         applySecondaryStyle(promptBackup_);
         promptStack->addWidget(promptBackup_);
         promptError_ = makeErrorLabel(prompt_);
@@ -325,6 +327,7 @@ public:
         listing->setMaximumHeight(240);
         diffStack->addWidget(listing);
         backup_ = makeMarkdownLabel({}, opener, TextStyle::caption, diff_);
+        backup_->setObjectName(QStringLiteral("zprofile-backup"));
         applySecondaryStyle(backup_);
         diffStack->addWidget(backup_);
         stack->addWidget(diff_);
@@ -460,7 +463,7 @@ RemediationProgressDialog::RemediationProgressDialog(
     std::shared_ptr<RemediationWorkers> workers)
     : SheetDialog(parent), onFinish_(std::move(onFinish)) {
     setObjectName(QStringLiteral("remediation-sheet"));
-    setMinimumSize(560, 440);
+    setMinimumSize(560, 420);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };

@@ -32,6 +32,7 @@ public:
     }
     QString doneLabel() const override { return QStringLiteral("Done"); }
     QString readyTitle() const override { return QStringLiteral("Your Mac is ready"); }
+    QString notReadyTitle() const override { return QStringLiteral("Your Mac isn't ready yet"); }
     QString allVerifiedText() const override {
         return QStringLiteral("All tools are verified as working");
     }

@@ -36,6 +36,9 @@ public:
     QString readyTitle() const override {
         return QStringLiteral("Your Mac is ready for Claude Code");
     }
+    QString notReadyTitle() const override {
+        return QStringLiteral("Your Mac isn't ready for Claude Code yet");
+    }
     QString allVerifiedText() const override {
         return QStringLiteral("All tools are verified as working");
     }

@@ -21,6 +21,9 @@ public:
         return QStringLiteral("Command line basics are ready");
     }
     QString readyTitle() const override { return QStringLiteral("Your command line is ready"); }
+    QString notReadyTitle() const override {
+        return QStringLiteral("Your command line isn't ready yet");
+    }
     QString updateArticlePath() const override { return QStringLiteral("commandlinetools"); }
     QString commandNotFoundArticlePath() const override {
         return QStringLiteral("commandlinetools");

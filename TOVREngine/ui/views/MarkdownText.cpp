@@ -1,5 +1,7 @@
 #include "ui/views/MarkdownText.h"
 
+#include "ui/MarkdownLiteral.h"
+
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -40,10 +42,37 @@ QString renderInline(QString text) {
     return out;
 }
 
+// Unicode noncharacters, which no text to show holds, stand in for escaped characters
+// until the markup is rendered.
+constexpr char16_t kHidden = 0xFDD0;
+
+QString hideEscapes(const QString& markdown) {
+    QString out;
+    out.reserve(markdown.size());
+    for (qsizetype i = 0; i < markdown.size(); ++i) {
+        const qsizetype escaped = markdown[i] == u'\\' && i + 1 < markdown.size()
+                                      ? kMarkdownMarkupCharacters.indexOf(markdown[i + 1])
+                                      : -1;
+        if (escaped < 0) {
+            out += markdown[i];
+        } else {
+            out += QChar(char16_t(kHidden + escaped));
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString restoreEscapes(QString html) {
+    for (qsizetype k = 0; k < kMarkdownMarkupCharacters.size(); ++k)
+        html.replace(QChar(char16_t(kHidden + k)), kMarkdownMarkupCharacters[k]);
+    return html;
+}
+
 } // namespace
 
 QString markdownToHtml(const QString& markdown) {
-    const QString escaped = markdown.toHtmlEscaped();
+    const QString escaped = hideEscapes(markdown).toHtmlEscaped();
     // Code spans are literal: split them out before emphasis and links.
     QString out;
     qsizetype i = 0;
@@ -60,7 +89,7 @@ QString markdownToHtml(const QString& markdown) {
         i = close + 1;
     }
     out.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
-    return out;
+    return restoreEscapes(out);
 }
 
 } // namespace tovr

@@ -244,7 +244,7 @@ public:
     OutcomePage(const ScreenContext& context, SetupFlowModel* model) : model_(model) {
         body_ = new OutcomeBody(context, model);
         page_ = new FramedPage(context,
-                               {model->plugins().spineCopy->readyTitle(), TextStyle::title,
+                               {SetupWorkflowCopy::outcomeTitle(*model), TextStyle::title,
                                 QString(), std::nullopt, std::nullopt, std::nullopt},
                                body_);
         fill(this, page_);
@@ -253,6 +253,7 @@ public:
     void refresh() override {
         const auto& copy = *model_->plugins().spineCopy;
         const bool passed = SetupWorkflowCopy::verificationPassed(*model_);
+        page_->scaffold()->setTitle(SetupWorkflowCopy::outcomeTitle(*model_));
         page_->scaffold()->setExplainer(passed ? QString() : copy.someUnverifiedText());
         page_->scaffold()->setArticleURL(SetupWorkflowCopy::articleURL(
             model_->config(),
@@ -273,7 +274,7 @@ SetupWorkflowView::SetupWorkflowView(const ScreenContext& context,
                                      QWidget* parent)
     : QWidget(parent), context_(context) {
     model_ = new SetupFlowModel(ProductConfig::current(), context_, std::move(volumes), this);
-    setMinimumSize(720, 650);
+    setMinimumSize(720, 700);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     stack_ = new QStackedWidget(this);
@@ -283,7 +284,15 @@ SetupWorkflowView::SetupWorkflowView(const ScreenContext& context,
 }
 
 void SetupWorkflowView::startTask() {
+    // On screen now: the loading step's title too, which no change of step would set.
+    showWindowTitle();
     model_->start();
+}
+
+void SetupWorkflowView::showWindowTitle() {
+    if (isVisible())
+        window()->setWindowTitle(SetupWorkflowCopy::windowTitle(*model_) +
+                                 window()->property("tovrTitleSuffix").toString());
 }
 
 SetupRemediationRunner SetupWorkflowView::makeRunner(const AppServices& services) {
@@ -314,9 +323,7 @@ void SetupWorkflowView::render() {
     } else {
         updatePage();
     }
-    if (isVisible())
-        window()->setWindowTitle(SetupWorkflowCopy::windowTitle(*model_) +
-                                 window()->property("tovrTitleSuffix").toString());
+    showWindowTitle();
 
     // The sheet opens when a pending install appears (or another one replaces it).
     const auto& pending = model_->pendingInstall();

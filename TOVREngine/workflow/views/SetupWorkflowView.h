@@ -40,6 +40,7 @@ public:
 
 private:
     void render();
+    void showWindowTitle();
     QWidget* makePage(const SetupFlowModel::Step& step);
     void updatePage();
     void presentInstallSheet(const SetupFlowModel::PendingInstall& install);

@@ -10,10 +10,12 @@
 #include "diagnosis/ZprofileDiffSheetModel.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "model/ProductConfig.h"
+#include "ui/views/MarkdownText.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextDocument>
 
 #include <gmock/gmock.h>
 
@@ -64,6 +66,7 @@ TEST_F(RemediationProgressDialogTest, ARunningInstallOffersOnlyCancelWhichEscPre
                       StreamEvent::output("/opt/homebrew/bin/brew")},
                      false});
     auto dialog = present(Remediation::installHomebrewThenWarp("warp"));
+    EXPECT_EQ(dialog->minimumSize(), QSize(560, 420));
     ASSERT_TRUE(spinUntil([&] { return dialog->streamingModel()->lines().size() == 4; }));
     settle();
     EXPECT_TRUE(findVisible(dialog, "remediation-cancel"));
@@ -170,6 +173,48 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
 }
 
 // One journey over the live installers: Homebrew, then Warp, on the simulated new Mac.
+// Paths read from the Mac show as typed in the sheet's Markdown copy and in the failure it
+// reports for the error page: underscores and a backtick neither style nor break the text.
+TEST_F(RemediationProgressDialogTest, PathsFromTheMacShowAsTyped) {
+    const QString home = "/Users/dev/_wo`rk_";
+    fs = std::make_shared<SandboxFileSystem>(home);
+    screen.context.services.fs = fs;
+    auto shown = [](QWidget* dialog, const QString& name) {
+        auto* label = findVisible<QLabel>(dialog, name);
+        QTextDocument rendered;
+        rendered.setHtml(label ? label->text() : QString());
+        return rendered.toPlainText();
+    };
+
+    fs->createFile(home + "/.zshrc", "export EDITOR=vim\n");
+    workers->mise = {"eval \"$(mise activate zsh)\""};
+    workers->script("miseInstallJava", {{StreamEvent::completed(0)}});
+    auto zshrc = present(Remediation::installViaMise("temurin-21"));
+    ASSERT_TRUE(spinUntil([&] { return findVisible(zshrc, "remediation-apply-zshrc"); }));
+    EXPECT_EQ(shown(zshrc, "zshrc-prompt"), "One more thing: we need to append to " + home +
+                                                "/.zshrc so JAVA_HOME gets set in fresh shells.");
+    EXPECT_EQ(shown(zshrc, "zshrc-backup"), "Backup: " + home + "/.zshrc.bak");
+    clickButton(zshrc, "remediation-skip-zshrc");
+    ASSERT_TRUE(spinUntil([&] { return findVisible(zshrc, "remediation-continue"); }));
+    clickButton(zshrc, "remediation-continue");
+
+    fs->createFile(home + "/.zprofile", "# mine\n");
+    auto zprofile = present(Remediation::writeJavaHomeToZprofile("/Library/Java/jdk"));
+    ASSERT_TRUE(spinUntil([&] { return findVisible(zprofile, "zprofile-apply") != nullptr; }));
+    EXPECT_EQ(shown(zprofile, "zprofile-backup"), "Backup: " + home + "/.zprofile.bak");
+    fs->createFolder(home + "/.zprofile.bak"); // the backup cannot be written
+    clickButton(zprofile, "zprofile-apply");
+    ASSERT_TRUE(spinUntil([&] { return findVisible(zprofile, "zprofile-close") != nullptr; }));
+    clickButton(zprofile, "zprofile-close");
+    ASSERT_EQ(outcomes.size(), 2);
+    ASSERT_EQ(outcomes[1].kind, RemediationOutcome::Kind::failure);
+    // The error page shows the message as its explainer, through the one converter.
+    QTextDocument errorPage;
+    errorPage.setHtml(markdownToHtml(outcomes[1].message));
+    EXPECT_EQ(errorPage.toPlainText(),
+              "Couldn't write backup file: " + home + "/.zprofile.bak: Is a directory");
+}
+
 TEST(RemediationProgressDialogJourney, InstallsHomebrewThenWarpOnTheDemoMac) {
     DemoMac::Options options;
     options.pace.lineDelay = std::chrono::milliseconds(0);

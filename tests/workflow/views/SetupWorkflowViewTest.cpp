@@ -104,3 +104,12 @@ TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheMode
     settle();
     EXPECT_EQ(openSheets(view.get()), 1);
 }
+
+TEST_F(WorkflowScreen, TheWindowIsTitledFromTheFirstStepAndKeepsItsMinimumSize) {
+    SetupWorkflowView view(screens_.context);
+    view.show();
+    view.startTask();
+    ASSERT_EQ(view.model()->step().kind, Kind::loading);
+    EXPECT_EQ(view.windowTitle(), ProductConfig::cli().displayName);
+    EXPECT_EQ(view.minimumSize(), QSize(720, 700));
+}
