@@ -1,6 +1,7 @@
 #include "services/MCPConfigWriter.h"
 
 #include "platform/Error.h"
+#include "platform/PrivateFiles.h"
 #include "platform/ShellQuote.h"
 #include "services/StreamedLoginShell.h"
 
@@ -139,22 +140,17 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
     try {
         fs->createDirectory(dir, true);
         if (!old.isEmpty()) {
-            const QString backup = path + QStringLiteral(".bak");
             try {
-                if (fs->fileExists(backup))
-                    fs->removeItem(backup);
-                fs->write(old, backup, true);
+                writeBackup(*fs, path + QStringLiteral(".bak"), fs->readData(path),
+                            backupModeOf(*fs, path));
             } catch (const Error&) {
                 // The backup is a courtesy; the append itself never removes a line.
             }
         }
-        fs->write(text, path, true);
+        // The new table may carry an API key in its address.
+        writePrivateText(*fs, text, path);
     } catch (const Error& e) {
         return failure(e.description());
-    }
-    try {
-        fs->setAttributes(FileAttributes{{}, 0600, {}, {}}, path);
-    } catch (const Error&) {
     }
     return {
         {QStringLiteral("Added ") + slug + QStringLiteral(" to your Codex config.")}, true, true};
