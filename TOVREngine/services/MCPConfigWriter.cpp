@@ -184,13 +184,14 @@ bool MCPConfigWriter::isConfigured(const QString& slug) const {
     return examined > 0 && holding == examined;
 }
 
-bool MCPConfigWriter::claudeToolAvailable(ProcessRunning& process) const {
+bool MCPConfigWriter::claudeToolAvailable(ProcessRunning& process,
+                                          CancellableProcess* latch) const {
     if (anyExists(*fs, {"/opt/homebrew/bin/claude", "/usr/local/bin/claude"}))
         return true;
     try {
-        return process
-                   .run(QStringLiteral("/bin/zsh"),
-                        {QStringLiteral("-lc"), QStringLiteral("command -v claude")})
+        // A login shell takes as long as the user's start-up files: a cancel ends it.
+        return runUnderLatch(process, QStringLiteral("/bin/zsh"),
+                             {QStringLiteral("-lc"), QStringLiteral("command -v claude")}, latch)
                    .exitCode == 0;
     } catch (const std::exception&) {
         return false;
@@ -206,7 +207,7 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
     const QString address = effectiveAddress(server, apiKey);
     const bool desktop = isFolder(*fs, claudeDesktopSupportDir());
 
-    const bool tool = claudeToolAvailable(process);
+    const bool tool = claudeToolAvailable(process, latch);
     qint32 toolExit = 0;
     if (tool) {
         log.add(QStringLiteral("Adding ") + name + QStringLiteral(" to Claude Code…"));

@@ -6,6 +6,7 @@
 #include "support/QtPrinting.h"
 #include "support/SandboxFileSystem.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
@@ -348,4 +349,21 @@ TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
     EXPECT_TRUE(MCPConfigWriter{shellOnly}.addServer(server, QString(""), process).ok);
     EXPECT_EQ(process.shellScripts().last(),
               MCPConfigWriter::claudeAddCommand("search", "https://mcp.example.com/mcp"));
+}
+
+TEST(MCPConfigWriterFix, ACancelEndsTheLoginShellThatLooksForTheTool) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    FakeProcessRunner process; // the user's start-up files take their time
+    FakeProcessRunner::Answer slow{
+        ProcessResult{0, "/Users/dev/.local/bin/claude\n", {}}, {}, {}, {}};
+    slow.delay = std::chrono::seconds(10);
+    process.answer("/bin/zsh", {"-lc", "command -v claude"}, slow);
+    CancellableProcess latch;
+    latch.cancel();
+
+    QElapsedTimer clock;
+    clock.start();
+    MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process, {}, &latch);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(process.shellScripts(), QStringList{"command -v claude"}) << "the tool never runs";
 }
