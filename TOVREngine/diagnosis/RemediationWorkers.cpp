@@ -59,8 +59,8 @@ public:
     QStringList missingMiseActivation() const override { return mise().ensureShellActivation(); }
     QStringList missingJEnvInit() const override { return jenv().ensureShellInit(); }
 
-    QList<JDKInfo> installedJDKs() const override {
-        return Probes{shell(), s_.fs}.collect().installedJDKs;
+    QList<JDKInfo> installedJDKs(WorkerTask& task) const override {
+        return Probes{shell(), s_.fs}.collect([&task] { return latchFor(task); }).installedJDKs;
     }
 
 private:

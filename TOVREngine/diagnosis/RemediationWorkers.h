@@ -5,6 +5,7 @@
 #include "platform/JDKInfo.h"
 #include "platform/StreamEvent.h"
 #include "services/PKGInstaller.h"
+#include "services/WorkerTask.h"
 
 #include <QList>
 #include <QString>
@@ -37,8 +38,9 @@ public:
     // The ~/.zshrc lines each version manager still lacks.
     virtual QStringList missingMiseActivation() const = 0;
     virtual QStringList missingJEnvInit() const = 0;
-    // The JDKs installed now, from a fresh probe.
-    virtual QList<JDKInfo> installedJDKs() const = 0;
+    // The JDKs installed now, from a fresh probe. Cancelling `task` ends the probe's
+    // children at once (their login shell may take as long as the user's start-up files).
+    virtual QList<JDKInfo> installedJDKs(WorkerTask& task) const = 0;
 };
 
 // The live workers, each built from `services` when it is called.

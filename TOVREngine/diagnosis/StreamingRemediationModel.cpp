@@ -251,7 +251,7 @@ private:
         if (stopped())
             return;
         line(QStringLiteral("Locating installed Temurin…"));
-        const QList<JDKInfo> jdks = workers_->installedJDKs();
+        const QList<JDKInfo> jdks = workers_->installedJDKs(task_);
         if (stopped())
             return;
         const auto jdk = StreamingRemediationModel::jdkToRegister(jdks, major);

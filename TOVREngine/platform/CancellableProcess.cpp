@@ -1,5 +1,7 @@
 #include "platform/CancellableProcess.h"
 
+#include "platform/LiveProcessCancellation.h"
+
 namespace tovr {
 
 void CancellableProcess::cancel() {
@@ -23,6 +25,15 @@ void CancellableProcess::registerHandle(std::shared_ptr<ProcessCancellation> han
 bool CancellableProcess::isCanceled() const {
     std::lock_guard guard(lock_);
     return canceled_;
+}
+
+ProcessResult runUnderLatch(ProcessRunning& runner, const QString& executable,
+                            const QStringList& arguments, CancellableProcess* latch) {
+    if (!latch)
+        return runner.run(executable, arguments);
+    auto handle = std::make_shared<LiveProcessCancellation>();
+    latch->registerHandle(handle);
+    return runner.runCancellable(executable, arguments, std::nullopt, handle);
 }
 
 } // namespace tovr

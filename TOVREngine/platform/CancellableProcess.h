@@ -25,4 +25,10 @@ private:
     bool canceled_ = false;
 };
 
+// Runs one child to completion under `latch` (none: it cannot be canceled): a cancel before
+// or during the run ends it, and the run returns what it printed and the signal's number.
+// Throws SystemError when the child cannot start.
+ProcessResult runUnderLatch(ProcessRunning& runner, const QString& executable,
+                            const QStringList& arguments, CancellableProcess* latch);
+
 } // namespace tovr

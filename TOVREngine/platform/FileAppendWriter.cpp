@@ -1,6 +1,7 @@
 #include "platform/FileAppendWriter.h"
 
 #include "platform/LineSplitter.h"
+#include "platform/PrivateFiles.h"
 
 #include <QLocale>
 #include <QStringDecoder>
@@ -141,11 +142,7 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
     if (unchanged && exists) {
         try {
             originalBytes = fs_->readData(preview.path);
-            // A link's own mode says nothing about the file it leads to: keep that backup
-            // private.
-            const FileAttributes attributes = fs_->attributesOfItem(preview.path);
-            if (attributes.type != FileType::symbolicLink && attributes.posixPermissions)
-                originalMode = *attributes.posixPermissions;
+            originalMode = backupModeOf(*fs_, preview.path);
         } catch (const SystemError& error) {
             throw WriteError(WriteError::Kind::writeFailed, error);
         }
@@ -157,23 +154,7 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
             SystemError(ESTALE, preview.path + QStringLiteral(" changed since it was shown")));
 
     try {
-        bool isDirectory = false;
-        if (fs_->fileExists(preview.backupPath, &isDirectory)) {
-            // Never delete a folder where a backup file belongs.
-            if (isDirectory)
-                throw SystemError::fromErrno(EISDIR, preview.backupPath);
-            fs_->removeItem(preview.backupPath);
-        }
-        fs_->write(QString(), preview.backupPath, true);
-        if (exists) {
-            // The mode is set while the backup is still empty, so a secret in the file is
-            // never readable by more people than the file itself allows; the bytes go in
-            // after, keeping that mode.
-            FileAttributes mode;
-            mode.posixPermissions = originalMode;
-            fs_->setAttributes(mode, preview.backupPath);
-            fs_->writeData(originalBytes, preview.backupPath);
-        }
+        writeBackup(*fs_, preview.backupPath, originalBytes, originalMode);
     } catch (const SystemError& error) {
         throw WriteError(WriteError::Kind::backupFailed, error);
     }

@@ -85,14 +85,15 @@ QList<JDKInfo> Probes::scanInstalledJDKs(const QStringList& folderEntries,
     return found;
 }
 
-std::optional<QString> Probes::whichJava() const {
-    return successfulOutput(*shell.process, QStringLiteral("/usr/bin/which"), {"java"});
+std::optional<QString> Probes::whichJava(CancellableProcess* latch) const {
+    return successfulOutput(*shell.process, QStringLiteral("/usr/bin/which"), {"java"}, latch);
 }
 
-QList<JDKInfo> Probes::locatorListing() const {
+QList<JDKInfo> Probes::locatorListing(CancellableProcess* latch) const {
     try {
         return parseJavaHomeListing(
-            shell.process->run(QStringLiteral("/usr/libexec/java_home"), {"-V"}).stderr_);
+            runUnderLatch(*shell.process, QStringLiteral("/usr/libexec/java_home"), {"-V"}, latch)
+                .stderr_);
     } catch (const Error& e) {
         return parseJavaHomeListing(e.description());
     }
@@ -106,24 +107,27 @@ QStringList Probes::folderListing() const {
     }
 }
 
-std::optional<QString> Probes::loginShellJavaHome() const {
+std::optional<QString> Probes::loginShellJavaHome(CancellableProcess* latch) const {
     const QString marker = QString::fromLatin1(kJavaHomeMarker);
     QString output;
     try {
-        output = shell.process
-                     ->run(QStringLiteral("/bin/zsh"),
-                           {QStringLiteral("-lc"), QStringLiteral("echo ") + marker + "$JAVA_HOME"})
-                     .stdout_;
+        output =
+            shell.runInLoginShell(QStringLiteral("echo ") + marker + "$JAVA_HOME", latch).stdout_;
     } catch (const Error&) {
         return std::nullopt;
     }
     return markedReply(output, marker);
 }
 
-ProbeBundle Probes::collect() const {
-    auto [which, locator, folder, javaHome] =
-        concurrently([this] { return whichJava(); }, [this] { return locatorListing(); },
-                     [this] { return folderListing(); }, [this] { return loginShellJavaHome(); });
+ProbeBundle Probes::collect(const LatchSource& latches) const {
+    auto latch = [&] { return latches ? latches() : nullptr; };
+    const auto whichLatch = latch();
+    const auto locatorLatch = latch();
+    const auto shellLatch = latch();
+    auto [which, locator, folder, javaHome] = concurrently(
+        [&] { return whichJava(whichLatch.get()); },
+        [&] { return locatorListing(locatorLatch.get()); }, [this] { return folderListing(); },
+        [&] { return loginShellJavaHome(shellLatch.get()); });
     ProbeBundle bundle;
     bundle.whichJava = which;
     bundle.installedJDKs = locator + scanInstalledJDKs(folder, locator);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ProbeBundle.h"
 #include "platform/ShellRunner.h"
 
+#include <functional>
 #include <memory>
 
 namespace tovr {
@@ -14,8 +16,13 @@ struct Probes {
     ShellRunner shell;
     std::shared_ptr<FileSystemOperating> fs;
 
-    // The four probes run at once; never fails: what cannot be found stays empty.
-    ProbeBundle collect() const;
+    // Makes the cancel latch of one probe's child; each child that runs at once has its own.
+    using LatchSource = std::function<std::shared_ptr<CancellableProcess>()>;
+
+    // The four probes run at once; never fails: what cannot be found stays empty. With
+    // `latches`, cancelling them ends the children, and what they would have found stays
+    // empty too.
+    ProbeBundle collect(const LatchSource& latches = {}) const;
 
     // The JDKs in the system folder that the locator did not list, read from their release
     // file or, failing that, their Info.plist.
@@ -30,10 +37,10 @@ struct Probes {
 
 private:
     std::optional<JDKInfo> readFolderEntry(const QString& name) const;
-    std::optional<QString> whichJava() const;
-    QList<JDKInfo> locatorListing() const;
+    std::optional<QString> whichJava(CancellableProcess* latch) const;
+    QList<JDKInfo> locatorListing(CancellableProcess* latch) const;
     QStringList folderListing() const;
-    std::optional<QString> loginShellJavaHome() const;
+    std::optional<QString> loginShellJavaHome(CancellableProcess* latch) const;
 };
 
 } // namespace tovr

@@ -1,13 +1,14 @@
 #include "platform/ProcessRunning.h"
 
+#include "platform/CancellableProcess.h"
 #include "platform/Error.h"
 
 namespace tovr {
 
 std::optional<QString> successfulOutput(ProcessRunning& runner, const QString& executable,
-                                        const QStringList& arguments) {
+                                        const QStringList& arguments, CancellableProcess* latch) {
     try {
-        const auto result = runner.run(executable, arguments);
+        const auto result = runUnderLatch(runner, executable, arguments, latch);
         if (result.exitCode != 0)
             return std::nullopt;
         const QString output = result.stdout_.trimmed();

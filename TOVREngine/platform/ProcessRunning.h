@@ -12,6 +12,7 @@
 
 namespace tovr {
 
+class CancellableProcess;
 class LiveProcessCancellation;
 
 // A child's whole environment; absent means the child inherits the application's.
@@ -89,8 +90,9 @@ public:
 };
 
 // The trimmed standard output of a program that started, exited 0 and printed something;
-// absent otherwise. For probes, which never fail.
+// absent otherwise. For probes, which never fail. Cancelling `latch` ends the program.
 std::optional<QString> successfulOutput(ProcessRunning& runner, const QString& executable,
-                                        const QStringList& arguments);
+                                        const QStringList& arguments,
+                                        CancellableProcess* latch = nullptr);
 
 } // namespace tovr

@@ -41,12 +41,8 @@ ShellRunner::stream(const QString& executable, const QStringList& arguments,
 
 ProcessResult ShellRunner::runInLoginShell(const QString& command,
                                            CancellableProcess* latch) const {
-    const QString zsh = QStringLiteral("/bin/zsh");
-    if (!latch)
-        return process->run(zsh, {QStringLiteral("-lc"), command});
-    auto handle = std::make_shared<LiveProcessCancellation>();
-    latch->registerHandle(handle);
-    return process->runCancellable(zsh, {QStringLiteral("-lc"), command}, std::nullopt, handle);
+    return runUnderLatch(*process, QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command},
+                         latch);
 }
 
 QStringList ShellRunner::pathEntries(const QString& tool) const {

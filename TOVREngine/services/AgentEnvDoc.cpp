@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
+#include "platform/PrivateFiles.h"
 
 namespace tovr {
 
@@ -125,7 +126,8 @@ void AgentEnvDoc::writeSection(const QString& path, const QString& section, cons
     QString separator;
     try {
         if (!old.isEmpty()) {
-            fs->write(old, path + QStringLiteral(".bak"), true);
+            writeBackup(*fs, path + QStringLiteral(".bak"), fs->readData(path),
+                        backupModeOf(*fs, path));
             separator = old.endsWith(u'\n') ? QStringLiteral("\n") : QStringLiteral("\n\n");
         }
         fs->write(old + separator + section + u'\n', path, true);

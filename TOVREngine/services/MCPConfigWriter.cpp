@@ -1,6 +1,7 @@
 #include "services/MCPConfigWriter.h"
 
 #include "platform/Error.h"
+#include "platform/PrivateFiles.h"
 #include "platform/ShellQuote.h"
 #include "services/StreamedLoginShell.h"
 
@@ -139,22 +140,17 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
     try {
         fs->createDirectory(dir, true);
         if (!old.isEmpty()) {
-            const QString backup = path + QStringLiteral(".bak");
             try {
-                if (fs->fileExists(backup))
-                    fs->removeItem(backup);
-                fs->write(old, backup, true);
+                writeBackup(*fs, path + QStringLiteral(".bak"), fs->readData(path),
+                            backupModeOf(*fs, path));
             } catch (const Error&) {
                 // The backup is a courtesy; the append itself never removes a line.
             }
         }
-        fs->write(text, path, true);
+        // The new table may carry an API key in its address.
+        writePrivateText(*fs, text, path);
     } catch (const Error& e) {
         return failure(e.description());
-    }
-    try {
-        fs->setAttributes(FileAttributes{{}, 0600, {}, {}}, path);
-    } catch (const Error&) {
     }
     return {
         {QStringLiteral("Added ") + slug + QStringLiteral(" to your Codex config.")}, true, true};
@@ -188,13 +184,14 @@ bool MCPConfigWriter::isConfigured(const QString& slug) const {
     return examined > 0 && holding == examined;
 }
 
-bool MCPConfigWriter::claudeToolAvailable(ProcessRunning& process) const {
+bool MCPConfigWriter::claudeToolAvailable(ProcessRunning& process,
+                                          CancellableProcess* latch) const {
     if (anyExists(*fs, {"/opt/homebrew/bin/claude", "/usr/local/bin/claude"}))
         return true;
     try {
-        return process
-                   .run(QStringLiteral("/bin/zsh"),
-                        {QStringLiteral("-lc"), QStringLiteral("command -v claude")})
+        // A login shell takes as long as the user's start-up files: a cancel ends it.
+        return runUnderLatch(process, QStringLiteral("/bin/zsh"),
+                             {QStringLiteral("-lc"), QStringLiteral("command -v claude")}, latch)
                    .exitCode == 0;
     } catch (const std::exception&) {
         return false;
@@ -210,7 +207,7 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
     const QString address = effectiveAddress(server, apiKey);
     const bool desktop = isFolder(*fs, claudeDesktopSupportDir());
 
-    const bool tool = claudeToolAvailable(process);
+    const bool tool = claudeToolAvailable(process, latch);
     qint32 toolExit = 0;
     if (tool) {
         log.add(QStringLiteral("Adding ") + name + QStringLiteral(" to Claude Code…"));

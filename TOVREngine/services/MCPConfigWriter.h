@@ -26,7 +26,8 @@ struct MCPConfigWriter {
 
     // The whole fix for one server: Claude Code, Codex, then the Claude Desktop note. Each
     // line goes to `onLine` as it comes (the report holds them too); `ok` is the exit code
-    // 0 case. Cancelling `latch` terminates the Claude Code tool. Blocks; never throws.
+    // 0 case. Cancelling `latch` terminates the search for the Claude Code tool and the tool.
+    // Blocks; never throws.
     WriterReport addServer(const MCPServer& server, const std::optional<QString>& apiKey,
                            ProcessRunning& process, const LineSink& onLine = {},
                            CancellableProcess* latch = nullptr) const;
@@ -50,7 +51,7 @@ struct MCPConfigWriter {
 
 private:
     bool codexConfigHolds(const QString& text, const QString& slug) const;
-    bool claudeToolAvailable(ProcessRunning& process) const;
+    bool claudeToolAvailable(ProcessRunning& process, CancellableProcess* latch) const;
 };
 
 } // namespace tovr

@@ -2,6 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
+#include "platform/PrivateFiles.h"
 
 namespace tovr {
 
@@ -125,24 +126,13 @@ void ShellConfigurator::createEnvFile(WriterReport& outcome) const {
             "~/.env already exists \u2014 leaving it untouched (add keys there yourself).");
         return;
     }
-    bool written = false;
     try {
-        fs->write(envTemplate(), path, true);
-        written = true;
-        FileAttributes attributes;
-        attributes.posixPermissions = 0600;
-        fs->setAttributes(attributes, path);
+        // Private before the user puts a key in it; a file that could not be made private
+        // is taken away, so a retry creates it properly.
+        writePrivateText(*fs, envTemplate(), path);
         outcome.lines << QStringLiteral("Created ~/.env (permissions 600) with commented "
                                         "placeholders \u2014 add your API keys there.");
     } catch (const Error& error) {
-        // A file left with the wrong mode would count as "already exists" next time and
-        // never be made private; take it away so a retry creates it properly.
-        if (written) {
-            try {
-                fs->removeItem(path);
-            } catch (const Error&) {
-            }
-        }
         outcome.lines << QStringLiteral("Couldn't create ~/.env: ") + error.description();
         outcome.ok = false;
     }

@@ -46,9 +46,13 @@ std::optional<QString> folderInsideClone(const FileSystemOperating& fs, const QS
 
 const QList<SkillFolderInstaller::Agent>& SkillFolderInstaller::agents() {
     static const QList<Agent> list{
-        {QStringLiteral("Claude"), QStringLiteral(".claude")},
-        {QStringLiteral("Codex"), QStringLiteral(".codex")},
-        {QStringLiteral("Zed"), QStringLiteral(".agents")},
+        {QStringLiteral("Claude"),
+         QStringLiteral(".claude"),
+         {QStringLiteral("/opt/homebrew/bin/claude"), QStringLiteral("/usr/local/bin/claude")}},
+        {QStringLiteral("Codex"),
+         QStringLiteral(".codex"),
+         {QStringLiteral("/opt/homebrew/bin/codex"), QStringLiteral("/usr/local/bin/codex")}},
+        {QStringLiteral("Zed"), QStringLiteral(".agents"), {}},
     };
     return list;
 }
@@ -57,7 +61,9 @@ QList<SkillFolderInstaller::Agent> SkillFolderInstaller::presentAgents() const {
     const QString home = fs->homeDirectory();
     QList<Agent> present;
     for (const auto& agent : agents())
-        if (fs->fileExists(home + u'/' + agent.configDir))
+        if (fs->fileExists(home + u'/' + agent.configDir) ||
+            std::any_of(agent.toolPaths.begin(), agent.toolPaths.end(),
+                        [&](const QString& tool) { return fs->fileExists(tool); }))
             present << agent;
     return present;
 }

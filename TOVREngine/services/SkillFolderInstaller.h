@@ -7,6 +7,7 @@
 #include "services/WriterReport.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <memory>
 
@@ -15,10 +16,13 @@ namespace tovr {
 // Copies an agent skill folder into the skills folder of every AI agent set up on the Mac,
 // never over a copy that is already there.
 struct SkillFolderInstaller {
-    // One agent that loads skills from <home>/<configDir>/skills.
+    // One agent that loads skills from <home>/<configDir>/skills. It is present when that
+    // folder exists or its tool is installed at one of `toolPaths`: a tool installed a moment
+    // ago has not made its folder yet.
     struct Agent {
         QString label;
         QString configDir; // relative to the home folder
+        QStringList toolPaths;
         bool operator==(const Agent&) const = default;
     };
 

@@ -32,7 +32,7 @@ public:
     QStringList mise;
     QStringList jenv;
     // Runs on the worker thread for installedJDKs().
-    std::function<QList<JDKInfo>()> probe = [] { return QList<JDKInfo>{}; };
+    std::function<QList<JDKInfo>(WorkerTask&)> probe = [](WorkerTask&) { return QList<JDKInfo>{}; };
 
     QList<QStringList> calls() const {
         std::lock_guard lock(mutex_);
@@ -87,9 +87,9 @@ public:
         record({QStringLiteral("missingJEnvInit")});
         return jenv;
     }
-    QList<JDKInfo> installedJDKs() const override {
+    QList<JDKInfo> installedJDKs(WorkerTask& task) const override {
         record({QStringLiteral("installedJDKs")});
-        return probe();
+        return probe(task);
     }
 
 private:

@@ -87,7 +87,7 @@ TEST_F(StreamingRemediationModelTest, EachCaseRunsItsWorkersWithTheCaseValues) {
     };
     for (const auto& c : cases) {
         workers = std::make_shared<ScriptedRemediationWorkers>();
-        workers->probe = [jdk] {
+        workers->probe = [jdk](WorkerTask&) {
             return QList<JDKInfo>{{QStringLiteral("17.0.9"), {}, {}, QStringLiteral("/jdk17")},
                                   {QStringLiteral("21.0.2"), {}, {}, jdk}};
         };
@@ -266,7 +266,7 @@ TEST_F(StreamingRemediationModelTest, CancelBeforeAStreamExistsStillEndsAsCancel
     // Between the package install and jEnv, while the JDKs are probed.
     std::promise<void> probed, release;
     auto released = release.get_future().share();
-    workers->probe = [&probed, released] {
+    workers->probe = [&probed, released](WorkerTask&) {
         probed.set_value();
         released.wait();
         return QList<JDKInfo>{{QStringLiteral("21.0.2"), {}, {}, QStringLiteral("/jdk21")}};
@@ -280,6 +280,26 @@ TEST_F(StreamingRemediationModelTest, CancelBeforeAStreamExistsStillEndsAsCancel
     EXPECT_EQ(workers->callNames(), (QStringList{"installPKG", "installedJDKs"}));
     EXPECT_THAT(outcomes,
                 ElementsAre(RemediationOutcome::canceled(), RemediationOutcome::canceled()));
+}
+
+TEST_F(StreamingRemediationModelTest, CancelEndsTheJDKProbesLoginShellAtOnce) {
+    // The user's start-up files keep the probe's login shell busy.
+    FixtureMac mac(FixtureMac::Kind::developerAppleSilicon);
+    FakeProcessRunner::Answer slow{ProcessResult{0, "__QLM_JAVA_HOME__:\n", {}}, {}, {}, {}};
+    slow.delay = std::chrono::seconds(10);
+    mac.runner()->answer("/bin/zsh", {"-lc", "echo __QLM_JAVA_HOME__:$JAVA_HOME"}, slow);
+    const auto live = liveRemediationWorkers(mac.services());
+    workers->probe = [live](WorkerTask& task) { return live->installedJDKs(task); };
+
+    auto chain = make(Remediation::installViaPKGThenJEnv(21));
+    chain->start();
+    ASSERT_TRUE(spinUntil([&] { return mac.runner()->callCount("/bin/zsh") == 1; }));
+    QElapsedTimer sinceCancel;
+    sinceCancel.start();
+    chain->cancel();
+    ASSERT_TRUE(spinUntil([&] { return !outcomes.isEmpty(); }, 3000));
+    EXPECT_LT(sinceCancel.elapsed(), 1000);
+    EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::canceled()));
 }
 
 TEST_F(StreamingRemediationModelTest, PackageRunsShowProgressAndPickTheJDKToRegister) {

@@ -2,6 +2,7 @@
 #include "model/ProductConfig.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveProcessRunner.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/ScopedProductConfig.h"
 
 #include <QDir>
@@ -34,43 +35,17 @@ ProductConfig productWithMarker(bool dated) {
 }
 
 // Fails the writes to chosen paths (a full disk); everything else goes to the real file system.
-class FailingWrites final : public FileSystemOperating {
+class FailingWrites final : public test::ForwardingFileSystem {
 public:
-    explicit FailingWrites(std::shared_ptr<FileSystemOperating> real) : real_(std::move(real)) {}
+    explicit FailingWrites(std::shared_ptr<FileSystemOperating> real)
+        : ForwardingFileSystem(std::move(real)) {}
     QSet<QString> failingPaths;
 
-    bool fileExists(const QString& p) const override { return real_->fileExists(p); }
-    bool fileExists(const QString& p, bool* d) const override { return real_->fileExists(p, d); }
-    bool isExecutableFile(const QString& p) const override { return real_->isExecutableFile(p); }
-    QStringList contentsOfDirectory(const QString& p) const override {
-        return real_->contentsOfDirectory(p);
-    }
-    void createDirectory(const QString& p, bool i) override { real_->createDirectory(p, i); }
-    void removeItem(const QString& p) override { real_->removeItem(p); }
-    void moveItem(const QString& f, const QString& t) override { real_->moveItem(f, t); }
-    FileAttributes attributesOfItem(const QString& p) const override {
-        return real_->attributesOfItem(p);
-    }
-    void setAttributes(const FileAttributes& a, const QString& p) override {
-        real_->setAttributes(a, p);
-    }
-    QString homeDirectory() const override { return real_->homeDirectory(); }
     void write(const QString& text, const QString& path, bool atomically) override {
         if (failingPaths.contains(path))
             throw SystemError::fromErrno(ENOSPC, u"Cannot write "_s + path);
-        real_->write(text, path, atomically);
+        inner_->write(text, path, atomically);
     }
-    QByteArray readData(const QString& p) const override { return real_->readData(p); }
-    void writeData(const QByteArray& d, const QString& p) override { real_->writeData(d, p); }
-    QString readText(const QString& p) const override { return real_->readText(p); }
-    QString cachesDirectory() override { return real_->cachesDirectory(); }
-    QString applicationSupportDirectory(bool c) override {
-        return real_->applicationSupportDirectory(c);
-    }
-    QString temporaryDirectory() const override { return real_->temporaryDirectory(); }
-
-private:
-    std::shared_ptr<FileSystemOperating> real_;
 };
 
 // A temporary home folder with a ~/.zprofile that the tests append to.

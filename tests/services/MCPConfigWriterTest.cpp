@@ -1,11 +1,17 @@
 #include "services/MCPConfigWriter.h"
+#include "platform/Error.h"
 #include "platform/LiveProcessRunner.h"
 #include "support/FakeProcessRunner.h"
+#include "support/ForwardingFileSystem.h"
+#include "support/QtPrinting.h"
 #include "support/SandboxFileSystem.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -47,7 +53,101 @@ QJsonObject parseToml(const QString& hostPath, QString* error) {
     return QJsonDocument::fromJson(result.stdout_.toUtf8()).object();
 }
 
+// Watches Codex's folder for a secret that others could read. Before a write that brings
+// one in, the file must already be private: an atomic write keeps the mode of the file it
+// replaces, and a new file gets the umask's. After every change, each file there that holds
+// one must be private too.
+class SecretWatch final : public ForwardingFileSystem {
+public:
+    SecretWatch(std::shared_ptr<FileSystemOperating> inner, QList<QByteArray> secrets)
+        : ForwardingFileSystem(std::move(inner)), secrets_(std::move(secrets)) {}
+
+    QStringList exposures;
+    bool refuseModes = false;
+
+    void write(const QString& text, const QString& p, bool atomically) override {
+        before(p, text.toUtf8());
+        inner_->write(text, p, atomically);
+        after("write", p);
+    }
+    void writeData(const QByteArray& data, const QString& p) override {
+        before(p, data);
+        inner_->writeData(data, p);
+        after("writeData", p);
+    }
+    void setAttributes(const FileAttributes& a, const QString& p) override {
+        if (refuseModes)
+            throw SystemError(EPERM, "Operation not permitted");
+        inner_->setAttributes(a, p);
+        after("setAttributes", p);
+    }
+    void moveItem(const QString& from, const QString& to) override {
+        inner_->moveItem(from, to);
+        after("moveItem", to);
+    }
+
+private:
+    bool holdsSecret(const QByteArray& data) const {
+        return std::any_of(secrets_.begin(), secrets_.end(),
+                           [&](const QByteArray& s) { return data.contains(s); });
+    }
+    QString mode(const QString& path) const {
+        if (!inner_->fileExists(path))
+            return "a new file";
+        return QString::number(inner_->attributesOfItem(path).posixPermissions.value_or(0), 8);
+    }
+    void before(const QString& path, const QByteArray& data) {
+        if (holdsSecret(data) && mode(path) != "600")
+            exposures << "writing a secret into " + path + " at " + mode(path);
+    }
+    void after(const QString& op, const QString& changed) {
+        const QString dir = kHome + "/.codex";
+        for (const QString& name : inner_->contentsOfDirectory(dir)) {
+            const QString path = dir + '/' + name;
+            bool folder = false;
+            if (inner_->fileExists(path, &folder) && !folder &&
+                holdsSecret(inner_->readData(path)) && mode(path) != "600")
+                exposures << op + " of " + changed + " left " + path + " at " + mode(path);
+        }
+    }
+
+    QList<QByteArray> secrets_;
+};
+
 } // namespace
+
+TEST(MCPConfigWriterCodex, KeysAndTokensAreNeverInAFileOthersCanRead) {
+    auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
+    auto fs = std::make_shared<SecretWatch>(
+        sandbox, QList<QByteArray>{"ghp_user_token", "sk-one-1111", "sk-two-2222"});
+    const MCPConfigWriter writer{fs};
+
+    // A config the user keeps private, then two keyed servers in one run.
+    sandbox->createFile(kConfig, "token = \"ghp_user_token\"\n", 0600);
+    for (const auto& [slug, key] : {std::pair{"one", "sk-one-1111"}, {"two", "sk-two-2222"}})
+        EXPECT_TRUE(
+            writer.addToCodex(slug, MCPConfigWriter::effectiveAddress(keyed(slug), key)).succeeded);
+    EXPECT_TRUE(sandbox->contents(kConfig + ".bak").contains("sk-one-1111"));
+    EXPECT_EQ(fs->exposures, QStringList());
+
+    // A new config is private from its first byte.
+    sandbox->removeItem(kHome + "/.codex");
+    sandbox->createFolder(kHome + "/.codex");
+    EXPECT_TRUE(
+        writer.addToCodex("one", MCPConfigWriter::effectiveAddress(keyed("one"), "sk-one-1111"))
+            .succeeded);
+    EXPECT_EQ(fs->exposures, QStringList());
+
+    // A mode that cannot be set is a failed write, and leaves no config behind.
+    sandbox->removeItem(kConfig);
+    fs->refuseModes = true;
+    const auto refused =
+        writer.addToCodex("one", MCPConfigWriter::effectiveAddress(keyed("one"), "sk-one-1111"));
+    EXPECT_FALSE(refused.succeeded);
+    EXPECT_TRUE(refused.lines.value(0).startsWith("Couldn't write your Codex config: "));
+    EXPECT_FALSE(sandbox->fileExists(kConfig));
+    EXPECT_EQ(fs->exposures, QStringList());
+}
 
 TEST(MCPConfigWriterCodex, AppendsBesideTheUsersTablesAsValidTomlWhateverTheKeyHolds) {
     auto fs = std::make_shared<SandboxFileSystem>(kHome);
@@ -249,4 +349,21 @@ TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
     EXPECT_TRUE(MCPConfigWriter{shellOnly}.addServer(server, QString(""), process).ok);
     EXPECT_EQ(process.shellScripts().last(),
               MCPConfigWriter::claudeAddCommand("search", "https://mcp.example.com/mcp"));
+}
+
+TEST(MCPConfigWriterFix, ACancelEndsTheLoginShellThatLooksForTheTool) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    FakeProcessRunner process; // the user's start-up files take their time
+    FakeProcessRunner::Answer slow{
+        ProcessResult{0, "/Users/dev/.local/bin/claude\n", {}}, {}, {}, {}};
+    slow.delay = std::chrono::seconds(10);
+    process.answer("/bin/zsh", {"-lc", "command -v claude"}, slow);
+    CancellableProcess latch;
+    latch.cancel();
+
+    QElapsedTimer clock;
+    clock.start();
+    MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process, {}, &latch);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(process.shellScripts(), QStringList{"command -v claude"}) << "the tool never runs";
 }

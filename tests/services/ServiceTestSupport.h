@@ -5,6 +5,7 @@
 #include "platform/LiveProcessRunner.h"
 #include "platform/StreamEvent.h"
 #include "support/FakeProcessRunner.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/SandboxFileSystem.h"
 
 #include <QFile>
@@ -75,10 +76,10 @@ private:
 };
 
 // The sandbox, counting the removals of each path and failing the operations a test names.
-class RecordingFileSystem final : public FileSystemOperating {
+class RecordingFileSystem final : public ForwardingFileSystem {
 public:
     explicit RecordingFileSystem(std::shared_ptr<SandboxFileSystem> inner)
-        : inner_(std::move(inner)) {}
+        : ForwardingFileSystem(std::move(inner)) {}
 
     // Paths containing `fragment` fail to get attributes set.
     void failSetAttributes(QString fragment) { failAttributes_ = std::move(fragment); }
@@ -90,13 +91,6 @@ public:
         return n;
     }
 
-    bool fileExists(const QString& p) const override { return inner_->fileExists(p); }
-    bool fileExists(const QString& p, bool* d) const override { return inner_->fileExists(p, d); }
-    bool isExecutableFile(const QString& p) const override { return inner_->isExecutableFile(p); }
-    QStringList contentsOfDirectory(const QString& p) const override {
-        return inner_->contentsOfDirectory(p);
-    }
-    void createDirectory(const QString& p, bool i) override { inner_->createDirectory(p, i); }
     void removeItem(const QString& p) override {
         {
             std::lock_guard guard(lock_);
@@ -104,28 +98,13 @@ public:
         }
         inner_->removeItem(p);
     }
-    void moveItem(const QString& f, const QString& t) override { inner_->moveItem(f, t); }
-    FileAttributes attributesOfItem(const QString& p) const override {
-        return inner_->attributesOfItem(p);
-    }
     void setAttributes(const FileAttributes& a, const QString& p) override {
         if (!failAttributes_.isEmpty() && p.contains(failAttributes_))
             throw SystemError(1, QStringLiteral("Operation not permitted: ") + p);
         inner_->setAttributes(a, p);
     }
-    QString homeDirectory() const override { return inner_->homeDirectory(); }
-    void write(const QString& t, const QString& p, bool a) override { inner_->write(t, p, a); }
-    QByteArray readData(const QString& p) const override { return inner_->readData(p); }
-    void writeData(const QByteArray& d, const QString& p) override { inner_->writeData(d, p); }
-    QString readText(const QString& p) const override { return inner_->readText(p); }
-    QString cachesDirectory() override { return inner_->cachesDirectory(); }
-    QString applicationSupportDirectory(bool c) override {
-        return inner_->applicationSupportDirectory(c);
-    }
-    QString temporaryDirectory() const override { return inner_->temporaryDirectory(); }
 
 private:
-    std::shared_ptr<SandboxFileSystem> inner_;
     mutable std::mutex lock_;
     QStringList removed_;
     QString failAttributes_;

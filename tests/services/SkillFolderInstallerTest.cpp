@@ -58,6 +58,20 @@ TEST(SkillFolderInstaller, CopiesIntoEveryPresentAgentAndNeverOverAnExistingCopy
     EXPECT_TRUE(installer.isInstalled("demo"));
 }
 
+TEST(SkillFolderInstaller, AnAgentJustInstalledCountsBeforeItHasMadeItsFolder) {
+    auto fs = homeWith({});
+    fs->createExecutable("/opt/homebrew/bin/claude");
+    fs->createExecutable("/usr/local/bin/codex");
+    const SkillFolderInstaller installer{fs};
+    EXPECT_FALSE(installer.isInstalled("demo"));
+
+    EXPECT_EQ(installer.install(kSource, "demo"),
+              (WriterReport{{"Installed demo for Claude, Codex."}, true}));
+    EXPECT_EQ(fs->contents(kHome + "/.claude/skills/demo/SKILL.md"), "---\nname: demo\n---\n");
+    EXPECT_EQ(fs->contents(kHome + "/.codex/skills/demo/SKILL.md"), "---\nname: demo\n---\n");
+    EXPECT_TRUE(installer.isInstalled("demo"));
+}
+
 TEST(SkillFolderInstaller, NothingToDoOrNothingToCopy) {
     auto none = homeWith({});
     EXPECT_EQ(SkillFolderInstaller{none}.install(kSource, "demo"),

@@ -1,51 +1,27 @@
 #pragma once
 
 #include "platform/Error.h"
-#include "platform/FileSystemOperating.h"
+#include "support/ForwardingFileSystem.h"
 
 #include <cerrno>
-#include <memory>
 
 namespace tovr::test {
 
 // Forwards to another file system, but fails every write whose path ends with `failOn`,
 // to make a copy stop part-way.
-class FailingFileSystem final : public FileSystemOperating {
+class FailingFileSystem final : public ForwardingFileSystem {
 public:
     FailingFileSystem(std::shared_ptr<FileSystemOperating> inner, QString failOn)
-        : inner_(std::move(inner)), failOn_(std::move(failOn)) {}
+        : ForwardingFileSystem(std::move(inner)), failOn_(std::move(failOn)) {}
 
-    bool fileExists(const QString& p) const override { return inner_->fileExists(p); }
-    bool fileExists(const QString& p, bool* d) const override { return inner_->fileExists(p, d); }
-    bool isExecutableFile(const QString& p) const override { return inner_->isExecutableFile(p); }
-    QStringList contentsOfDirectory(const QString& p) const override {
-        return inner_->contentsOfDirectory(p);
-    }
-    void createDirectory(const QString& p, bool i) override { inner_->createDirectory(p, i); }
-    void removeItem(const QString& p) override { inner_->removeItem(p); }
-    void moveItem(const QString& f, const QString& t) override { inner_->moveItem(f, t); }
-    FileAttributes attributesOfItem(const QString& p) const override {
-        return inner_->attributesOfItem(p);
-    }
-    void setAttributes(const FileAttributes& a, const QString& p) override {
-        inner_->setAttributes(a, p);
-    }
-    QString homeDirectory() const override { return inner_->homeDirectory(); }
     void write(const QString& text, const QString& p, bool atomically) override {
         check(p);
         inner_->write(text, p, atomically);
     }
-    QByteArray readData(const QString& p) const override { return inner_->readData(p); }
     void writeData(const QByteArray& data, const QString& p) override {
         check(p);
         inner_->writeData(data, p);
     }
-    QString readText(const QString& p) const override { return inner_->readText(p); }
-    QString cachesDirectory() override { return inner_->cachesDirectory(); }
-    QString applicationSupportDirectory(bool c) override {
-        return inner_->applicationSupportDirectory(c);
-    }
-    QString temporaryDirectory() const override { return inner_->temporaryDirectory(); }
 
 private:
     void check(const QString& path) const {
@@ -53,7 +29,6 @@ private:
             throw SystemError(ENOSPC, QStringLiteral("No space left on device"));
     }
 
-    std::shared_ptr<FileSystemOperating> inner_;
     QString failOn_;
 };
 

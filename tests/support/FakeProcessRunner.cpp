@@ -3,6 +3,9 @@
 #include "platform/Error.h"
 #include "platform/LineSplitter.h"
 
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
 #include <thread>
 
 namespace tovr::test {
@@ -18,6 +21,32 @@ class FakeChild : public ChildProcess {
 public:
     bool isRunning() const override { return false; }
     void terminate() override {}
+};
+
+// A fake child that runs through its answer's delay unless it is terminated first.
+class DelayedChild final : public ChildProcess {
+public:
+    bool isRunning() const override {
+        std::lock_guard guard(mutex_);
+        return !terminated_;
+    }
+    void terminate() override {
+        {
+            std::lock_guard guard(mutex_);
+            terminated_ = true;
+        }
+        wake_.notify_all();
+    }
+    // False when it was terminated before the delay was over.
+    bool runFor(std::chrono::milliseconds delay) {
+        std::unique_lock lock(mutex_);
+        return !wake_.wait_for(lock, delay, [this] { return terminated_; });
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool terminated_ = false;
 };
 
 } // namespace
@@ -95,6 +124,23 @@ ProcessResult FakeProcessRunner::run(const QString& executable, const QStringLis
     const Answer a = lookup(executable, arguments, environment, false);
     if (a.delay.count() > 0)
         std::this_thread::sleep_for(a.delay);
+    if (a.launchError)
+        throw SystemError(2, *a.launchError);
+    return a.result;
+}
+
+ProcessResult
+FakeProcessRunner::runCancellable(const QString& executable, const QStringList& arguments,
+                                  const std::optional<ProcessEnvironment>& environment,
+                                  std::shared_ptr<LiveProcessCancellation> cancellation) {
+    const Answer a = lookup(executable, arguments, environment, false);
+    if (a.delay.count() > 0) {
+        auto child = std::make_shared<DelayedChild>();
+        if (cancellation)
+            cancellation->attach(child);
+        if (!child->runFor(a.delay))
+            return ProcessResult{SIGTERM, {}, {}};
+    }
     if (a.launchError)
         throw SystemError(2, *a.launchError);
     return a.result;

@@ -50,6 +50,10 @@ public:
 
     ProcessResult run(const QString& executable, const QStringList& arguments,
                       const std::optional<ProcessEnvironment>& environment = {}) override;
+    // Like run(), but a cancel cuts the answer's delay short: the child ends by SIGTERM.
+    ProcessResult runCancellable(const QString& executable, const QStringList& arguments,
+                                 const std::optional<ProcessEnvironment>& environment,
+                                 std::shared_ptr<LiveProcessCancellation> cancellation) override;
     EventStream<ProcessStreamEvent>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<ProcessEnvironment>& environment,

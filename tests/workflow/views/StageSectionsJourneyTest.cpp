@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,8 @@ void tick(QWidget* page, const QString& name) {
 } // namespace
 
 // The demo Mac from the first stage to the outcome through the stage bodies' own buttons:
-// fix buttons, the Homebrew banner and its jump, and every section of the optional stages,
-// with a screenshot of each.
+// fix buttons, the Homebrew banner and its jump, the AI agents and a skill for them, and
+// every section of the optional stages, with a screenshot of each.
 TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     ScopedProductConfig product(ProductConfig::cli());
     RecordedTelemetry telemetry;
@@ -88,8 +89,9 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             15000);
     };
     QSet<QString> shot;
+    QSet<QString> installed;
     bool sawBanner = false;
-    for (int guard = 0; guard < 40; ++guard) {
+    for (int guard = 0; guard < 60; ++guard) {
         ASSERT_TRUE(settled());
         settle();
         const Step step = model->step();
@@ -130,6 +132,38 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             QTest::mouseClick(fix, Qt::LeftButton);
             settle();
             ASSERT_TRUE(finishSheet(&window)) << domain.toStdString();
+            continue;
+        }
+        // The agents first, then the skill goes into both, though neither has run yet.
+        if ((domain == "ai-claude" || domain == "codex") && !installed.contains(domain)) {
+            installed.insert(domain);
+            shot.insert(domain);
+            saveScreenshotsAtTwoSizes(&window, "stage-" + domain);
+            clickButton(page, domain);
+            settle();
+            ASSERT_TRUE(finishSheet(&window)) << domain.toStdString();
+            continue;
+        }
+        if (domain == "skills" && !installed.contains(domain)) {
+            installed.insert(domain);
+            shot.insert(domain);
+            saveScreenshotsAtTwoSizes(&window, "stage-skills");
+            clickButton(page, "add-skills");
+            auto* sheet = window.findChild<QDialog*>("setup-action-sheet");
+            ASSERT_NE(sheet, nullptr);
+            auto* log = sheet->findChild<QPlainTextEdit*>("setup-action-log");
+            ASSERT_TRUE(spinUntil(
+                [&] {
+                    auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
+                    return button && button->isEnabled() &&
+                           log->toPlainText().contains("avoid-ai-writing");
+                },
+                15000));
+            EXPECT_TRUE(
+                log->toPlainText().contains("Installed avoid-ai-writing for Claude, Codex."))
+                << log->toPlainText().toStdString();
+            saveScreenshot(sheet, "stage-skills-sheet");
+            clickButton(sheet, "setup-action-continue");
             continue;
         }
         if (domain == "languages")
