@@ -30,4 +30,25 @@ void saveScreenshotsAtTwoSizes(QWidget* window, const QString& name) {
     window->resize(720, 720);
 }
 
+QPalette darkPalette() {
+    const QColor window(0x32, 0x32, 0x32);
+    const QColor text(0xF2, 0xF2, 0xF2);
+    const QColor button(0x4A, 0x4A, 0x4A);
+    QPalette palette(text, button, button.lighter(130), button.darker(160), button.darker(120),
+                     text, Qt::white, QColor(0x1E, 0x1E, 0x1E), window);
+    palette.setColor(QPalette::AlternateBase, QColor(0x2A, 0x2A, 0x2A));
+    palette.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, QColor(0x41, 0x9C, 0xFF));
+    palette.setColor(QPalette::LinkVisited, QColor(0xB0, 0x8C, 0xFF));
+    palette.setColor(QPalette::PlaceholderText, QColor(0x9A, 0x9A, 0x9A));
+    palette.setColor(QPalette::ToolTipBase, window);
+    palette.setColor(QPalette::ToolTipText, text);
+    const QColor disabledText(0x7A, 0x7A, 0x7A);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::Button, window);
+    return palette;
+}
+
 } // namespace tovr::test
