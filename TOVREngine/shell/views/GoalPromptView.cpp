@@ -33,7 +33,6 @@ GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
                                QStringLiteral("goal-option-") + option.key, this);
         row->setCheckable(true);
         row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        row->setStyleSheet("QPushButton { text-align: left; padding: 4px; border: none; }");
         const QString key = option.key;
         connect(row, &QPushButton::clicked, this, [this, key] {
             if (model_)

@@ -29,7 +29,6 @@ NextStepView::NextStepView(const ScreenContext& context, NextStepPrompt prompt, 
                                QStringLiteral("next-step-option-") + option.key, content);
         row->setCheckable(true);
         row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        row->setStyleSheet("QPushButton { text-align: left; padding: 4px; border: none; }");
         const QString key = option.key;
         connect(row, &QPushButton::clicked, this, [this, key] { model_->select(key); });
         rows_.append({option.key, row});

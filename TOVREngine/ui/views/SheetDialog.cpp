@@ -1,5 +1,7 @@
 #include "ui/views/SheetDialog.h"
 
+#include "ui/views/Typography.h"
+
 #include <QCloseEvent>
 
 namespace tovr {
@@ -8,6 +10,7 @@ SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
+    applyCheckBoxStyle(this);
 }
 
 void SheetDialog::present() {
