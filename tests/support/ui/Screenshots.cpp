@@ -1,5 +1,7 @@
 #include "support/ui/Screenshots.h"
 
+#include "support/ui/AccessibilityCheck.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -7,26 +9,48 @@
 
 namespace tovr::test {
 
-void saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("TOVR_SCREENSHOT_DIR");
-    if (dir.isEmpty() || !widget)
-        return;
-    QDir().mkpath(dir);
-    // A resize settles over a few layout passes (wrapped labels ask for their height).
+namespace {
+
+// A resize or a palette change settles over a few layout passes (wrapped labels ask for
+// their height).
+void settleLayout() {
     for (int i = 0; i < 4; ++i) {
         QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QApplication::processEvents();
     }
+}
+
+void saveImages(QWidget* widget, const QString& name) {
+    const QString dir = qEnvironmentVariable("TOVR_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    settleLayout();
     widget->grab().save(QDir(dir).filePath(name + ".png"));
+    withDarkPalette([&] { widget->grab().save(QDir(dir).filePath(name + "-dark.png")); });
+}
+
+} // namespace
+
+void saveScreenshot(QWidget* widget, const QString& name) {
+    if (!widget)
+        return;
+    settleLayout();
+    checkAccessibility(widget, name);
+    saveImages(widget, name);
 }
 
 void saveScreenshotsAtTwoSizes(QWidget* window, const QString& name) {
-    if (qEnvironmentVariableIsEmpty("TOVR_SCREENSHOT_DIR") || !window)
+    if (!window)
+        return;
+    settleLayout();
+    checkAccessibility(window, name);
+    if (qEnvironmentVariableIsEmpty("TOVR_SCREENSHOT_DIR"))
         return;
     window->resize(720, 700);
-    saveScreenshot(window, name + "-720x700");
+    saveImages(window, name + "-720x700");
     window->resize(1200, 900);
-    saveScreenshot(window, name + "-1200x900");
+    saveImages(window, name + "-1200x900");
     window->resize(720, 720);
 }
 
@@ -49,6 +73,15 @@ QPalette darkPalette() {
         palette.setColor(QPalette::Disabled, role, disabledText);
     palette.setColor(QPalette::Disabled, QPalette::Button, window);
     return palette;
+}
+
+void withDarkPalette(const std::function<void()>& look) {
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    settleLayout();
+    look();
+    QApplication::setPalette(light);
+    settleLayout();
 }
 
 } // namespace tovr::test
