@@ -346,9 +346,10 @@ void applyCheckBoxStyle(QWidget* root) {
         // Only the unticked box is drawn here; the ticked one keeps the style's own look.
         root->setStyleSheet(
             QStringLiteral("QCheckBox::indicator { width: 14px; height: 14px; }"
-                           "QCheckBox::indicator:unchecked { border: 1px solid %1;"
-                           " border-radius: 3px; background: %2; }"
-                           "QCheckBox::indicator:unchecked:focus { border: 2px solid %3; }"
+                           "QCheckBox::indicator:unchecked { border: 1px solid %1; width: 12px;"
+                           " height: 12px; border-radius: 3px; background: %2; }"
+                           "QCheckBox::indicator:unchecked:focus { border: 2px solid %3;"
+                           " width: 10px; height: 10px; }"
                            "QCheckBox::indicator:unchecked:disabled { border-color: %4; }")
                 .arg(css(readable(toneColor(Tone::secondary, palette), palette, kEdgeContrast)),
                      css(palette.color(QPalette::Base)), css(focusRing(palette)),
