@@ -345,11 +345,12 @@ void applyCheckBoxStyle(QWidget* root) {
         const QPalette palette = QApplication::palette();
         // Only the unticked box is drawn here; the ticked one keeps the style's own look.
         root->setStyleSheet(
-            QStringLiteral("QCheckBox::indicator { width: 14px; height: 14px; }"
+            QStringLiteral("QCheckBox { border: 2px solid transparent; border-radius: 4px;"
+                           " padding: 0px 2px; }"
+                           "QCheckBox:focus { border-color: %3; }"
+                           "QCheckBox::indicator { width: 14px; height: 14px; }"
                            "QCheckBox::indicator:unchecked { border: 1px solid %1; width: 12px;"
                            " height: 12px; border-radius: 3px; background: %2; }"
-                           "QCheckBox::indicator:unchecked:focus { border: 2px solid %3;"
-                           " width: 10px; height: 10px; }"
                            "QCheckBox::indicator:unchecked:disabled { border-color: %4; }")
                 .arg(css(readable(toneColor(Tone::secondary, palette), palette, kEdgeContrast)),
                      css(palette.color(QPalette::Base)), css(focusRing(palette)),

@@ -59,7 +59,7 @@ enum class Surface { textBox, card, notice, warning };
 void applySurface(QWidget* widget, Surface surface);
 
 // Gives the check boxes under `root` (a screen or a sheet) an unticked box whose edge shows
-// in both palettes, and a focus ring.
+// in both palettes, and a focus ring around the whole box, ticked or not.
 void applyCheckBoxStyle(QWidget* root);
 
 // A wrapping label for text from outside or copy shown verbatim: always plain text, and
