@@ -139,7 +139,10 @@ std::optional<QPalette::ColorRole> textRole(const QWidget* widget) {
         return button->text().trimmed().isEmpty() ? std::nullopt
                                                   : std::optional(button->foregroundRole());
     if (auto* field = qobject_cast<const QLineEdit*>(widget))
-        return field->text().isEmpty() ? std::nullopt : std::optional(QPalette::Text);
+        return field->text().isEmpty()
+                   ? (field->placeholderText().isEmpty() ? std::nullopt
+                                                         : std::optional(QPalette::PlaceholderText))
+                   : std::optional(QPalette::Text);
     if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget))
         return edit->document()->isEmpty() ? std::nullopt : std::optional(QPalette::Text);
     if (auto* edit = qobject_cast<const QTextEdit*>(widget))
