@@ -15,6 +15,8 @@ namespace {
 
 constexpr const char* kDefaultProperty = "tovrDefaultButton";
 constexpr const char* kToneProperty = "tovrTone";
+constexpr const char* kPlaceholderProperty = "tovrPlaceholderTone";
+constexpr const char* kToneKeptProperty = "tovrToneKept";
 constexpr const char* kSurfaceProperty = "tovrSurface";
 
 // Text aims a little above 4.5:1, so it still reads on the tinted boxes some of it sits on.
@@ -210,16 +212,21 @@ QString buttonSheet(ButtonRole role, const QPalette& palette) {
 
 // Sets the text colours of `widget`'s tone, if they are not set already.
 void keepTone(QWidget* widget) {
-    const auto tone = static_cast<Tone>(widget->property(kToneProperty).toInt());
-    const QColor colour = toneColor(tone, QApplication::palette());
     QPalette palette = widget->palette();
     bool changed = false;
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    auto set = [&](QPalette::ColorRole role, Tone tone) {
+        const QColor colour = toneColor(tone, QApplication::palette());
         if (palette.color(role) != colour) {
             palette.setColor(role, colour);
             changed = true;
         }
+    };
+    if (const QVariant tone = widget->property(kToneProperty); tone.isValid()) {
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            set(role, static_cast<Tone>(tone.toInt()));
     }
+    if (widget->property(kPlaceholderProperty).toBool())
+        set(QPalette::PlaceholderText, Tone::secondary);
     if (changed)
         widget->setPalette(palette);
 }
@@ -236,6 +243,14 @@ public:
         return false;
     }
 };
+
+void keepToneOf(QWidget* widget) {
+    if (!widget->property(kToneKeptProperty).toBool()) {
+        widget->setProperty(kToneKeptProperty, true);
+        widget->installEventFilter(new ToneKeeper(widget));
+    }
+    keepTone(widget);
+}
 
 } // namespace
 
@@ -293,11 +308,13 @@ void followPalette(QWidget* widget, std::function<void()> apply) {
 }
 
 void applyTone(QWidget* widget, Tone tone) {
-    const bool kept = widget->property(kToneProperty).isValid();
     widget->setProperty(kToneProperty, static_cast<int>(tone));
-    if (!kept)
-        widget->installEventFilter(new ToneKeeper(widget));
-    keepTone(widget);
+    keepToneOf(widget);
+}
+
+void applyPlaceholderStyle(QWidget* field) {
+    field->setProperty(kPlaceholderProperty, true);
+    keepToneOf(field);
 }
 
 void applySecondaryStyle(QWidget* widget) {

@@ -48,6 +48,8 @@ QColor toneColor(Tone tone, const QPalette& palette);
 // Shows `widget`'s text in `tone`, and keeps it so when the palette changes (dark mode).
 void applyTone(QWidget* widget, Tone tone);
 void applySecondaryStyle(QWidget* widget);
+// A field's placeholder in the secondary tone: the style's own is too faint to read.
+void applyPlaceholderStyle(QWidget* field);
 
 // Runs `apply` now and again whenever the application's palette changes, for colours a
 // widget takes from the palette once (a style sheet, a drawn picture).

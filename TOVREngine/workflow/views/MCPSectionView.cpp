@@ -26,6 +26,7 @@ QLineEdit* makeKeyField(const QString& objectName, QWidget* parent) {
     field->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText |
                                Qt::ImhNoAutoUppercase);
     field->setPlaceholderText(QString::fromUtf8("API key (optional — unlocks full features)"));
+    applyPlaceholderStyle(field);
     field->setAccessibleName(QStringLiteral("API key"));
     field->setMaximumWidth(kFieldMaxWidth);
     return field;

@@ -16,7 +16,7 @@ using namespace tovr;
 using namespace tovr::test;
 
 // The check finds grey text that is too faint, a bare field without a name and a name that
-// is an identifier; the secondary style passes it.
+// is an identifier; the secondary style and the placeholder style pass it.
 TEST(AccessibilityCheck, FindsFaintTextAndMissingOrIdentifierNames) {
     QWidget window;
     QPalette palette = window.palette();
@@ -34,6 +34,11 @@ TEST(AccessibilityCheck, FindsFaintTextAndMissingOrIdentifierNames) {
     auto* field = new QLineEdit(&window);
     field->setObjectName("bare-field");
     stack->addWidget(field);
+    auto* hinted = new QLineEdit(&window);
+    hinted->setPlaceholderText("Your name");
+    hinted->setAccessibleName("Name");
+    applyPlaceholderStyle(hinted);
+    stack->addWidget(hinted);
     auto* go = makeButton("Go", ButtonRole::bordered, "go-button", &window);
     go->setAccessibleName("go-button");
     stack->addWidget(go);
