@@ -73,9 +73,7 @@ QWidget* makeOutputBlock(const QString& label, QLabel** value, QWidget* parent) 
     stack->addWidget(caption);
     auto* box = new QFrame(block);
     box->setObjectName(QStringLiteral("verify-output-box"));
-    box->setStyleSheet(QStringLiteral("QFrame#verify-output-box { background: palette(base); "
-                                      "border: 1px solid rgba(128, 128, 128, 77); "
-                                      "border-radius: 6px; }"));
+    applySurface(box, Surface::textBox);
     auto* inner = new QVBoxLayout(box);
     inner->setContentsMargins(8, 8, 8, 8);
     *value = makePlainLabel({}, TextStyle::callout, box);
@@ -125,10 +123,8 @@ DiagnoseView::DiagnoseView(const ScreenContext& context,
     stack->addWidget(makeOutputBlock(QStringLiteral("JAVA_HOME"), &javaHomeValue_, content));
     legacyWarning_ = makePlainLabel({}, TextStyle::callout, content);
     legacyWarning_->setObjectName(QStringLiteral("verify-legacy-warning"));
-    legacyWarning_->setStyleSheet(
-        QStringLiteral("QLabel#verify-legacy-warning { padding: 10px; color: palette(text); "
-                       "background: rgba(255, 204, 0, 38); border: 1px solid "
-                       "rgba(255, 204, 0, 153); border-radius: 6px; }"));
+    legacyWarning_->setContentsMargins(10, 10, 10, 10);
+    applySurface(legacyWarning_, Surface::warning);
     stack->addWidget(legacyWarning_);
 
     passedRow_ = new QWidget(content);

@@ -143,9 +143,7 @@ QWidget* DiagnosisDetailView::makeSection() {
             auto* keep = makeButton(QStringLiteral("Keep my current Java"), ButtonRole::borderless,
                                     QStringLiteral("diagnosis-d3-keep-legacy"), section);
             applyTextStyle(keep, TextStyle::footnote);
-            QPalette secondary = keep->palette();
-            secondary.setColor(QPalette::ButtonText, secondary.color(QPalette::PlaceholderText));
-            keep->setPalette(secondary);
+            applySecondaryStyle(keep);
             connect(keep, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::keepLegacy));
             stack->addWidget(keep, 0, Qt::AlignLeft);
         }

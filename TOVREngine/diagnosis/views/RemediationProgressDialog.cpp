@@ -24,25 +24,12 @@ namespace tovr {
 
 namespace {
 
-void applyColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
-// Readable on light and dark backgrounds alike.
-const QColor kErrorRed(0xd9, 0x30, 0x25);
-const QColor kAddedGreen(0x2e, 0x9d, 0x45);
-
 // The box that holds command output and file lines: the text background, a faint
 // rounded edge.
 QFrame* makeTextBox(const QString& objectName, QWidget* parent) {
     auto* box = new QFrame(parent);
     box->setObjectName(objectName);
-    box->setStyleSheet(QStringLiteral("QFrame#%1 { background: palette(base); border: 1px solid "
-                                      "rgba(128, 128, 128, 77); border-radius: 6px; }")
-                           .arg(objectName));
+    applySurface(box, Surface::textBox);
     return box;
 }
 
@@ -56,7 +43,7 @@ QProgressBar* makeSpinner(QWidget* parent) {
 
 QLabel* makeErrorLabel(QWidget* parent) {
     auto* label = makePlainLabel({}, TextStyle::footnote, parent);
-    applyColor(label, kErrorRed);
+    applyTone(label, Tone::failure);
     return label;
 }
 
@@ -66,7 +53,7 @@ QLabel* makeListingRow(const QString& text, bool added, QWidget* parent) {
     row->setWordWrap(false);
     applyMonospace(row);
     if (added)
-        applyColor(row, kAddedGreen);
+        applyTone(row, Tone::success);
     return row;
 }
 

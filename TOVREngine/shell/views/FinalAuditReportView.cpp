@@ -3,6 +3,7 @@
 #include "ui/views/NPSFeedbackCard.h"
 
 #include "ui/views/ScreenScaffold.h"
+#include "ui/views/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,16 +26,16 @@ QString glyph(FinalAuditReportModel::Mark mark) {
     return QString::fromUtf8("→");
 }
 
-QColor colour(FinalAuditReportModel::Mark mark, const QPalette& palette) {
+Tone tone(FinalAuditReportModel::Mark mark) {
     switch (mark) {
     case FinalAuditReportModel::Mark::installed:
-        return QColor(0x34, 0xC7, 0x59);
+        return Tone::success;
     case FinalAuditReportModel::Mark::missing:
-        return QColor(0xFF, 0x3B, 0x30);
+        return Tone::failure;
     case FinalAuditReportModel::Mark::recommended:
         break;
     }
-    return palette.color(QPalette::Highlight);
+    return Tone::accent;
 }
 
 } // namespace
@@ -98,9 +99,7 @@ void FinalAuditReportView::render() {
     for (qsizetype i = 0; i < rows.size() && i < rows_.size(); ++i) {
         auto [mark, label] = rows_[i];
         mark->setText(glyph(rows[i].mark));
-        QPalette palette = mark->palette();
-        palette.setColor(QPalette::WindowText, colour(rows[i].mark, palette));
-        mark->setPalette(palette);
+        applyTone(mark, tone(rows[i].mark));
         label->setText(rows[i].label);
     }
 }

@@ -45,6 +45,7 @@ GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
     applySecondaryStyle(detailPrompt_);
     detail->addWidget(detailPrompt_);
     detailField_ = new QLineEdit(detailBox_);
+    applyPlaceholderStyle(detailField_);
     detailField_->setObjectName("goal-detail-field");
     detailField_->setMaximumWidth(360);
     connect(detailField_, &QLineEdit::textEdited, this, [this](const QString& text) {

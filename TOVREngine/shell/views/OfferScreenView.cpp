@@ -39,9 +39,7 @@ OfferScreenView::OfferScreenView(const ScreenContext& context, OfferScreenModel:
         TextStyle::callout, content);
     notice->setObjectName("offer-guided_help_plan-unavailable");
     notice->setContentsMargins(10, 10, 10, 10);
-    notice->setStyleSheet(
-        "QLabel { background: rgba(48, 140, 200, 26); border: 1px solid rgba(48, 140, 200, 102);"
-        " border-radius: 6px; }");
+    applySurface(notice, Surface::notice);
     notice_ = notice;
     stack->addWidget(notice_);
     home_ = makeButton(QStringLiteral("Done — back to home"), ButtonRole::prominent, QString(),

@@ -10,8 +10,7 @@ namespace tovr {
 
 BuildIntentPromptView::BuildIntentPromptView(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("completion-build-intent-prompt"));
-    setStyleSheet(QStringLiteral("#completion-build-intent-prompt {"
-                                 " background: rgba(128, 128, 128, 36); border-radius: 8px; }"));
+    applySurface(this, Surface::card);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
 
     auto* stack = new QVBoxLayout(this);

@@ -7,28 +7,16 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tovr {
-
-namespace {
-
-const char* const kScoreMarked =
-    "QPushButton { background: palette(highlight); color: white; font-weight: 600;"
-    " border: none; border-radius: 4px; }";
-const char* const kScorePlain =
-    "QPushButton { background: transparent; color: palette(text); border-radius: 4px;"
-    " border: 1px solid rgba(128, 128, 128, 102); }";
-
-} // namespace
 
 NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
                                  std::chrono::milliseconds thanksDelay)
     : QFrame(parent) {
     setObjectName(QStringLiteral("nps-card"));
-    setStyleSheet(QStringLiteral("#nps-card { background: rgba(128, 128, 128, 20);"
-                                 " border: 1px solid rgba(128, 128, 128, 64);"
-                                 " border-radius: 8px; }"));
+    applySurface(this, Surface::card);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     model_ = new NPSFeedbackCardModel(context.userDefaults, thanksDelay, this);
 
@@ -53,9 +41,8 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     auto* scoreRow = new QHBoxLayout;
     scoreRow->setSpacing(4);
     for (int n = 0; n <= 10; ++n) {
-        auto* cell = makeButton(QString::number(n), ButtonRole::borderless,
+        auto* cell = makeButton(QString::number(n), ButtonRole::score,
                                 QStringLiteral("nps-score-%1").arg(n), this);
-        cell->setFlat(false);
         cell->setFixedSize(30, 30);
         applyTextStyle(cell, TextStyle::callout);
         connect(cell, &QPushButton::clicked, model_, [this, n] { model_->selectScore(n); });
@@ -105,7 +92,10 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     thanks->setContentsMargins(0, 4, 0, 0);
     thanks->setSpacing(6);
     auto* check = new QLabel(QStringLiteral("✓"), thanksRow_);
-    check->setStyleSheet(QStringLiteral("color: #28a745; font-weight: 600;"));
+    QFont bold = check->font();
+    bold.setWeight(QFont::DemiBold);
+    check->setFont(bold);
+    applyTone(check, Tone::success);
     thanks->addWidget(check);
     thanks->addWidget(
         makePlainLabel(QStringLiteral("Thanks for the feedback."), TextStyle::callout, thanksRow_),
@@ -125,8 +115,10 @@ void NPSFeedbackCard::render() {
         return;
     }
     const auto score = model_->score();
-    for (int n = 0; n < scores_.size(); ++n)
-        scores_[n]->setStyleSheet(score == n ? kScoreMarked : kScorePlain);
+    for (int n = 0; n < scores_.size(); ++n) {
+        const QSignalBlocker blocker(scores_[n]);
+        scores_[n]->setChecked(score == n);
+    }
     reasonArea_->setVisible(model_->phase() == NPSFeedbackCardModel::Phase::scored);
     thanksRow_->setVisible(model_->phase() == NPSFeedbackCardModel::Phase::thanks);
 }

@@ -48,6 +48,7 @@ ScreenScaffold* fillWithScaffold(QWidget* host, ScreenScaffold::Options options,
 ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlOpener,
                                QWidget* parent)
     : QWidget(parent), options_(std::move(options)), urlOpener_(std::move(urlOpener)) {
+    applyCheckBoxStyle(this);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* scroll = new QScrollArea(this);

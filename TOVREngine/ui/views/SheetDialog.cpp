@@ -1,6 +1,7 @@
 #include "ui/views/SheetDialog.h"
 
 #include "ui/views/KeyboardFocus.h"
+#include "ui/views/Typography.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -17,6 +18,7 @@ SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
+    applyCheckBoxStyle(this);
 }
 
 void SheetDialog::markCancelButton(QPushButton* button) {

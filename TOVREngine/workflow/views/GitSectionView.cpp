@@ -20,6 +20,7 @@ QLineEdit* makeField(const QString& placeholder, const QString& objectName, cons
     auto* field = new QLineEdit(parent);
     field->setObjectName(objectName);
     field->setPlaceholderText(placeholder);
+    applyPlaceholderStyle(field);
     field->setAccessibleName(placeholder);
     field->setMaximumWidth(kFieldMaxWidth);
     const QSignalBlocker blocker(field);

@@ -55,7 +55,6 @@ void LanguagesSectionView::renderRows() {
         widgets.note->setVisible(row.note.has_value());
         if (widgets.warns != row.noteWarns) {
             widgets.warns = row.noteWarns;
-            widgets.note->setPalette(palette());
             if (row.noteWarns)
                 stagerows::applyWarningStyle(widgets.note);
             else

@@ -29,6 +29,7 @@ QLineEdit* makeKeyField(const QString& objectName, QWidget* parent) {
                                Qt::ImhNoAutoUppercase);
     const QString prompt = QString::fromUtf8("API key (optional — unlocks full features)");
     field->setPlaceholderText(prompt);
+    applyPlaceholderStyle(field);
     field->setAccessibleName(QStringLiteral("API key"));
     field->setMaximumWidth(kFieldMaxWidth);
     // Wide enough for the whole prompt (plus the frame and text margins), within the limit.

@@ -6,6 +6,7 @@
 #include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -17,21 +18,22 @@ namespace tovr {
 
 namespace {
 
-// A green, filled circle with a white check.
-QPixmap checkmarkPixmap(int size, qreal ratio) {
+// A green, filled circle with a check cut out in the window colour.
+QPixmap checkmarkPixmap(int size, qreal ratio, const QPalette& palette) {
     QPixmap pixmap(QSize(size, size) * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(52, 199, 89));
+    painter.setBrush(toneColor(Tone::success, palette));
     painter.drawEllipse(QRectF(0, 0, size, size));
     QPainterPath check;
     check.moveTo(size * 0.28, size * 0.52);
     check.lineTo(size * 0.44, size * 0.68);
     check.lineTo(size * 0.73, size * 0.36);
-    painter.setPen(QPen(Qt::white, size * 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(palette.color(QPalette::Window), size * 0.12, Qt::SolidLine, Qt::RoundCap,
+                        Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(check);
     return pixmap;
@@ -150,7 +152,6 @@ void OutcomeBody::renderSections(const QList<OutcomeAuditSection>& audit) {
     shownAudit_ = audit;
     clearLayout(sections_);
     const int iconSize = fontMetrics().height() * 9 / 10;
-    const QPixmap check = checkmarkPixmap(iconSize, devicePixelRatioF());
     for (const OutcomeAuditSection& section : audit) {
         auto* box = new QWidget(checklist_);
         box->setObjectName(section.title);
@@ -165,7 +166,10 @@ void OutcomeBody::renderSections(const QList<OutcomeAuditSection>& audit) {
             auto* row = new QHBoxLayout;
             row->setSpacing(8);
             auto* icon = new QLabel(box);
-            icon->setPixmap(check);
+            followPalette(icon, [icon, iconSize] {
+                icon->setPixmap(
+                    checkmarkPixmap(iconSize, icon->devicePixelRatioF(), QApplication::palette()));
+            });
             icon->setFixedSize(iconSize, fontMetrics().height());
             icon->setAlignment(Qt::AlignCenter);
             row->addWidget(icon, 0, Qt::AlignTop);

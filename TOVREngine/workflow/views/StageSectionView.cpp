@@ -27,11 +27,7 @@ QLabel* makeCaption(const QString& text, QWidget* parent, bool small) {
 }
 
 void applyWarningStyle(QWidget* widget) {
-    QPalette palette = widget->palette();
-    const QColor orange(0xE0, 0x7B, 0x00);
-    palette.setColor(QPalette::WindowText, orange);
-    palette.setColor(QPalette::Text, orange);
-    widget->setPalette(palette);
+    applyTone(widget, Tone::warning);
 }
 
 void setCheckedQuietly(QAbstractButton* box, bool checked) {

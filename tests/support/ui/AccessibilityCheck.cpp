@@ -1,0 +1,223 @@
+#include "support/ui/AccessibilityCheck.h"
+
+#include "support/ui/Screenshots.h"
+#include "ui/views/Typography.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QHash>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+namespace tovr::test {
+
+namespace {
+
+QString plainText(const QLabel* label) {
+    if (label->textFormat() == Qt::PlainText ||
+        (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text())))
+        return label->text();
+    QTextDocument document;
+    document.setHtml(label->text());
+    return document.toPlainText();
+}
+
+QString normalized(QString text) {
+    text.remove(QLatin1Char('&'));
+    return text.simplified().toCaseFolded();
+}
+
+// The words a control shows, if any.
+QString visibleWords(const QWidget* widget) {
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return plainText(label);
+    return {};
+}
+
+// How a finding names a control: its words, or its identifier and kind.
+QString describe(const QWidget* widget) {
+    const QString words = visibleWords(widget).simplified();
+    QString name = QString::fromLatin1(widget->metaObject()->className());
+    if (!widget->objectName().isEmpty())
+        name += QStringLiteral(" ") + widget->objectName();
+    if (!words.isEmpty())
+        name += QStringLiteral(" “%1”").arg(words.left(60));
+    return name;
+}
+
+bool isShown(const QWidget* widget, const QWidget* root) {
+    return widget->isVisibleTo(root) && widget->isVisible() && !widget->visibleRegion().isEmpty();
+}
+
+void checkName(QWidget* widget, QStringList& findings) {
+    if (!(widget->focusPolicy() & Qt::TabFocus))
+        return;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    const QString name = face ? face->text(QAccessible::Name) : QString();
+    const QString words = normalized(visibleWords(widget));
+    const QString heard = normalized(name);
+    static const QRegularExpression identifier(QStringLiteral("^[a-z0-9]+([-_.][a-z0-9]+)+$"));
+    if (heard.isEmpty())
+        findings << describe(widget) + QStringLiteral(": no accessible name");
+    else if (!words.isEmpty() && !heard.contains(words) && !words.contains(heard))
+        findings << describe(widget) +
+                        QStringLiteral(": accessible name “%1” is not its visible words").arg(name);
+    else if (name == widget->objectName() || identifier.match(name).hasMatch())
+        findings << describe(widget) +
+                        QStringLiteral(": accessible name “%1” is an identifier").arg(name);
+}
+
+// The colour most of `area` is painted in.
+QColor paintedBehind(const QImage& image, const QRect& area) {
+    QHash<QRgb, int> counts;
+    const int step = area.width() * area.height() > 40000 ? 3 : 1;
+    for (int y = area.top(); y <= area.bottom(); y += step)
+        for (int x = area.left(); x <= area.right(); x += step)
+            ++counts[image.pixel(x, y)];
+    QRgb most = 0;
+    int best = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > best) {
+            best = it.value();
+            most = it.key();
+        }
+    return QColor::fromRgb(most);
+}
+
+// The painted colour in `area` that stands out most from `behind`.
+QColor mostDistinct(const QImage& image, const QRect& area, const QColor& behind) {
+    QColor best = behind;
+    double ratio = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = QColor::fromRgb(image.pixel(x, y));
+            if (const double r = contrastRatio(pixel, behind); r > ratio) {
+                ratio = r;
+                best = pixel;
+            }
+        }
+    return best;
+}
+
+bool isPainted(const QImage& image, const QRect& area, const QColor& colour) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = QColor::fromRgb(image.pixel(x, y));
+            if (qAbs(pixel.red() - colour.red()) < 24 &&
+                qAbs(pixel.green() - colour.green()) < 24 &&
+                qAbs(pixel.blue() - colour.blue()) < 24)
+                return true;
+        }
+    return false;
+}
+
+QColor over(const QColor& colour, const QColor& background) {
+    const double a = colour.alphaF();
+    return QColor::fromRgbF(colour.redF() * a + background.redF() * (1 - a),
+                            colour.greenF() * a + background.greenF() * (1 - a),
+                            colour.blueF() * a + background.blueF() * (1 - a));
+}
+
+// The text a widget paints and the palette role it paints it in, if it paints any.
+std::optional<QPalette::ColorRole> textRole(const QWidget* widget) {
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text().trimmed().isEmpty() ? std::nullopt
+                                                 : std::optional(label->foregroundRole());
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text().trimmed().isEmpty() ? std::nullopt
+                                                  : std::optional(button->foregroundRole());
+    if (auto* field = qobject_cast<const QLineEdit*>(widget))
+        return field->text().isEmpty()
+                   ? (field->placeholderText().isEmpty() ? std::nullopt
+                                                         : std::optional(QPalette::PlaceholderText))
+                   : std::optional(QPalette::Text);
+    if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget))
+        return edit->document()->isEmpty() ? std::nullopt : std::optional(QPalette::Text);
+    if (auto* edit = qobject_cast<const QTextEdit*>(widget))
+        return edit->document()->isEmpty() ? std::nullopt : std::optional(QPalette::Text);
+    return std::nullopt;
+}
+
+void checkContrast(QWidget* widget, QWidget* root, const QImage& image, QStringList& findings) {
+    const auto role = textRole(widget);
+    if (!role || !widget->isEnabled()) // a disabled control is exempt
+        return;
+    QRect area = widget->visibleRegion()
+                     .boundingRect()
+                     .translated(widget->mapTo(root, QPoint()))
+                     .intersected(image.rect());
+    if (area.isEmpty())
+        return;
+    // Inside the control's edge and focus ring, where its text is.
+    if (area.width() > 12 && area.height() > 12)
+        area.adjust(3, 3, -3, -3);
+    const QColor behind = paintedBehind(image, area);
+    // The palette's text colour, unless a style sheet paints this state in another one.
+    QColor text = over(widget->palette().color(QPalette::Active, *role), behind);
+    if (!isPainted(image, area, text))
+        text = mostDistinct(image, area, behind);
+    QList<QColor> colours{text};
+    auto* label = qobject_cast<QLabel*>(widget);
+    if (label && label->textFormat() != Qt::PlainText && label->text().contains("<a "))
+        colours << over(widget->palette().color(QPalette::Active, QPalette::Link), behind);
+    const QFont font = widget->font();
+    const double body = QApplication::font().pointSizeF();
+    const bool large = font.pointSizeF() >= body * 1.5 ||
+                       (font.pointSizeF() >= body * 1.17 && font.weight() >= QFont::DemiBold);
+    const double needed = large ? 3.0 : 4.5;
+    for (const QColor& colour : colours) {
+        const double ratio = contrastRatio(colour, behind);
+        if (ratio < needed)
+            findings << describe(widget) + QStringLiteral(": text %1 on %2 is %3:1, under %4:1")
+                                               .arg(colour.name(), behind.name())
+                                               .arg(ratio, 0, 'f', 1)
+                                               .arg(needed);
+    }
+}
+
+} // namespace
+
+QStringList accessibilityFindings(QWidget* root) {
+    QStringList findings;
+    if (!root)
+        return findings;
+    QImage image(root->size(), QImage::Format_RGB32);
+    image.fill(root->palette().color(QPalette::Window));
+    {
+        QPainter painter(&image);
+        root->render(&painter);
+    }
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        if (!isShown(widget, root) || widget->window() != root->window())
+            continue;
+        checkName(widget, findings);
+        checkContrast(widget, root, image, findings);
+    }
+    return findings;
+}
+
+void checkAccessibility(QWidget* root, const QString& screen) {
+    if (!root)
+        return;
+    auto report = [&](const QString& palette) {
+        for (const QString& finding : accessibilityFindings(root))
+            ADD_FAILURE() << screen.toStdString() << " (" << palette.toStdString()
+                          << " palette): " << finding.toStdString();
+    };
+    report(QStringLiteral("light"));
+    withDarkPalette([&] { report(QStringLiteral("dark")); });
+}
+
+} // namespace tovr::test
