@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace tovr {
@@ -19,7 +20,20 @@ namespace tovr {
 // How a stream ended, as its termination callback learns it.
 enum class StreamTermination { finished, canceled };
 
+// Many events handed over at once and made only when the consumer takes them, so that the
+// work and the memory of each event stay on the thread that uses it.
+template <class T> class EventBatch {
+public:
+    virtual ~EventBatch() = default;
+    virtual std::size_t size() const = 0;
+    // Makes event `i`; each index is asked for once, in order.
+    virtual T make(std::size_t i) = 0;
+};
+
 namespace detail {
+
+// One queued event, or a batch of events still to be made.
+template <class T> using QueuedEvents = std::variant<T, std::unique_ptr<EventBatch<T>>>;
 
 template <class T> struct EventStreamState {
     // deliverMutex serialises callback delivery against attach and cancel, so that once
@@ -30,7 +44,7 @@ template <class T> struct EventStreamState {
     int waiters = 0; // consumers blocked in next(): only they need a wake-up
     // A vector, not a deque: the consumer swaps it for its own emptied one, so the two
     // buffers change hands and a busy stream stops allocating for its queue.
-    std::vector<T> queue;
+    std::vector<QueuedEvents<T>> queue;
     bool finished = false;   // the producer finished; the queue may still hold events
     bool terminated = false; // finished or canceled: no more events are accepted
     bool terminationRan = false;
@@ -76,45 +90,35 @@ public:
 
     // Adds an event. Returns false (and drops the event) once the stream has ended.
     bool yield(T value) const {
-        std::vector<T> one;
-        one.push_back(std::move(value));
-        return yieldAll(std::move(one));
+        return put(
+            [&](auto& queue) { queue.emplace_back(std::in_place_index<0>, std::move(value)); },
+            [&](const auto& sink) { sink(std::move(value)); });
     }
 
     // Adds several events under one lock, in order; cheaper than one yield each.
-    bool yieldAll(std::vector<T> values) const { return yieldFrom(values); }
+    bool yieldAll(std::vector<T> values) const {
+        return put(
+            [&](auto& queue) {
+                for (auto& v : values)
+                    queue.emplace_back(std::in_place_index<0>, std::move(v));
+            },
+            [&](const auto& sink) {
+                for (auto& v : values)
+                    sink(std::move(v));
+            });
+    }
 
-    // Like yieldAll(), taking the events out of `values` and leaving it empty but with room,
-    // so a producer that fills one buffer again and again stops allocating for it.
-    bool yieldFrom(std::vector<T>& values) const {
-        if (!s_)
-            return false;
-        std::unique_lock deliver(s_->deliverMutex);
-        std::function<void(T)> sink;
-        {
-            std::lock_guard lock(s_->m);
-            if (s_->terminated) {
-                values.clear();
-                return false;
-            }
-            if (!s_->sink) {
-                if (s_->queue.empty()) {
-                    s_->queue.swap(values); // hands back the buffer the consumer emptied
-                } else {
-                    for (auto& v : values)
-                        s_->queue.push_back(std::move(v));
-                    values.clear();
-                }
-                if (s_->waiters > 0)
-                    s_->cv.notify_all();
-                return true;
-            }
-            sink = s_->sink;
-        }
-        for (auto& v : values)
-            sink(std::move(v));
-        values.clear();
-        return true;
+    // Adds a batch's events under one lock, in order. A consumer that pulls makes each event
+    // as it takes it; a callback consumer gets them made here, on the producer's thread.
+    bool yieldBatch(std::unique_ptr<EventBatch<T>> batch) const {
+        if (!batch || batch->size() == 0)
+            return !isTerminated();
+        return put(
+            [&](auto& queue) { queue.emplace_back(std::in_place_index<1>, std::move(batch)); },
+            [&](const auto& sink) {
+                for (std::size_t i = 0; i < batch->size(); ++i)
+                    sink(batch->make(i));
+            });
     }
 
     // Ends the stream; events already yielded are still delivered. Idempotent.
@@ -164,6 +168,35 @@ public:
 private:
     friend class EventStream<T>;
     explicit EventContinuation(std::shared_ptr<detail::EventStreamState<T>> s) : s_(std::move(s)) {}
+
+    // Queues with `enqueue` for a consumer that pulls, or hands to the callback consumer with
+    // `deliver` outside the state's lock (the delivery lock keeps cancel() out meanwhile).
+    template <class Enqueue, class Deliver> bool put(Enqueue&& enqueue, Deliver&& deliver) const {
+        if (!s_)
+            return false;
+        std::unique_lock deliverLock(s_->deliverMutex);
+        std::function<void(T)> sink;
+        bool wake = false;
+        {
+            std::lock_guard lock(s_->m);
+            if (s_->terminated)
+                return false;
+            if (!s_->sink) {
+                enqueue(s_->queue);
+                wake = s_->waiters > 0;
+            } else {
+                sink = s_->sink;
+            }
+        }
+        if (wake) {
+            // Outside the lock, so that the woken consumer does not block on it at once.
+            s_->cv.notify_all();
+            return true;
+        }
+        if (sink)
+            deliver(sink);
+        return true;
+    }
     std::shared_ptr<detail::EventStreamState<T>> s_;
 };
 
@@ -190,13 +223,15 @@ public:
     EventStream() = default;
     EventStream(EventStream&& other) noexcept
         : s_(std::move(other.s_)), local_(std::move(other.local_)),
-          localNext_(std::exchange(other.localNext_, 0)) {}
+          localNext_(std::exchange(other.localNext_, 0)),
+          batchNext_(std::exchange(other.batchNext_, 0)) {}
     EventStream& operator=(EventStream&& other) noexcept {
         if (this != &other) {
             cancel();
             s_ = std::move(other.s_);
             local_ = std::move(other.local_);
             localNext_ = std::exchange(other.localNext_, 0);
+            batchNext_ = std::exchange(other.batchNext_, 0);
         }
         return *this;
     }
@@ -218,7 +253,7 @@ public:
     // delivered once this returns, and the termination callback runs (if it has not).
     void cancel() {
         local_.clear();
-        localNext_ = 0;
+        localNext_ = batchNext_ = 0;
         if (!s_)
             return;
         cancelState(s_);
@@ -233,11 +268,12 @@ public:
         auto s = std::move(s_);
         if (!s)
             return [] {};
-        std::vector<T> pending;
+        std::vector<detail::QueuedEvents<T>> pending;
         for (auto i = localNext_; i < local_.size(); ++i)
             pending.push_back(std::move(local_[i]));
+        auto firstFrom = batchNext_; // a batch partly taken goes on where it was
         local_.clear();
-        localNext_ = 0;
+        localNext_ = batchNext_ = 0;
         bool ended = false;
         {
             std::unique_lock deliver(s->deliverMutex);
@@ -254,8 +290,15 @@ public:
                     s->sinkEnd = onEnd;
                 }
             }
-            for (auto& v : pending)
-                onEvent(std::move(v));
+            for (auto& item : pending) {
+                if (auto* v = std::get_if<0>(&item)) {
+                    onEvent(std::move(*v));
+                } else {
+                    auto& batch = *std::get<1>(item);
+                    for (auto i = std::exchange(firstFrom, 0); i < batch.size(); ++i)
+                        onEvent(batch.make(i));
+                }
+            }
             if (ended && onEnd)
                 onEnd();
         }
@@ -304,38 +347,55 @@ public:
 private:
     explicit EventStream(std::shared_ptr<detail::EventStreamState<T>> s) : s_(std::move(s)) {}
 
-    // Takes everything queued at once, so a fast producer and the consumer meet at the lock
-    // once per batch rather than once per event.
     std::optional<T> pull(const std::chrono::steady_clock::time_point* deadline,
                           bool* timedOut = nullptr) {
+        std::optional<T> event; // the one object returned, so that it is built in place
         if (timedOut)
             *timedOut = false;
-        if (!s_)
-            return std::nullopt;
-        if (localNext_ >= local_.size()) {
-            local_.clear(); // keeps its capacity for the producer
-            localNext_ = 0;
-            std::unique_lock lock(s_->m);
-            auto ready = [&] { return !s_->queue.empty() || s_->terminated; };
-            ++s_->waiters;
-            bool ok = true;
-            if (deadline)
-                ok = s_->cv.wait_until(lock, *deadline, ready);
-            else
-                s_->cv.wait(lock, ready);
-            --s_->waiters;
-            if (!ok) {
-                if (timedOut)
-                    *timedOut = true;
-                return std::nullopt;
-            }
-            if (s_->reason == StreamTermination::canceled && s_->terminated)
-                return std::nullopt;
-            local_.swap(s_->queue);
+        if (localNext_ >= local_.size() && !refill(deadline, timedOut))
+            return event;
+        auto& item = local_[localNext_];
+        if (auto* v = std::get_if<0>(&item)) {
+            event.emplace(std::move(*v));
+            ++localNext_;
+            return event;
         }
-        if (localNext_ >= local_.size())
-            return std::nullopt;
-        return std::optional<T>(std::in_place, std::move(local_[localNext_++]));
+        // A batch is never empty; it is let go as soon as its last event is made.
+        auto& batch = std::get<1>(item);
+        event.emplace(batch->make(batchNext_++));
+        if (batchNext_ >= batch->size()) {
+            batch.reset();
+            ++localNext_;
+            batchNext_ = 0;
+        }
+        return event;
+    }
+
+    // Takes everything queued at once, so a fast producer and the consumer meet at the lock
+    // once per batch rather than once per event. False when there is nothing to take.
+    bool refill(const std::chrono::steady_clock::time_point* deadline, bool* timedOut) {
+        if (!s_)
+            return false;
+        local_.clear(); // keeps its capacity for the producer
+        localNext_ = batchNext_ = 0;
+        std::unique_lock lock(s_->m);
+        auto ready = [&] { return !s_->queue.empty() || s_->terminated; };
+        ++s_->waiters;
+        bool ok = true;
+        if (deadline)
+            ok = s_->cv.wait_until(lock, *deadline, ready);
+        else
+            s_->cv.wait(lock, ready);
+        --s_->waiters;
+        if (!ok) {
+            if (timedOut)
+                *timedOut = true;
+            return false;
+        }
+        if (s_->reason == StreamTermination::canceled && s_->terminated)
+            return false;
+        local_.swap(s_->queue);
+        return !local_.empty();
     }
 
     static void cancelState(const std::shared_ptr<detail::EventStreamState<T>>& s) {
@@ -355,8 +415,10 @@ private:
     }
 
     std::shared_ptr<detail::EventStreamState<T>> s_;
-    std::vector<T> local_;      // taken from the shared queue, owned by the consumer alone
-    std::size_t localNext_ = 0; // the next event of local_ to hand out
+    // Taken from the shared queue, owned by the consumer alone.
+    std::vector<detail::QueuedEvents<T>> local_;
+    std::size_t localNext_ = 0; // the next item of local_ to hand out
+    std::size_t batchNext_ = 0; // when that item is a batch, its next event
 };
 
 } // namespace tovr

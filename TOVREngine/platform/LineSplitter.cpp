@@ -1,5 +1,6 @@
 #include "platform/LineSplitter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tovr {
@@ -37,33 +38,15 @@ qsizetype skipPlainWords(const unsigned char* p, qsizetype k, qsizetype n) {
 
 } // namespace
 
-void LineSplitter::feed(const char* data, qsizetype size, const LineHandler& onLine) {
-    if (size <= 0)
-        return;
-    if (skipLineFeed_ && pending_.isEmpty()) {
+void LineSplitter::scan() {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
+    const qsizetype n = bytes_.size();
+    qsizetype k = scanned_;
+    if (skipLineFeed_ && k < n) {
         skipLineFeed_ = false;
-        if (data[0] == '\n') {
-            ++data;
-            --size;
-        }
+        if (p[k] == '\n')
+            lineStart_ = ++k;
     }
-    // Work on the new bytes in place; only a partial line is ever copied.
-    QByteArray joined;
-    if (!pending_.isEmpty()) {
-        joined = pending_ + QByteArray::fromRawData(data, size);
-        pending_.clear();
-        data = joined.constData();
-        size = joined.size();
-    }
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const qsizetype n = size;
-    qsizetype lineStart = 0;
-    qsizetype k = 0;
-    auto emitLine = [&](qsizetype end, qsizetype next) {
-        onLine(QString::fromUtf8(data + lineStart, end - lineStart));
-        lineStart = next;
-        k = next;
-    };
     while (k < n) {
         k = skipPlainWords(p, k, n);
         while (k < n && !kBreakStarts.table[p[k]])
@@ -71,40 +54,84 @@ void LineSplitter::feed(const char* data, qsizetype size, const LineHandler& onL
         if (k >= n)
             break;
         const unsigned char c = p[k];
+        qsizetype next = 0; // past the break that begins at k; 0 when none does
         if (c == '\n') {
-            emitLine(k, k + 1);
+            next = k + 1;
         } else if (c == '\r') {
-            if (k + 1 < n) {
-                emitLine(k, p[k + 1] == '\n' ? k + 2 : k + 1);
-            } else {
-                emitLine(k, k + 1);
-                skipLineFeed_ = true;
-            }
+            next = k + 1 < n && p[k + 1] == '\n' ? k + 2 : k + 1;
+            skipLineFeed_ = k + 1 == n; // its LF may come with the next read
         } else if (c == 0xC2) {
             if (k + 1 >= n)
-                break; // wait for the second byte
+                break; // wait for the second byte; the scan resumes here
             if (p[k + 1] == 0x85)
-                emitLine(k, k + 2);
-            else
-                ++k;
+                next = k + 2;
         } else { // 0xE2
             if (k + 2 >= n)
                 break; // wait for the rest of the character
             if (p[k + 1] == 0x80 && (p[k + 2] == 0xA8 || p[k + 2] == 0xA9))
-                emitLine(k, k + 3);
-            else
-                ++k;
+                next = k + 3;
         }
+        if (next == 0) {
+            ++k;
+            continue;
+        }
+        spans_.push_back({lineStart_, k - lineStart_});
+        lineStart_ = k = next;
     }
-    if (lineStart < n)
-        pending_ = QByteArray(data + lineStart, n - lineStart);
+    scanned_ = k;
+}
+
+void LineSplitter::feedBytes(const char* data, qsizetype size) {
+    if (size <= 0)
+        return;
+    // Growing by half again and in place (reserve reallocates, which moves a large buffer
+    // without copying it) keeps a line that grows without a break linear in its length.
+    const qsizetype needed = bytes_.size() + size;
+    if (needed > bytes_.capacity())
+        bytes_.reserve(std::max(needed, bytes_.capacity() + bytes_.capacity() / 2));
+    bytes_.append(data, size);
+    scan();
+}
+
+void LineSplitter::finishBytes() {
+    if (lineStart_ < bytes_.size())
+        spans_.push_back({lineStart_, bytes_.size() - lineStart_});
+    lineStart_ = scanned_ = bytes_.size();
+    skipLineFeed_ = false;
+}
+
+void LineSplitter::takeLines(QByteArray& bytes, std::vector<Span>& spans) {
+    // Only the unfinished line stays; it holds no more than the bytes after the last break.
+    bytes.truncate(0);
+    bytes.append(bytes_.constData() + lineStart_, bytes_.size() - lineStart_);
+    bytes.swap(bytes_);
+    spans.swap(spans_);
+    spans_.clear();
+    scanned_ -= lineStart_;
+    lineStart_ = 0;
+}
+
+void LineSplitter::feed(const char* data, qsizetype size, const LineHandler& onLine) {
+    feedBytes(data, size);
+    if (spans_.empty())
+        return;
+    for (const auto& span : spans_)
+        onLine(QString::fromUtf8(bytes_.constData() + span.offset, span.size));
+    spans_.clear();
+    const qsizetype rest = bytes_.size() - lineStart_;
+    std::memmove(bytes_.data(), bytes_.constData() + lineStart_, rest);
+    bytes_.truncate(rest);
+    scanned_ -= lineStart_;
+    lineStart_ = 0;
 }
 
 void LineSplitter::finish(const LineHandler& onLine) {
-    if (!pending_.isEmpty())
-        onLine(QString::fromUtf8(pending_));
-    pending_.clear();
-    skipLineFeed_ = false;
+    finishBytes();
+    for (const auto& span : spans_)
+        onLine(QString::fromUtf8(bytes_.constData() + span.offset, span.size));
+    spans_.clear();
+    bytes_.truncate(0);
+    lineStart_ = scanned_ = 0;
 }
 
 QStringList LineSplitter::split(const QByteArray& bytes) {

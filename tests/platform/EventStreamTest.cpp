@@ -76,6 +76,27 @@ TEST(EventStream, ForEachDrainsBufferedEventsThenFollowsTheProducer) {
     EXPECT_TRUE(ended);
 }
 
+// A batch's events are made as they are taken, in their place among single events, and a
+// batch partly pulled goes on where it stopped when the rest is handed to forEach.
+TEST(EventStream, BatchedEventsKeepTheirPlaceWhetherPulledOrHandedOn) {
+    struct Counting : EventBatch<int> {
+        int first, count;
+        Counting(int first, int count) : first(first), count(count) {}
+        std::size_t size() const override { return std::size_t(count); }
+        int make(std::size_t i) override { return first + int(i); }
+    };
+    auto [stream, c] = EventStream<int>::make();
+    c.yield(0);
+    c.yieldBatch(std::make_unique<Counting>(1, 3));
+    c.yieldBatch(std::make_unique<Counting>(99, 0));
+    c.yield(4);
+    std::vector<int> seen{*stream.next(), *stream.next()};
+    std::move(stream).forEach([&](int v) { seen.push_back(v); });
+    c.yieldBatch(std::make_unique<Counting>(5, 2));
+    c.finish();
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+}
+
 TEST(EventStream, NothingIsDeliveredAfterCancelReturns) {
     auto [stream, c] = EventStream<int>::make();
     std::atomic<int> afterCancel{0};

@@ -43,6 +43,14 @@ TEST(LineSplitter, MultibyteTextIsKeptWholeAndOtherE2CharactersAreNotBreaks) {
               (QStringList{QString::fromUtf8("café — ok"), QString::fromUtf8("€")}));
 }
 
+TEST(LineSplitter, ALongLineAcrossManyReadsComesOutWhole) {
+    QByteArray line;
+    for (int i = 0; i < 200000; ++i)
+        line += "ab\xE2\x82\xAC"; // five bytes, so reads of 4096 split the euro sign
+    EXPECT_EQ(splitInPieces(line + "\r\nnext", 4096),
+              (QStringList{QString::fromUtf8(line), "next"}));
+}
+
 TEST(LineSplitter, NoInputNoLineAndTrailingBreakAddsNone) {
     EXPECT_TRUE(LineSplitter::split("").isEmpty());
     EXPECT_EQ(LineSplitter::split("last\n"), QStringList{"last"});
