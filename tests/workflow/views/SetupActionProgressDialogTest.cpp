@@ -90,7 +90,8 @@ TEST(SetupActionProgressDialog, EscAndTheCloseBoxDoNothingAndReturnContinuesOnce
     producer->yield(Event::completed(0));
     producer->finish();
     ASSERT_TRUE(spinUntil([&] { return !sheet->model()->isRunning(); }));
-    ASSERT_NE(findVisible<QPushButton>(sheet, "setup-action-continue"), nullptr);
+    ASSERT_TRUE(
+        spinUntil([&] { return findVisible<QPushButton>(sheet, "setup-action-continue"); }));
     EXPECT_TRUE(
         spinUntil([&] { return log->document()->lastBlock().text() == "==> Homebrew is ready."; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
@@ -102,6 +103,7 @@ TEST(SetupActionProgressDialog, EscAndTheCloseBoxDoNothingAndReturnContinuesOnce
     ASSERT_TRUE(sheet && sheet->isVisible());
     QTest::keyClick(sheet, Qt::Key_Return);
     QTest::keyClick(sheet, Qt::Key_Return);
+    ASSERT_TRUE(spinUntil([&] { return sheet.isNull(); }));
     settle();
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::success});
     EXPECT_TRUE(sheet.isNull());
@@ -114,6 +116,7 @@ TEST(SetupActionProgressDialog, CancelReportsCanceledAndClosesTheSheet) {
     QPointer<SetupActionProgressDialog> sheet = w.present({gh, SetupRemediation::githubAuth()});
     ASSERT_TRUE(spinUntil([&] { return sheet->model()->lines().size() == 1; }));
     clickButton(sheet, "setup-action-cancel");
+    ASSERT_TRUE(spinUntil([&] { return sheet.isNull() && !w.fixes_.canceledIDs().isEmpty(); }));
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
     EXPECT_TRUE(sheet.isNull());
     EXPECT_EQ(w.fixes_.canceledIDs(), QStringList{gh.id()});

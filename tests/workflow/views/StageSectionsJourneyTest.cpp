@@ -24,15 +24,12 @@ namespace {
 
 // Presses the install sheet's "Continue" once its run is over.
 bool finishSheet(QWidget* window) {
-    auto* sheet = window->findChild<QDialog*>("setup-action-sheet");
-    if (!sheet)
-        return false;
-    const bool done = spinUntil(
-        [&] {
-            auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
-            return button && button->isEnabled();
-        },
-        15000);
+    QDialog* sheet = nullptr;
+    const bool done = spinUntil([&] {
+        sheet = window->findChild<QDialog*>("setup-action-sheet");
+        auto* button = sheet ? findVisible<QPushButton>(sheet, "setup-action-continue") : nullptr;
+        return button && button->isEnabled();
+    });
     if (done)
         clickButton(sheet, "setup-action-continue");
     return done;
@@ -49,7 +46,7 @@ void tick(QWidget* page, const QString& name) {
     auto* box = findVisible<QCheckBox>(page, name);
     ASSERT_NE(box, nullptr) << name.toStdString();
     // After the new page's second-click guard, as a person would.
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    waitOutClickGuard(box);
     if (!box->isChecked())
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
@@ -73,19 +70,16 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     window.show();
     window.startTask();
     SetupFlowModel* model = window.model();
-    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }, 10000));
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }));
     clickButton(&window, "diagnosis-continue");
 
     auto settled = [&] {
-        return spinUntil(
-            [&] {
-                auto* body = window.currentPage()
-                                 ? window.currentPage()->findChild<StageBodyView*>()
-                                 : nullptr;
-                return !model->isRefreshing() && !model->pendingInstall() &&
-                       (!body || body->hasReadDisk());
-            },
-            15000);
+        return spinUntil([&] {
+            auto* body =
+                window.currentPage() ? window.currentPage()->findChild<StageBodyView*>() : nullptr;
+            return !model->isRefreshing() && !model->pendingInstall() &&
+                   (!body || body->hasReadDisk());
+        });
     };
     QSet<QString> shot;
     bool sawBanner = false;
@@ -95,7 +89,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
         const Step step = model->step();
         if (step.kind == Kind::verifying || step.kind == Kind::interstitial ||
             step.kind == Kind::loading) {
-            ASSERT_TRUE(spinUntil([&] { return model->step() != step; }, 15000));
+            ASSERT_TRUE(spinUntil([&] { return model->step() != step; }));
             continue;
         }
         if (step.kind == Kind::keepGoingGate) {
@@ -126,7 +120,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
                 shot.insert("fixes");
                 saveScreenshotsAtTwoSizes(&window, "stage-fixes-" + domain);
             }
-            QTest::qWait(QApplication::doubleClickInterval() + 5);
+            waitOutClickGuard(fix);
             QTest::mouseClick(fix, Qt::LeftButton);
             settle();
             ASSERT_TRUE(finishSheet(&window)) << domain.toStdString();
