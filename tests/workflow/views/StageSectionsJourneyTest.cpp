@@ -73,19 +73,33 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }));
     clickButton(&window, "diagnosis-continue");
 
+    // At rest: no refresh or install under way and, on a stage, its body has read the disk
+    // and shows.
     auto settled = [&] {
         return spinUntil([&] {
-            auto* body =
-                window.currentPage() ? window.currentPage()->findChild<StageBodyView*>() : nullptr;
-            return !model->isRefreshing() && !model->pendingInstall() &&
-                   (!body || body->hasReadDisk());
+            if (model->isRefreshing() || model->pendingInstall())
+                return false;
+            if (model->step().kind != Kind::stage)
+                return true;
+            const auto bodies = window.currentPage()
+                                    ? window.currentPage()->findChildren<StageBodyView*>()
+                                    : QList<StageBodyView*>{};
+            bool shown = false;
+            for (auto* body : bodies) {
+                if (!body->hasReadDisk())
+                    return false;
+                shown = shown || body->isVisible();
+            }
+            return shown;
         });
     };
     QSet<QString> shot;
     bool sawBanner = false;
     for (int guard = 0; guard < 40; ++guard) {
         ASSERT_TRUE(settled());
+        // What was queued meanwhile (a stage's appearance) may re-make the body.
         settle();
+        ASSERT_TRUE(settled());
         const Step step = model->step();
         if (step.kind == Kind::verifying || step.kind == Kind::interstitial ||
             step.kind == Kind::loading) {
