@@ -3,6 +3,7 @@
 #include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
 #include "diagnosis/DiagnoseViewModel.h"
@@ -10,7 +11,6 @@
 #include "telemetry/UsageEventCatalogue.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -21,12 +21,8 @@ namespace {
 
 using Model = DiagnoseViewModel;
 
-template <class F> bool waitFor(F done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
+template <class F> bool waitFor(F done, int ms = 30000) {
+    return spinUntil(done, ms);
 }
 
 void pause(int ms) {

@@ -406,10 +406,15 @@ TEST_F(StreamingRemediationModelTest, AModelThatGoesAwayMidRunStopsItsWorker) {
     workers->script("installHomebrew", {{StreamEvent::output("working")}, false});
     auto model = make(Remediation::installHomebrew());
     model->start();
-    ASSERT_TRUE(spinUntil([&] { return !model->lines().isEmpty(); }));
+    // Mid-run: the installer's stream is open and its line has arrived ("Running: …" comes
+    // before the stream starts).
+    ASSERT_TRUE(spinUntil([&] { return model->lines().contains("working"); }));
+    ASSERT_EQ(workers->openStreams().size(), 1);
     model.reset();
     EXPECT_TRUE(spinUntil([&] { return workers->openStreams().first().isTerminated(); }));
-    QCoreApplication::processEvents();
+    // The worker ends; what it sent back before it did reaches no one.
+    ASSERT_TRUE(spinUntil(noWorkerRunning));
+    QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(outcomes.isEmpty());
 }
 

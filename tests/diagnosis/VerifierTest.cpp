@@ -1,4 +1,5 @@
 #include "support/QtPrinting.h"
+#include "support/SpinUntil.h"
 
 #include "diagnosis/Verifier.h"
 #include "platform/Error.h"
@@ -6,7 +7,6 @@
 #include "platform/LiveProcessCancellation.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMap>
 
 #include <gtest/gtest.h>
@@ -210,9 +210,8 @@ TEST(Verifier, AnAbandonedVerificationEndsBothShellsAndDeliversNothing) {
 
     screen.reset();
     EXPECT_TRUE(shells->waitForEnded(2));
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 100)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Whatever the workers sent back is queued once they have ended.
+    ASSERT_TRUE(test::spinUntil(test::noWorkerRunning));
+    QCoreApplication::sendPostedEvents();
     EXPECT_FALSE(delivered);
 }

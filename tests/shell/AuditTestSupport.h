@@ -3,25 +3,18 @@
 #include "support/FixtureMac.h"
 #include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
+#include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
 #include "model/AuditContext.h"
 #include "shell/StagedAuditFlowModel.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 #include <memory>
 
 namespace tovr::test {
 
-// Runs the event loop until `done` or two seconds pass.
 template <class F> bool waitFor(F done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
+    return spinUntil(done);
 }
 
 // A likely developer without Homebrew: the Intel Mac (Command Line Tools, iTerm, VS Code)

@@ -50,7 +50,7 @@ RecordedTelemetry::RecordedTelemetry() : http_(std::make_shared<RecordingHTTP>()
 RecordedTelemetry::~RecordedTelemetry() = default;
 
 QList<RecordedTelemetry::Event> RecordedTelemetry::events() {
-    service_->waitUntilIdle(std::chrono::seconds(5));
+    service_->waitUntilIdle(std::chrono::seconds(30)); // returns once idle; long for a busy machine
     QList<Event> out;
     for (const QByteArray& body : http_->bodies()) {
         const QJsonObject o = QJsonDocument::fromJson(body).array().at(0).toObject();

@@ -3,14 +3,12 @@
 #include "support/FixtureMac.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
+#include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
 #include "workflow/StageScope.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,13 +29,7 @@ struct SetupStageFixture {
             waitFor([&] { return model->step() == SetupFlowModel::Step::diagnosisSummary(); }));
     }
 
-    template <class F> static bool waitFor(F done) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < 3000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
-    }
+    template <class F> static bool waitFor(F done) { return spinUntil(done); }
 
     void show(const QString& domainID) { model->setStep(SetupFlowModel::Step::stage(domainID)); }
     StageScope scope(const QString& domainID) { return {model.get(), &selections, domainID}; }

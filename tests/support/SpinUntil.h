@@ -1,17 +1,30 @@
 #pragma once
 
+#include "platform/ChildProcessRegistry.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
 namespace tovr::test {
 
-// Runs the event loop until `done` holds or `ms` pass; returns `done()`.
-template <class F> bool spinUntil(F done, int ms = 5000) {
+// Runs the event loop until `done` holds or `ms` pass; returns `done()`. The default is
+// long: a condition that holds returns at once, and a loaded machine or a sanitizer build
+// may take many times longer than a quiet one.
+template <class F> bool spinUntil(F done, int ms = 30000) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < ms)
+    while (!done() && t.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Outside a running event loop deleteLater waits for this.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     return done();
+}
+
+// True once every worker thread has ended; what they sent back is then queued for the GUI
+// thread.
+inline bool noWorkerRunning() {
+    return ChildProcessRegistry::shared().liveCount() == 0;
 }
 
 } // namespace tovr::test

@@ -11,7 +11,6 @@
 #include "workflow/SetupWorkflowCopy.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QJsonArray>
 
 #include <gtest/gtest.h>
@@ -741,10 +740,9 @@ TEST(SetupFlowModel, AModelGoneMidProbeIsLeftAlone) {
     QObject::connect(&model, &SetupFlowModel::changed, [&] { changed = true; });
     model.start();
     flow.model.reset();
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 400)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    // Whatever the workers sent back is queued once they have ended.
+    ASSERT_TRUE(spinUntil(noWorkerRunning));
+    QCoreApplication::sendPostedEvents();
     EXPECT_FALSE(changed);
     EXPECT_TRUE(flow.telemetry.names().isEmpty());
 }

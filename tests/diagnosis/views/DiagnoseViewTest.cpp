@@ -46,14 +46,20 @@ QString homeOf(const QString& bundle) {
 
 // Clicks the visible button that shows `text` (for buttons without an identifier).
 void clickText(QWidget* root, const QString& text) {
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
-    for (auto* button : root->findChildren<QPushButton*>())
-        if (button->isVisible() && button->text() == text) {
-            QTest::mouseClick(button, Qt::LeftButton);
-            settle();
-            return;
-        }
-    ADD_FAILURE() << "no visible button " << text.toStdString();
+    QPushButton* found = nullptr;
+    spinUntil([&] {
+        found = nullptr;
+        for (auto* button : root->findChildren<QPushButton*>())
+            if (button->isVisible() && button->text() == text)
+                found = button;
+        return found && !isGuardedAgainstSecondClick(found);
+    });
+    if (!found) {
+        ADD_FAILURE() << "no visible button " << text.toStdString();
+        return;
+    }
+    QTest::mouseClick(found, Qt::LeftButton);
+    settle();
 }
 
 AuditContext heuristicAudit(BuildIntentSurface surface) {
@@ -142,10 +148,12 @@ TEST_F(DiagnoseJourney, NoJavaChoose21InstallVerifyAndOnToTheAudit) {
     settle();
     saveScreenshot(&window, "diagnose-d1-no-jdk");
 
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
-    QTest::mouseClick(
-        findVisible<QRadioButton>(view, JavaVersionChooserView::rowIdentifier("d1", 21)),
-        Qt::LeftButton);
+    QRadioButton* row21 = nullptr;
+    ASSERT_TRUE(spinUntil([&] {
+        row21 = findVisible<QRadioButton>(view, JavaVersionChooserView::rowIdentifier("d1", 21));
+        return row21 && !isGuardedAgainstSecondClick(row21);
+    }));
+    QTest::mouseClick(row21, Qt::LeftButton);
     ASSERT_EQ(findVisible<QPushButton>(view, "diagnosis-d1-install-chosen")->text(),
               "Install Java 21");
     shellsAnswer(kJava21, homeOf("temurin-21.jdk"), 300);
@@ -264,7 +272,7 @@ TEST_F(DiagnoseJourney, AFailedFixAndAFailedVerificationEachLeadBackToTheDiagnos
     clickButton(view, "remediation-primary-button");
     ASSERT_EQ(model()->sheetRemediation(), Remediation::setJavaHomeViaSDKMAN("21.0.2-tem"));
     clickInSheet("remediation-close", "diagnose-sdkman-failed-sheet");
-    ASSERT_TRUE(showing("diagnose-error"));
+    ASSERT_TRUE(spinUntil([&] { return showing("diagnose-error"); }));
     settle();
     saveScreenshot(&window, "diagnose-error");
     clickText(view, "Back");
@@ -315,8 +323,7 @@ TEST_F(DiagnoseJourney, TheSheetCannotBeEscapedAndOneThatGoesAwayCountsAsCancele
     EXPECT_TRUE(on<Model::Remediating>());
 
     delete dialog.data();
-    settle();
-    EXPECT_TRUE(on<Model::Diagnosed>());
+    EXPECT_TRUE(spinUntil([&] { return on<Model::Diagnosed>(); }));
     EXPECT_TRUE(showing("diagnose-detail-page"));
     // The diagnosis is shown anew: its chooser counts as shown again.
     EXPECT_EQ(telemetry.count("chooser_shown"), 2);

@@ -71,9 +71,11 @@ TEST_F(RemediationProgressDialogTest, ARunningInstallOffersOnlyCancelWhichEscPre
     settle();
     EXPECT_TRUE(findVisible(dialog, "remediation-cancel"));
     EXPECT_FALSE(findVisible(dialog, "remediation-continue"));
-    EXPECT_TRUE(findVisible<QPlainTextEdit>(dialog, "remediation-log")
-                    ->toPlainText()
-                    .endsWith("/opt/homebrew/bin/brew"));
+    EXPECT_TRUE(spinUntil([&] {
+        return findVisible<QPlainTextEdit>(dialog, "remediation-log")
+            ->toPlainText()
+            .endsWith("/opt/homebrew/bin/brew");
+    }));
     saveScreenshot(dialog, "remediation-running");
     dialog->close();
     settle();
@@ -82,10 +84,9 @@ TEST_F(RemediationProgressDialogTest, ARunningInstallOffersOnlyCancelWhichEscPre
     QTest::keyClick(dialog, Qt::Key_Escape);
     if (dialog)
         QTest::keyClick(dialog, Qt::Key_Escape);
-    ASSERT_TRUE(spinUntil([&] { return !outcomes.isEmpty(); }));
+    ASSERT_TRUE(spinUntil([&] { return !outcomes.isEmpty() && dialog.isNull(); }));
     settle();
     EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::canceled()));
-    EXPECT_TRUE(dialog.isNull());
 }
 
 TEST_F(RemediationProgressDialogTest, AFailedInstallLinksTheArticleAndCloseReportsTheFailure) {
@@ -104,7 +105,7 @@ TEST_F(RemediationProgressDialogTest, AFailedInstallLinksTheArticleAndCloseRepor
     clickButton(dialog, "remediation-close");
     ASSERT_EQ(outcomes.size(), 1);
     EXPECT_EQ(outcomes[0].kind, RemediationOutcome::Kind::failure);
-    EXPECT_TRUE(dialog.isNull());
+    EXPECT_TRUE(spinUntil([&] { return dialog.isNull(); }));
 }
 
 TEST_F(RemediationProgressDialogTest, ASucceededInstallContinuesOnReturn) {
@@ -117,12 +118,12 @@ TEST_F(RemediationProgressDialogTest, ASucceededInstallContinuesOnReturn) {
     saveScreenshot(dialog, "remediation-succeeded");
     expectNotDismissable(dialog);
 
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    waitOutClickGuard(dialog);
     QTest::keyClick(dialog, Qt::Key_Return);
     QTest::keyClick(dialog, Qt::Key_Return);
+    ASSERT_TRUE(spinUntil([&] { return dialog.isNull(); }));
     settle();
     EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::success("Warp installed.")));
-    EXPECT_TRUE(dialog.isNull());
 }
 
 TEST_F(RemediationProgressDialogTest, TheZshrcFollowUpAppliesOnReturnBeforeContinuing) {
@@ -135,7 +136,7 @@ TEST_F(RemediationProgressDialogTest, TheZshrcFollowUpAppliesOnReturnBeforeConti
     EXPECT_FALSE(findVisible(dialog, "remediation-continue"));
     saveScreenshot(dialog, "remediation-zshrc-prompt");
 
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    waitOutClickGuard(dialog);
     QTest::keyClick(dialog, Qt::Key_Return);
     ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "remediation-continue"); }));
     EXPECT_TRUE(fs->contents("/Users/dev/.zshrc").endsWith("eval \"$(mise activate zsh)\"\n"));
@@ -159,7 +160,7 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
     settle();
     EXPECT_TRUE(dialog->isVisible());
 
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    waitOutClickGuard(dialog);
     QTest::keyClick(dialog, Qt::Key_Return); // Apply
     ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "zprofile-continue") != nullptr; }));
     EXPECT_FALSE(findVisible(dialog, "zprofile-cancel"));
@@ -169,7 +170,7 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
                 ElementsAre(RemediationOutcome::success("JAVA_HOME set in ~/.zprofile.")));
     EXPECT_EQ(fs->contents("/Users/dev/.zprofile.bak"),
               "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
-    EXPECT_TRUE(dialog.isNull());
+    EXPECT_TRUE(spinUntil([&] { return dialog.isNull(); }));
 }
 
 // One journey over the live installers: Homebrew, then Warp, on the simulated new Mac.
@@ -227,8 +228,7 @@ TEST(RemediationProgressDialogJourney, InstallsHomebrewThenWarpOnTheDemoMac) {
         &window, screen.context, Remediation::installHomebrewThenWarp("warp"),
         [&](const RemediationOutcome& outcome) { outcomes.append(outcome); });
     dialog->resize(640, 520);
-    ASSERT_TRUE(
-        spinUntil([&] { return findVisible(dialog, "remediation-continue") != nullptr; }, 20000))
+    ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "remediation-continue") != nullptr; }))
         << dialog->streamingModel()->lines().join("\n").toStdString();
     EXPECT_TRUE(dialog->streamingModel()->lines().contains(
         "Homebrew installed. Now installing Warp via Homebrew…"));

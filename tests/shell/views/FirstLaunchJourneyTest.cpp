@@ -32,21 +32,24 @@ TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
     TOVRRootView window(base);
     window.resize(720, 720);
     window.show();
-    settle();
+    ASSERT_TRUE(spinUntil(
+        [&] { return window.isActiveWindow() && findVisible(&window, "consent-continue"); }));
     saveScreenshotsAtTwoSizes(&window, "journey-1-consent");
 
+    waitOutClickGuard(findVisible(&window, "consent-continue"));
     QTest::keyClick(&window, Qt::Key_Return);
-    settle();
+    ASSERT_TRUE(spinUntil([&] { return findVisible(&window, "welcome-diagnose-button"); }));
     saveScreenshotsAtTwoSizes(&window, "journey-2-welcome");
     clickButton(&window, "welcome-diagnose-button");
-    auto* workflow = findVisible<SetupWorkflowView>(&window, QString());
-    ASSERT_NE(workflow, nullptr);
+    SetupWorkflowView* workflow = nullptr;
+    ASSERT_TRUE(
+        spinUntil([&] { return (workflow = findVisible<SetupWorkflowView>(&window, QString())); }));
     SetupFlowModel* model = workflow->model();
-    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }, 10000));
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }));
     saveScreenshotsAtTwoSizes(&window, "journey-3-summary");
 
     clickButton(&window, "diagnosis-continue");
-    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::stage; }, 10000));
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::stage; }));
     const QString firstStage = model->step().domainID;
     EXPECT_EQ(firstStage, "clt");
     saveScreenshotsAtTwoSizes(&window, "journey-4-first-stage");
@@ -59,20 +62,17 @@ TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
                                        {SetupRemediation::installCommandLineTools()},
                                        false,
                                        firstStage}));
-    settle();
-    QWidget* sheet = window.findChild<QDialog*>("setup-action-sheet");
-    ASSERT_NE(sheet, nullptr);
-    ASSERT_TRUE(spinUntil(
-        [&] {
-            return findVisible<QPushButton>(sheet, "setup-action-continue") &&
-                   findVisible<QPushButton>(sheet, "setup-action-continue")->isEnabled();
-        },
-        15000));
+    QWidget* sheet = nullptr;
+    ASSERT_TRUE(
+        spinUntil([&] { return (sheet = window.findChild<QDialog*>("setup-action-sheet")); }));
+    ASSERT_TRUE(spinUntil([&] {
+        return findVisible<QPushButton>(sheet, "setup-action-continue") &&
+               findVisible<QPushButton>(sheet, "setup-action-continue")->isEnabled();
+    }));
     saveScreenshot(sheet, "journey-5-install-sheet-finished");
     clickButton(sheet, "setup-action-continue");
     ASSERT_TRUE(spinUntil(
-        [&] { return model->step().kind == Kind::stage && model->step().domainID != firstStage; },
-        15000));
+        [&] { return model->step().kind == Kind::stage && model->step().domainID != firstStage; }));
     saveScreenshotsAtTwoSizes(&window, "journey-6-next-stage");
     EXPECT_TRUE(demo.fs()->fileExists("/Library/Developer/CommandLineTools"));
 

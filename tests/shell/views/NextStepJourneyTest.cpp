@@ -52,7 +52,7 @@ TEST(NextStepJourney, EachAnswerLeadsToItsOfferAndBack) {
     window.show();
     settle();
     window.navigation().setPath({Screen::nextStep()});
-    settle();
+    ASSERT_TRUE(spinUntil([&] { return findVisible(&window, "next-step-option-stuck"); }));
     saveScreenshot(&window, "next-step");
 
     const auto choose = [&](const QString& key) {
@@ -63,7 +63,8 @@ TEST(NextStepJourney, EachAnswerLeadsToItsOfferAndBack) {
     EXPECT_EQ(window.navigation().path().last(), Screen::guidedHelpOffer());
     saveScreenshot(&window, "offer-guided-help");
     clickButton(&window, "offer-guided_help_plan-primary");
-    EXPECT_NE(findVisible(&window, "offer-guided_help_plan-unavailable"), nullptr);
+    EXPECT_TRUE(
+        spinUntil([&] { return findVisible(&window, "offer-guided_help_plan-unavailable"); }));
     saveScreenshot(&window, "offer-guided-help-notice");
     clickButton(&window, "navigation-back");
 
@@ -107,9 +108,8 @@ TEST(NextStepJourney, EveryDestinationShowsItsScreen) {
         Screen::aiCodingOffer()};
     for (const Screen& screen : all) {
         window.navigation().setPath({screen});
-        settle();
-        QWidget* shown = window.navigationHost()->currentScreen();
-        ASSERT_NE(shown, nullptr);
+        QWidget* shown = nullptr;
+        ASSERT_TRUE(spinUntil([&] { return (shown = window.navigationHost()->currentScreen()); }));
         // The empty page of a destination without a screen has nothing in it.
         EXPECT_FALSE(shown->findChildren<QWidget*>().isEmpty())
             << "no screen for case " << screen.caseIndex();

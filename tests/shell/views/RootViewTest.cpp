@@ -32,7 +32,8 @@ protected:
         auto window = std::make_unique<TOVRRootView>(screens_.context);
         window->resize(720, 720);
         window->show();
-        settle();
+        // Return reaches the page's default button through a shortcut of the active window.
+        EXPECT_TRUE(spinUntil([&] { return window->isActiveWindow(); }));
         return window;
     }
     void giveConsent() { screens_.userDefaults->set(QVariant(true), consentKey()); }
@@ -53,10 +54,10 @@ TEST_F(RootView, FirstLaunchShowsOnlyConsentAndReturnAcceptsIt) {
     EXPECT_TRUE(telemetry_.names().isEmpty());
     saveScreenshot(window.get(), "shell-consent");
 
+    waitOutClickGuard(findVisible(window.get(), "consent-continue"));
     QTest::keyClick(window.get(), Qt::Key_Return);
-    settle();
+    EXPECT_TRUE(spinUntil([&] { return findVisible(window.get(), "welcome-diagnose-button"); }));
     EXPECT_EQ(screens_.userDefaults->boolean(consentKey()), true);
-    EXPECT_NE(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
     ASSERT_TRUE(spinUntil([&] { return window->context().currentProfile().has_value(); }));
     ASSERT_TRUE(spinUntil([&] { return telemetry_.names().size() == 2; }));
     EXPECT_EQ(telemetry_.names(), (QStringList{"consent_given", "app_launched"}));
@@ -70,19 +71,18 @@ TEST_F(RootView, ALaterLaunchWelcomesAtOnceAndReturnOnItsOnlyMainButtonOpensTheS
     ASSERT_TRUE(spinUntil([&] { return telemetry_.names() == QStringList{"app_launched"}; }));
     saveScreenshot(window.get(), "shell-welcome");
 
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    waitOutClickGuard(findVisible(window.get(), "welcome-diagnose-button"));
     QTest::keyClick(window.get(), Qt::Key_Return);
     settle();
     EXPECT_EQ(window->navigation().path(), QList<Screen>{Screen::setupWorkflow()});
-    EXPECT_NE(findVisible(window.get(), "navigation-back"), nullptr);
+    EXPECT_TRUE(spinUntil([&] { return findVisible(window.get(), "navigation-back"); }));
 
     // Emptying the path from any depth shows the welcome screen, the profile kept.
     const auto profile = window->context().currentProfile();
     window->navigation().setPath({Screen::setupWorkflow(), Screen::nextStep(), Screen::nextStep()});
     settle();
     window->navigation().setPath({});
-    settle();
-    EXPECT_NE(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
+    EXPECT_TRUE(spinUntil([&] { return findVisible(window.get(), "welcome-diagnose-button"); }));
     EXPECT_EQ(window->context().currentProfile(), profile);
     EXPECT_EQ(telemetry_.count("app_launched"), 1);
 }
@@ -98,10 +98,12 @@ TEST_F(RootView, TheJavaProductsWelcomeOpensTheDiagnosisWhichDiagnosesTheMac) {
 }
 
 TEST_F(RootView, TheSecondPressOfADoubleClickOnConsentPressesNothingOnTheWelcomeScreen) {
+    const LongDoubleClickInterval slowMachine;
     auto window = makeWindow();
     clickButton(window.get(), "consent-continue");
     auto* welcome = findVisible<QPushButton>(window.get(), "welcome-diagnose-button");
     ASSERT_NE(welcome, nullptr);
+    ASSERT_TRUE(isGuardedAgainstSecondClick(welcome));
     QTest::mouseClick(welcome, Qt::LeftButton);
     settle();
     EXPECT_TRUE(window->navigation().path().isEmpty());
@@ -118,6 +120,7 @@ TEST_F(RootView, TheGoalPromptIgnoresReturnUntilAnOptionIsChosen) {
     ScopedProductConfig scope(product);
     giveConsent();
     auto window = makeWindow();
+    waitOutClickGuard(findVisible(window.get(), "goal-option-other"));
     QTest::keyClick(window.get(), Qt::Key_Return);
     settle();
     EXPECT_TRUE(window->navigation().path().isEmpty());
@@ -129,7 +132,7 @@ TEST_F(RootView, TheGoalPromptIgnoresReturnUntilAnOptionIsChosen) {
     EXPECT_EQ(field->text(), "  more tha");
     saveScreenshot(window.get(), "shell-goal-prompt");
     QTest::keyClick(field, Qt::Key_Return);
-    settle();
+    EXPECT_TRUE(spinUntil([&] { return !window->navigation().path().isEmpty(); }));
     EXPECT_EQ(window->navigation().selectedGoal(), QString("other"));
     EXPECT_EQ(window->navigation().path(), QList<Screen>{Screen::diagnose()});
     const auto goal = telemetry_.withName("goal_selected");

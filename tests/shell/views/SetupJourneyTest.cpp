@@ -12,6 +12,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -42,16 +43,22 @@ public:
         window_ = std::make_unique<TOVRRootView>(base);
         window_->resize(720, 720);
         window_->show();
-        settle();
+        EXPECT_TRUE(spinUntil([&] {
+            return window_->isActiveWindow() && findVisible(window_.get(), "consent-continue");
+        }));
+        waitOutClickGuard(findVisible(window_.get(), "consent-continue"));
         QTest::keyClick(window_.get(), Qt::Key_Return); // consent
-        settle();
+        EXPECT_TRUE(
+            spinUntil([&] { return findVisible(window_.get(), "welcome-diagnose-button"); }));
     }
 
     // Welcome's button, then the diagnosis summary.
     void startSetup() {
         press("welcome-diagnose-button");
-        workflow_ = findVisible<SetupWorkflowView>(window_.get(), QString());
-        ASSERT_NE(workflow_, nullptr);
+        ASSERT_TRUE(spinUntil([&] {
+            workflow_ = findVisible<SetupWorkflowView>(window_.get(), QString());
+            return workflow_ != nullptr;
+        }));
         ASSERT_TRUE(restsOn(Kind::diagnosisSummary));
         shoot("summary");
     }
@@ -63,13 +70,11 @@ public:
     // Waits until the workflow rests on a step the user answers, and says whether it is
     // `kind`. Stages are listed as they are seen.
     bool restsOn(Kind kind) {
-        const bool rested = spinUntil(
-            [&] {
-                const Kind now = model().step().kind;
-                return now != Kind::loading && now != Kind::verifying && !model().isRefreshing() &&
-                       !model().pendingInstall();
-            },
-            15000);
+        const bool rested = spinUntil([&] {
+            const Kind now = model().step().kind;
+            return now != Kind::loading && now != Kind::verifying && !model().isRefreshing() &&
+                   !model().pendingInstall();
+        });
         settle();
         const auto& step = model().step();
         if (step.kind == Kind::stage && (stages.isEmpty() || stages.last() != step.domainID))
@@ -81,9 +86,11 @@ public:
     void press(const QString& name) { clickButton(window_.get(), name); }
     // Two quick presses where the button is: the second lands on whatever is there by then.
     void doubleClick(const QString& name) {
-        QTest::qWait(QApplication::doubleClickInterval() + 5);
-        auto* button = findVisible<QPushButton>(window_.get(), name);
-        ASSERT_NE(button, nullptr) << name.toStdString();
+        QPushButton* button = nullptr;
+        ASSERT_TRUE(spinUntil([&] {
+            button = findVisible<QPushButton>(window_.get(), name);
+            return button && !isGuardedAgainstSecondClick(button);
+        })) << name.toStdString();
         const QPoint at = button->mapTo(window_.get(), button->rect().center());
         QTest::mouseClick(button, Qt::LeftButton);
         QWidget* under = window_->childAt(at);
@@ -101,15 +108,16 @@ public:
             return (sheet = window_->findChild<QDialog*>("setup-action-sheet")) != nullptr;
         }));
         const QString end = cancel ? "setup-action-cancel" : "setup-action-continue";
-        ASSERT_TRUE(spinUntil(
-            [&] {
-                auto* b = findVisible<QPushButton>(sheet, end);
-                return b && b->isEnabled();
-            },
-            15000))
-            << end.toStdString();
+        ASSERT_TRUE(spinUntil([&] {
+            auto* b = findVisible<QPushButton>(sheet, end);
+            return b && b->isEnabled();
+        })) << end.toStdString();
         if (!cancel && sheets_++ == 0) {
-            QTest::qWait(50); // the log shows new lines a frame later
+            // The log shows new lines a frame later.
+            spinUntil([&] {
+                auto* log = sheet->findChild<QPlainTextEdit*>("setup-action-log");
+                return log && !log->toPlainText().isEmpty();
+            });
             saveScreenshot(sheet, name_ + "-install-sheet");
         }
         clickButton(sheet, end);
@@ -176,8 +184,7 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
 
     // The outcome: the checklist, and Claude Desktop to open from /Applications.
     ASSERT_TRUE(spinUntil([&] { return !journey.model().outcomeAudit().isEmpty(); }));
-    settle();
-    EXPECT_NE(findVisible(journey.window(), "outcome-checklist"), nullptr);
+    EXPECT_TRUE(spinUntil([&] { return findVisible(journey.window(), "outcome-checklist"); }));
     journey.shoot("outcome");
     journey.press("open-Claude");
     EXPECT_EQ(journey.urlOpener->opened,
@@ -188,16 +195,17 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
 
     journey.press("nps-score-9");
     journey.press("nps-submit");
-    ASSERT_TRUE(spinUntil([&] { return journey.model().npsResolved(); }, 5000)); // the thanks
+    ASSERT_TRUE(spinUntil([&] { return journey.model().npsResolved(); })); // the thanks
     journey.shoot("feedback-thanks");
     const QPointer<SetupFlowModel> first = &journey.model();
     journey.window()->activateWindow(); // as the window is again once its sheets are gone
-    ASSERT_TRUE(QTest::qWaitForWindowActive(journey.window()));
+    ASSERT_TRUE(spinUntil([&] { return journey.window()->isActiveWindow(); }));
+    waitOutClickGuard(findVisible(journey.window(), "nps-done"));
     QTest::keyClick(journey.window(), Qt::Key_Return); // Done
-    settle();
+    EXPECT_TRUE(
+        spinUntil([&] { return findVisible(journey.window(), "welcome-diagnose-button"); }));
     auto* root = static_cast<TOVRRootView*>(journey.window());
     EXPECT_TRUE(root->navigation().path().isEmpty());
-    EXPECT_NE(findVisible(journey.window(), "welcome-diagnose-button"), nullptr);
 
     // What was installed, and the start-up files with the user's own kept beside them.
     for (const char* path : {"/Library/Developer/CommandLineTools", "/opt/homebrew/bin/brew",
@@ -266,7 +274,8 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
     journey.press("outcome-blocked");
     ASSERT_TRUE(journey.restsOn(Kind::nps));
     journey.press("nps-done");
-    EXPECT_NE(findVisible(journey.window(), "welcome-diagnose-button"), nullptr);
+    EXPECT_TRUE(
+        spinUntil([&] { return findVisible(journey.window(), "welcome-diagnose-button"); }));
 
     EXPECT_FALSE(fs->fileExists("/Library/Developer/CommandLineTools"));
     bool isFolder = false;
@@ -312,9 +321,10 @@ TEST(SetupJourney, ASetUpMacGoesFromTheSummaryToVerificationAndEndsWithoutAScore
     ASSERT_TRUE(spinUntil([&] { return !journey.model().outcomeAudit().isEmpty(); }));
     journey.shoot("outcome");
     journey.press("outcome-resolved");
+    EXPECT_TRUE(
+        spinUntil([&] { return findVisible(journey.window(), "welcome-diagnose-button"); }));
     auto* root = static_cast<TOVRRootView*>(journey.window());
     EXPECT_TRUE(root->navigation().path().isEmpty());
-    EXPECT_NE(findVisible(journey.window(), "welcome-diagnose-button"), nullptr);
 
     QStringList names = telemetry.names();
     names.removeAll("app_launched");

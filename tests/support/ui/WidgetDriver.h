@@ -2,10 +2,12 @@
 
 #include "support/SpinUntil.h"
 
+#include "ui/views/ClickGuard.h"
+
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 #include <QWidget>
 
@@ -13,12 +15,12 @@
 
 namespace tovr::test {
 
-// Lets queued calls and deleteLater run.
+// Delivers what the GUI thread has queued by now (queued calls, deleteLater); it waits for
+// nothing else. Enough before checking that a click did NOT do something; whatever a worker
+// brings is waited for with spinUntil.
 inline void settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // The visible widget named `name` under `root`, or null.
@@ -29,19 +31,21 @@ template <class W = QWidget> W* findVisible(QWidget* root, const QString& name) 
     return nullptr;
 }
 
-// Clicks the visible button named `name` with the mouse, as a person would: after the
-// double-click interval, so the second-click guard of a page just shown lets it through.
-// Fails the test when there is no such button.
+// Waits until a page just shown lets presses through (`widget` is on it), as a person's
+// next press would come after the double-click interval.
+inline bool waitOutClickGuard(QWidget* widget) {
+    return spinUntil([&] { return !isGuardedAgainstSecondClick(widget); });
+}
+
+// Clicks the visible button named `name` with the mouse, as a person would: once it is there
+// and enabled (a page may still wait for its worker, the disk or a probe, to show it) and
+// its page takes presses. Fails the test when there is no such button.
 inline bool clickButton(QWidget* root, const QString& name) {
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
-    // A page may still be waiting for its worker (the disk, a probe) to show the button.
-    spinUntil(
-        [&] {
-            auto* b = findVisible<QAbstractButton>(root, name);
-            return b && b->isEnabled();
-        },
-        3000);
-    auto* button = findVisible<QAbstractButton>(root, name);
+    QAbstractButton* button = nullptr;
+    spinUntil([&] {
+        button = findVisible<QAbstractButton>(root, name);
+        return button && button->isEnabled() && !isGuardedAgainstSecondClick(button);
+    });
     EXPECT_NE(button, nullptr) << "no visible button " << name.toStdString();
     if (!button)
         return false;
@@ -49,5 +53,22 @@ inline bool clickButton(QWidget* root, const QString& name) {
     settle();
     return true;
 }
+
+// A double-click interval long enough that a test's press "at once" lands inside it however
+// slow the machine; the short one comes back at the end of the scope.
+class LongDoubleClickInterval {
+public:
+    LongDoubleClickInterval() : before_(QApplication::doubleClickInterval()) {
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(2000);
+    }
+    ~LongDoubleClickInterval() {
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(before_);
+    }
+    LongDoubleClickInterval(const LongDoubleClickInterval&) = delete;
+    LongDoubleClickInterval& operator=(const LongDoubleClickInterval&) = delete;
+
+private:
+    int before_;
+};
 
 } // namespace tovr::test

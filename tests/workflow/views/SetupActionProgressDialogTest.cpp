@@ -94,7 +94,8 @@ TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturn
     producer->yield(Event::completed(0));
     producer->finish();
     ASSERT_TRUE(spinUntil([&] { return !sheet->model()->isRunning(); }));
-    ASSERT_NE(findVisible<QPushButton>(sheet, "setup-action-continue"), nullptr);
+    ASSERT_TRUE(
+        spinUntil([&] { return findVisible<QPushButton>(sheet, "setup-action-continue"); }));
     EXPECT_TRUE(
         spinUntil([&] { return log->document()->lastBlock().text() == "==> Homebrew is ready."; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
@@ -107,6 +108,7 @@ TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturn
     ASSERT_TRUE(sheet && sheet->isVisible());
     QTest::keyClick(sheet, Qt::Key_Return);
     QTest::keyClick(sheet, Qt::Key_Return);
+    ASSERT_TRUE(spinUntil([&] { return sheet.isNull(); }));
     settle();
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::success});
     EXPECT_TRUE(sheet.isNull());
@@ -119,6 +121,7 @@ TEST(SetupActionProgressDialog, CancelReportsCanceledAndClosesTheSheet) {
     QPointer<SetupActionProgressDialog> sheet = w.present({gh, SetupRemediation::githubAuth()});
     ASSERT_TRUE(spinUntil([&] { return sheet->model()->lines().size() == 1; }));
     clickButton(sheet, "setup-action-cancel");
+    ASSERT_TRUE(spinUntil([&] { return sheet.isNull() && !w.fixes_.canceledIDs().isEmpty(); }));
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
     EXPECT_TRUE(sheet.isNull());
     EXPECT_EQ(w.fixes_.canceledIDs(), QStringList{gh.id()});

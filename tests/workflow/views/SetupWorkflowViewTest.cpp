@@ -40,7 +40,7 @@ protected:
         view->show();
         view->startTask();
         EXPECT_TRUE(
-            spinUntil([&] { return view->model()->step().kind == Kind::diagnosisSummary; }, 10000));
+            spinUntil([&] { return view->model()->step().kind == Kind::diagnosisSummary; }));
         return view;
     }
     int openSheets(QWidget* view) {
@@ -56,12 +56,14 @@ protected:
 } // namespace
 
 TEST_F(WorkflowScreen, ReadinessStopReturnsHomeAndADoubleClickAnswersOneWarning) {
+    const LongDoubleClickInterval slowMachine;
     auto view = open(std::make_shared<NearlyFullDisk>());
     // The second press of a double click on "Continue" lands on the warning's button.
     clickButton(view.get(), "diagnosis-continue");
     ASSERT_TRUE(spinUntil([&] { return view->model()->step().kind == Kind::readinessWarning; }));
     auto* stop = findVisible<QPushButton>(view.get(), "readiness-stop");
     ASSERT_NE(stop, nullptr);
+    ASSERT_TRUE(isGuardedAgainstSecondClick(stop));
     QTest::mouseClick(stop, Qt::LeftButton); // at once: the guard swallows it
     settle();
     EXPECT_EQ(screens_.navigation->path(), QList<Screen>{Screen::setupWorkflow()});
@@ -76,7 +78,7 @@ TEST_F(WorkflowScreen, ReadinessStopReturnsHomeAndADoubleClickAnswersOneWarning)
 TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheModel) {
     auto view = open();
     clickButton(view.get(), "diagnosis-continue");
-    ASSERT_TRUE(spinUntil([&] { return view->model()->step().kind == Kind::stage; }, 10000));
+    ASSERT_TRUE(spinUntil([&] { return view->model()->step().kind == Kind::stage; }));
     const QString stage = view->model()->step().domainID;
     ASSERT_TRUE(spinUntil([&] { return findVisible(view.get(), "stage-skip"); }));
     settle(); // the page has put its first focus
@@ -84,16 +86,14 @@ TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheMode
     skip->setFocus();
     ASSERT_TRUE(view->model()->requestInstall(
         {"clt", "Install", {SetupRemediation::installCommandLineTools()}, false, stage}));
-    settle();
-    EXPECT_EQ(openSheets(view.get()), 1);
+    EXPECT_TRUE(spinUntil([&] { return openSheets(view.get()) == 1; }));
     Q_EMIT view->model()->changed(); // any other change opens nothing more
     settle();
     EXPECT_EQ(openSheets(view.get()), 1);
 
     auto* sheet = view->findChild<QDialog*>("setup-action-sheet");
     clickButton(sheet, "setup-action-cancel");
-    settle();
-    EXPECT_EQ(openSheets(view.get()), 0);
+    EXPECT_TRUE(spinUntil([&] { return openSheets(view.get()) == 0; }));
     EXPECT_FALSE(view->model()->pendingInstall().has_value());
     EXPECT_EQ(view->model()->step(), SetupFlowModel::Step::stage(stage)); // canceled: stays
     EXPECT_EQ(view->focusWidget(), skip) << "the focus stays where it was under the sheet";
@@ -101,8 +101,7 @@ TEST_F(WorkflowScreen, TheSheetOpensOncePerPendingInstallAndItsEndReachesTheMode
     // The same install again opens a fresh sheet.
     ASSERT_TRUE(view->model()->requestInstall(
         {"clt", "Install", {SetupRemediation::installCommandLineTools()}, false, stage}));
-    settle();
-    EXPECT_EQ(openSheets(view.get()), 1);
+    EXPECT_TRUE(spinUntil([&] { return openSheets(view.get()) == 1; }));
 }
 
 TEST_F(WorkflowScreen, TheWindowIsTitledFromTheFirstStepAndKeepsItsMinimumSize) {

@@ -24,6 +24,9 @@ struct Body {
         view.show();
         view.activateWindow();
         QApplication::setActiveWindow(&view);
+        // The stage's probes and the body's disk read are done and shown.
+        EXPECT_TRUE(spinUntil(
+            [&] { return view.hasReadDisk() && !f.model->isRefreshing() && noWorkerRunning(); }));
         settle();
     }
     StageBodyView view;
@@ -48,6 +51,7 @@ TEST(StageBodyView, GitFieldsKeepTextAndFocusAcrossModelChanges) {
     EXPECT_EQ(f.selections.gitName, "Ada");
     ASSERT_TRUE(f.model->requestInstall({"other", "Other", {}, false, "git"}));
     f.model->finishStageAfterInstall(SetupActionOutcome::canceled);
+    ASSERT_TRUE(spinUntil([&] { return !f.model->isRefreshing() && noWorkerRunning(); }));
     settle();
     QTest::keyClicks(name, " L");
     EXPECT_EQ(name->text(), "Ada L");
@@ -89,6 +93,7 @@ TEST(StageBodyView, FixButtonsInstallTheirFixAndSkipLeaves) {
     ASSERT_TRUE(f.model->pendingInstall());
     EXPECT_EQ(f.model->pendingInstall()->id, "clt");
     f.model->finishStageAfterInstall(SetupActionOutcome::canceled);
+    ASSERT_TRUE(spinUntil([&] { return !f.model->isRefreshing() && noWorkerRunning(); }));
     settle();
     clickButton(&body.view, "stage-skip");
     EXPECT_NE(f.model->step(), SetupFlowModel::Step::stage("clt"));

@@ -25,15 +25,12 @@ namespace {
 
 // Presses the install sheet's "Continue" once its run is over.
 bool finishSheet(QWidget* window) {
-    auto* sheet = window->findChild<QDialog*>("setup-action-sheet");
-    if (!sheet)
-        return false;
-    const bool done = spinUntil(
-        [&] {
-            auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
-            return button && button->isEnabled();
-        },
-        15000);
+    QDialog* sheet = nullptr;
+    const bool done = spinUntil([&] {
+        sheet = window->findChild<QDialog*>("setup-action-sheet");
+        auto* button = sheet ? findVisible<QPushButton>(sheet, "setup-action-continue") : nullptr;
+        return button && button->isEnabled();
+    });
     if (done)
         clickButton(sheet, "setup-action-continue");
     return done;
@@ -50,7 +47,7 @@ void tick(QWidget* page, const QString& name) {
     auto* box = findVisible<QCheckBox>(page, name);
     ASSERT_NE(box, nullptr) << name.toStdString();
     // After the new page's second-click guard, as a person would.
-    QTest::qWait(QApplication::doubleClickInterval() + 5);
+    waitOutClickGuard(box);
     if (!box->isChecked())
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
@@ -74,30 +71,41 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     window.show();
     window.startTask();
     SetupFlowModel* model = window.model();
-    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }, 10000));
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }));
     clickButton(&window, "diagnosis-continue");
 
+    // At rest: no refresh or install under way and, on a stage, its body has read the disk
+    // and shows.
     auto settled = [&] {
-        return spinUntil(
-            [&] {
-                auto* body = window.currentPage()
-                                 ? window.currentPage()->findChild<StageBodyView*>()
-                                 : nullptr;
-                return !model->isRefreshing() && !model->pendingInstall() &&
-                       (!body || body->hasReadDisk());
-            },
-            15000);
+        return spinUntil([&] {
+            if (model->isRefreshing() || model->pendingInstall())
+                return false;
+            if (model->step().kind != Kind::stage)
+                return true;
+            const auto bodies = window.currentPage()
+                                    ? window.currentPage()->findChildren<StageBodyView*>()
+                                    : QList<StageBodyView*>{};
+            bool shown = false;
+            for (auto* body : bodies) {
+                if (!body->hasReadDisk())
+                    return false;
+                shown = shown || body->isVisible();
+            }
+            return shown;
+        });
     };
     QSet<QString> shot;
     QSet<QString> installed;
     bool sawBanner = false;
     for (int guard = 0; guard < 60; ++guard) {
         ASSERT_TRUE(settled());
+        // What was queued meanwhile (a stage's appearance) may re-make the body.
         settle();
+        ASSERT_TRUE(settled());
         const Step step = model->step();
         if (step.kind == Kind::verifying || step.kind == Kind::interstitial ||
             step.kind == Kind::loading) {
-            ASSERT_TRUE(spinUntil([&] { return model->step() != step; }, 15000));
+            ASSERT_TRUE(spinUntil([&] { return model->step() != step; }));
             continue;
         }
         if (step.kind == Kind::keepGoingGate) {
@@ -128,7 +136,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
                 shot.insert("fixes");
                 saveScreenshotsAtTwoSizes(&window, "stage-fixes-" + domain);
             }
-            QTest::qWait(QApplication::doubleClickInterval() + 5);
+            waitOutClickGuard(fix);
             QTest::mouseClick(fix, Qt::LeftButton);
             settle();
             ASSERT_TRUE(finishSheet(&window)) << domain.toStdString();
