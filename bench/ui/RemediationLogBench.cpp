@@ -51,7 +51,7 @@ public:
     }
     QStringList missingMiseActivation() const override { return {}; }
     QStringList missingJEnvInit() const override { return {}; }
-    QList<JDKInfo> installedJDKs() const override { return {}; }
+    QList<JDKInfo> installedJDKs(WorkerTask&) const override { return {}; }
 };
 
 double secondsForSheet() {
