@@ -21,16 +21,7 @@ SimplifiedCompletionView::SimplifiedCompletionView(const ScreenContext& context,
                      context.urlOpener, &stack, 16);
     QWidget* content = stack->parentWidget();
     // The page is built when it comes on screen: the cards are shown then.
-    if (model_->showsCard()) {
-        auto* card = new NPSFeedbackCard(context, content);
-        stack->addWidget(card);
-        connect(card, &NPSFeedbackCard::submitted, this, [this, card] {
-            card->hide();
-            if (model_)
-                model_->cardSubmitted();
-        });
-        model_->cardAppeared();
-    }
+    addScoreCard(model_, context, content, stack);
     if (model_->showsBuildIntentPrompt()) {
         auto* prompt = new BuildIntentPromptView(content);
         stack->addWidget(prompt);

@@ -69,16 +69,7 @@ FinalAuditReportView::FinalAuditReportView(const ScreenContext& context,
     stack->addWidget(checklist);
     // The page is built when it comes on screen: the score card is shown then. Its own
     // dismissal needs nothing from this screen.
-    if (model_->showsCard()) {
-        auto* card = new NPSFeedbackCard(context, content);
-        stack->addWidget(card);
-        connect(card, &NPSFeedbackCard::submitted, this, [this, card] {
-            card->hide();
-            if (model_)
-                model_->cardSubmitted();
-        });
-        model_->cardAppeared();
-    }
+    addScoreCard(model_, context, content, stack);
     auto* done = makeButton(QString::fromUtf8("Done — back to home"), ButtonRole::prominent,
                             QString(), content);
     stack->addSpacing(8);

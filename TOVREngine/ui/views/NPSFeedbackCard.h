@@ -3,8 +3,10 @@
 #include "ui/NPSFeedbackCardModel.h"
 #include "ui/ScreenContext.h"
 
+#include <QBoxLayout>
 #include <QFrame>
 #include <QList>
+#include <QPointer>
 
 class QLabel;
 class QPlainTextEdit;
@@ -38,5 +40,22 @@ private:
     QPlainTextEdit* reason_ = nullptr;
     QWidget* thanksRow_ = nullptr;
 };
+
+// Puts the score card at the end of `stack` when `host` shows one (call it as the page comes
+// on screen): the card hides once submitted, and the host hears of that and of its appearing.
+template <class Host>
+void addScoreCard(const QPointer<Host>& host, const ScreenContext& context, QWidget* content,
+                  QBoxLayout* stack) {
+    if (!host || !host->showsCard())
+        return;
+    auto* card = new NPSFeedbackCard(context, content);
+    stack->addWidget(card);
+    QObject::connect(card, &NPSFeedbackCard::submitted, card, [host, card] {
+        card->hide();
+        if (host)
+            host->cardSubmitted();
+    });
+    host->cardAppeared();
+}
 
 } // namespace tovr
