@@ -4,6 +4,8 @@
 #include "services/StreamedLoginShell.h"
 #include "services/WorkerTask.h"
 
+#include <utility>
+
 namespace tovr {
 
 GitSetup::DeviceFlowScanner::DeviceFlowScanner(const QString& host)
@@ -25,6 +27,11 @@ std::optional<GitSetup::OpenBrowser> GitSetup::DeviceFlowScanner::scan(const QSt
     return OpenBrowser{page.captured(), code_};
 }
 
+bool GitSetup::DeviceFlowScanner::showsFlow(const QString& line) const {
+    return (line.contains(u"code", Qt::CaseInsensitive) && codePattern_.match(line).hasMatch()) ||
+           pagePattern_.match(line).hasMatch();
+}
+
 QString GitSetup::gitConfigCommands(const QString& name, const QString& email) {
     return QStringList{
         QStringLiteral("git config --global user.name ") + shellQuote(name),
@@ -35,9 +42,13 @@ QString GitSetup::gitConfigCommands(const QString& name, const QString& email) {
         .join(QStringLiteral(" && "));
 }
 
-QString GitSetup::signInCommand() const {
+QString GitSetup::signInCommand(bool skipSshKey) const {
     return QStringLiteral("gh auth login --web --git-protocol https --hostname ") +
-           shellQuote(githubHost) + QStringLiteral(" --skip-ssh-key");
+           shellQuote(githubHost) + (skipSshKey ? QStringLiteral(" --skip-ssh-key") : QString());
+}
+
+bool GitSetup::refusesSkipSshKey(const QString& line) {
+    return line.contains(u"unknown flag: --skip-ssh-key");
 }
 
 void GitSetup::configureGit(const QString& name, const QString& email,
@@ -66,16 +77,44 @@ void GitSetup::githubAuth(const std::function<void(const SignInEvent&)>& sink,
     emit(QStringLiteral("Starting GitHub sign-in\u2026"));
 
     DeviceFlowScanner scanner(githubHost);
+    const auto show = [&](const QString& line) {
+        emit(line);
+        if (auto page = scanner.scan(line))
+            sink(SignInEvent::openBrowser(std::move(*page)));
+    };
+    // The first run's lines wait until gh has shown whether it takes "--skip-ssh-key": a
+    // line of the flow says it does (the page must open while gh waits), its refusal says
+    // it does not; with neither, the lines go out when gh ends.
+    QStringList held;
+    bool accepted = false;
+    bool refused = false;
+    const auto release = [&] {
+        accepted = true;
+        for (const QString& line : std::exchange(held, {}))
+            show(line);
+    };
     runStreamedLoginShell(
         *process, signInCommand(),
         [&](const QString& line) {
-            emit(line);
-            if (auto page = scanner.scan(line))
-                sink(SignInEvent::openBrowser(std::move(*page)));
+            if (accepted) {
+                show(line);
+            } else if (!refused) {
+                refused = refusesSkipSshKey(line);
+                held << line;
+                if (scanner.showsFlow(line))
+                    release();
+            }
         },
         &latch);
     if (latch.isCanceled())
         return;
+    if (refused) {
+        runStreamedLoginShell(*process, signInCommand(false), show, &latch);
+        if (latch.isCanceled())
+            return;
+    } else {
+        release();
+    }
 
     if (runStreamedLoginShell(*process, QStringLiteral("gh auth status >/dev/null 2>&1"), emit,
                               &latch) != 0) {

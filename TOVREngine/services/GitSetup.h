@@ -47,6 +47,8 @@ struct GitSetup {
         explicit DeviceFlowScanner(const QString& host);
         // The page to open, the first time a line shows its address.
         std::optional<OpenBrowser> scan(const QString& line);
+        // The line shows the flow under way: a code or the device page.
+        bool showsFlow(const QString& line) const;
 
     private:
         QRegularExpression codePattern_;
@@ -61,7 +63,11 @@ struct GitSetup {
     // The four `git config --global` commands joined by " && ", name and e-mail single-quoted
     // so that any character reaches Git literally.
     static QString gitConfigCommands(const QString& name, const QString& email);
-    QString signInCommand() const;
+    // Without `skipSshKey` for a gh too old to know "--skip-ssh-key" (it changes nothing
+    // with HTTPS and no terminal).
+    QString signInCommand(bool skipSshKey = true) const;
+    // gh's answer when it does not know "--skip-ssh-key".
+    static bool refusesSkipSshKey(const QString& line);
 
     void configureGit(const QString& name, const QString& email,
                       const std::function<void(const StreamEvent&)>& sink,
@@ -69,6 +75,8 @@ struct GitSetup {
     EventStream<StreamEvent> configureGit(const QString& name, const QString& email) const;
     // Success is decided by `gh auth status` after the login ends, never by the login's
     // own exit code: an abandoned browser flow and an already signed-in user both show there.
+    // A gh that refuses "--skip-ssh-key" is asked once more without it; only the second
+    // run's lines are shown.
     void githubAuth(const std::function<void(const SignInEvent&)>& sink,
                     CancellableProcess& latch) const;
     EventStream<SignInEvent> githubAuth() const;
