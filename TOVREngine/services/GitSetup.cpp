@@ -1,5 +1,6 @@
 #include "services/GitSetup.h"
 
+#include "platform/FileChecks.h"
 #include "platform/ShellQuote.h"
 #include "services/StreamedLoginShell.h"
 #include "services/WorkerTask.h"
@@ -47,6 +48,18 @@ QString GitSetup::signInCommand(bool skipSshKey) const {
            shellQuote(githubHost) + (skipSshKey ? QStringLiteral(" --skip-ssh-key") : QString());
 }
 
+QString GitSetup::globalConfigFile() const {
+    if (const auto global = environment->variable(QStringLiteral("GIT_CONFIG_GLOBAL")))
+        return *global;
+    const QString home = fs->homeDirectory();
+    const QString user = home + QStringLiteral("/.gitconfig");
+    const QString xdgHome =
+        environment->variable(QStringLiteral("XDG_CONFIG_HOME")).value_or(QString());
+    const QString xdg = (xdgHome.isEmpty() ? home + QStringLiteral("/.config") : xdgHome) +
+                        QStringLiteral("/git/config");
+    return !fs->fileExists(user) && fs->fileExists(xdg) ? xdg : user;
+}
+
 bool GitSetup::refusesSkipSshKey(const QString& line) {
     return line.contains(u"unknown flag: --skip-ssh-key");
 }
@@ -56,10 +69,11 @@ void GitSetup::configureGit(const QString& name, const QString& email,
                             CancellableProcess& latch) const {
     const auto emit = [&sink](const QString& line) { sink(StreamEvent::output(line)); };
     emit(QStringLiteral("Saving your Git name and email\u2026"));
+    const QString file = globalConfigFile(); // before git creates ~/.gitconfig
     const qint32 code =
         runStreamedLoginShell(*process, gitConfigCommands(name, email), emit, &latch);
     if (code == 0)
-        emit(QStringLiteral("Saved to ~/.gitconfig."));
+        emit(QStringLiteral("Saved to ") + shownFromHome(*fs, file) + u'.');
     sink(StreamEvent::completed(code));
 }
 

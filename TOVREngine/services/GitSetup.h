@@ -2,8 +2,10 @@
 
 #include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
+#include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/SystemEnvironment.h"
 
 #include <QRegularExpression>
 
@@ -58,6 +60,10 @@ struct GitSetup {
     };
 
     std::shared_ptr<ProcessRunning> process; // starts "/bin/zsh -lc" for each command
+    // Where `configureGit` looks for the global Git files, and the variables that move them,
+    // which the login shell inherits.
+    std::shared_ptr<const FileSystemOperating> fs = nullptr;
+    std::shared_ptr<const SystemEnvironment> environment = SystemEnvironment::live();
     QString githubHost = QStringLiteral("github.com");
 
     // The four `git config --global` commands joined by " && ", name and e-mail single-quoted
@@ -66,6 +72,10 @@ struct GitSetup {
     // Without `skipSshKey` for a gh too old to know "--skip-ssh-key" (it changes nothing
     // with HTTPS and no terminal).
     QString signInCommand(bool skipSshKey = true) const;
+    // The file `git config --global` writes, chosen as git chooses it: $GIT_CONFIG_GLOBAL
+    // when set; else ~/.gitconfig, unless it is missing and the XDG one is there
+    // ($XDG_CONFIG_HOME/git/config, ~/.config/git/config when that is unset or empty).
+    QString globalConfigFile() const;
     // gh's answer when it does not know "--skip-ssh-key".
     static bool refusesSkipSshKey(const QString& line);
 

@@ -67,7 +67,7 @@ TEST(GitConfigCommands, QuotesNameAndEmailForTheShell) {
 
 TEST(GitConfigLive, ValuesReachGitUnchanged) {
     LiveHome home;
-    const GitSetup git{std::make_shared<LiveProcessRunner>()};
+    const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
     const QString name = u"Zoë O'Brien \"Bob\"  $HOME `id` \\n; rm -rf x"_s;
     const QString email = u"o'b+$USER@example.com"_s;
 
@@ -86,7 +86,7 @@ TEST(GitConfigLive, ValuesReachGitUnchanged) {
 TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
     LiveHome home;
     QDir(home.path()).mkdir(u".gitconfig"_s); // git cannot write its file
-    const GitSetup git{std::make_shared<LiveProcessRunner>()};
+    const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
 
     const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
 
@@ -96,6 +96,40 @@ TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
     EXPECT_EQ(
         std::count(events.begin(), events.end(), StreamEvent::output(u"Saved to ~/.gitconfig."_s)),
         0);
+}
+
+// git writes ~/.gitconfig unless only the XDG file is there; the sentence names the file
+// that git wrote, which now holds the name.
+TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
+    struct Home {
+        QStringList present;
+        QString xdgConfigHome; // relative to the home folder; empty: unset
+        QString written;
+    };
+    const QString user = u".gitconfig"_s, xdg = u".config/git/config"_s;
+    for (const Home& setup :
+         {Home{{}, {}, user}, Home{{user, xdg}, {}, user}, Home{{xdg}, {}, xdg},
+          Home{{user}, {}, user},
+          Home{{xdg, u"moved/git/config"_s}, u"moved"_s, u"moved/git/config"_s},
+          Home{{xdg}, u"moved"_s, user}}) { // the moved XDG file is the one that counts
+        SCOPED_TRACE((setup.present.join(u", "_s) + u" / XDG_CONFIG_HOME "_s + setup.xdgConfigHome)
+                         .toStdString());
+        LiveHome home;
+        for (const QString& file : setup.present) {
+            QDir(home.path()).mkpath(QFileInfo(home.file(file)).path());
+            home.put(file, "");
+        }
+        if (!setup.xdgConfigHome.isEmpty())
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.file(setup.xdgConfigHome)));
+        const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
+
+        const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
+
+        ASSERT_GE(events.size(), 2);
+        EXPECT_EQ(events[events.size() - 2],
+                  StreamEvent::output(u"Saved to ~/"_s + setup.written + u'.'));
+        EXPECT_TRUE(home.read(setup.written).contains("name = Ann"));
+    }
 }
 
 TEST(DeviceFlowScanner, FindsCodeAndPageInTheCliOutput) {
