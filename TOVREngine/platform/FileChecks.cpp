@@ -9,6 +9,13 @@ bool isFolder(const FileSystemOperating& fs, const QString& path) {
     return fs.fileExists(path, &dir) && dir;
 }
 
+QString shownFromHome(const FileSystemOperating& fs, const QString& path) {
+    const QString home = fs.homeDirectory();
+    if (path == home || path.startsWith(home + u'/'))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
 bool entryExists(const FileSystemOperating& fs, const QString& path) {
     if (fs.fileExists(path))
         return true;

@@ -13,6 +13,9 @@ bool isFolder(const FileSystemOperating& fs, const QString& path);
 // the link.
 bool entryExists(const FileSystemOperating& fs, const QString& path);
 
+// `path` as the user reads it: a leading home folder written as "~".
+QString shownFromHome(const FileSystemOperating& fs, const QString& path);
+
 // The `brew` Homebrew installs, the Apple silicon location first: the first of
 // "/opt/homebrew/bin/brew" and "/usr/local/bin/brew" that is an executable file.
 std::optional<QString> homebrewExecutable(const FileSystemOperating& fs);

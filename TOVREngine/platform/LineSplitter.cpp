@@ -42,6 +42,7 @@ void LineSplitter::scan() {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
     const qsizetype n = bytes_.size();
     qsizetype k = scanned_;
+    bytesExamined_ += n - k;
     if (skipLineFeed_ && k < n) {
         skipLineFeed_ = false;
         if (p[k] == '\n')
@@ -65,10 +66,13 @@ void LineSplitter::scan() {
                 break; // wait for the second byte; the scan resumes here
             if (p[k + 1] == 0x85)
                 next = k + 2;
-        } else { // 0xE2
-            if (k + 2 >= n)
-                break; // wait for the rest of the character
-            if (p[k + 1] == 0x80 && (p[k + 2] == 0xA8 || p[k + 2] == 0xA9))
+        } else { // 0xE2: a break only as E2 80 A8 or E2 80 A9
+            // Wait for more only while the bytes read so far could still be one; any other
+            // second byte (a line feed among them) is looked at as the next byte.
+            const bool mayBreak = k + 1 >= n || p[k + 1] == 0x80;
+            if (mayBreak && k + 2 >= n)
+                break; // the rest of the character comes with the next read
+            if (mayBreak && (p[k + 2] == 0xA8 || p[k + 2] == 0xA9))
                 next = k + 3;
         }
         if (next == 0) {

@@ -44,6 +44,10 @@ public:
     // The whole rule at once, for tests and small outputs.
     static QStringList split(const QByteArray& bytes);
 
+    // The bytes the scans have looked at since construction, each scan counting from where
+    // it resumed to the end: the work a test holds linear in the bytes fed.
+    qint64 bytesExamined() const { return bytesExamined_; }
+
 private:
     void scan();
 
@@ -54,6 +58,7 @@ private:
     qsizetype lineStart_ = 0;   // where the unfinished line begins in bytes_
     qsizetype scanned_ = 0;     // bytes_ before this hold no break still to be found
     bool skipLineFeed_ = false; // the last line ended in CR: a following LF is its pair
+    qint64 bytesExamined_ = 0;
 };
 
 // Splits a text into its non-empty lines: breaks are LF, CR, CRLF, vertical tab, form feed,

@@ -1,8 +1,11 @@
 #include "services/GitSetup.h"
 
+#include "platform/FileChecks.h"
 #include "platform/ShellQuote.h"
 #include "services/StreamedLoginShell.h"
 #include "services/WorkerTask.h"
+
+#include <utility>
 
 namespace tovr {
 
@@ -25,6 +28,11 @@ std::optional<GitSetup::OpenBrowser> GitSetup::DeviceFlowScanner::scan(const QSt
     return OpenBrowser{page.captured(), code_};
 }
 
+bool GitSetup::DeviceFlowScanner::showsFlow(const QString& line) const {
+    return (line.contains(u"code", Qt::CaseInsensitive) && codePattern_.match(line).hasMatch()) ||
+           pagePattern_.match(line).hasMatch();
+}
+
 QString GitSetup::gitConfigCommands(const QString& name, const QString& email) {
     return QStringList{
         QStringLiteral("git config --global user.name ") + shellQuote(name),
@@ -35,9 +43,25 @@ QString GitSetup::gitConfigCommands(const QString& name, const QString& email) {
         .join(QStringLiteral(" && "));
 }
 
-QString GitSetup::signInCommand() const {
+QString GitSetup::signInCommand(bool skipSshKey) const {
     return QStringLiteral("gh auth login --web --git-protocol https --hostname ") +
-           shellQuote(githubHost) + QStringLiteral(" --skip-ssh-key");
+           shellQuote(githubHost) + (skipSshKey ? QStringLiteral(" --skip-ssh-key") : QString());
+}
+
+QString GitSetup::globalConfigFile() const {
+    if (const auto global = environment->variable(QStringLiteral("GIT_CONFIG_GLOBAL")))
+        return *global;
+    const QString home = fs->homeDirectory();
+    const QString user = home + QStringLiteral("/.gitconfig");
+    const QString xdgHome =
+        environment->variable(QStringLiteral("XDG_CONFIG_HOME")).value_or(QString());
+    const QString xdg = (xdgHome.isEmpty() ? home + QStringLiteral("/.config") : xdgHome) +
+                        QStringLiteral("/git/config");
+    return !fs->fileExists(user) && fs->fileExists(xdg) ? xdg : user;
+}
+
+bool GitSetup::refusesSkipSshKey(const QString& line) {
+    return line.contains(u"unknown flag: --skip-ssh-key");
 }
 
 void GitSetup::configureGit(const QString& name, const QString& email,
@@ -45,10 +69,11 @@ void GitSetup::configureGit(const QString& name, const QString& email,
                             CancellableProcess& latch) const {
     const auto emit = [&sink](const QString& line) { sink(StreamEvent::output(line)); };
     emit(QStringLiteral("Saving your Git name and email\u2026"));
+    const QString file = globalConfigFile(); // before git creates ~/.gitconfig
     const qint32 code =
         runStreamedLoginShell(*process, gitConfigCommands(name, email), emit, &latch);
     if (code == 0)
-        emit(QStringLiteral("Saved to ~/.gitconfig."));
+        emit(QStringLiteral("Saved to ") + shownFromHome(*fs, file) + u'.');
     sink(StreamEvent::completed(code));
 }
 
@@ -66,16 +91,44 @@ void GitSetup::githubAuth(const std::function<void(const SignInEvent&)>& sink,
     emit(QStringLiteral("Starting GitHub sign-in\u2026"));
 
     DeviceFlowScanner scanner(githubHost);
+    const auto show = [&](const QString& line) {
+        emit(line);
+        if (auto page = scanner.scan(line))
+            sink(SignInEvent::openBrowser(std::move(*page)));
+    };
+    // The first run's lines wait until gh has shown whether it takes "--skip-ssh-key": a
+    // line of the flow says it does (the page must open while gh waits), its refusal says
+    // it does not; with neither, the lines go out when gh ends.
+    QStringList held;
+    bool accepted = false;
+    bool refused = false;
+    const auto release = [&] {
+        accepted = true;
+        for (const QString& line : std::exchange(held, {}))
+            show(line);
+    };
     runStreamedLoginShell(
         *process, signInCommand(),
         [&](const QString& line) {
-            emit(line);
-            if (auto page = scanner.scan(line))
-                sink(SignInEvent::openBrowser(std::move(*page)));
+            if (accepted) {
+                show(line);
+            } else if (!refused) {
+                refused = refusesSkipSshKey(line);
+                held << line;
+                if (scanner.showsFlow(line))
+                    release();
+            }
         },
         &latch);
     if (latch.isCanceled())
         return;
+    if (refused) {
+        runStreamedLoginShell(*process, signInCommand(false), show, &latch);
+        if (latch.isCanceled())
+            return;
+    } else {
+        release();
+    }
 
     if (runStreamedLoginShell(*process, QStringLiteral("gh auth status >/dev/null 2>&1"), emit,
                               &latch) != 0) {

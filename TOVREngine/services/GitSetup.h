@@ -2,8 +2,10 @@
 
 #include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
+#include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/SystemEnvironment.h"
 
 #include <QRegularExpression>
 
@@ -47,6 +49,8 @@ struct GitSetup {
         explicit DeviceFlowScanner(const QString& host);
         // The page to open, the first time a line shows its address.
         std::optional<OpenBrowser> scan(const QString& line);
+        // The line shows the flow under way: a code or the device page.
+        bool showsFlow(const QString& line) const;
 
     private:
         QRegularExpression codePattern_;
@@ -56,12 +60,24 @@ struct GitSetup {
     };
 
     std::shared_ptr<ProcessRunning> process; // starts "/bin/zsh -lc" for each command
+    // Where `configureGit` looks for the global Git files, and the variables that move them,
+    // which the login shell inherits.
+    std::shared_ptr<const FileSystemOperating> fs = nullptr;
+    std::shared_ptr<const SystemEnvironment> environment = SystemEnvironment::live();
     QString githubHost = QStringLiteral("github.com");
 
     // The four `git config --global` commands joined by " && ", name and e-mail single-quoted
     // so that any character reaches Git literally.
     static QString gitConfigCommands(const QString& name, const QString& email);
-    QString signInCommand() const;
+    // Without `skipSshKey` for a gh too old to know "--skip-ssh-key" (it changes nothing
+    // with HTTPS and no terminal).
+    QString signInCommand(bool skipSshKey = true) const;
+    // The file `git config --global` writes, chosen as git chooses it: $GIT_CONFIG_GLOBAL
+    // when set; else ~/.gitconfig, unless it is missing and the XDG one is there
+    // ($XDG_CONFIG_HOME/git/config, ~/.config/git/config when that is unset or empty).
+    QString globalConfigFile() const;
+    // gh's answer when it does not know "--skip-ssh-key".
+    static bool refusesSkipSshKey(const QString& line);
 
     void configureGit(const QString& name, const QString& email,
                       const std::function<void(const StreamEvent&)>& sink,
@@ -69,6 +85,8 @@ struct GitSetup {
     EventStream<StreamEvent> configureGit(const QString& name, const QString& email) const;
     // Success is decided by `gh auth status` after the login ends, never by the login's
     // own exit code: an abandoned browser flow and an already signed-in user both show there.
+    // A gh that refuses "--skip-ssh-key" is asked once more without it; only the second
+    // run's lines are shown.
     void githubAuth(const std::function<void(const SignInEvent&)>& sink,
                     CancellableProcess& latch) const;
     EventStream<SignInEvent> githubAuth() const;

@@ -25,6 +25,23 @@ bool holdsPathEntry(QStringView line, const QString& entry) {
     return false;
 }
 
+// Why `directory` cannot stand on PATH as the one folder it names; empty when it can. An
+// empty or relative entry puts the current folder on PATH, a ":" splits it in two, and a
+// NUL or a line break would break the line in ~/.zprofile.
+QString refusalOf(const QString& directory) {
+    if (directory.isEmpty())
+        return QStringLiteral("the folder name is empty.");
+    if (directory.contains(QChar(u'\0')) || directory.contains(u'\n') || directory.contains(u'\r'))
+        return QStringLiteral("the folder name holds a line break or a NUL character.");
+    if (!directory.startsWith(u'/'))
+        return u'`' + directory +
+               QStringLiteral("` is not a full path (one beginning with \"/\").");
+    if (directory.contains(u':'))
+        return u'`' + directory +
+               QStringLiteral("` holds a \":\", which PATH would read as two folders.");
+    return {};
+}
+
 } // namespace
 
 QString PathRepairer::escapeForDoubleQuotes(const QString& value) {
@@ -39,6 +56,8 @@ QString PathRepairer::escapeForDoubleQuotes(const QString& value) {
 }
 
 WriterReport PathRepairer::repairPath(const QString& directory) const {
+    if (const QString refusal = refusalOf(directory); !refusal.isEmpty())
+        return {{kCouldNotUpdate + refusal}, false};
     const QString escaped = escapeForDoubleQuotes(directory);
     const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
     try {

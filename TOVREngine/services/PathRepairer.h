@@ -15,7 +15,9 @@ struct PathRepairer {
     FileAppendWriter::Clock clock = {};
 
     // Puts `directory` on PATH; present when an active line holds the escaped directory as
-    // a whole PATH entry (between ":", "=", quotes or the line's ends).
+    // a whole PATH entry (between ":", "=", quotes or the line's ends). A name that is not
+    // one absolute folder (empty, relative, with ":", a NUL or a line break) is refused
+    // and nothing is written.
     WriterReport repairPath(const QString& directory) const;
     // Makes login shells evaluate `brew shellenv` for the Homebrew found on disk; present
     // only when an active line already does.

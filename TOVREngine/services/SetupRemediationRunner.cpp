@@ -369,7 +369,7 @@ void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& 
 
 void SetupRemediationRunner::configureGit(const QString& name, const QString& email,
                                           Emitter& emitter, WorkerTask& task) const {
-    GitSetup{process}.configureGit(
+    GitSetup{process, fs}.configureGit(
         name, email, [&](const StreamEvent& event) { forward(event, emitter); }, *latchFor(task));
 }
 

@@ -38,10 +38,7 @@ QString TemplateTreeCopier::exampleName(const QString& name) {
 }
 
 QString TemplateTreeCopier::displayPath(const QString& path) const {
-    const QString home = fs->homeDirectory();
-    if (path == home || path.startsWith(home + u'/'))
-        return u'~' + path.mid(home.size());
-    return path;
+    return shownFromHome(*fs, path);
 }
 
 void TemplateTreeCopier::copyTree(const QString& source, const QString& destination,

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace tovr;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -49,6 +50,38 @@ TEST(LineSplitter, ALongLineAcrossManyReadsComesOutWhole) {
         line += "ab\xE2\x82\xAC"; // five bytes, so reads of 4096 split the euro sign
     EXPECT_EQ(splitInPieces(line + "\r\nnext", 4096),
               (QStringList{QString::fromUtf8(line), "next"}));
+}
+
+TEST(LineSplitter, AnE2BeforeALineFeedHoldsNoLineBack) {
+    LineSplitter splitter;
+    QStringList lines;
+    auto add = [&](QString l) { lines << l; };
+    splitter.feed("a\xE2\n", add); // E2 then LF can no longer be a separator
+    EXPECT_EQ(lines, QStringList{u"a\uFFFD"_s});
+    splitter.feed("b\xE2\x80", add); // still could be one: waits for its last byte
+    EXPECT_EQ(lines.size(), 1);
+    splitter.feed("\xA8", add);
+    splitter.finish(add);
+    EXPECT_EQ(lines, (QStringList{u"a\uFFFD"_s, u"b"_s}));
+    EXPECT_EQ(LineSplitter::split("a\xE2\n"), QStringList{u"a\uFFFD"_s});
+}
+
+// A line that grows over many reads is looked at once, not again with every read; a lead
+// byte at the end of each read is looked at twice at most.
+TEST(LineSplitter, AGrowingLineCostsWorkLinearInItsLength) {
+    LineSplitter splitter;
+    const QByteArray read = QByteArray(63, 'x') + "\xE2";
+    constexpr int kReads = 4096;
+    for (int i = 0; i < kReads; ++i)
+        splitter.feedBytes(read.constData(), read.size());
+    EXPECT_FALSE(splitter.hasLines());
+    EXPECT_LE(splitter.bytesExamined(), 2 * read.size() * kReads);
+    splitter.finishBytes();
+    QByteArray bytes;
+    std::vector<LineSplitter::Span> spans;
+    splitter.takeLines(bytes, spans);
+    ASSERT_EQ(spans.size(), 1u);
+    EXPECT_EQ(spans[0].size, read.size() * kReads);
 }
 
 TEST(LineSplitter, NoInputNoLineAndTrailingBreakAddsNone) {

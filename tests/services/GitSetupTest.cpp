@@ -3,7 +3,11 @@
 #include "ServiceTestSupport.h"
 #include "support/FakeProcessRunner.h"
 
+#include "platform/LineSplitter.h"
+
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -16,11 +20,18 @@ namespace {
 using SignInEvent = GitSetup::SignInEvent;
 using OpenBrowser = GitSetup::OpenBrowser;
 
-QStringList fixtureLines(const QString& name) {
+QByteArray fixture(const QString& name) {
     QFile f(QStringLiteral(TOVR_TEST_FIXTURES_DIR "/gh/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    return f.readAll();
 }
+
+QStringList fixtureLines(const QString& name) {
+    return QString::fromUtf8(fixture(name)).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// What gh 2.23 answers the sign-in command: it does not know "--skip-ssh-key".
+const QString kUnknownSkipSshKey = u"login-unknown-skip-ssh-key.txt"_s;
 
 // Every page the scanner would open for these lines, in order.
 QList<OpenBrowser> pagesFor(const QStringList& lines) {
@@ -56,7 +67,7 @@ TEST(GitConfigCommands, QuotesNameAndEmailForTheShell) {
 
 TEST(GitConfigLive, ValuesReachGitUnchanged) {
     LiveHome home;
-    const GitSetup git{std::make_shared<LiveProcessRunner>()};
+    const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
     const QString name = u"Zoë O'Brien \"Bob\"  $HOME `id` \\n; rm -rf x"_s;
     const QString email = u"o'b+$USER@example.com"_s;
 
@@ -75,7 +86,7 @@ TEST(GitConfigLive, ValuesReachGitUnchanged) {
 TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
     LiveHome home;
     QDir(home.path()).mkdir(u".gitconfig"_s); // git cannot write its file
-    const GitSetup git{std::make_shared<LiveProcessRunner>()};
+    const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
 
     const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
 
@@ -85,6 +96,40 @@ TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
     EXPECT_EQ(
         std::count(events.begin(), events.end(), StreamEvent::output(u"Saved to ~/.gitconfig."_s)),
         0);
+}
+
+// git writes ~/.gitconfig unless only the XDG file is there; the sentence names the file
+// that git wrote, which now holds the name.
+TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
+    struct Home {
+        QStringList present;
+        QString xdgConfigHome; // relative to the home folder; empty: unset
+        QString written;
+    };
+    const QString user = u".gitconfig"_s, xdg = u".config/git/config"_s;
+    for (const Home& setup :
+         {Home{{}, {}, user}, Home{{user, xdg}, {}, user}, Home{{xdg}, {}, xdg},
+          Home{{user}, {}, user},
+          Home{{xdg, u"moved/git/config"_s}, u"moved"_s, u"moved/git/config"_s},
+          Home{{xdg}, u"moved"_s, user}}) { // the moved XDG file is the one that counts
+        SCOPED_TRACE((setup.present.join(u", "_s) + u" / XDG_CONFIG_HOME "_s + setup.xdgConfigHome)
+                         .toStdString());
+        LiveHome home;
+        for (const QString& file : setup.present) {
+            QDir(home.path()).mkpath(QFileInfo(home.file(file)).path());
+            home.put(file, "");
+        }
+        if (!setup.xdgConfigHome.isEmpty())
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.file(setup.xdgConfigHome)));
+        const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
+
+        const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
+
+        ASSERT_GE(events.size(), 2);
+        EXPECT_EQ(events[events.size() - 2],
+                  StreamEvent::output(u"Saved to ~/"_s + setup.written + u'.'));
+        EXPECT_TRUE(home.read(setup.written).contains("name = Ann"));
+    }
 }
 
 TEST(DeviceFlowScanner, FindsCodeAndPageInTheCliOutput) {
@@ -140,6 +185,58 @@ TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {
     EXPECT_TRUE(ranSetupGit());
     EXPECT_EQ(runner_->shellScripts().first(),
               u"gh auth login --web --git-protocol https --hostname 'github.com' --skip-ssh-key"_s);
+}
+
+TEST_F(GitHubAuthTest, AnOlderGhIsAskedAgainWithoutSkipSshKeyAndOnlyThatRunShows) {
+    FakeProcessRunner::Answer refusal;
+    refusal.lines = LineSplitter::split(fixture(kUnknownSkipSshKey)); // as the runner splits it
+    refusal.result.exitCode = 1;
+    runner_->answer(u"/bin/zsh"_s, {u"-lc"_s, git_.signInCommand()}, refusal);
+    const QStringList lines = fixtureLines(u"login-web.txt"_s);
+    FakeProcessRunner::Answer login;
+    login.lines = lines;
+    runner_->answer(u"/bin/zsh"_s, {u"-lc"_s, git_.signInCommand(false)}, login);
+    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    runner_->answerShell(u"gh auth setup-git"_s, {}, 0);
+
+    const auto events = run();
+
+    QList<SignInEvent> expected{SignInEvent::output(u"Starting GitHub sign-in\u2026"_s),
+                                SignInEvent::output(lines[0]), SignInEvent::output(lines[1]),
+                                SignInEvent::openBrowser(pageWith(u"7A3F-B21C"_s)[0])};
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        expected.push_back(SignInEvent::output(lines[i]));
+    expected.push_back(SignInEvent::output(
+        u"Signed in to GitHub. Git is ready \u2014 pushes won't ask for a password."_s));
+    expected.push_back(SignInEvent::completed(0));
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(runner_->shellScripts().value(1),
+              u"gh auth login --web --git-protocol https --hostname 'github.com'"_s);
+}
+
+// A gh that lacks "--skip-ssh-key" fails on it before it reaches the network; its answer is
+// the one the sign-in looks for, and for 2.23 the very one the stand-in above gives.
+TEST(GitHubCliLive, AnOlderGhRefusesSkipSshKeyInTheWordsTheSignInLooksFor) {
+    const QString gh = QStandardPaths::findExecutable(u"gh"_s);
+    if (gh.isEmpty())
+        GTEST_SKIP() << "gh is not installed";
+    LiveHome home;
+    LiveProcessRunner runner;
+    const auto env = home.environment(QFileInfo(gh).absolutePath());
+    if (runner.run(gh, {u"auth"_s, u"login"_s, u"--help"_s}, env)
+            .stdout_.contains(u"--skip-ssh-key"))
+        GTEST_SKIP() << "this gh knows --skip-ssh-key";
+
+    const ProcessResult answer =
+        runner.run(u"/bin/zsh"_s, {u"-lc"_s, GitSetup{}.signInCommand()}, env);
+
+    const QStringList lines = LineSplitter::split((answer.stdout_ + answer.stderr_).toUtf8());
+    EXPECT_NE(answer.exitCode, 0);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), &GitSetup::refusesSkipSshKey))
+        << answer.stderr_.toStdString();
+    if (runner.run(gh, {u"--version"_s}, env).stdout_.startsWith(u"gh version 2.23.")) {
+        EXPECT_EQ(answer.stderr_.toUtf8(), fixture(kUnknownSkipSshKey));
+    }
 }
 
 TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {

@@ -10,20 +10,32 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tovr::test {
 
 // A temporary home folder on the real file system. HOME points at it for the test's
-// lifetime, so LiveFileSystem and every child that inherits the environment use it.
+// lifetime, so LiveFileSystem and every child that inherits the environment use it; the
+// variables that move Git's global file elsewhere are unset meanwhile.
 class LiveHome {
 public:
     LiveHome() : savedHome_(qgetenv("HOME")), savedPath_(qgetenv("PATH")) {
         EXPECT_TRUE(dir_.isValid());
         qputenv("HOME", QFile::encodeName(path()));
+        for (const char* name : kMoved) {
+            if (qEnvironmentVariableIsSet(name))
+                savedMoved_.emplace_back(name, qgetenv(name));
+            qunsetenv(name);
+        }
     }
     ~LiveHome() {
         qputenv("HOME", savedHome_);
         qputenv("PATH", savedPath_);
+        for (const char* name : kMoved)
+            qunsetenv(name);
+        for (const auto& [name, value] : savedMoved_)
+            qputenv(name, value);
     }
     LiveHome(const LiveHome&) = delete;
     LiveHome& operator=(const LiveHome&) = delete;
@@ -67,9 +79,12 @@ public:
     }
 
 private:
+    static constexpr const char* kMoved[] = {"XDG_CONFIG_HOME", "GIT_CONFIG_GLOBAL"};
+
     QTemporaryDir dir_;
     QByteArray savedHome_;
     QByteArray savedPath_;
+    std::vector<std::pair<const char*, QByteArray>> savedMoved_;
 };
 
 } // namespace tovr::test

@@ -149,6 +149,21 @@ TEST_F(ZprofileFixesTest, RepairPathIgnoresACommentedMention) {
     EXPECT_TRUE(failed.lines.value(0).startsWith(u"Couldn't update ~/.zprofile: "_s));
 }
 
+// Each of these would put another folder than the one named on PATH, or break the file.
+TEST_F(ZprofileFixesTest, RepairPathRefusesANameThatIsNotOneFullFolder) {
+    fs_->createFile(kZprofile, "export A=1\n");
+    for (const QString& odd :
+         {u""_s, u"bin"_s, u"~/bin"_s, u"/a:/b"_s, u"/a\nb"_s, u"/a\rb"_s, QString(u"/a\0b"_s)}) {
+        SCOPED_TRACE(odd.toStdString());
+        const WriterReport refused = repairer().repairPath(odd);
+        EXPECT_FALSE(refused.ok);
+        ASSERT_EQ(refused.lines.size(), 1);
+        EXPECT_TRUE(refused.lines[0].startsWith(u"Couldn't update ~/.zprofile: "_s));
+    }
+    EXPECT_EQ(zprofile(), "export A=1\n");
+    EXPECT_FALSE(fs_->fileExists(kZprofile + u".bak"_s));
+}
+
 TEST_F(ZprofileFixesTest, RepairHomebrewPathUsesTheBrewOnDiskAndIgnoresComments) {
     const WriterReport none = repairer().repairHomebrewPath();
     EXPECT_EQ(none,
