@@ -249,9 +249,13 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
     const QString address = effectiveAddress(server, apiKey);
     const bool desktop = isFolder(*fs, claudeDesktopSupportDir());
 
-    const bool tool = claudeToolAvailable(process, latch);
+    // Claude Code's tool refuses a name it already has, and the whole fix would fail.
+    const bool claudeHas = claudeCodeHolds(server.slug);
+    const bool tool = !claudeHas && claudeToolAvailable(process, latch);
     qint32 toolExit = 0;
-    if (tool) {
+    if (claudeHas) {
+        log.add(name + QStringLiteral(" is already in Claude Code — left as is."));
+    } else if (tool) {
         log.add(QStringLiteral("Adding ") + name + QStringLiteral(" to Claude Code…"));
         toolExit = runStreamedLoginShell(
             process, claudeAddCommand(server.slug, address),
@@ -260,21 +264,25 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
         log.add(QStringLiteral("Claude Code CLI isn't on your PATH — skipping it for ") + name +
                 u'.');
     }
+    const bool claudeReached = claudeHas || tool;
+    const bool claudeCodeHasIt = claudeHas || (tool && toolExit == 0);
 
     const CodexResult codex = addToCodex(server.slug, address);
     for (const auto& line : codex.lines)
         log.add(line);
 
-    if (!tool && !codex.codexPresent && !desktop) {
+    if (!claudeReached && !codex.codexPresent && !desktop) {
         log.add(QStringLiteral("No AI agent is set up yet — nothing to configure ") + name +
                 QStringLiteral(" for."));
         return log.report();
     }
     if (desktop)
         log.add(QStringLiteral("For Claude Desktop’s Chat, add ") + name +
-                QStringLiteral(" under Settings → Connectors — the Code tab already has it."));
+                QStringLiteral(" under Settings → Connectors") +
+                (claudeCodeHasIt ? QStringLiteral(" — the Code tab already has it.")
+                                 : QStringLiteral(".")));
 
-    if (tool || codex.codexPresent) {
+    if (claudeReached || codex.codexPresent) {
         const bool failed = (tool && toolExit != 0) || (codex.codexPresent && !codex.succeeded);
         if (failed)
             log.fail();

@@ -384,9 +384,10 @@ TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
     auto desktopOnly = std::make_shared<SandboxFileSystem>(kHome);
     desktopOnly->createFolder(kHome + "/Library/Application Support/Claude");
     const auto desktop = MCPConfigWriter{desktopOnly}.addServer(server, "k", process);
-    EXPECT_EQ(desktop, (WriterReport{{"For Claude Desktop’s Chat, add Web Search under Settings → "
-                                      "Connectors — the Code tab already has it."},
-                                     true}));
+    EXPECT_EQ(
+        desktop,
+        (WriterReport{{"For Claude Desktop’s Chat, add Web Search under Settings → Connectors."},
+                      true}));
 
     auto claudeFolder = std::make_shared<SandboxFileSystem>(kHome);
     claudeFolder->createFolder(kHome + "/.claude");
@@ -403,6 +404,41 @@ TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
     EXPECT_TRUE(MCPConfigWriter{shellOnly}.addServer(server, QString(""), process).ok);
     EXPECT_EQ(process.shellScripts().last(),
               MCPConfigWriter::claudeAddCommand("search", "https://mcp.example.com/mcp"));
+}
+
+TEST(MCPConfigWriterFix, AServerClaudeCodeAlreadyHasIsNotHandedToItAgain) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createExecutable("/opt/homebrew/bin/claude");
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {"type": "http"}}})");
+    fs->createFolder(kHome + "/.codex");
+    FakeProcessRunner process; // what the real tool answers
+    process.answerShell(MCPConfigWriter::claudeAddCommand("search", keyed().url),
+                        "MCP server search already exists in user config", 1);
+
+    const auto report = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_EQ(report, (WriterReport{{"Web Search is already in Claude Code — left as is.",
+                                     "Added search to your Codex config."},
+                                    true}));
+    EXPECT_EQ(process.calls().size(), 0);
+}
+
+TEST(MCPConfigWriterFix, TheDesktopNoteSaysTheCodeTabHasItOnlyWhenItDoes) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createExecutable("/opt/homebrew/bin/claude");
+    fs->createFolder(kHome + "/Library/Application Support/Claude");
+    FakeProcessRunner process;
+    process.answerShell(MCPConfigWriter::claudeAddCommand("search", keyed().url), "boom", 1);
+
+    const auto failed = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.lines.last(),
+              "For Claude Desktop’s Chat, add Web Search under Settings → Connectors.");
+
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {}}})");
+    const auto already = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_TRUE(already.ok);
+    EXPECT_EQ(already.lines.last(), "For Claude Desktop’s Chat, add Web Search under Settings → "
+                                    "Connectors — the Code tab already has it.");
 }
 
 TEST(MCPConfigWriterFix, ACancelEndsTheLoginShellThatLooksForTheTool) {
