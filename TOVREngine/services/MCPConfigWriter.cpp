@@ -3,11 +3,13 @@
 #include "platform/Error.h"
 #include "platform/PrivateFiles.h"
 #include "platform/ShellQuote.h"
+#include "services/CodexConfig.h"
 #include "services/StreamedLoginShell.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QUrl>
 
 namespace tovr {
@@ -24,6 +26,21 @@ bool anyExists(const FileSystemOperating& fs, std::initializer_list<const char*>
 bool isFolder(const FileSystemOperating& fs, const QString& path) {
     bool dir = false;
     return fs.fileExists(path, &dir) && dir;
+}
+
+// The text exactly as the bytes hold it, a leading byte order mark included, so that what is
+// written back starts with the user's bytes unchanged.
+QString utf8Text(const QByteArray& data) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(data);
+}
+
+QString codexDir(const FileSystemOperating& fs) {
+    return fs.homeDirectory() + QStringLiteral("/.codex");
+}
+
+QString codexConfigPath(const FileSystemOperating& fs) {
+    return codexDir(fs) + QStringLiteral("/config.toml");
 }
 
 // A slug that is a TOML bare key is written as it is; anything else as a quoted key, so a
@@ -102,47 +119,85 @@ QString MCPConfigWriter::claudeDesktopSupportDir() const {
     return support + QStringLiteral("/Claude");
 }
 
-bool MCPConfigWriter::codexConfigHolds(const QString& text, const QString& slug) const {
-    return text.contains(QStringLiteral("[mcp_servers.") + slug + u']') ||
-           text.contains(QStringLiteral("[mcp_servers.\"") + slug + QStringLiteral("\"]"));
+bool MCPConfigWriter::codexPresent() const {
+    return fs->fileExists(codexDir(*fs)) ||
+           anyExists(*fs, {"/opt/homebrew/bin/codex", "/usr/local/bin/codex"});
+}
+
+bool MCPConfigWriter::claudeCodeHolds(const QString& slug) const {
+    const QString claudeJson = fs->homeDirectory() + QStringLiteral("/.claude.json");
+    try {
+        if (!fs->fileExists(claudeJson))
+            return false;
+        const QJsonDocument doc = QJsonDocument::fromJson(fs->readData(claudeJson));
+        const QJsonValue servers = doc.object().value(QStringLiteral("mcpServers"));
+        return doc.isObject() && servers.isObject() && servers.toObject().contains(slug);
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+bool MCPConfigWriter::codexConfigHolds(const QString& slug) const {
+    const QString path = codexConfigPath(*fs);
+    try {
+        return fs->fileExists(path) && CodexConfig::parse(fs->readData(path)).hasServer(slug);
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
                                                          const QString& address) const {
-    const QString dir = fs->homeDirectory() + QStringLiteral("/.codex");
-    const QString path = dir + QStringLiteral("/config.toml");
-    if (!fs->fileExists(dir) &&
-        !anyExists(*fs, {"/opt/homebrew/bin/codex", "/usr/local/bin/codex"}))
+    if (!codexPresent())
         return {{}, true, false};
+    const QString dir = codexDir(*fs);
+    const QString path = codexConfigPath(*fs);
 
-    auto failure = [](const QString& description) {
-        return CodexResult{
-            {QStringLiteral("Couldn't write your Codex config: ") + description}, false, true};
+    auto failure = [](const QString& prefix, const QString& description) {
+        return CodexResult{{prefix + description}, false, true};
     };
+    const QString unread = QStringLiteral("Couldn't read your Codex config: ");
+    const QString unwritten = QStringLiteral("Couldn't write your Codex config: ");
 
-    QString old;
-    if (fs->fileExists(path)) {
-        // A file we cannot read is left alone: appending to an empty text would lose it.
-        try {
-            old = fs->readText(path);
-        } catch (const Error& e) {
-            return failure(e.description());
-        }
+    // Codex refuses to start on a config it cannot parse, so one we cannot read is left
+    // exactly as it is.
+    QByteArray data;
+    try {
+        if (fs->fileExists(path))
+            data = fs->readData(path);
+    } catch (const Error& e) {
+        return failure(unread, e.description());
     }
-    if (codexConfigHolds(old, slug))
+    const CodexConfig config = CodexConfig::parse(data);
+    if (!config.isValid())
+        return failure(unread, config.error());
+    if (config.hasServer(slug))
         return {
             {slug + QStringLiteral(" is already in your Codex config — left as is.")}, true, true};
 
+    // Appended, so the user's comments and layout stay as they are.
+    const QString old = utf8Text(data);
     const QString separator = old.isEmpty()         ? QString()
                               : old.endsWith(u'\n') ? QStringLiteral("\n")
                                                     : QStringLiteral("\n\n");
     const QString text = old + separator + codexTable(slug, address);
+
+    // A value already under that name (a string, an array) would make the new table a
+    // duplicate key, and Codex would not start: what replaces the file must read back.
+    const CodexConfig result = CodexConfig::parse(text.toUtf8());
+    if (!result.isValid())
+        return failure(unwritten, QStringLiteral("with ") + slug +
+                                      QStringLiteral(" added it would not be valid: ") +
+                                      result.error());
+    if (result.serverURL(slug) != address)
+        return failure(unwritten, QStringLiteral("with ") + slug +
+                                      QStringLiteral(" added it would not hold its address."));
+
     try {
         fs->createDirectory(dir, true);
-        if (!old.isEmpty()) {
+        if (!data.isEmpty()) {
             try {
-                writeBackup(*fs, path + QStringLiteral(".bak"), fs->readData(path),
-                            backupModeOf(*fs, path));
+                writeBackup(*fs, path + QStringLiteral(".bak"), data, backupModeOf(*fs, path));
             } catch (const Error&) {
                 // The backup is a courtesy; the append itself never removes a line.
             }
@@ -150,36 +205,23 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
         // The new table may carry an API key in its address.
         writePrivateText(*fs, text, path);
     } catch (const Error& e) {
-        return failure(e.description());
+        return failure(unwritten, e.description());
     }
     return {
         {QStringLiteral("Added ") + slug + QStringLiteral(" to your Codex config.")}, true, true};
 }
 
 bool MCPConfigWriter::isConfigured(const QString& slug) const {
-    const QString home = fs->homeDirectory();
     int examined = 0;
     int holding = 0;
-
-    const QString claudeJson = home + QStringLiteral("/.claude.json");
-    if (fs->fileExists(claudeJson)) {
+    if (fs->fileExists(fs->homeDirectory() + QStringLiteral("/.claude.json"))) {
         ++examined;
-        try {
-            const QJsonDocument doc = QJsonDocument::fromJson(fs->readData(claudeJson));
-            const QJsonValue servers = doc.object().value(QStringLiteral("mcpServers"));
-            if (doc.isObject() && servers.isObject() && servers.toObject().contains(slug))
-                ++holding;
-        } catch (const Error&) {
-        }
+        holding += claudeCodeHolds(slug);
     }
-    const QString toml = home + QStringLiteral("/.codex/config.toml");
-    if (fs->fileExists(toml)) {
+    // Codex counts once it is there, config or not: it has the server only in its config.
+    if (codexPresent()) {
         ++examined;
-        try {
-            if (codexConfigHolds(fs->readText(toml), slug))
-                ++holding;
-        } catch (const Error&) {
-        }
+        holding += codexConfigHolds(slug);
     }
     return examined > 0 && holding == examined;
 }
@@ -207,9 +249,13 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
     const QString address = effectiveAddress(server, apiKey);
     const bool desktop = isFolder(*fs, claudeDesktopSupportDir());
 
-    const bool tool = claudeToolAvailable(process, latch);
+    // Claude Code's tool refuses a name it already has, and the whole fix would fail.
+    const bool claudeHas = claudeCodeHolds(server.slug);
+    const bool tool = !claudeHas && claudeToolAvailable(process, latch);
     qint32 toolExit = 0;
-    if (tool) {
+    if (claudeHas) {
+        log.add(name + QStringLiteral(" is already in Claude Code — left as is."));
+    } else if (tool) {
         log.add(QStringLiteral("Adding ") + name + QStringLiteral(" to Claude Code…"));
         toolExit = runStreamedLoginShell(
             process, claudeAddCommand(server.slug, address),
@@ -218,21 +264,25 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
         log.add(QStringLiteral("Claude Code CLI isn't on your PATH — skipping it for ") + name +
                 u'.');
     }
+    const bool claudeReached = claudeHas || tool;
+    const bool claudeCodeHasIt = claudeHas || (tool && toolExit == 0);
 
     const CodexResult codex = addToCodex(server.slug, address);
     for (const auto& line : codex.lines)
         log.add(line);
 
-    if (!tool && !codex.codexPresent && !desktop) {
+    if (!claudeReached && !codex.codexPresent && !desktop) {
         log.add(QStringLiteral("No AI agent is set up yet — nothing to configure ") + name +
                 QStringLiteral(" for."));
         return log.report();
     }
     if (desktop)
         log.add(QStringLiteral("For Claude Desktop’s Chat, add ") + name +
-                QStringLiteral(" under Settings → Connectors — the Code tab already has it."));
+                QStringLiteral(" under Settings → Connectors") +
+                (claudeCodeHasIt ? QStringLiteral(" — the Code tab already has it.")
+                                 : QStringLiteral(".")));
 
-    if (tool || codex.codexPresent) {
+    if (claudeReached || codex.codexPresent) {
         const bool failed = (tool && toolExit != 0) || (codex.codexPresent && !codex.succeeded);
         if (failed)
             log.fail();

@@ -12,8 +12,8 @@
 namespace tovr {
 
 // Registers remote MCP servers with the AI agents on the Mac: Claude Code through its own
-// command-line tool, Codex by appending a table to ~/.codex/config.toml. Keeps no state;
-// every call reads the configuration files afresh.
+// command-line tool, Codex by appending a table to ~/.codex/config.toml, which is read and
+// checked with a TOML parser. Keeps no state; every call reads the configuration files afresh.
 struct MCPConfigWriter {
     std::shared_ptr<FileSystemOperating> fs;
 
@@ -34,7 +34,8 @@ struct MCPConfigWriter {
 
     // Registered in every agent configuration that exists, and at least one exists.
     bool isConfigured(const QString& slug) const;
-    // Appends the server's table to the Codex configuration when Codex is present.
+    // Appends the server's table to the Codex configuration when Codex is present; a config
+    // that does not parse, or would not parse with the table, is left as it is.
     CodexResult addToCodex(const QString& slug, const QString& address) const;
     // Claude Desktop's support folder; only its existence is read.
     QString claudeDesktopSupportDir() const;
@@ -50,7 +51,12 @@ struct MCPConfigWriter {
     static QString tomlString(const QString& value);
 
 private:
-    bool codexConfigHolds(const QString& text, const QString& slug) const;
+    // Codex's folder or its program exists.
+    bool codexPresent() const;
+    // ~/.claude.json registers the server.
+    bool claudeCodeHolds(const QString& slug) const;
+    // ~/.codex/config.toml parses and has the server's table.
+    bool codexConfigHolds(const QString& slug) const;
     bool claudeToolAvailable(ProcessRunning& process, CancellableProcess* latch) const;
 };
 

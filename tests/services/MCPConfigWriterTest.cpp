@@ -235,28 +235,72 @@ TEST(MCPConfigWriterCodex, SeparatorBackupAndPresence) {
                   QStringList{"search is already in your Codex config — left as is."});
         EXPECT_FALSE(fs->contents(kConfig).contains("https://s\""));
     }
-    fs->createFile(kConfig, "[mcp_servers.'search']\nurl = \"https://old\"\n");
-    EXPECT_EQ(writer.addToCodex("search", "https://s").lines,
-              QStringList{"Added search to your Codex config."});
+}
+
+TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    const MCPConfigWriter writer{fs};
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"exa": {}}})");
+    for (const QByteArray theirs :
+         {"[mcp_servers]\nexa = { url = \"https://old\" }\n",
+          "mcp_servers.exa.url = \"https://old\"\n", "[mcp_servers.'exa']\nurl = \"https://old\"\n",
+          "[ mcp_servers . exa ] # theirs\nurl = \"https://old\"\n"}) {
+        fs->createFile(kConfig, theirs);
+        EXPECT_EQ(writer.addToCodex("exa", "https://new").lines,
+                  QStringList{"exa is already in your Codex config — left as is."})
+            << theirs.constData();
+        EXPECT_EQ(fs->contents(kConfig), theirs);
+        EXPECT_TRUE(writer.isConfigured("exa")) << theirs.constData();
+    }
+
+    // Commented out, the table is not there: it is added, and the comment stays.
+    const QByteArray commented = "# [mcp_servers.exa]\n# url = \"https://old\"\n";
+    fs->createFile(kConfig, commented);
+    EXPECT_FALSE(writer.isConfigured("exa"));
+    EXPECT_EQ(writer.addToCodex("exa", "https://new").lines,
+              QStringList{"Added exa to your Codex config."});
+    EXPECT_EQ(fs->contents(kConfig), commented + "\n[mcp_servers.exa]\nurl = \"https://new\"\n");
+    EXPECT_TRUE(writer.isConfigured("exa"));
+}
+
+TEST(MCPConfigWriterCodex, WhatWouldNotReadBackNeverReplacesTheConfig) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    // Valid, without a table for exa; a table appended under that name is a duplicate key.
+    const QByteArray theirs = "[mcp_servers]\nexa = \"https://old\"\n";
+    fs->createFile(kConfig, theirs);
+    const auto result = MCPConfigWriter{fs}.addToCodex("exa", "https://new");
+    EXPECT_FALSE(result.succeeded);
+    ASSERT_EQ(result.lines.size(), 1);
+    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
+    EXPECT_EQ(fs->contents(kConfig), theirs);
+    EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
 }
 
 TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
-    auto fs = std::make_shared<SandboxFileSystem>(kHome);
-    const QByteArray latin1 = "model = \"caf\xe9\"\n";
-    fs->createFile(kConfig, latin1);
-    const auto result = MCPConfigWriter{fs}.addToCodex("search", "https://s");
-    EXPECT_FALSE(result.succeeded);
-    EXPECT_TRUE(result.codexPresent);
-    ASSERT_EQ(result.lines.size(), 1);
-    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
-    EXPECT_EQ(fs->contents(kConfig), latin1);
-    EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+    // Not UTF-8, and the duplicate table Codex refuses to start with.
+    const std::pair<QByteArray, QString> configs[] = {
+        {"model = \"caf\xe9\"\n", "utf-8 sequence (line 1, column "},
+        {"[mcp_servers.search]\nurl = \"a\"\n\n[mcp_servers.search]\nurl = \"b\"\n",
+         "'mcp_servers.search' (line 4, column 1)"}};
+    for (const auto& [theirs, message] : configs) {
+        auto fs = std::make_shared<SandboxFileSystem>(kHome);
+        fs->createFile(kConfig, theirs);
+        const auto result = MCPConfigWriter{fs}.addToCodex("search", "https://s");
+        EXPECT_FALSE(result.succeeded);
+        EXPECT_TRUE(result.codexPresent);
+        ASSERT_EQ(result.lines.size(), 1);
+        EXPECT_TRUE(result.lines[0].startsWith("Couldn't read your Codex config: "));
+        EXPECT_TRUE(result.lines[0].contains(message)) << result.lines[0].toStdString();
+        EXPECT_EQ(fs->contents(kConfig), theirs);
+        EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+        EXPECT_FALSE(MCPConfigWriter{fs}.isConfigured("search"));
 
-    // The whole fix reports the failure.
-    FakeProcessRunner process;
-    const auto report = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
-    EXPECT_FALSE(report.ok);
-    EXPECT_EQ(fs->contents(kConfig), latin1);
+        // The whole fix reports the failure.
+        FakeProcessRunner process;
+        const auto report = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+        EXPECT_FALSE(report.ok);
+        EXPECT_EQ(fs->contents(kConfig), theirs);
+    }
 }
 
 TEST(MCPConfigWriterProbe, EveryExistingConfigMustHoldTheServer) {
@@ -277,6 +321,16 @@ TEST(MCPConfigWriterProbe, EveryExistingConfigMustHoldTheServer) {
         fs->createFile(kHome + "/.claude.json", json);
         EXPECT_FALSE(writer.isConfigured("search")) << json.constData();
     }
+}
+
+TEST(MCPConfigWriterProbe, CodexWithoutAConfigDoesNotHaveTheServerYet) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    const MCPConfigWriter writer{fs};
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {}}})");
+    fs->createFolder(kHome + "/.codex"); // Codex has run, and written no config
+    EXPECT_FALSE(writer.isConfigured("search"));
+    ASSERT_TRUE(writer.addToCodex("search", "https://s").succeeded);
+    EXPECT_TRUE(writer.isConfigured("search"));
 }
 
 TEST(MCPConfigWriterCommand, EveryValueReachesTheToolIntact) {
@@ -330,9 +384,10 @@ TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
     auto desktopOnly = std::make_shared<SandboxFileSystem>(kHome);
     desktopOnly->createFolder(kHome + "/Library/Application Support/Claude");
     const auto desktop = MCPConfigWriter{desktopOnly}.addServer(server, "k", process);
-    EXPECT_EQ(desktop, (WriterReport{{"For Claude Desktop’s Chat, add Web Search under Settings → "
-                                      "Connectors — the Code tab already has it."},
-                                     true}));
+    EXPECT_EQ(
+        desktop,
+        (WriterReport{{"For Claude Desktop’s Chat, add Web Search under Settings → Connectors."},
+                      true}));
 
     auto claudeFolder = std::make_shared<SandboxFileSystem>(kHome);
     claudeFolder->createFolder(kHome + "/.claude");
@@ -349,6 +404,41 @@ TEST(MCPConfigWriterFix, WithoutTheToolOnlyNotesAreShown) {
     EXPECT_TRUE(MCPConfigWriter{shellOnly}.addServer(server, QString(""), process).ok);
     EXPECT_EQ(process.shellScripts().last(),
               MCPConfigWriter::claudeAddCommand("search", "https://mcp.example.com/mcp"));
+}
+
+TEST(MCPConfigWriterFix, AServerClaudeCodeAlreadyHasIsNotHandedToItAgain) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createExecutable("/opt/homebrew/bin/claude");
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {"type": "http"}}})");
+    fs->createFolder(kHome + "/.codex");
+    FakeProcessRunner process; // what the real tool answers
+    process.answerShell(MCPConfigWriter::claudeAddCommand("search", keyed().url),
+                        "MCP server search already exists in user config", 1);
+
+    const auto report = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_EQ(report, (WriterReport{{"Web Search is already in Claude Code — left as is.",
+                                     "Added search to your Codex config."},
+                                    true}));
+    EXPECT_EQ(process.calls().size(), 0);
+}
+
+TEST(MCPConfigWriterFix, TheDesktopNoteSaysTheCodeTabHasItOnlyWhenItDoes) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createExecutable("/opt/homebrew/bin/claude");
+    fs->createFolder(kHome + "/Library/Application Support/Claude");
+    FakeProcessRunner process;
+    process.answerShell(MCPConfigWriter::claudeAddCommand("search", keyed().url), "boom", 1);
+
+    const auto failed = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.lines.last(),
+              "For Claude Desktop’s Chat, add Web Search under Settings → Connectors.");
+
+    fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {}}})");
+    const auto already = MCPConfigWriter{fs}.addServer(keyed(), std::nullopt, process);
+    EXPECT_TRUE(already.ok);
+    EXPECT_EQ(already.lines.last(), "For Claude Desktop’s Chat, add Web Search under Settings → "
+                                    "Connectors — the Code tab already has it.");
 }
 
 TEST(MCPConfigWriterFix, ACancelEndsTheLoginShellThatLooksForTheTool) {

@@ -247,7 +247,10 @@ TEST(SkillsSection, RecommendedTickedOnceInstalledOnesNeverAdded) {
 
 TEST(MCPSection, AddedServersLockedKeysOnlyForTickedKeyServersReadOnlyWhenAsked) {
     SetupStageFixture f;
+    // This Mac has Codex too: a server is added when both agents have it.
     f.mac.fs()->createFile(f.home() + "/.claude.json", R"({"mcpServers":{"context7":{}}})");
+    f.mac.fs()->createFile(f.home() + "/.codex/config.toml",
+                           "[mcp_servers.context7]\nurl = \"u\"\n");
     f.show("mcp");
     MCPSection section(f.scope("mcp"), f.mac.fs());
     section.readDisk();
@@ -279,6 +282,8 @@ TEST(MCPSection, AddedServersLockedKeysOnlyForTickedKeyServersReadOnlyWhenAsked)
 
     f.mac.fs()->createFile(f.home() + "/.claude.json",
                            R"({"mcpServers":{"context7":{},"notion":{}}})");
+    f.mac.fs()->createFile(f.home() + "/.codex/config.toml",
+                           "mcp_servers.context7.url = \"u\"\nmcp_servers.notion.url = \"u\"\n");
     EXPECT_TRUE(section.canAdd()) << "the configuration is read when asked, not per redraw";
     section.add();
     EXPECT_EQ(f.model->pendingInstall(),
