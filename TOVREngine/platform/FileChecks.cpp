@@ -9,6 +9,11 @@ bool isFolder(const FileSystemOperating& fs, const QString& path) {
     return fs.fileExists(path, &dir) && dir;
 }
 
+bool isFile(const FileSystemOperating& fs, const QString& path) {
+    bool dir = false;
+    return fs.fileExists(path, &dir) && !dir;
+}
+
 bool entryExists(const FileSystemOperating& fs, const QString& path) {
     if (fs.fileExists(path))
         return true;
