@@ -16,6 +16,11 @@ QString shownFromHome(const FileSystemOperating& fs, const QString& path) {
     return path;
 }
 
+bool isFile(const FileSystemOperating& fs, const QString& path) {
+    bool dir = false;
+    return fs.fileExists(path, &dir) && !dir;
+}
+
 bool entryExists(const FileSystemOperating& fs, const QString& path) {
     if (fs.fileExists(path))
         return true;

@@ -9,6 +9,9 @@ namespace tovr {
 // A folder exists at `path` (links followed).
 bool isFolder(const FileSystemOperating& fs, const QString& path);
 
+// A file, not a folder, exists at `path` (links followed).
+bool isFile(const FileSystemOperating& fs, const QString& path);
+
 // Something is at `path`, a dangling symbolic link included: writing there would follow
 // the link.
 bool entryExists(const FileSystemOperating& fs, const QString& path);

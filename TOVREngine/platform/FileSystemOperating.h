@@ -37,6 +37,9 @@ public:
     virtual QStringList contentsOfDirectory(const QString& path) const = 0;
     // An existing folder is no error.
     virtual void createDirectory(const QString& path, bool withIntermediateDirectories) = 0;
+    // Creates one folder, born with exactly `mode` (never wider at any moment); its parent
+    // must exist, and anything already at `path` is an error.
+    virtual void createDirectoryWithMode(const QString& path, int mode) = 0;
     // A folder is removed with its contents.
     virtual void removeItem(const QString& path) = 0;
     virtual void moveItem(const QString& from, const QString& to) = 0;
@@ -53,6 +56,10 @@ public:
     virtual QByteArray readData(const QString& path) const = 0;
     // Writes a whole file atomically, replacing an existing one (links and mode as write()).
     virtual void writeData(const QByteArray& data, const QString& path) = 0;
+    // As writeData(), but the file gets exactly `mode`, and its temporary file is created at
+    // that mode in the same call that creates it: no one can open it whom the final file
+    // would refuse, not even for a moment.
+    virtual void writeDataWithMode(const QByteArray& data, const QString& path, int mode) = 0;
     // Reads a file as UTF-8; throws when it is missing, unreadable or not UTF-8.
     virtual QString readText(const QString& path) const = 0;
     // The user's caches folder, created when missing.

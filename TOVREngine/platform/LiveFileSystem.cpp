@@ -56,14 +56,60 @@ void writeAll(int fd, const QByteArray& data, const QString& path) {
     }
 }
 
+// Opens a new file at `mode` (O_EXCL: never one that is there already) and brings it to
+// exactly `mode`. The umask can only have taken bits away, so the file is never wider than
+// `mode`, from its creation on; what the umask took is given back. An absent mode leaves
+// the new file to the umask, as a plain write would. Returns the descriptor or -1 (errno).
+int createExclusive(const QString& file, std::optional<mode_t> mode,
+                    const LiveFileSystem::CreationObserver& observe) {
+    const int fd = ::open(native(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          mode.value_or(0666));
+    if (fd < 0)
+        return -1;
+    if (observe)
+        observe(file);
+    struct stat st {};
+    if (mode &&
+        (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != *mode && ::fchmod(fd, *mode) != 0))) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(native(file).constData());
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+// Writes `data` into `fd` and closes it (on failure too); `sync` makes it durable first.
+void fillAndClose(int fd, const QByteArray& data, const QString& path, bool sync) {
+    try {
+        writeAll(fd, data, path);
+        if (sync && ::fsync(fd) != 0)
+            fail(errno, QStringLiteral("Cannot write"), path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        fail(errno, QStringLiteral("Cannot write"), path);
+}
+
 // Replaces `path` (after following its links) with `data` through a temporary file in the
-// same folder, so a reader sees the old or the new contents, never a mix.
-void writeAtomically(const QByteArray& data, const QString& path) {
+// same folder, so a reader sees the old or the new contents, never a mix. The new file's
+// mode is `wanted`, else the replaced file's, else the umask's; the temporary file has it
+// from its creation.
+void writeAtomically(const QByteArray& data, const QString& path, std::optional<int> wanted,
+                     const LiveFileSystem::CreationObserver& observe) {
     const QString target = LiveFileSystem::resolveLinkChain(path);
     struct stat existing {};
     const bool exists = ::stat(native(target).constData(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         fail(EISDIR, QStringLiteral("Cannot write"), path);
+    std::optional<mode_t> mode;
+    if (wanted)
+        mode = static_cast<mode_t>(*wanted) & 07777;
+    else if (exists)
+        mode = existing.st_mode & 07777;
 
     const QString dir = parentOf(target);
     QString temp;
@@ -71,26 +117,15 @@ void writeAtomically(const QByteArray& data, const QString& path) {
     for (int attempt = 0; fd < 0; ++attempt) {
         temp = dir + QStringLiteral("/.") + fileNameOf(target) + QStringLiteral(".tovr-") +
                QString::number(QRandomGenerator::global()->generate64(), 36);
-        // 0666 lets the umask decide a new file's mode, as a plain write would.
-        fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = createExclusive(temp, mode, observe);
         if (fd < 0 && (errno != EEXIST || attempt > 8))
             fail(errno, QStringLiteral("Cannot write"), path);
     }
     try {
-        if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
-            fail(errno, QStringLiteral("Cannot keep the permissions of"), path);
-        writeAll(fd, data, path);
-        if (::fsync(fd) != 0)
-            fail(errno, QStringLiteral("Cannot write"), path);
-        const int closed = ::close(fd);
-        fd = -1;
-        if (closed != 0)
-            fail(errno, QStringLiteral("Cannot write"), path);
+        fillAndClose(fd, data, path, true);
         if (::rename(native(temp).constData(), native(target).constData()) != 0)
             fail(errno, QStringLiteral("Cannot replace"), path);
     } catch (...) {
-        if (fd >= 0)
-            ::close(fd);
         ::unlink(native(temp).constData());
         throw;
     }
@@ -100,14 +135,7 @@ void writePlain(const QByteArray& data, const QString& path) {
     const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         fail(errno, QStringLiteral("Cannot write"), path);
-    try {
-        writeAll(fd, data, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (::close(fd) != 0)
-        fail(errno, QStringLiteral("Cannot write"), path);
+    fillAndClose(fd, data, path, false);
 }
 
 void removeTree(const QString& path) {
@@ -135,7 +163,8 @@ void removeTree(const QString& path) {
 }
 
 // A move across file systems: copy, keeping modes and links, then remove the source.
-void copyTree(const QString& from, const QString& to) {
+void copyTree(const QString& from, const QString& to,
+              const LiveFileSystem::CreationObserver& observe) {
     struct stat st {};
     if (::lstat(native(from).constData(), &st) != 0)
         fail(errno, QStringLiteral("Cannot move"), from);
@@ -161,11 +190,13 @@ void copyTree(const QString& from, const QString& to) {
         }
         ::closedir(dir);
         for (const auto& name : names)
-            copyTree(from + u'/' + name, to + u'/' + name);
+            copyTree(from + u'/' + name, to + u'/' + name, observe);
     } else {
-        LiveFileSystem fs;
-        writePlain(fs.readData(from), to);
-        ::chmod(native(to).constData(), st.st_mode & 07777);
+        const QByteArray data = LiveFileSystem().readData(from);
+        const int fd = createExclusive(to, st.st_mode & 07777, observe);
+        if (fd < 0)
+            fail(errno, QStringLiteral("Cannot move to"), to);
+        fillAndClose(fd, data, to, false);
     }
 }
 
@@ -259,6 +290,22 @@ void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateD
     }
 }
 
+void LiveFileSystem::createDirectoryWithMode(const QString& path, int mode) {
+    const mode_t bits = static_cast<mode_t>(mode) & 07777;
+    if (::mkdir(native(path).constData(), bits) != 0)
+        fail(errno, QStringLiteral("Cannot create the folder"), path);
+    if (observer_)
+        observer_(path);
+    // As for a file: the umask can only have narrowed it; give back what it took.
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0 ||
+        ((st.st_mode & 07777) != bits && ::chmod(native(path).constData(), bits) != 0)) {
+        const int error = errno;
+        ::rmdir(native(path).constData());
+        fail(error, QStringLiteral("Cannot create the folder"), path);
+    }
+}
+
 void LiveFileSystem::removeItem(const QString& path) {
     removeTree(path);
 }
@@ -272,7 +319,7 @@ void LiveFileSystem::moveItem(const QString& from, const QString& to) {
     if (errno != EXDEV)
         fail(errno, QStringLiteral("Cannot move"), from);
     try {
-        copyTree(from, to);
+        copyTree(from, to, observer_);
     } catch (...) {
         if (::lstat(native(to).constData(), &st) == 0)
             try {
@@ -318,7 +365,7 @@ QString LiveFileSystem::homeDirectory() const {
 
 void LiveFileSystem::write(const QString& text, const QString& path, bool atomically) {
     if (atomically)
-        writeAtomically(text.toUtf8(), path);
+        writeAtomically(text.toUtf8(), path, std::nullopt, observer_);
     else
         writePlain(text.toUtf8(), path);
 }
@@ -346,7 +393,11 @@ QByteArray LiveFileSystem::readData(const QString& path) const {
 }
 
 void LiveFileSystem::writeData(const QByteArray& data, const QString& path) {
-    writeAtomically(data, path);
+    writeAtomically(data, path, std::nullopt, observer_);
+}
+
+void LiveFileSystem::writeDataWithMode(const QByteArray& data, const QString& path, int mode) {
+    writeAtomically(data, path, mode, observer_);
 }
 
 QString LiveFileSystem::readText(const QString& path) const {

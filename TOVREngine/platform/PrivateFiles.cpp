@@ -6,16 +6,6 @@
 
 namespace tovr {
 
-namespace {
-
-void setMode(FileSystemOperating& fs, int mode, const QString& path) {
-    FileAttributes attributes;
-    attributes.posixPermissions = mode;
-    fs.setAttributes(attributes, path);
-}
-
-} // namespace
-
 int backupModeOf(const FileSystemOperating& fs, const QString& path) {
     const FileAttributes attributes = fs.attributesOfItem(path);
     if (attributes.type == FileType::symbolicLink || !attributes.posixPermissions)
@@ -26,35 +16,22 @@ int backupModeOf(const FileSystemOperating& fs, const QString& path) {
 void writeBackup(FileSystemOperating& fs, const QString& backupPath, const QByteArray& bytes,
                  int mode) {
     bool isDirectory = false;
-    if (fs.fileExists(backupPath, &isDirectory)) {
-        if (isDirectory)
-            throw SystemError::fromErrno(EISDIR, backupPath);
-        fs.removeItem(backupPath);
+    if (fs.fileExists(backupPath, &isDirectory) && isDirectory)
+        throw SystemError::fromErrno(EISDIR, backupPath);
+    std::optional<FileType> type;
+    try {
+        type = fs.attributesOfItem(backupPath).type;
+    } catch (const SystemError&) {
+        // Nothing there yet.
     }
-    fs.write(QString(), backupPath, true);
-    setMode(fs, mode, backupPath);
-    if (!bytes.isEmpty())
-        fs.writeData(bytes, backupPath);
+    // A write follows a link: the backup would land in whatever file it leads to.
+    if (type == FileType::symbolicLink)
+        fs.removeItem(backupPath);
+    fs.writeDataWithMode(bytes, backupPath, mode);
 }
 
 void writePrivateText(FileSystemOperating& fs, const QString& text, const QString& path) {
-    const bool created = !fs.fileExists(path);
-    try {
-        if (created)
-            fs.write(QString(), path, true);
-        setMode(fs, 0600, path);
-        fs.write(text, path, true);
-    } catch (const Error&) {
-        if (created) {
-            try {
-                if (fs.fileExists(path))
-                    fs.removeItem(path);
-            } catch (const Error&) {
-                // The write's own error is the one to report.
-            }
-        }
-        throw;
-    }
+    fs.writeDataWithMode(text.toUtf8(), path, 0600);
 }
 
 } // namespace tovr

@@ -1,13 +1,16 @@
 #include "platform/SandboxFileSystem.h"
 
-#include <QFile>
-
 #include "platform/Error.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cerrno>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tovr {
 
@@ -50,6 +53,16 @@ template <class F> auto SandboxFileSystem::mapped(F&& op) const -> decltype(op()
     }
 }
 
+void SandboxFileSystem::observeCreations(LiveFileSystem::CreationObserver observer) {
+    if (!observer) {
+        live_.observeCreations({});
+        return;
+    }
+    live_.observeCreations([this, observer = std::move(observer)](const QString& host) {
+        observer(host.startsWith(dir_.path() + u'/') ? host.mid(dir_.path().size()) : host);
+    });
+}
+
 QString SandboxFileSystem::createFolder(const QString& macPath) {
     live_.createDirectory(writableHostPath(macPath), true);
     return macPath;
@@ -59,12 +72,31 @@ QString SandboxFileSystem::createFile(const QString& macPath, const QByteArray& 
                                       int mode) {
     const QString host = writableHostPath(macPath);
     live_.createDirectory(host.left(host.lastIndexOf(u'/')), true);
-    // Building the Mac's files needs no durable write (no sync): it is throwaway.
-    QFile file(host);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(contents) != contents.size())
+    // Building the Mac's files needs no durable write (no sync): it is throwaway. A file
+    // there already is replaced, so the new one is born at `mode`; a link is written through.
+    const QByteArray name = QFile::encodeName(host);
+    struct stat st {};
+    const bool link = ::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    if (!link && S_ISREG(st.st_mode))
+        ::unlink(name.constData());
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | (link ? O_TRUNC : O_EXCL),
+               static_cast<mode_t>(mode) & 07777);
+    if (fd < 0)
+        throw SystemError::fromErrno(errno, QStringLiteral("Cannot create ") + macPath);
+    qsizetype done = 0;
+    while (done < contents.size()) {
+        const ssize_t n =
+            ::write(fd, contents.constData() + done, static_cast<size_t>(contents.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (::close(fd) != 0 || done != contents.size())
         throw SystemError(EIO, QStringLiteral("Cannot create ") + macPath);
-    file.close();
+    // The umask may have narrowed it.
     live_.setAttributes(FileAttributes{{}, mode, {}, {}}, host);
     return macPath;
 }
@@ -115,6 +147,10 @@ void SandboxFileSystem::createDirectory(const QString& path, bool withIntermedia
     mapped([&] { live_.createDirectory(writableHostPath(path), withIntermediateDirectories); });
 }
 
+void SandboxFileSystem::createDirectoryWithMode(const QString& path, int mode) {
+    mapped([&] { live_.createDirectoryWithMode(writableHostPath(path), mode); });
+}
+
 void SandboxFileSystem::removeItem(const QString& path) {
     mapped([&] { live_.removeItem(writableHostPath(path)); });
 }
@@ -141,6 +177,10 @@ QByteArray SandboxFileSystem::readData(const QString& path) const {
 
 void SandboxFileSystem::writeData(const QByteArray& data, const QString& path) {
     mapped([&] { live_.writeData(data, writableHostPath(path)); });
+}
+
+void SandboxFileSystem::writeDataWithMode(const QByteArray& data, const QString& path, int mode) {
+    mapped([&] { live_.writeDataWithMode(data, writableHostPath(path), mode); });
 }
 
 QString SandboxFileSystem::readText(const QString& path) const {

@@ -25,8 +25,13 @@ public:
     // application bundle. Call before the file system is shared with other threads.
     void shareHostFolder(const QString& path) { sharedHostFolders_.append(path); }
 
+    // As LiveFileSystem::observeCreations, with Mac paths. Call before the file system is
+    // shared with other threads.
+    void observeCreations(LiveFileSystem::CreationObserver observer);
+
     // Helpers that build the Mac; parent folders are created as needed. They return the Mac path.
     QString createFolder(const QString& macPath);
+    // A file is replaced by a new one, born at `mode`.
     QString createFile(const QString& macPath, const QByteArray& contents = {}, int mode = 0644);
     // A "#!/bin/sh" script with `body`, mode 0755.
     QString createExecutable(const QString& macPath, const QString& body = {});
@@ -40,6 +45,7 @@ public:
     bool isExecutableFile(const QString& path) const override;
     QStringList contentsOfDirectory(const QString& path) const override;
     void createDirectory(const QString& path, bool withIntermediateDirectories) override;
+    void createDirectoryWithMode(const QString& path, int mode) override;
     void removeItem(const QString& path) override;
     void moveItem(const QString& from, const QString& to) override;
     FileAttributes attributesOfItem(const QString& path) const override;
@@ -48,6 +54,7 @@ public:
     void write(const QString& text, const QString& path, bool atomically) override;
     QByteArray readData(const QString& path) const override;
     void writeData(const QByteArray& data, const QString& path) override;
+    void writeDataWithMode(const QByteArray& data, const QString& path, int mode) override;
     QString readText(const QString& path) const override;
     // ~/Library/Caches and ~/Library/Application Support, as on a Mac; /tmp for temporaries.
     QString cachesDirectory() override;

@@ -44,16 +44,24 @@ QString PrivilegedExecutor::sudoWrapperScript() {
 PrivilegedExecutor::Prepared PrivilegedExecutor::prepare(const QString& prompt) const {
     const QString folder = fs->temporaryDirectory() + u'/' + QLatin1String(kFolderPrefix) +
                            QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    fs->createDirectory(folder, true);
-    // Private before anything is written into it.
-    fs->setAttributes(FileAttributes{{}, kOwnerOnly, {}, {}}, folder);
+    // Private from its creation: in the shared temporary folder, a moment at a wider mode
+    // would let another user plant a link or a `sudo` of their own in it.
+    fs->createDirectoryWithMode(folder, kOwnerOnly);
 
     const QString askpass = folder + QStringLiteral("/askpass.sh");
     const QString sudo = folder + QStringLiteral("/sudo");
-    fs->write(askpassScript(prompt, ProductConfig::current().displayName), askpass, true);
-    fs->setAttributes(FileAttributes{{}, kOwnerOnly, {}, {}}, askpass);
-    fs->write(sudoWrapperScript(), sudo, true);
-    fs->setAttributes(FileAttributes{{}, kOwnerOnly, {}, {}}, sudo);
+    try {
+        fs->writeDataWithMode(askpassScript(prompt, ProductConfig::current().displayName).toUtf8(),
+                              askpass, kOwnerOnly);
+        fs->writeDataWithMode(sudoWrapperScript().toUtf8(), sudo, kOwnerOnly);
+    } catch (...) {
+        try {
+            fs->removeItem(folder);
+        } catch (...) {
+            // The write's own error is the one to report.
+        }
+        throw;
+    }
 
     const auto env = environment ? environment : SystemEnvironment::live();
     const auto inherited = env->variable(QStringLiteral("PATH"));

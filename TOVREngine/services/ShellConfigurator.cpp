@@ -127,8 +127,8 @@ void ShellConfigurator::createEnvFile(WriterReport& outcome) const {
         return;
     }
     try {
-        // Private before the user puts a key in it; a file that could not be made private
-        // is taken away, so a retry creates it properly.
+        // Born private, before the user puts a key in it; a failed write leaves no file, so
+        // a retry creates it properly.
         writePrivateText(*fs, envTemplate(), path);
         outcome.lines << QStringLiteral("Created ~/.env (permissions 600) with commented "
                                         "placeholders \u2014 add your API keys there.");

@@ -98,27 +98,49 @@ WriterReport SkillFolderInstaller::install(const QString& source, const QString&
     const QString home = fs->homeDirectory();
     QStringList installed;
     QStringList alreadyHad;
+    QStringList broken;
     for (const auto& agent : present) {
-        const QString skills = home + u'/' + agent.configDir + QStringLiteral("/skills");
+        const QString agentFolder = home + u'/' + agent.configDir;
+        const QString skills = agentFolder + QStringLiteral("/skills");
         const QString destination = skills + u'/' + name;
-        if (entryExists(*fs, destination)) {
+        removeUnfinishedCopies(agentFolder, name);
+        const CopyState state = stateOf(destination);
+        if (state == CopyState::complete) {
             alreadyHad << agent.label;
             continue;
         }
+        if (state != CopyState::missing) {
+            // Not ours to delete: it may be the user's own work or link.
+            const QString shown = u'~' + destination.mid(home.size());
+            broken << shown +
+                          (state == CopyState::danglingLink
+                               ? QStringLiteral(" is a link to something that is missing")
+                               : QStringLiteral(" is there but has no SKILL.md")) +
+                          QStringLiteral(" — left as is. Remove it and run this again to "
+                                         "install ") +
+                          name + QStringLiteral(" for ") + agent.label + u'.';
+            continue;
+        }
         const bool createdSkills = !entryExists(*fs, skills);
+        // Built out of the agents' sight and renamed into place whole, so that neither a
+        // failure nor a crash part-way leaves half a skill where a whole one belongs.
+        const QString staging = agentFolder + QStringLiteral("/.") + name +
+                                QLatin1String(kUnfinishedInfix) +
+                                QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
         try {
             fs->createDirectory(skills, true);
-            fs->createDirectory(destination, true);
-            copyFolder(source, destination);
+            fs->createDirectory(staging, false);
+            copyFolder(source, staging);
+            fs->moveItem(staging, destination);
             installed << agent.label;
         } catch (const Error& e) {
-            // Undo only this run's work: a half copy would later count as installed.
-            for (const QString& made : {destination, createdSkills ? skills : QString()}) {
-                try {
-                    if (!made.isEmpty() && entryExists(*fs, made))
-                        fs->removeItem(made);
-                } catch (const Error&) {
-                }
+            // Undo only this run's work.
+            try {
+                if (entryExists(*fs, staging))
+                    fs->removeItem(staging);
+                if (createdSkills && fs->contentsOfDirectory(skills).isEmpty())
+                    fs->removeItem(skills);
+            } catch (const Error&) {
             }
             return {{QStringLiteral("Couldn't install ") + name + QStringLiteral(": ") +
                      e.description()},
@@ -133,7 +155,41 @@ WriterReport SkillFolderInstaller::install(const QString& source, const QString&
     if (!alreadyHad.isEmpty())
         report.lines << alreadyHad.join(QStringLiteral(", ")) + QStringLiteral(" already had ") +
                             name + QStringLiteral(" — left as is.");
+    report.lines << broken;
+    report.ok = broken.isEmpty();
     return report;
+}
+
+SkillFolderInstaller::CopyState SkillFolderInstaller::stateOf(const QString& destination) const {
+    if (!entryExists(*fs, destination))
+        return CopyState::missing;
+    if (!fs->fileExists(destination))
+        return CopyState::danglingLink;
+    return isFile(*fs, destination + QStringLiteral("/SKILL.md")) ? CopyState::complete
+                                                                  : CopyState::incomplete;
+}
+
+void SkillFolderInstaller::removeUnfinishedCopies(const QString& agentFolder,
+                                                  const QString& name) const {
+    const QString prefix = u'.' + name + QLatin1String(kUnfinishedInfix);
+    QStringList entries;
+    try {
+        entries = fs->contentsOfDirectory(agentFolder);
+    } catch (const Error&) {
+        return; // no folder yet, so nothing of ours in it
+    }
+    for (const auto& entry : entries) {
+        // Only a name this installer makes: the prefix and a whole UUID.
+        if (!entry.startsWith(prefix) ||
+            QUuid::fromString(QStringView(entry).mid(prefix.size())).isNull() ||
+            entry.size() != prefix.size() + 36)
+            continue;
+        try {
+            fs->removeItem(agentFolder + u'/' + entry);
+        } catch (const Error&) {
+            // Tried again next time; it is out of the agents' sight meanwhile.
+        }
+    }
 }
 
 bool SkillFolderInstaller::isInstalled(const QString& slug) const {
@@ -142,7 +198,8 @@ bool SkillFolderInstaller::isInstalled(const QString& slug) const {
         return false;
     const QString home = fs->homeDirectory();
     return std::all_of(present.begin(), present.end(), [&](const Agent& agent) {
-        return entryExists(*fs, home + u'/' + agent.configDir + QStringLiteral("/skills/") + slug);
+        return stateOf(home + u'/' + agent.configDir + QStringLiteral("/skills/") + slug) ==
+               CopyState::complete;
     });
 }
 

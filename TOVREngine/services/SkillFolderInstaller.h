@@ -43,21 +43,32 @@ struct SkillFolderInstaller {
                               ProcessRunning& process, const LineSink& onLine = {},
                               CancellableProcess* latch = nullptr) const;
 
-    // Copies `source` into every present agent that lacks `name`. A copy that fails part-way
-    // is removed again, so no agent is left with half a skill. Never throws.
+    // Copies `source` into every present agent that lacks `name`: built in a folder beside
+    // the agent's skills folder, then renamed into place, so a copy that fails or is cut
+    // short part-way never stands where the skill belongs (what a crash left is removed on
+    // the next run). A skill is there only with a SKILL.md file; anything else in its place
+    // (a half folder, a dangling link) is reported and left alone. Never throws.
     WriterReport install(const QString& source, const QString& name) const;
     // Copies a folder tree, hidden entries included, replacing files of the same name.
     // Symbolic links are skipped, so a link in a fetched skill never reaches outside it.
     // Throws the first file-system error.
     void copyFolder(const QString& source, const QString& destination) const;
-    // At least one agent is present and each present agent has an entry named `slug`.
+    // At least one agent is present and each present agent has a skill `slug` with its
+    // SKILL.md file.
     bool isInstalled(const QString& slug) const;
 
     // The shell command that clones `repoURL` without file contents and checks out `pin`.
     static QString cloneCommand(const QString& repoURL, const QString& folder, const QString& pin);
 
 private:
+    // What stands where a skill belongs.
+    enum class CopyState { missing, complete, danglingLink, incomplete };
+    // A copy being built is named "." + the skill + this + a UUID, in the agent's folder.
+    static constexpr const char* kUnfinishedInfix = ".tovr-partial-";
+
     QList<Agent> presentAgents() const;
+    CopyState stateOf(const QString& destination) const;
+    void removeUnfinishedCopies(const QString& agentFolder, const QString& name) const;
     WriterReport installFetched(const AgentSkill& skill, const AgentSkill::Source::Fetch& fetch,
                                 ProcessRunning& process, const LineSink& onLine,
                                 CancellableProcess* latch) const;

@@ -45,6 +45,7 @@ public:
         return QStringList(names.begin(), names.end());
     }
     void createDirectory(const QString&, bool) override { refuse(); }
+    void createDirectoryWithMode(const QString&, int) override { refuse(); }
     void removeItem(const QString&) override { refuse(); }
     void moveItem(const QString&, const QString&) override { refuse(); }
     FileAttributes attributesOfItem(const QString&) const override { refuse(); }
@@ -53,6 +54,7 @@ public:
     void write(const QString&, const QString&, bool) override { refuse(); }
     QByteArray readData(const QString&) const override { refuse(); }
     void writeData(const QByteArray&, const QString&) override { refuse(); }
+    void writeDataWithMode(const QByteArray&, const QString&, int) override { refuse(); }
     QString readText(const QString&) const override { refuse(); }
     QString cachesDirectory() override { refuse(); }
     QString applicationSupportDirectory(bool) override { refuse(); }

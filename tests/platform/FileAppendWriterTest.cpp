@@ -42,9 +42,18 @@ public:
     QSet<QString> failingPaths;
 
     void write(const QString& text, const QString& path, bool atomically) override {
+        check(path);
+        inner_->write(text, path, atomically);
+    }
+    void writeDataWithMode(const QByteArray& data, const QString& path, int mode) override {
+        check(path);
+        inner_->writeDataWithMode(data, path, mode);
+    }
+
+private:
+    void check(const QString& path) const {
         if (failingPaths.contains(path))
             throw SystemError::fromErrno(ENOSPC, u"Cannot write "_s + path);
-        inner_->write(text, path, atomically);
     }
 };
 
@@ -250,6 +259,21 @@ TEST_F(AppendTest, FileThatCannotBeWrittenKeepsItsTextAndTheBackupHoldsIt) {
     }
     EXPECT_EQ(read(u".zprofile"_s), "old\n");
     EXPECT_EQ(read(u".zprofile.bak"_s), "old\n");
+}
+
+TEST_F(AppendTest, ABackupThatCannotBeMadeKeepsTheEarlierOneAndChangesNothing) {
+    put(u".zprofile"_s, "old\n");
+    put(u".zprofile.bak"_s, "earlier\n");
+    auto failing = std::make_shared<FailingWrites>(fs_);
+    failing->failingPaths.insert(zprofile() + u".bak"_s); // the disk is full
+    try {
+        writer(failing).append(u"export A=1"_s, u"A"_s, u"A="_s, true);
+        FAIL() << "no error";
+    } catch (const WriteError& error) {
+        EXPECT_EQ(error.kind(), WriteError::Kind::backupFailed);
+    }
+    EXPECT_EQ(read(u".zprofile"_s), "old\n");
+    EXPECT_EQ(read(u".zprofile.bak"_s), "earlier\n");
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "platform/LiveFileSystem.h"
 #include "platform/Error.h"
+#include "support/CreationModes.h"
 #include "support/SandboxFileSystem.h"
 
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 using namespace tovr;
+using tovr::test::CreationModes;
 using tovr::test::SandboxFileSystem;
 
 namespace {
@@ -63,6 +65,38 @@ TEST(LiveFileSystem, AtomicWriteOfANewFileUsesTheUmaskAndAnExistingFileKeepsItsM
     fs.writeData("#!/bin/sh\necho hi\n", "/Users/dev/run.sh");
     EXPECT_EQ(fs.attributesOfItem("/Users/dev/run.sh").posixPermissions, 0750);
     EXPECT_TRUE(fs.isExecutableFile("/Users/dev/run.sh"));
+}
+
+// Another user who opens a file the moment it exists keeps that descriptor: the file must
+// be born at its final mode, never narrowed afterwards.
+TEST(LiveFileSystem, EveryFileIsCreatedAtItsFinalMode) {
+    SandboxFileSystem fs;
+    fs.createFile("/Users/dev/.codex/config.toml", "model = \"o4\"\n", 0644);
+    fs.createFile("/Users/dev/.zshrc", "old\n", 0640);
+    CreationModes modes(fs);
+
+    fs.writeDataWithMode("url = \"?key=sk-1\"\n", "/Users/dev/.codex/config.toml", 0600);
+    fs.writeDataWithMode("export KEY=sk-1\n", "/Users/dev/.env", 0600);
+    fs.write("new\n", "/Users/dev/.zshrc", true);
+    fs.write("x", "/Users/dev/new.txt", true);
+    fs.createDirectoryWithMode("/tmp/private", 0700);
+
+    EXPECT_EQ(modes.of("/Users/dev/.codex/config.toml"), QList<int>{0600});
+    EXPECT_EQ(modes.of("/Users/dev/.env"), QList<int>{0600});
+    EXPECT_EQ(modes.of("/Users/dev/.zshrc"), QList<int>{0640});
+    EXPECT_EQ(modes.of("/Users/dev/new.txt"), QList<int>{0666}); // the umask's, here 000
+    EXPECT_EQ(modes.of("/tmp/private"), QList<int>{0700});
+    EXPECT_EQ(fs.attributesOfItem("/Users/dev/.codex/config.toml").posixPermissions, 0600);
+    EXPECT_EQ(fs.attributesOfItem("/Users/dev/.zshrc").posixPermissions, 0640);
+
+    // A strict umask narrows the new file; the bits it took are given back, no more.
+    const mode_t open = ::umask(077);
+    fs.writeDataWithMode("shared", "/Users/dev/shared.txt", 0644);
+    fs.write("newer\n", "/Users/dev/.zshrc", true);
+    ::umask(open);
+    EXPECT_EQ(modes.of("/Users/dev/shared.txt"), QList<int>{0600});
+    EXPECT_EQ(fs.attributesOfItem("/Users/dev/shared.txt").posixPermissions, 0644);
+    EXPECT_EQ(fs.attributesOfItem("/Users/dev/.zshrc").posixPermissions, 0640);
 }
 
 TEST(LiveFileSystem, AtomicWriteNeverReplacesAFolder) {

@@ -1,4 +1,5 @@
 #include "services/AgentEnvDoc.h"
+#include "support/CreationModes.h"
 #include "support/FailingFileSystem.h"
 #include "support/SandboxFileSystem.h"
 
@@ -51,6 +52,16 @@ TEST(AgentEnvDocWriter, KeepsTheUsersLinesWhateverTheirEnding) {
     }
 }
 
+TEST(AgentEnvDocWriter, TheBackupIsBornWithTheNotesOwnMode) {
+    auto fs = std::make_shared<SandboxFileSystem>(kHome);
+    fs->createFile(kClaudeMd, "# Mine: token ghp_mine\n", 0640);
+    CreationModes modes(*fs);
+    ASSERT_TRUE(AgentEnvDoc{fs}.document().ok);
+    EXPECT_EQ(modes.of(kClaudeMd + ".bak"), QList<int>{0640});
+    EXPECT_EQ(fs->attributesOfItem(kClaudeMd + ".bak").posixPermissions, 0640);
+    EXPECT_EQ(fs->attributesOfItem(kClaudeMd).posixPermissions, 0640);
+}
+
 TEST(AgentEnvDocWriter, AFileThatCannotBeReadIsNeverReplaced) {
     auto fs = std::make_shared<SandboxFileSystem>(kHome);
     const QByteArray latin1 = "# Notes for caf\xe9 work\n";
@@ -72,6 +83,7 @@ TEST(AgentEnvDocWriter, AFileThatCannotBeReadIsNeverReplaced) {
 TEST(AgentEnvDocWriter, AFailedWriteIsReportedAndTheOtherAgentStillTried) {
     auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
     sandbox->createFile(kClaudeMd, "mine\n");
+    sandbox->createFile(kClaudeMd + ".bak", "earlier\n");
     sandbox->createFolder(kHome + "/.codex");
     auto fs = std::make_shared<FailingFileSystem>(sandbox, "/CLAUDE.md.bak");
     const auto report = AgentEnvDoc{fs}.document();
@@ -80,6 +92,7 @@ TEST(AgentEnvDocWriter, AFailedWriteIsReportedAndTheOtherAgentStillTried) {
               (QStringList{"Couldn't write " + kClaudeLabel + ": No space left on device",
                            "Documented your setup for Codex (~/.codex/AGENTS.md)."}));
     EXPECT_EQ(sandbox->contents(kClaudeMd), "mine\n");
+    EXPECT_EQ(sandbox->contents(kClaudeMd + ".bak"), "earlier\n"); // replaced only by a whole one
 
     auto none = std::make_shared<SandboxFileSystem>(kHome);
     EXPECT_EQ(AgentEnvDoc{none}.document(),

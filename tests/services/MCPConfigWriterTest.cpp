@@ -75,6 +75,15 @@ public:
         inner_->writeData(data, p);
         after("writeData", p);
     }
+    // A mode given with the write is the one the file is created with.
+    void writeDataWithMode(const QByteArray& data, const QString& p, int mode) override {
+        if (refuseModes)
+            throw SystemError(EPERM, "Operation not permitted");
+        if (holdsSecret(data) && mode != 0600)
+            exposures << "writing a secret into " + p + " at " + QString::number(mode, 8);
+        inner_->writeDataWithMode(data, p, mode);
+        after("writeDataWithMode", p);
+    }
     void setAttributes(const FileAttributes& a, const QString& p) override {
         if (refuseModes)
             throw SystemError(EPERM, "Operation not permitted");

@@ -1,6 +1,7 @@
 #include "services/PrivilegedExecutor.h"
 
 #include "ServiceTestSupport.h"
+#include "support/CreationModes.h"
 #include "support/FakeSystemEnvironment.h"
 #include "support/ScopedProductConfig.h"
 
@@ -35,6 +36,7 @@ protected:
 
 TEST_F(PrivilegedExecutorTest, WritesBothScriptsByteForByteInAPrivateFolder) {
     ScopedProductConfig product(productNamed("Tovrin"));
+    CreationModes modes(*sandbox);
     const auto prepared = executor.prepare("Enter Mac password to install Homebrew.");
 
     const QString askpass = prepared.environment.value("SUDO_ASKPASS");
@@ -61,8 +63,12 @@ TEST_F(PrivilegedExecutorTest, WritesBothScriptsByteForByteInAPrivateFolder) {
     EXPECT_EQ(wrapper, QByteArray("#!/bin/bash\nexec /usr/bin/sudo -A \"$@\""));
     EXPECT_EQ(wrapper.size(), 38);
 
-    for (const QString& path : {folder, askpass, folder + "/sudo"})
+    // In the shared temporary folder, from the moment each exists: a folder others could
+    // write into for an instant could get their own `sudo` planted in it.
+    for (const QString& path : {folder, askpass, folder + "/sudo"}) {
+        EXPECT_EQ(modes.of(path), QList<int>{0700}) << path.toStdString();
         EXPECT_EQ(sandbox->attributesOfItem(path).posixPermissions, 0700) << path.toStdString();
+    }
 
     prepared.cleanup();
     EXPECT_FALSE(sandbox->fileExists(folder));

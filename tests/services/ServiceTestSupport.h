@@ -81,7 +81,7 @@ public:
     explicit RecordingFileSystem(std::shared_ptr<SandboxFileSystem> inner)
         : ForwardingFileSystem(std::move(inner)) {}
 
-    // Paths containing `fragment` fail to get attributes set.
+    // Paths containing `fragment` fail to get a mode: attributes set, or a write at a mode.
     void failSetAttributes(QString fragment) { failAttributes_ = std::move(fragment); }
     int removals(const QString& fragment) const {
         std::lock_guard guard(lock_);
@@ -99,12 +99,20 @@ public:
         inner_->removeItem(p);
     }
     void setAttributes(const FileAttributes& a, const QString& p) override {
-        if (!failAttributes_.isEmpty() && p.contains(failAttributes_))
-            throw SystemError(1, QStringLiteral("Operation not permitted: ") + p);
+        refuseMode(p);
         inner_->setAttributes(a, p);
+    }
+    void writeDataWithMode(const QByteArray& data, const QString& p, int mode) override {
+        refuseMode(p);
+        inner_->writeDataWithMode(data, p, mode);
     }
 
 private:
+    void refuseMode(const QString& p) const {
+        if (!failAttributes_.isEmpty() && p.contains(failAttributes_))
+            throw SystemError(1, QStringLiteral("Operation not permitted: ") + p);
+    }
+
     mutable std::mutex lock_;
     QStringList removed_;
     QString failAttributes_;

@@ -2,6 +2,7 @@
 
 #include "ServiceTestSupport.h"
 #include "model/ProductConfig.h"
+#include "support/CreationModes.h"
 #include "support/SandboxFileSystem.h"
 #include "support/ScopedProductConfig.h"
 
@@ -65,6 +66,13 @@ TEST_F(ShellConfiguratorTest, FreshHomeGetsHeadersBlocksAndPrivateEnvFile) {
     EXPECT_EQ(file(u".env"_s).size(), 277);
     EXPECT_EQ(fs_->attributesOfItem(kHome + u"/.env"_s).posixPermissions, 0600);
     EXPECT_TRUE(configurator().isConfigured());
+}
+
+// Checked at the creation: a mode set afterwards is too late for a reader who opened it.
+TEST_F(ShellConfiguratorTest, EnvFileIsPrivateFromItsCreation) {
+    CreationModes modes(*fs_);
+    ASSERT_TRUE(configurator().configure().ok);
+    EXPECT_EQ(modes.of(kHome + u"/.env"_s), QList<int>{0600});
 }
 
 TEST_F(ShellConfiguratorTest, SecondRunChangesNothing) {

@@ -30,6 +30,22 @@ std::shared_ptr<SandboxFileSystem> homeWith(const QStringList& configDirs) {
     return fs;
 }
 
+// A crash, as far as the installer can tell: the write throws what no handler catches.
+struct Crash {};
+class CrashingFileSystem final : public ForwardingFileSystem {
+public:
+    CrashingFileSystem(std::shared_ptr<FileSystemOperating> inner, QString crashOn)
+        : ForwardingFileSystem(std::move(inner)), crashOn_(std::move(crashOn)) {}
+    void writeData(const QByteArray& data, const QString& p) override {
+        if (p.endsWith(crashOn_))
+            throw Crash{};
+        inner_->writeData(data, p);
+    }
+
+private:
+    QString crashOn_;
+};
+
 } // namespace
 
 TEST(SkillFolderInstaller, CopiesIntoEveryPresentAgentAndNeverOverAnExistingCopy) {
@@ -87,27 +103,59 @@ TEST(SkillFolderInstaller, NothingToDoOrNothingToCopy) {
 TEST(SkillFolderInstaller, AFailedCopyTakesBackOnlyWhatThisRunMade) {
     auto sandbox = homeWith({".claude", ".codex", ".agents"});
     sandbox->createFolder(kHome + "/.agents/skills/other");
-    sandbox->createFolder(kHome + "/.claude/skills/demo");
-    // Codex's copy breaks after its first file; Zed's keeps its skills folder.
-    auto fs = std::make_shared<FailingFileSystem>(sandbox, "/.codex/skills/demo/scripts/run.sh");
+    sandbox->createFile(kHome + "/.claude/skills/demo/SKILL.md", "mine");
+    // Codex's copy breaks after its first files; Zed's keeps its skills folder.
+    auto fs = std::make_shared<FailingFileSystem>(sandbox, "/scripts/run.sh");
     const auto report = SkillFolderInstaller{fs}.install(kSource, "demo");
     EXPECT_FALSE(report.ok);
     EXPECT_EQ(report.lines, QStringList{"Couldn't install demo: No space left on device"});
-    EXPECT_FALSE(sandbox->fileExists(kHome + "/.codex/skills"));
+    EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.codex"), QStringList());
     EXPECT_FALSE(sandbox->fileExists(kHome + "/.agents/skills/demo")); // never tried
     EXPECT_TRUE(sandbox->fileExists(kHome + "/.agents/skills/other"));
     EXPECT_FALSE(SkillFolderInstaller{sandbox}.isInstalled("demo"));
 
     // With a skills folder the user already had, only the skill's own folder goes.
-    auto zed = std::make_shared<FailingFileSystem>(sandbox, "/.agents/skills/demo/SKILL.md");
-    sandbox->createFolder(kHome + "/.codex/skills/demo");
-    EXPECT_FALSE(SkillFolderInstaller{zed}.install(kSource, "demo").ok);
-    EXPECT_TRUE(sandbox->fileExists(kHome + "/.agents/skills/other"));
-    EXPECT_FALSE(sandbox->fileExists(kHome + "/.agents/skills/demo"));
+    sandbox->createFile(kHome + "/.codex/skills/demo/SKILL.md", "theirs");
+    EXPECT_FALSE(SkillFolderInstaller{fs}.install(kSource, "demo").ok);
+    EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.agents"), QStringList{"skills"});
+    EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.agents/skills"), QStringList{"other"});
 
     EXPECT_EQ(
         SkillFolderInstaller{sandbox}.install(kSource, "demo").lines,
         (QStringList{"Installed demo for Zed.", "Claude, Codex already had demo — left as is."}));
+}
+
+TEST(SkillFolderInstaller, ACopyCutShortIsNeverTakenForTheSkillAndTheNextRunCompletesIt) {
+    auto sandbox = homeWith({".codex"});
+    // The program ends in the middle of the copy, after SKILL.md: nothing else runs.
+    auto crashing = std::make_shared<CrashingFileSystem>(sandbox, "/scripts/run.sh");
+    EXPECT_THROW(SkillFolderInstaller{crashing}.install(kSource, "demo"), Crash);
+    EXPECT_FALSE(SkillFolderInstaller{sandbox}.isInstalled("demo"));
+
+    EXPECT_EQ(SkillFolderInstaller{sandbox}.install(kSource, "demo"),
+              (WriterReport{{"Installed demo for Codex."}, true}));
+    EXPECT_EQ(sandbox->contents(kHome + "/.codex/skills/demo/scripts/run.sh"), "echo hi\n");
+    // What the cut-short run had built is gone.
+    EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.codex"), QStringList{"skills"});
+}
+
+TEST(SkillFolderInstaller, ABrokenEntryWhereTheSkillBelongsIsReportedAndLeftAlone) {
+    auto fs = homeWith({".claude", ".codex", ".agents"});
+    fs->createSymlink(kHome + "/.claude/skills/demo", kHome + "/dotfiles/skills/demo");
+    fs->createFile(kHome + "/.codex/skills/demo/notes.md", "mine");
+    const SkillFolderInstaller installer{fs};
+    EXPECT_FALSE(installer.isInstalled("demo"));
+
+    EXPECT_EQ(installer.install(kSource, "demo"),
+              (WriterReport{{"Installed demo for Zed.",
+                             "~/.claude/skills/demo is a link to something that is missing — left "
+                             "as is. Remove it and run this again to install demo for Claude.",
+                             "~/.codex/skills/demo is there but has no SKILL.md — left as is. "
+                             "Remove it and run this again to install demo for Codex."},
+                            false}));
+    EXPECT_EQ(fs->attributesOfItem(kHome + "/.claude/skills/demo").type, FileType::symbolicLink);
+    EXPECT_EQ(fs->contentsOfDirectory(kHome + "/.codex/skills/demo"), QStringList{"notes.md"});
+    EXPECT_FALSE(installer.isInstalled("demo"));
 }
 
 TEST(SkillFolderInstaller, SymbolicLinksAreNeverFollowed) {

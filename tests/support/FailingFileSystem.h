@@ -22,6 +22,10 @@ public:
         check(p);
         inner_->writeData(data, p);
     }
+    void writeDataWithMode(const QByteArray& data, const QString& p, int mode) override {
+        check(p);
+        inner_->writeDataWithMode(data, p, mode);
+    }
 
 private:
     void check(const QString& path) const {

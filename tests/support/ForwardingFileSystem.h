@@ -19,6 +19,9 @@ public:
         return inner_->contentsOfDirectory(p);
     }
     void createDirectory(const QString& p, bool i) override { inner_->createDirectory(p, i); }
+    void createDirectoryWithMode(const QString& p, int mode) override {
+        inner_->createDirectoryWithMode(p, mode);
+    }
     void removeItem(const QString& p) override { inner_->removeItem(p); }
     void moveItem(const QString& f, const QString& t) override { inner_->moveItem(f, t); }
     FileAttributes attributesOfItem(const QString& p) const override {
@@ -34,6 +37,9 @@ public:
     QByteArray readData(const QString& p) const override { return inner_->readData(p); }
     void writeData(const QByteArray& data, const QString& p) override {
         inner_->writeData(data, p);
+    }
+    void writeDataWithMode(const QByteArray& data, const QString& p, int mode) override {
+        inner_->writeDataWithMode(data, p, mode);
     }
     QString readText(const QString& p) const override { return inner_->readText(p); }
     QString cachesDirectory() override { return inner_->cachesDirectory(); }

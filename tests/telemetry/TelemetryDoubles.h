@@ -41,6 +41,9 @@ public:
         std::lock_guard guard(lock_);
         folders_.insert(path);
     }
+    void createDirectoryWithMode(const QString& path, int) override {
+        createDirectory(path, false);
+    }
     void removeItem(const QString& path) override {
         std::lock_guard guard(lock_);
         if (!files_.remove(path))
@@ -65,6 +68,9 @@ public:
         if (!folders_.contains(QFileInfo(path).path()))
             throw SystemError(ENOENT, path + QStringLiteral(": No such file or directory"));
         files_[path] = data;
+    }
+    void writeDataWithMode(const QByteArray& data, const QString& path, int) override {
+        writeData(data, path);
     }
     QString readText(const QString& path) const override {
         return QString::fromUtf8(readData(path));

@@ -214,7 +214,7 @@ TEST(ProjectSection, DocumentsTakesEveryTemplateAndAChosenFolderTheSimpleOne) {
 TEST(SkillsSection, RecommendedTickedOnceInstalledOnesNeverAdded) {
     SetupStageFixture f;
     for (const char* agent : {".claude", ".codex", ".agents"})
-        f.mac.fs()->createFolder(f.home() + "/" + agent + "/skills/downloads-cleanup");
+        f.mac.fs()->createFile(f.home() + "/" + agent + "/skills/downloads-cleanup/SKILL.md");
     f.show("skills");
     SkillsSection section(f.scope("skills"), f.mac.fs());
     section.readDisk();
