@@ -465,6 +465,13 @@ RemediationProgressDialog::RemediationProgressDialog(
             workers = liveRemediationWorkers(context.services);
         streaming_ = new StreamingRemediationModel(
             remediation, context.services.fs, std::move(workers), context.urlOpener, report, this);
+        // Until the run has returned, the page under the sheet stays where it is.
+        const auto hold = [model = streaming_, navigation = context.navigation] {
+            if (navigation)
+                navigation->holdWhileRunning(model, !model->hasRunEnded());
+        };
+        hold();
+        connect(streaming_, &StreamingRemediationModel::changed, this, hold);
         setWindowTitle(streaming_->title());
         layout->addWidget(new StreamingFace(streaming_, context.urlOpener, this));
     }
