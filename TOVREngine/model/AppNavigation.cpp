@@ -31,8 +31,22 @@ bool AppNavigation::handedToGuiThread(std::function<void(AppNavigation&)> assign
 void AppNavigation::setPath(QList<Screen> path) {
     if (handedToGuiThread([path](AppNavigation& nav) { nav.setPath(path); }))
         return;
+    if (isHeldByRun()) {
+        qCInfo(lcNavigation) << "Navigation refused while a run is under way";
+        return;
+    }
     path_ = std::move(path);
     Q_EMIT changed();
+}
+
+void AppNavigation::holdWhileRunning(QObject* run, bool running) {
+    if (!run || running == runs_.contains(run))
+        return;
+    if (running)
+        runs_.insert(run,
+                     connect(run, &QObject::destroyed, this, [this, run] { runs_.remove(run); }));
+    else
+        disconnect(runs_.take(run));
 }
 
 void AppNavigation::setSelectedGoal(std::optional<QString> goal) {

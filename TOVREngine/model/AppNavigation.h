@@ -2,6 +2,7 @@
 
 #include "model/Screen.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -25,10 +26,17 @@ public:
     const std::optional<QString>& selectedGoal() const { return selectedGoal_; }
     const std::optional<QString>& selectedNextStep() const { return selectedNextStep_; }
 
-    // Every assignment emits `changed` once, on the GUI thread.
+    // Every assignment emits `changed` once, on the GUI thread. A path change is refused
+    // while a run holds the navigation.
     void setPath(QList<Screen> path);
     void setSelectedGoal(std::optional<QString> goal);
     void setSelectedNextStep(std::optional<QString> nextStep);
+
+    // A run that is under way holds the path as it is: leaving its screen ("‹ Back", a push)
+    // would take the run's sheet away in the middle of the work. `run` holds while `running`
+    // is true, until it says otherwise or is destroyed. GUI thread only.
+    void holdWhileRunning(QObject* run, bool running);
+    bool isHeldByRun() const { return !runs_.isEmpty(); }
 
 Q_SIGNALS:
     void changed();
@@ -40,6 +48,7 @@ private:
     QList<Screen> path_;
     std::optional<QString> selectedGoal_;
     std::optional<QString> selectedNextStep_;
+    QHash<QObject*, QMetaObject::Connection> runs_; // each holder and its `destroyed` link
 };
 
 } // namespace tovr

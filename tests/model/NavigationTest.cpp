@@ -178,3 +178,23 @@ TEST(AppNavigation, DeferredChangeIsDroppedWhenTheObjectIsGone) {
     QCoreApplication::processEvents(); // must not touch the destroyed object
     SUCCEED();
 }
+
+TEST(AppNavigation, ARunUnderWayHoldsThePathUntilItEndsOrIsGone) {
+    AppNavigation nav;
+    nav.setPath({Screen::setupWorkflow()});
+    QObject run;
+    auto other = std::make_unique<QObject>();
+    nav.holdWhileRunning(&run, true);
+    nav.holdWhileRunning(other.get(), true);
+    nav.setPath({}); // "‹ Back" mid-run
+    nav.setPath({Screen::setupWorkflow(), Screen::nextStep()});
+    EXPECT_EQ(nav.path(), QList<Screen>{Screen::setupWorkflow()});
+
+    nav.holdWhileRunning(&run, false);
+    nav.setPath({});
+    EXPECT_EQ(nav.path(), QList<Screen>{Screen::setupWorkflow()}) << "the other run still holds";
+    other.reset();
+    EXPECT_FALSE(nav.isHeldByRun());
+    nav.setPath({});
+    EXPECT_TRUE(nav.path().isEmpty());
+}

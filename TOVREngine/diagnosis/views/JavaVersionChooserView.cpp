@@ -81,7 +81,14 @@ JavaVersionChooserView::JavaVersionChooserView(qint64 chosenMajor, const QString
         choice->setObjectName(rowIdentifier(screenContext, major));
         choice->setAutoExclusive(false);
         applyTextStyle(choice, TextStyle::headline);
-        connect(choice, &QRadioButton::clicked, this, [this, major] { pick(major); });
+        // However the mark changed (a click, Space, an accessibility toggle): a row marked
+        // is picked, one unmarked by hand is marked again.
+        connect(choice, &QRadioButton::toggled, this, [this, major](bool on) {
+            if (on)
+                pick(major);
+            else
+                render();
+        });
 
         auto* caption = makePlainLabel(rowCaption(major), TextStyle::subheadline, row);
         applySecondaryStyle(caption);

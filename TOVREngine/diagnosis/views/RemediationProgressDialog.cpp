@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tovr {
@@ -340,9 +341,9 @@ public:
         footer->addWidget(continue_);
         stack->addLayout(footer);
 
-        connect(changesOnly_, &QPushButton::clicked, model,
-                [model] { model->setShowFullFile(false); });
-        connect(fullFile_, &QPushButton::clicked, model, [model] { model->setShowFullFile(true); });
+        // The choice follows the marked button, however it was marked.
+        connect(fullFile_, &QPushButton::toggled, model,
+                [model](bool full) { model->setShowFullFile(full); });
         connect(cancel_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::cancel);
         connect(close_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::finishApplyFailed);
         connect(apply_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::apply);
@@ -377,6 +378,7 @@ private:
         diff_->setVisible(hasDiff);
         if (hasDiff) {
             created_->setVisible(preview->wasCreated);
+            const QSignalBlocker quiet(fullFile_);
             changesOnly_->setChecked(!model_->showFullFile());
             fullFile_->setChecked(model_->showFullFile());
             QList<std::pair<QString, bool>> rows;
@@ -463,6 +465,13 @@ RemediationProgressDialog::RemediationProgressDialog(
             workers = liveRemediationWorkers(context.services);
         streaming_ = new StreamingRemediationModel(
             remediation, context.services.fs, std::move(workers), context.urlOpener, report, this);
+        // Until the run has returned, the page under the sheet stays where it is.
+        const auto hold = [model = streaming_, navigation = context.navigation] {
+            if (navigation)
+                navigation->holdWhileRunning(model, !model->hasRunEnded());
+        };
+        hold();
+        connect(streaming_, &StreamingRemediationModel::changed, this, hold);
         setWindowTitle(streaming_->title());
         layout->addWidget(new StreamingFace(streaming_, context.urlOpener, this));
     }

@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tovr {
 
 NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
@@ -45,7 +47,7 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
                                 QStringLiteral("nps-score-%1").arg(n), this);
         cell->setFixedSize(30, 30);
         applyTextStyle(cell, TextStyle::callout);
-        connect(cell, &QPushButton::clicked, model_, [this, n] { model_->selectScore(n); });
+        connect(cell, &QPushButton::toggled, this, [this, n](bool on) { scoreToggled(n, on); });
         scoreRow->addWidget(cell);
         scores_.append(cell);
     }
@@ -106,6 +108,15 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     connect(model_, &NPSFeedbackCardModel::changed, this, &NPSFeedbackCard::render);
     connect(model_, &NPSFeedbackCardModel::submitted, this, &NPSFeedbackCard::submitted);
     connect(model_, &NPSFeedbackCardModel::dismissed, this, &NPSFeedbackCard::dismissed);
+    render();
+}
+
+void NPSFeedbackCard::scoreToggled(int score, bool checked) {
+    if (checked)
+        model_->selectScore(score);
+    else if (std::any_of(scores_.cbegin(), scores_.cend(),
+                         [](const QPushButton* cell) { return cell->isChecked(); }))
+        return; // another score took its place and brings the model's choice with it
     render();
 }
 

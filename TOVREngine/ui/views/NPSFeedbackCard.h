@@ -33,6 +33,9 @@ Q_SIGNALS:
 
 private:
     void render();
+    // A score's checked state changed, by whatever means: the model takes it, and the cells
+    // show the model's choice again.
+    void scoreToggled(int score, bool checked);
 
     NPSFeedbackCardModel* model_ = nullptr;
     QList<QPushButton*> scores_;

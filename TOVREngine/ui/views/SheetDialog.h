@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 
 class QPushButton;
 
@@ -10,11 +12,14 @@ namespace tovr {
 // exec(): no nested event loop), deleted when closed. Unless the screen allows dismissing,
 // the close box does nothing and Esc presses the visible, enabled button marked as the
 // sheet's Cancel (nothing when none is showing); the screen closes it with closeSheet().
+// While it is up, everything else in its window is disabled, so that nothing behind it can
+// be pressed by any means (an accessibility action included) and the tree says so.
 class SheetDialog : public QDialog {
     Q_OBJECT
 
 public:
     explicit SheetDialog(QWidget* parent);
+    ~SheetDialog() override;
 
     void setDismissable(bool dismissable) { dismissable_ = dismissable; }
     bool isDismissable() const { return dismissable_; }
@@ -32,9 +37,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    void disableBehind();
+    void enableBehind();
+
+    QList<QPointer<QWidget>> disabledBehind_;
+    QPointer<QWidget> focusBehind_; // the window's focus when the sheet came
     bool dismissable_ = false;
     bool closing_ = false;
 };

@@ -30,7 +30,7 @@ CaskSectionView::CaskSectionView(StageScope scope, CaskSection::Entry entry, QWi
         rowLayout->addWidget(widgets.installed);
         layout->addWidget(row);
         const QString id = item.remediationID;
-        connect(widgets.box, &QCheckBox::clicked, this, [this, id](bool ticked) {
+        connect(widgets.box, &QCheckBox::toggled, this, [this, id](bool ticked) {
             section_.setTicked(id, ticked);
             renderRows();
         });

@@ -28,7 +28,7 @@ LanguagesSectionView::LanguagesSectionView(StageScope scope,
         rowLayout->addWidget(widgets.box);
         rowLayout->addWidget(widgets.note);
         layout->addWidget(row);
-        connect(widgets.box, &QCheckBox::clicked, this, [this, language](bool ticked) {
+        connect(widgets.box, &QCheckBox::toggled, this, [this, language](bool ticked) {
             section_.setTicked(language, ticked);
             renderRows();
         });

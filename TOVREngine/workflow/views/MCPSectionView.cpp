@@ -78,7 +78,7 @@ MCPSectionView::MCPSectionView(StageScope scope, std::shared_ptr<FileSystemOpera
         }
         layout->addWidget(row);
         const QString slug = server.slug;
-        connect(widgets.box, &QCheckBox::clicked, this, [this, slug](bool ticked) {
+        connect(widgets.box, &QCheckBox::toggled, this, [this, slug](bool ticked) {
             section_.setTicked(slug, ticked);
             renderRows();
         });

@@ -40,7 +40,7 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
                                                      SetupActionProgressModel::Request request,
                                                      SetupActionProgressModel::FixStarter starter,
                                                      OnFinish onFinish)
-    : SheetDialog(parent), onFinish_(std::move(onFinish)) {
+    : SheetDialog(parent), navigation_(context.navigation), onFinish_(std::move(onFinish)) {
     setObjectName(QStringLiteral("setup-action-sheet"));
     setMinimumSize(560, 420);
     model_ = new SetupActionProgressModel(std::move(request), std::move(starter), context.clipboard,
@@ -129,6 +129,8 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
 
 void SetupActionProgressDialog::render() {
     const bool running = model_->isRunning();
+    if (navigation_)
+        navigation_->holdWhileRunning(model_, running);
     spinner_->setVisible(running);
     status_->setVisible(running);
     cancel_->setVisible(running);

@@ -4,6 +4,7 @@
 #include "ui/views/SheetDialog.h"
 #include "workflow/SetupActionProgressModel.h"
 
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -54,6 +55,7 @@ private:
     void showNewLines();
 
     SetupActionProgressModel* model_ = nullptr;
+    QPointer<AppNavigation> navigation_;
     OnFinish onFinish_;
     QProgressBar* spinner_ = nullptr;
     QLabel* status_ = nullptr;

@@ -33,7 +33,7 @@ SkillsSectionView::SkillsSectionView(StageScope scope, std::shared_ptr<FileSyste
         rowLayout->addWidget(widgets.caption);
         layout->addWidget(widgets.row);
         const QString slug = skill.slug;
-        connect(widgets.box, &QCheckBox::clicked, this, [this, slug](bool ticked) {
+        connect(widgets.box, &QCheckBox::toggled, this, [this, slug](bool ticked) {
             section_.setTicked(slug, ticked);
             renderRows();
         });

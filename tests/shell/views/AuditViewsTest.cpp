@@ -10,6 +10,7 @@
 #include "shell/views/StagedAuditFlowView.h"
 #include "shell/views/TOVRRootView.h"
 #include "ui/views/BusyIndicator.h"
+#include "ui/views/SheetDialog.h"
 
 #include <QPushButton>
 #include <QStackedWidget>
@@ -79,8 +80,11 @@ TEST(AuditViews, JourneyInstallsHomebrewThenOffersWarpAndReports) {
     button(&screen.view, "Install Homebrew (recommended)")->click();
     ASSERT_EQ(stage1->pendingRemediation(), Remediation::installHomebrew());
     installHomebrewOn(*mac);
-    stage1->finishRemediation(
-        RemediationOutcome::success("Homebrew installed.")); // what the dialog reports
+    // What the dialog does at its end: it closes, and reports.
+    auto* sheet = screen.view.findChild<SheetDialog*>("remediation-sheet");
+    ASSERT_NE(sheet, nullptr);
+    sheet->closeSheet();
+    stage1->finishRemediation(RemediationOutcome::success("Homebrew installed."));
     EXPECT_FALSE(button(&screen.view, "audit-stage-skip")->isEnabled());
     // The fresh look at the Mac shows as work for as long as it disables the buttons.
     auto* busy = visiblePage(screen.view)->findChild<BusyIndicator*>();

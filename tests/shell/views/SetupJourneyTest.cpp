@@ -10,6 +10,7 @@
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -251,7 +252,24 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
     journey.press("diagnosis-continue");
 
     ASSERT_TRUE(journey.restsOn(Kind::stage));
-    journey.installFix("clt", /*cancel=*/true);
+    // "‹ Back" pressed through the accessibility tree while the install runs: it says it is
+    // disabled and does nothing, and the navigation itself refuses to leave.
+    journey.press("stage-fix-clt");
+    QPointer<QDialog> sheet;
+    ASSERT_TRUE(spinUntil(
+        [&] { return (sheet = journey.window()->findChild<QDialog*>("setup-action-sheet")); }));
+    auto* back = findVisible<QPushButton>(journey.window(), "navigation-back");
+    ASSERT_NE(back, nullptr);
+    QAccessibleInterface* backFace = QAccessible::queryAccessibleInterface(back);
+    EXPECT_TRUE(backFace->state().disabled);
+    backFace->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    auto& navigation = static_cast<TOVRRootView*>(journey.window())->navigation();
+    navigation.setPath({});
+    spinUntil([&] { return !back->isDown(); }, 2000);
+    settle();
+    EXPECT_EQ(navigation.path(), QList<Screen>{Screen::setupWorkflow()});
+    ASSERT_TRUE(sheet && findVisible(sheet, "setup-action-cancel")) << "the install runs on";
+    clickButton(sheet, "setup-action-cancel");
     ASSERT_TRUE(journey.restsOn(Kind::stage));
     EXPECT_EQ(journey.stage(), "clt"); // canceled: the stage stays
     journey.skip();

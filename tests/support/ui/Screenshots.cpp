@@ -1,6 +1,7 @@
 #include "support/ui/Screenshots.h"
 
 #include "support/ui/AccessibilityCheck.h"
+#include "support/ui/ActionCheck.h"
 #include "support/ui/KeyboardCheck.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ void saveScreenshot(QWidget* widget, const QString& name) {
     checkAccessibility(widget, name);
     checkKeyboard(widget, name);
     saveImages(widget, name);
+    // Last: it presses the screen's choices (and puts them back where it can).
+    checkAccessibleActions(widget, name);
 }
 
 void saveScreenshotsAtTwoSizes(QWidget* window, const QString& name) {
@@ -48,13 +51,14 @@ void saveScreenshotsAtTwoSizes(QWidget* window, const QString& name) {
     settleLayout();
     checkAccessibility(window, name);
     checkKeyboard(window, name);
-    if (qEnvironmentVariableIsEmpty("TOVR_SCREENSHOT_DIR"))
-        return;
-    window->resize(720, 700);
-    saveImages(window, name + "-720x700");
-    window->resize(1200, 900);
-    saveImages(window, name + "-1200x900");
-    window->resize(720, 720);
+    if (!qEnvironmentVariableIsEmpty("TOVR_SCREENSHOT_DIR")) {
+        window->resize(720, 700);
+        saveImages(window, name + "-720x700");
+        window->resize(1200, 900);
+        saveImages(window, name + "-1200x900");
+        window->resize(720, 720);
+    }
+    checkAccessibleActions(window, name);
 }
 
 QPalette darkPalette() {

@@ -7,6 +7,7 @@
 #include "ui/views/NPSFeedbackCard.h"
 #include "workflow/views/SetupActionProgressDialog.h"
 
+#include <QAccessible>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -153,9 +154,22 @@ TEST(SetupCards, ScoreDismissAndRecommendationsButtonsReachTheirModels) {
     host.resize(640, 520);
     host.show();
     EXPECT_EQ(findVisible<QPushButton>(card, "nps-submit"), nullptr);
+    // A screen reader's toggle, which sends no click, chooses as a click does; its untoggling
+    // the chosen score leaves it chosen.
+    const auto toggle = [&](const char* name) {
+        QAccessible::queryAccessibleInterface(findVisible<QPushButton>(card, name))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    toggle("nps-score-3");
+    EXPECT_EQ(card->model()->score(), 3);
+    EXPECT_NE(findVisible<QPushButton>(card, "nps-submit"), nullptr);
     clickButton(card, "nps-score-8");
     EXPECT_EQ(card->model()->score(), 8);
-    EXPECT_NE(findVisible<QPushButton>(card, "nps-submit"), nullptr);
+    EXPECT_FALSE(findVisible<QPushButton>(card, "nps-score-3")->isChecked());
+    toggle("nps-score-8");
+    EXPECT_EQ(card->model()->score(), 8);
+    EXPECT_TRUE(findVisible<QPushButton>(card, "nps-score-8")->isChecked());
     saveScreenshot(&host, "score-and-build-intent-cards");
 
     int dismissed = 0, opted = 0;

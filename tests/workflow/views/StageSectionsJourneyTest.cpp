@@ -1,3 +1,4 @@
+#include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
 #include "support/TestDemoMac.h"
@@ -9,6 +10,7 @@
 #include "workflow/views/SetupWorkflowView.h"
 #include "workflow/views/StageBodyView.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
@@ -52,7 +54,95 @@ void tick(QWidget* page, const QString& name) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
+// A screen reader's tick: the box's own accessibility action, which sends no click.
+void toggleThroughAccessibility(QWidget* page, const QString& name) {
+    auto* box = findVisible<QCheckBox>(page, name);
+    ASSERT_NE(box, nullptr) << name.toStdString();
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(box);
+    ASSERT_TRUE(face && face->actionInterface());
+    face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
 } // namespace
+
+// Boxes ticked and unticked through the accessibility tree are what each section installs:
+// the apps, the languages, the skills and the MCP servers (whose key field then shows).
+TEST(StageSectionsJourney, ChoicesChangedThroughTheAccessibilityTreeAreWhatIsInstalled) {
+    ScopedProductConfig product(ProductConfig::cli());
+    RecordedTelemetry telemetry;
+    const DemoMac demo(testDemoOptions(std::chrono::milliseconds(100)));
+    {
+        // With Homebrew, so that the sections show rather than the banner.
+        auto events = SetupWorkflowView::makeRunner(demo.services())
+                          .run(SetupRemediation::installHomebrew(), QString());
+        while (events.next()) {
+        }
+    }
+    TestScreenContext ctx(demo.services(), demo.environment());
+    SetupWorkflowView window(ctx.context);
+    window.resize(720, 720);
+    window.show();
+    window.startTask();
+    SetupFlowModel* model = window.model();
+    ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }));
+
+    struct Section {
+        QString domain;
+        QStringList toggled;
+        QString button;
+        QStringList installs; // fix ids
+    };
+    const QList<Section> sections{
+        {"ai-claude",
+         {"install-claude-desktop"},
+         "ai-claude",
+         {SetupRemediation::installClaudeCLI().id()}},
+        {"languages", {"lang-python"}, "install-languages", {SetupRemediation::installUv().id()}},
+        {"skills",
+         {"skill-avoid-ai-writing", "skill-downloads-cleanup"},
+         "add-skills",
+         {"skill:downloads-cleanup"}},
+        {"mcp", {"mcp-exa"}, "add-mcp", {"mcp:exa"}},
+    };
+    for (const Section& section : sections) {
+        model->setStep(Step::stage(section.domain));
+        QPushButton* install = nullptr;
+        ASSERT_TRUE(spinUntil([&] {
+            return window.currentPage() &&
+                   (install = findVisible<QPushButton>(window.currentPage(), section.button));
+        })) << section.domain.toStdString();
+        settle();
+        for (const QString& box : section.toggled)
+            toggleThroughAccessibility(window.currentPage(), box);
+        if (section.domain == "mcp") {
+            EXPECT_NE(findVisible(window.currentPage(), "mcp-key-exa"), nullptr);
+        }
+        if (!install->isEnabled()) {
+            ADD_FAILURE() << section.domain.toStdString() << ": " << section.button.toStdString()
+                          << " stays disabled";
+            continue;
+        }
+        clickButton(window.currentPage(), section.button);
+        ASSERT_TRUE(model->pendingInstall().has_value()) << section.domain.toStdString();
+        QStringList ids;
+        for (const auto& fix : model->pendingInstall()->remediations)
+            ids << fix.id();
+        EXPECT_EQ(ids, section.installs) << section.domain.toStdString();
+        QDialog* sheet = nullptr;
+        ASSERT_TRUE(spinUntil(
+            [&] { return (sheet = window.findChild<QDialog*>("setup-action-sheet")) != nullptr; }));
+        // Canceled while it runs, else Continue: either way the sheet goes.
+        QPushButton* end = nullptr;
+        ASSERT_TRUE(spinUntil([&] {
+            end = findVisible<QPushButton>(sheet, "setup-action-cancel");
+            if (!end)
+                end = findVisible<QPushButton>(sheet, "setup-action-continue");
+            return end && end->isEnabled();
+        }));
+        end->click();
+        ASSERT_TRUE(spinUntil([&] { return !model->pendingInstall(); }));
+    }
+}
 
 // The demo Mac from the first stage to the outcome through the stage bodies' own buttons:
 // fix buttons, the Homebrew banner and its jump, the AI agents and a skill for them, and
