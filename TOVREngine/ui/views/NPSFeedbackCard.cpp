@@ -92,6 +92,7 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     thanks->setContentsMargins(0, 4, 0, 0);
     thanks->setSpacing(6);
     auto* check = new QLabel(QStringLiteral("✓"), thanksRow_);
+    check->setAccessibleName(QStringLiteral("Sent"));
     QFont bold = check->font();
     bold.setWeight(QFont::DemiBold);
     check->setFont(bold);

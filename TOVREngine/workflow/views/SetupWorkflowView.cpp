@@ -52,6 +52,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         auto* spinner = new QProgressBar(this);
         spinner->setObjectName("setup-loading");
+        spinner->setAccessibleName(QStringLiteral("Checking your Mac…"));
         spinner->setRange(0, 0);
         spinner->setTextVisible(false);
         spinner->setMaximumWidth(240);
