@@ -207,10 +207,11 @@ QString buttonSheet(ButtonRole role, const QPalette& palette) {
                               " border-radius: 4px; border: 1px solid %2; }"
                               "QPushButton:checked { background: %3; color: %4; border-color: %3;"
                               " font-weight: 600; }"
-                              "QPushButton:focus { border: 2px solid %5; }")
+                              "QPushButton:focus { border: 2px solid %5; }"
+                              "QPushButton:disabled { color: %6; }")
             .arg(css(palette.color(QPalette::ButtonText)), edge,
                  css(fillUnder(palette.color(QPalette::Highlight), onFill)), css(onFill),
-                 css(palette.color(QPalette::WindowText)));
+                 css(palette.color(QPalette::WindowText)), disabledText);
     }
     }
     return {};
