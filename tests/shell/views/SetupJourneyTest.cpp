@@ -276,6 +276,7 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
     EXPECT_EQ(journey.stages, (QStringList{"clt", "shell-config", "homebrew", "warp"}));
 
     ASSERT_EQ(journey.model().step().kind, Kind::outcome);
+    EXPECT_EQ(shownHeading(journey.window()), journey.model().plugins().spineCopy->notReadyTitle());
     auto* output = findVisible<QLabel>(journey.window(), "outcome-verify-output");
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->text(), journey.model().verifyResult()->rawOutput);
