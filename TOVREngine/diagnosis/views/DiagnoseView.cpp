@@ -25,8 +25,9 @@ namespace {
 
 using Model = DiagnoseViewModel;
 
-QProgressBar* makeLargeSpinner(QWidget* parent) {
+QProgressBar* makeLargeSpinner(QWidget* parent, const QString& accessibleName) {
     auto* spinner = new QProgressBar(parent);
+    spinner->setAccessibleName(accessibleName);
     spinner->setRange(0, 0);
     spinner->setTextVisible(false);
     spinner->setFixedWidth(160);
@@ -57,7 +58,7 @@ QWidget* makeWaitingPage(const QString& title, const QString& explainer, int gap
     QVBoxLayout* stack = nullptr;
     auto* content = makeStack(&stack, 0);
     stack->addSpacing(gapAbove);
-    stack->addWidget(makeLargeSpinner(content), 0, Qt::AlignLeft);
+    stack->addWidget(makeLargeSpinner(content, title), 0, Qt::AlignLeft);
     scaffold->setContent(content);
     return scaffold;
 }

@@ -92,6 +92,7 @@ JavaVersionChooserView::JavaVersionChooserView(qint64 chosenMajor, const QString
 
         auto* caption = makePlainLabel(rowCaption(major), TextStyle::subheadline, row);
         applySecondaryStyle(caption);
+        choice->setAccessibleDescription(caption->text()); // heard with its explainer
         caption->setTextInteractionFlags(Qt::NoTextInteraction);
         caption->setAttribute(Qt::WA_TransparentForMouseEvents);
         // Under the title, past the mark.

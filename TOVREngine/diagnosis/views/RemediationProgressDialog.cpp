@@ -34,8 +34,9 @@ QFrame* makeTextBox(const QString& objectName, QWidget* parent) {
     return box;
 }
 
-QProgressBar* makeSpinner(QWidget* parent) {
+QProgressBar* makeSpinner(QWidget* parent, const QString& accessibleName) {
     auto* spinner = new QProgressBar(parent);
+    spinner->setAccessibleName(accessibleName);
     spinner->setRange(0, 0);
     spinner->setTextVisible(false);
     spinner->setMaximumSize(80, 10);
@@ -137,7 +138,7 @@ public:
         stack->addWidget(prompt_);
 
         auto* row = new QHBoxLayout;
-        spinner_ = makeSpinner(this);
+        spinner_ = makeSpinner(this, QStringLiteral("Working…"));
         row->addWidget(spinner_);
         status_ = makePlainLabel({}, TextStyle::footnote, this);
         status_->setWordWrap(false);
@@ -260,7 +261,7 @@ public:
         stack->addWidget(makeHeader(ZprofileDiffSheetModel::titleText(),
                                     ZprofileDiffSheetModel::explainerText(), opener, this));
 
-        spinner_ = makeSpinner(this);
+        spinner_ = makeSpinner(this, QStringLiteral("Reading ~/.zprofile…"));
         stack->addWidget(spinner_, 0, Qt::AlignHCenter);
         loadError_ = makeErrorLabel(this);
         loadError_->setObjectName(QStringLiteral("zprofile-load-error"));

@@ -11,8 +11,8 @@ BrewSpineCopy::screenCopy(const QString& domainID,
         return SpineScreenCopy{QStringLiteral("Command Line Tools"),
                                QStringLiteral("Install the Command Line Tools"),
                                QStringLiteral("Apple's Command Line Tools provide basic programs "
-                                              "Homebrew needs. This can take many minutes; we'll "
-                                              "continue automatically when it finishes."),
+                                              "Homebrew needs. This can take many minutes; press "
+                                              "Continue when it finishes."),
                                std::nullopt};
     if (domainID == u"homebrew") {
         SpineScreenCopy copy{QStringLiteral("Homebrew package manager"),

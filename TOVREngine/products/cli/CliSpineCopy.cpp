@@ -10,8 +10,7 @@ CliSpineCopy::screenCopy(const QString& domainID,
                                QStringLiteral("Install the Command Line Tools"),
                                QStringLiteral("Apple's Command Line Tools are the basics needed "
                                               "for all software development. This can take many "
-                                              "minutes; we'll continue automatically when it "
-                                              "finishes."),
+                                              "minutes; press Continue when it finishes."),
                                std::nullopt};
     return BrewSpineCopy::screenCopy(domainID, diagnosis);
 }

@@ -58,9 +58,8 @@ ConsentView::ConsentView(const ScreenContext& context, std::function<void()> onC
     stack->setContentsMargins(32, 32, 32, 32);
     stack->setSpacing(24);
 
-    auto* title = makePlainLabel(QStringLiteral("Welcome to ") + product.displayName,
-                                 TextStyle::largeTitle, body);
-    applyTextStyle(title, TextStyle::largeTitle, true);
+    auto* title = makeHeadingLabel(QStringLiteral("Welcome to ") + product.displayName,
+                                   TextStyle::largeTitle, body);
     stack->addWidget(title);
 
     auto* sections = new QVBoxLayout;

@@ -26,6 +26,19 @@ QString glyph(FinalAuditReportModel::Mark mark) {
     return QString::fromUtf8("→");
 }
 
+// What the mark means, for a screen reader.
+QString meaning(FinalAuditReportModel::Mark mark) {
+    switch (mark) {
+    case FinalAuditReportModel::Mark::installed:
+        return QStringLiteral("Installed");
+    case FinalAuditReportModel::Mark::missing:
+        return QStringLiteral("Missing");
+    case FinalAuditReportModel::Mark::recommended:
+        break;
+    }
+    return QStringLiteral("Recommended");
+}
+
 Tone tone(FinalAuditReportModel::Mark mark) {
     switch (mark) {
     case FinalAuditReportModel::Mark::installed:
@@ -90,6 +103,7 @@ void FinalAuditReportView::render() {
     for (qsizetype i = 0; i < rows.size() && i < rows_.size(); ++i) {
         auto [mark, label] = rows_[i];
         mark->setText(glyph(rows[i].mark));
+        mark->setAccessibleName(meaning(rows[i].mark));
         applyTone(mark, tone(rows[i].mark));
         label->setText(rows[i].label);
     }

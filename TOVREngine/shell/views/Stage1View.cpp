@@ -1,6 +1,7 @@
 #include "shell/views/Stage1View.h"
 
 #include "shell/views/AuditRemediationSheet.h"
+#include "ui/views/AccessibleText.h"
 #include "ui/views/BusyIndicator.h"
 #include "ui/views/ScreenScaffold.h"
 
@@ -28,6 +29,13 @@ QLabel* secondary(const QString& text, QWidget* parent) {
     return label;
 }
 
+// A finding with its mark ("✗", "→"); a screen reader hears the finding alone.
+QLabel* markedLabel(const QString& text) {
+    auto* label = makePlainLabel(text, TextStyle::callout);
+    label->setAccessibleName(spokenWords(text));
+    return label;
+}
+
 } // namespace
 
 Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, QWidget* parent)
@@ -43,7 +51,7 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
 
     QVBoxLayout* layout = nullptr;
     homebrewBlock_ = block(content, 10, &layout);
-    layout->addWidget(makePlainLabel(QString::fromUtf8("✗ Homebrew missing."), TextStyle::callout));
+    layout->addWidget(markedLabel(QString::fromUtf8("✗ Homebrew missing.")));
     layout->addWidget(secondary(QStringLiteral("We'll run the official Homebrew install script:"),
                                 homebrewBlock_));
     auto* command = makePlainLabel(Stage1Foundations::homebrewInstallCommand(), TextStyle::caption);
@@ -71,8 +79,7 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
     stack->addWidget(homebrewBlock_);
 
     toolsBlock_ = block(content, 8, &layout);
-    layout->addWidget(makePlainLabel(QString::fromUtf8("✗ Xcode Command Line Tools missing."),
-                                     TextStyle::callout));
+    layout->addWidget(markedLabel(QString::fromUtf8("✗ Xcode Command Line Tools missing.")));
     auto* toolsNote = makeMarkdownLabel(
         QString::fromUtf8("Homebrew is installed but Xcode Command Line Tools aren't — this is "
                           "unusual. Run `xcode-select --install` in Terminal, or read the "
@@ -87,10 +94,8 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
     stack->addWidget(toolsBlock_);
 
     macOSBlock_ = block(content, 8, &layout);
-    layout->addWidget(
-        makePlainLabel(QString::fromUtf8("→ Your macOS is several versions behind the current "
-                                         "release."),
-                       TextStyle::callout));
+    layout->addWidget(markedLabel(
+        QString::fromUtf8("→ Your macOS is several versions behind the current release.")));
     auto* upgrade = makeButton(QString::fromUtf8("How to update macOS →"), ButtonRole::link,
                                QString(), macOSBlock_);
     applyTextStyle(upgrade, TextStyle::footnote);

@@ -25,6 +25,7 @@ QWidget* spinnerPage(bool large, const QString& name) {
     auto* bar = new QProgressBar(page);
     bar->setRange(0, 0);
     bar->setTextVisible(false);
+    bar->setAccessibleName(QStringLiteral("Checking your Mac…"));
     bar->setFixedWidth(large ? 160 : 80);
     layout->addStretch(1);
     layout->addWidget(bar, 0, Qt::AlignCenter);

@@ -1,8 +1,15 @@
 #include "ui/views/KeyboardFocus.h"
 
+#include "ui/views/Typography.h"
+
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -11,6 +18,17 @@
 namespace tovr {
 
 namespace {
+
+// Somewhere to type.
+bool isField(const QWidget* widget) {
+    if (auto* line = qobject_cast<const QLineEdit*>(widget))
+        return !line->isReadOnly();
+    if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget))
+        return !edit->isReadOnly();
+    if (auto* edit = qobject_cast<const QTextEdit*>(widget))
+        return !edit->isReadOnly();
+    return qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
+}
 
 bool isTabStop(const QWidget* widget, const QWidget* window) {
     return widget->window() == window && !widget->focusProxy() && widget->isVisible() &&
@@ -93,14 +111,24 @@ bool moveFocusInReadingOrder(QWidget* scope, bool next) {
     return true;
 }
 
+QWidget* firstFocus(QWidget* page) {
+    const QList<QWidget*> stops = tabStopsInReadingOrder(page);
+    for (QWidget* stop : stops)
+        if (isField(stop))
+            return stop;
+    if (QPushButton* button = findDefaultButton(page); button && stops.contains(button))
+        return button;
+    return stops.isEmpty() ? nullptr : stops.first();
+}
+
 void focusFirstControl(QWidget* page, QWidget* fallback) {
     if (!page)
         return;
     QTimer::singleShot(0, page, [page, fallback = QPointer<QWidget>(fallback)] {
         if (!page->isVisible())
             return;
-        const QList<QWidget*> stops = tabStopsInReadingOrder(page);
-        QWidget* target = stops.isEmpty() ? fallback.data() : stops.first();
+        QWidget* first = firstFocus(page);
+        QWidget* target = first ? first : fallback.data();
         if (target && target->isVisible() && target->isEnabled())
             target->setFocus(Qt::OtherFocusReason);
     });

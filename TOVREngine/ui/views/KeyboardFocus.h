@@ -16,8 +16,12 @@ QList<QWidget*> tabStopsInReadingOrder(QWidget* scope);
 // late a control was built. False when `scope` has no stop.
 bool moveFocusInReadingOrder(QWidget* scope, bool next);
 
-// Once the event loop has laid out `page`: focuses its first tab stop in reading order, or
-// `fallback` when it has none (a page whose only control is outside it, "‹ Back").
+// Where the focus goes when `page` comes on screen: its first field, else its default
+// (Return) button, else its first tab stop in reading order; null when it has no stop.
+QWidget* firstFocus(QWidget* page);
+
+// Once the event loop has laid out `page`: focuses its first focus, or `fallback` when it
+// has no stop (a page whose only control is outside it, "‹ Back").
 void focusFirstControl(QWidget* page, QWidget* fallback = nullptr);
 
 } // namespace tovr

@@ -3,6 +3,7 @@
 #include "model/ProductConfig.h"
 #include "ui/views/Typography.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -42,15 +43,23 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
 
     auto* scoreRow = new QHBoxLayout;
     scoreRow->setSpacing(4);
+    // One choice of eleven: a screen reader hears each score as a radio button, the chosen
+    // one as selected, and the ends of the scale with their words.
+    scoreGroup_ = new QButtonGroup(this);
+    scoreGroup_->setExclusive(true);
     for (int n = 0; n <= 10; ++n) {
         auto* cell = makeButton(QString::number(n), ButtonRole::score,
                                 QStringLiteral("nps-score-%1").arg(n), this);
         cell->setFixedSize(30, 30);
+        cell->setAutoExclusive(true); // the radio-button role; the group keeps one chosen
+        scoreGroup_->addButton(cell, n);
         applyTextStyle(cell, TextStyle::callout);
         connect(cell, &QPushButton::toggled, this, [this, n](bool on) { scoreToggled(n, on); });
         scoreRow->addWidget(cell);
         scores_.append(cell);
     }
+    scores_.first()->setAccessibleDescription(QStringLiteral("Not at all likely"));
+    scores_.last()->setAccessibleDescription(QStringLiteral("Extremely likely"));
     scoreRow->addStretch();
     stack->addLayout(scoreRow);
 
@@ -94,6 +103,7 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     thanks->setContentsMargins(0, 4, 0, 0);
     thanks->setSpacing(6);
     auto* check = new QLabel(QStringLiteral("✓"), thanksRow_);
+    check->setAccessibleName(QStringLiteral("Sent"));
     QFont bold = check->font();
     bold.setWeight(QFont::DemiBold);
     check->setFont(bold);
@@ -126,10 +136,17 @@ void NPSFeedbackCard::render() {
         return;
     }
     const auto score = model_->score();
+    // Once sent, the scores are spent: none is marked and none can be chosen.
+    const auto phase = model_->phase();
+    const bool canScore = phase == NPSFeedbackCardModel::Phase::notYet ||
+                          phase == NPSFeedbackCardModel::Phase::scored;
+    scoreGroup_->setExclusive(false); // an exclusive group cannot show no score
     for (int n = 0; n < scores_.size(); ++n) {
         const QSignalBlocker blocker(scores_[n]);
         scores_[n]->setChecked(score == n);
+        scores_[n]->setEnabled(canScore);
     }
+    scoreGroup_->setExclusive(true);
     reasonArea_->setVisible(model_->phase() == NPSFeedbackCardModel::Phase::scored);
     thanksRow_->setVisible(model_->phase() == NPSFeedbackCardModel::Phase::thanks);
 }

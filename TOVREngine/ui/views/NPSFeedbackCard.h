@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointer>
 
+class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -39,6 +40,7 @@ private:
 
     NPSFeedbackCardModel* model_ = nullptr;
     QList<QPushButton*> scores_;
+    QButtonGroup* scoreGroup_ = nullptr;
     QWidget* reasonArea_ = nullptr;
     QPlainTextEdit* reason_ = nullptr;
     QWidget* thanksRow_ = nullptr;

@@ -20,6 +20,7 @@ QLabel* makeMarkdownLabel(const QString& markdown, std::shared_ptr<URLOpening> u
     label->setWordWrap(true);
     label->setOpenExternalLinks(false);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
+    label->setFocusPolicy(Qt::NoFocus); // Tab never stops on it, so it says it is not focusable
     applyTextStyle(label, style);
     QObject::connect(label, &QLabel::linkActivated, label, [urlOpener](const QString& link) {
         if (urlOpener)
@@ -64,8 +65,7 @@ ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlO
     stack_->setContentsMargins(32, 32, 32, 32);
     stack_->setSpacing(20);
 
-    title_ = makePlainLabel(options_.title, options_.titleFont, body);
-    applyTextStyle(title_, options_.titleFont, true);
+    title_ = makeHeadingLabel(options_.title, options_.titleFont, body);
     if (options_.titleAccessibilityIdentifier)
         title_->setObjectName(*options_.titleAccessibilityIdentifier);
     stack_->addWidget(title_);

@@ -1,5 +1,7 @@
 #include "ui/views/Typography.h"
 
+#include "ui/views/AccessibleText.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
@@ -205,10 +207,11 @@ QString buttonSheet(ButtonRole role, const QPalette& palette) {
                               " border-radius: 4px; border: 1px solid %2; }"
                               "QPushButton:checked { background: %3; color: %4; border-color: %3;"
                               " font-weight: 600; }"
-                              "QPushButton:focus { border: 2px solid %5; }")
+                              "QPushButton:focus { border: 2px solid %5; }"
+                              "QPushButton:disabled { color: %6; }")
             .arg(css(palette.color(QPalette::ButtonText)), edge,
                  css(fillUnder(palette.color(QPalette::Highlight), onFill)), css(onFill),
-                 css(palette.color(QPalette::WindowText)));
+                 css(palette.color(QPalette::WindowText)), disabledText);
     }
     }
     return {};
@@ -379,13 +382,31 @@ void applyCheckBoxStyle(QWidget* root) {
     });
 }
 
-QLabel* makePlainLabel(const QString& text, TextStyle style, QWidget* parent) {
-    auto* label = new QLabel(parent);
+namespace {
+
+QLabel* showPlainText(QLabel* label, const QString& text, TextStyle style) {
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Selecting by mouse would make it a click-focus widget, which a screen reader announces
+    // as focusable although Tab never stops on it.
+    label->setFocusPolicy(Qt::NoFocus);
     applyTextStyle(label, style);
+    return label;
+}
+
+} // namespace
+
+QLabel* makePlainLabel(const QString& text, TextStyle style, QWidget* parent) {
+    return showPlainText(new QLabel(parent), text, style);
+}
+
+QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    markAsHeading(label);
+    showPlainText(label, text, style);
+    applyTextStyle(label, style, true);
     return label;
 }
 
@@ -393,6 +414,8 @@ QPushButton* makeButton(const QString& text, ButtonRole role, const QString& obj
                         QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(objectName);
+    if (const QString spoken = spokenWords(text); spoken != text)
+        button->setAccessibleName(spoken);
     button->setAutoDefault(false);
     button->setDefault(false);
     switch (role) {

@@ -68,6 +68,8 @@ void applyCheckBoxStyle(QWidget* root);
 // selectable.
 QLabel* makePlainLabel(const QString& text, TextStyle style = TextStyle::body,
                        QWidget* parent = nullptr);
+// The same for a page's or a sheet's title: semibold, and heard as a heading.
+QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent = nullptr);
 
 enum class ButtonRole {
     prominent, // the screen's primary action: large and filled
@@ -78,7 +80,8 @@ enum class ButtonRole {
 };
 
 // A button that never becomes a dialog's auto-default; `objectName` is its test identifier.
-// Every role shows a clear focus ring.
+// Every role shows a clear focus ring. A screen reader hears its words without decorative
+// glyphs.
 QPushButton* makeButton(const QString& text, ButtonRole role, const QString& objectName,
                         QWidget* parent = nullptr);
 

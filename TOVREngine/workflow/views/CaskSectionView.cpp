@@ -59,6 +59,7 @@ void CaskSectionView::renderRows() {
         stagerows::setCheckedQuietly(widgets.box, row.ticked);
         widgets.box->setEnabled(row.offered);
         widgets.installed->setVisible(!row.offered);
+        stagerows::describe(widgets.box, {row.offered ? QString() : widgets.installed->text()});
     }
     install_->setEnabled(canAct_ && section_.canInstall(offered_));
 }

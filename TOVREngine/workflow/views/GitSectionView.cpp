@@ -15,13 +15,14 @@ namespace {
 
 constexpr int kFieldMaxWidth = 360;
 
-QLineEdit* makeField(const QString& placeholder, const QString& objectName, const QString& text,
-                     QWidget* parent) {
+// `name` is what a screen reader hears; the placeholder, an example, is its description.
+QLineEdit* makeField(const QString& name, const QString& placeholder, const QString& objectName,
+                     const QString& text, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(objectName);
     field->setPlaceholderText(placeholder);
     applyPlaceholderStyle(field);
-    field->setAccessibleName(placeholder);
+    field->setAccessibleName(name);
     field->setMaximumWidth(kFieldMaxWidth);
     const QSignalBlocker blocker(field);
     field->setText(text);
@@ -41,10 +42,10 @@ GitSectionView::GitSectionView(StageScope scope, std::shared_ptr<URLOpening> url
     auto* fieldsLayout = new QVBoxLayout(fields_);
     fieldsLayout->setContentsMargins(0, 0, 0, 0);
     fieldsLayout->setSpacing(10);
-    name_ = makeField(QStringLiteral("Your name"), QStringLiteral("git-name"), section_.typedName(),
-                      fields_);
-    email_ = makeField(QStringLiteral("you@example.com"), QStringLiteral("git-email"),
-                       section_.typedEmail(), fields_);
+    name_ = makeField(QStringLiteral("Git name"), QStringLiteral("Your name"),
+                      QStringLiteral("git-name"), section_.typedName(), fields_);
+    email_ = makeField(QStringLiteral("Git email"), QStringLiteral("you@example.com"),
+                       QStringLiteral("git-email"), section_.typedEmail(), fields_);
     fieldsLayout->addWidget(name_);
     fieldsLayout->addWidget(email_);
     layout->addWidget(fields_);

@@ -53,6 +53,7 @@ void LanguagesSectionView::renderRows() {
         widgets.box->setEnabled(row.enabled);
         stagerows::setTextQuietly(widgets.note, row.note.value_or(QString()));
         widgets.note->setVisible(row.note.has_value());
+        stagerows::describe(widgets.box, {row.note.value_or(QString())});
         if (widgets.warns != row.noteWarns) {
             widgets.warns = row.noteWarns;
             if (row.noteWarns)

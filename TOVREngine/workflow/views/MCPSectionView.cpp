@@ -21,7 +21,7 @@ constexpr int kFieldIndent = 20;
 constexpr int kFieldMaxWidth = 360;
 
 // A password field: the key is never shown, offered to input methods, or copied out.
-QLineEdit* makeKeyField(const QString& objectName, QWidget* parent) {
+QLineEdit* makeKeyField(const QString& serverName, const QString& objectName, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(objectName);
     field->setEchoMode(QLineEdit::Password);
@@ -30,7 +30,7 @@ QLineEdit* makeKeyField(const QString& objectName, QWidget* parent) {
     const QString prompt = QString::fromUtf8("API key (optional — unlocks full features)");
     field->setPlaceholderText(prompt);
     applyPlaceholderStyle(field);
-    field->setAccessibleName(QStringLiteral("API key"));
+    field->setAccessibleName(QStringLiteral("API key for ") + serverName);
     field->setMaximumWidth(kFieldMaxWidth);
     // Wide enough for the whole prompt (plus the frame and text margins), within the limit.
     field->setMinimumWidth(
@@ -64,7 +64,8 @@ MCPSectionView::MCPSectionView(StageScope scope, std::shared_ptr<FileSystemOpera
         if (MCPSection::acceptsAPIKey(server)) {
             auto* keyRow = new QHBoxLayout;
             keyRow->setContentsMargins(kFieldIndent, 2, 0, 0);
-            widgets.key = makeKeyField(QStringLiteral("mcp-key-") + server.slug, row);
+            widgets.key =
+                makeKeyField(server.displayName, QStringLiteral("mcp-key-") + server.slug, row);
             {
                 const QSignalBlocker blocker(widgets.key);
                 widgets.key->setText(section_.apiKey(server.slug));
@@ -114,6 +115,7 @@ void MCPSectionView::renderRows() {
         it->box->setEnabled(!row.added);
         stagerows::setTextQuietly(it->caption, row.caption);
         it->disclosure->setVisible(row.disclosure.has_value());
+        stagerows::describe(it->box, {row.caption, row.disclosure.value_or(QString())});
         if (it->key)
             it->key->setVisible(row.showsKeyField);
     }

@@ -166,6 +166,7 @@ void OutcomeBody::renderSections(const QList<OutcomeAuditSection>& audit) {
             auto* row = new QHBoxLayout;
             row->setSpacing(8);
             auto* icon = new QLabel(box);
+            icon->setAccessibleName(QStringLiteral("Installed")); // every item is in place
             followPalette(icon, [icon, iconSize] {
                 icon->setPixmap(
                     checkmarkPixmap(iconSize, icon->devicePixelRatioF(), QApplication::palette()));

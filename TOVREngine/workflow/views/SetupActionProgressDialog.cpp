@@ -50,7 +50,7 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     stack->setContentsMargins(20, 20, 20, 20);
     stack->setSpacing(16);
 
-    auto* title = makePlainLabel(model_->request().title, TextStyle::headline, this);
+    auto* title = makeHeadingLabel(model_->request().title, TextStyle::headline, this);
     title->setObjectName(QStringLiteral("setup-action-title"));
     stack->addWidget(title);
 
@@ -60,6 +60,7 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     spinner_ = new QProgressBar(this);
     spinner_->setRange(0, 0);
     spinner_->setTextVisible(false);
+    spinner_->setAccessibleName(QStringLiteral("Working…"));
     spinner_->setFixedHeight(6);
     keepRoom = spinner_->sizePolicy();
     keepRoom.setRetainSizeWhenHidden(true);
@@ -94,6 +95,7 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     // layout only measures what is on screen, so a long log costs what its new lines cost.
     log_ = new QPlainTextEdit(this);
     log_->setObjectName(QStringLiteral("setup-action-log"));
+    log_->setAccessibleName(QStringLiteral("Installation log"));
     log_->setReadOnly(true);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     log_->setUndoRedoEnabled(false);

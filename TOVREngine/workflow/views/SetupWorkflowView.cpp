@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tovr {
 
 namespace {
@@ -52,6 +54,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         auto* spinner = new QProgressBar(this);
         spinner->setObjectName("setup-loading");
+        spinner->setAccessibleName(QStringLiteral("Checking your Mac…"));
         spinner->setRange(0, 0);
         spinner->setTextVisible(false);
         spinner->setMaximumWidth(240);
@@ -320,6 +323,7 @@ void SetupWorkflowView::render() {
         page_ = next;
         guardAgainstSecondClick(next);
         focusFirstControl(next);
+        focusAfterSheet_ = false;
     } else {
         updatePage();
     }
@@ -328,10 +332,17 @@ void SetupWorkflowView::render() {
     // The sheet opens when a pending install appears (or another one replaces it).
     const auto& pending = model_->pendingInstall();
     if (!pending) {
-        presentedInstall_.reset();
+        if (std::exchange(presentedInstall_, std::nullopt))
+            focusAfterSheet_ = true;
     } else if (presentedInstall_ != pending->id) {
         presentedInstall_ = pending->id;
         presentInstallSheet(*pending);
+    }
+    // The sheet is gone and the page can act again (its stage checked anew): the focus goes
+    // back to the page's main control, wherever it was left.
+    if (focusAfterSheet_ && !pending && !model_->isRefreshing()) {
+        focusAfterSheet_ = false;
+        focusFirstControl(page_);
     }
 }
 

@@ -53,6 +53,7 @@ private:
     QPointer<QWidget> page_;
     std::optional<SetupFlowModel::Step> shownStep_;
     std::optional<QString> presentedInstall_;
+    bool focusAfterSheet_ = false; // a sheet closed over the page that is still up
 };
 
 } // namespace tovr

@@ -70,6 +70,7 @@ void SkillsSectionView::renderRows() {
         stagerows::setCheckedQuietly(it->box, row.ticked);
         it->box->setEnabled(!row.installed);
         stagerows::setTextQuietly(it->caption, row.caption);
+        stagerows::describe(it->box, {row.caption});
     }
     for (auto it = rows_.cbegin(); it != rows_.cend(); ++it)
         it->row->setVisible(shown.contains(it.key()));

@@ -83,6 +83,7 @@ StageBodyView::StageBodyView(const ScreenContext& context, SetupFlowModel* model
     skipRow->addWidget(skip_);
     // Beside the controls while the stage is checked again and they are disabled.
     busy_ = new BusyIndicator(QStringLiteral("Checking this step again…"), this);
+    busy_->setObjectName(QStringLiteral("stage-busy"));
     skipRow->addWidget(busy_);
     skipRow->addStretch(1);
     layout->addLayout(skipRow);

@@ -42,4 +42,12 @@ void setTextQuietly(QLabel* label, const QString& text) {
         label->setText(text);
 }
 
+void describe(QAbstractButton* box, const QStringList& lines) {
+    QStringList shown = lines;
+    shown.removeAll(QString());
+    const QString description = shown.join(QLatin1Char('\n'));
+    if (box->accessibleDescription() != description)
+        box->setAccessibleDescription(description);
+}
+
 } // namespace tovr::stagerows

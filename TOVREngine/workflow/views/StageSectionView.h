@@ -37,6 +37,9 @@ QLabel* makeCaption(const QString& text, QWidget* parent, bool small = false);
 void applyWarningStyle(QWidget* widget);
 void setCheckedQuietly(QAbstractButton* box, bool checked);
 void setTextQuietly(QLabel* label, const QString& text);
+// A screen reader reads `lines` (the caption and warning shown under `box`; empty ones are
+// not shown) with the box, as its description.
+void describe(QAbstractButton* box, const QStringList& lines);
 
 } // namespace stagerows
 

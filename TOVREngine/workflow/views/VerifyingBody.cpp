@@ -20,6 +20,7 @@ VerifyingBody::VerifyingBody(const ScreenContext&, SetupFlowModel* model, QWidge
     spinner->setObjectName(QStringLiteral("verifying-progress"));
     spinner->setRange(0, 0); // indeterminate
     spinner->setTextVisible(false);
+    spinner->setAccessibleName(model ? model->plugins().spineCopy->verifyingTitle() : QString());
     spinner->setFixedWidth(160);
     layout->addWidget(spinner, 0, Qt::AlignHCenter);
 

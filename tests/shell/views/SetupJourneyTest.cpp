@@ -1,4 +1,5 @@
 #include "support/FakeDesktop.h"
+#include "support/QtPrinting.h"
 #include "support/RecordedTelemetry.h"
 #include "support/ScopedProductConfig.h"
 #include "support/TestDemoMac.h"
@@ -47,6 +48,7 @@ public:
         EXPECT_TRUE(spinUntil([&] {
             return window_->isActiveWindow() && findVisible(window_.get(), "consent-continue");
         }));
+        EXPECT_TRUE(focusComesTo(window_.get(), "consent-continue")) << focused();
         waitOutClickGuard(findVisible(window_.get(), "consent-continue"));
         QTest::keyClick(window_.get(), Qt::Key_Return); // consent
         EXPECT_TRUE(
@@ -129,6 +131,12 @@ public:
     }
     void skip() { press("stage-skip"); }
 
+    // What has the focus, for a failure's message.
+    std::string focused() const {
+        QWidget* focus = window_->focusWidget();
+        return "the focus is on " + (focus ? focus->objectName().toStdString() : "nothing");
+    }
+
     void shoot(const QString& screen) {
         settle();
         saveScreenshot(window_.get(), name_ + "-" + screen);
@@ -186,12 +194,14 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
     // The outcome: the checklist, and Claude Desktop to open from /Applications.
     ASSERT_TRUE(spinUntil([&] { return !journey.model().outcomeAudit().isEmpty(); }));
     EXPECT_TRUE(spinUntil([&] { return findVisible(journey.window(), "outcome-checklist"); }));
+    EXPECT_TRUE(focusComesTo(journey.window(), "outcome-resolved")) << journey.focused();
     journey.shoot("outcome");
     journey.press("open-Claude");
     EXPECT_EQ(journey.urlOpener->opened,
               QList<QUrl>{QUrl::fromLocalFile("/Applications/Claude.app")});
     journey.doubleClick("outcome-resolved"); // one answer, however many presses
     ASSERT_TRUE(journey.restsOn(Kind::nps));
+    EXPECT_TRUE(focusComesTo(journey.window(), "nps-done")) << journey.focused();
     journey.shoot("feedback");
 
     journey.press("nps-score-9");
@@ -284,6 +294,7 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
     EXPECT_EQ(journey.stages, (QStringList{"clt", "shell-config", "homebrew", "warp"}));
 
     ASSERT_EQ(journey.model().step().kind, Kind::outcome);
+    EXPECT_EQ(shownHeading(journey.window()), journey.model().plugins().spineCopy->notReadyTitle());
     auto* output = findVisible<QLabel>(journey.window(), "outcome-verify-output");
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->text(), journey.model().verifyResult()->rawOutput);

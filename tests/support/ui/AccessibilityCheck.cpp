@@ -4,6 +4,7 @@
 #include "ui/views/Typography.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -61,6 +63,22 @@ bool isShown(const QWidget* widget, const QWidget* root) {
     return widget->isVisibleTo(root) && widget->isVisible() && !widget->visibleRegion().isEmpty();
 }
 
+bool isField(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget);
+}
+
+QString placeholderOf(const QWidget* widget) {
+    if (auto* field = qobject_cast<const QLineEdit*>(widget))
+        return field->placeholderText();
+    if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget))
+        return edit->placeholderText();
+    if (auto* edit = qobject_cast<const QTextEdit*>(widget))
+        return edit->placeholderText();
+    return {};
+}
+
 void checkName(QWidget* widget, QStringList& findings) {
     if (!(widget->focusPolicy() & Qt::TabFocus))
         return;
@@ -69,14 +87,59 @@ void checkName(QWidget* widget, QStringList& findings) {
     const QString words = normalized(visibleWords(widget));
     const QString heard = normalized(name);
     static const QRegularExpression identifier(QStringLiteral("^[a-z0-9]+([-_.][a-z0-9]+)+$"));
-    if (heard.isEmpty())
-        findings << describe(widget) + QStringLiteral(": no accessible name");
-    else if (!words.isEmpty() && !heard.contains(words) && !words.contains(heard))
+    if (heard.isEmpty()) {
+        if (!isField(widget)) // said of every field, focusable or not
+            findings << describe(widget) + QStringLiteral(": no accessible name");
+    } else if (!words.isEmpty() && !heard.contains(words) && !words.contains(heard))
         findings << describe(widget) +
                         QStringLiteral(": accessible name “%1” is not its visible words").arg(name);
     else if (name == widget->objectName() || identifier.match(name).hasMatch())
         findings << describe(widget) +
                         QStringLiteral(": accessible name “%1” is an identifier").arg(name);
+}
+
+// A name that speaks a glyph which only decorates what is shown ("‹", "→", "✓", a
+// button's trailing "…").
+std::optional<QString> glyphFault(const QString& name, bool acts) {
+    static const QRegularExpression decorative(QStringLiteral("[‹›←→✓✗✔✕]"));
+    if (const auto glyph = decorative.match(name); glyph.hasMatch())
+        return QStringLiteral("accessible name “%1” speaks the glyph “%2”")
+            .arg(name, glyph.captured());
+    if (acts && name.trimmed().endsWith(QChar(0x2026)))
+        return QStringLiteral("accessible name “%1” speaks its trailing “…”").arg(name);
+    return std::nullopt;
+}
+
+// What a screen reader hears of every text, image, field, log and progress indicator on
+// show: a name in words (a field's from its label, never from a placeholder that no label
+// on `labels` shows), and a label that does not claim a focus Tab never gives it.
+void checkHeard(QWidget* widget, const QStringList& labels, QStringList& findings) {
+    auto* label = qobject_cast<QLabel*>(widget);
+    const bool field = isField(widget);
+    const bool indicator = qobject_cast<QProgressBar*>(widget) != nullptr;
+    const bool acts = qobject_cast<QAbstractButton*>(widget) != nullptr;
+    if (!label && !field && !indicator && !acts)
+        return;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    const QString name = face ? face->text(QAccessible::Name) : QString();
+    if (label) {
+        if (label->text().isEmpty() && !label->pixmap().isNull() && name.trimmed().isEmpty())
+            findings << describe(widget) + QStringLiteral(": an image without a name");
+        if (face && face->state().focusable && !(widget->focusPolicy() & Qt::TabFocus))
+            findings << describe(widget) +
+                            QStringLiteral(": says it is focusable, but Tab never stops on it");
+    } else if (field || indicator) {
+        const QString placeholder = placeholderOf(widget);
+        if (name.trimmed().isEmpty())
+            findings << describe(widget) +
+                            (field ? QStringLiteral(": no accessible name (a field)")
+                                   : QStringLiteral(": no accessible name (an indicator)"));
+        else if (!placeholder.isEmpty() && name == placeholder && !labels.contains(name))
+            findings << describe(widget) +
+                            QStringLiteral(": named by its placeholder “%1”").arg(placeholder);
+    }
+    if (const auto fault = glyphFault(name, acts))
+        findings << describe(widget) + QStringLiteral(": ") + *fault;
 }
 
 // The colour most of `area` is painted in.
@@ -199,10 +262,17 @@ QStringList accessibilityFindings(QWidget* root) {
         QPainter painter(&image);
         root->render(&painter);
     }
-    for (QWidget* widget : root->findChildren<QWidget*>()) {
-        if (!isShown(widget, root) || widget->window() != root->window())
-            continue;
+    QList<QWidget*> shown;
+    QStringList labels;
+    for (QWidget* widget : root->findChildren<QWidget*>())
+        if (isShown(widget, root) && widget->window() == root->window()) {
+            shown.append(widget);
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                labels.append(plainText(label));
+        }
+    for (QWidget* widget : shown) {
         checkName(widget, findings);
+        checkHeard(widget, labels, findings);
         checkContrast(widget, root, image, findings);
     }
     return findings;

@@ -5,7 +5,9 @@
 #include "ui/views/ClickGuard.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QTest>
@@ -29,6 +31,24 @@ template <class W = QWidget> W* findVisible(QWidget* root, const QString& name) 
         if (w->isVisible())
             return w;
     return nullptr;
+}
+
+// The title a screen reader hears as the heading of what `root` shows now, or nothing.
+inline QString shownHeading(QWidget* root) {
+    for (QLabel* label : root->findChildren<QLabel*>())
+        if (label->isVisible())
+            if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(label);
+                face && face->role() == QAccessible::Heading)
+                return face->text(QAccessible::Name);
+    return {};
+}
+
+// Waits until the focus of `root`'s window is on the control named `name`.
+inline bool focusComesTo(QWidget* root, const QString& name) {
+    return spinUntil([&] {
+        QWidget* focus = root->window()->focusWidget();
+        return focus && focus->objectName() == name;
+    });
 }
 
 // Waits until a page just shown lets presses through (`widget` is on it), as a person's

@@ -5,6 +5,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,8 +17,9 @@
 using namespace tovr;
 using namespace tovr::test;
 
-// The check finds grey text that is too faint, a bare field without a name and a name that
-// is an identifier; the secondary style and the placeholder style pass it.
+// The check finds grey text that is too faint, a bare field, a log and an image without a
+// name, a field named by its placeholder, a name that is an identifier or speaks a glyph,
+// and a label that claims a focus; the secondary style and the placeholder style pass it.
 TEST(AccessibilityCheck, FindsFaintTextAndMissingOrIdentifierNames) {
     QWidget window;
     QPalette palette = window.palette();
@@ -42,7 +45,28 @@ TEST(AccessibilityCheck, FindsFaintTextAndMissingOrIdentifierNames) {
     auto* go = makeButton("Go", ButtonRole::bordered, "go-button", &window);
     go->setAccessibleName("go-button");
     stack->addWidget(go);
-    window.resize(300, 200);
+    auto* email = new QLineEdit(&window);
+    email->setObjectName("email-field");
+    email->setPlaceholderText("you@example.com");
+    email->setAccessibleName("you@example.com");
+    applyPlaceholderStyle(email);
+    stack->addWidget(email);
+    auto* log = new QPlainTextEdit("one line", &window);
+    log->setObjectName("bare-log");
+    log->setReadOnly(true);
+    log->setFocusPolicy(Qt::NoFocus);
+    stack->addWidget(log);
+    auto* icon = new QLabel(&window);
+    icon->setObjectName("bare-icon");
+    QPixmap dot(12, 12);
+    dot.fill(Qt::darkGreen);
+    icon->setPixmap(dot);
+    stack->addWidget(icon);
+    stack->addWidget(new QPushButton(QString::fromUtf8("‹ Back"), &window));
+    auto* selectable = new QLabel("Selectable words", &window);
+    selectable->setTextInteractionFlags(Qt::TextSelectableByMouse); // click focus
+    stack->addWidget(selectable);
+    window.resize(300, 420);
     window.show();
     settle();
 
@@ -54,8 +78,13 @@ TEST(AccessibilityCheck, FindsFaintTextAndMissingOrIdentifierNames) {
             return finding.contains(control) && finding.contains(problem);
         });
     };
-    EXPECT_EQ(findings.size(), 3) << all;
+    EXPECT_EQ(findings.size(), 8) << all;
     EXPECT_TRUE(found("Faint words", "#7f7f7f on #efefef")) << all;
     EXPECT_TRUE(found("bare-field", "no accessible name")) << all;
     EXPECT_TRUE(found("go-button", "is an identifier")) << all;
+    EXPECT_TRUE(found("email-field", "named by its placeholder")) << all;
+    EXPECT_TRUE(found("bare-log", "no accessible name")) << all;
+    EXPECT_TRUE(found("bare-icon", "an image without a name")) << all;
+    EXPECT_TRUE(found("Back", "speaks the glyph")) << all;
+    EXPECT_TRUE(found("Selectable words", "says it is focusable")) << all;
 }

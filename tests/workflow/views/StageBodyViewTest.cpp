@@ -98,3 +98,19 @@ TEST(StageBodyView, FixButtonsInstallTheirFixAndSkipLeaves) {
     clickButton(&body.view, "stage-skip");
     EXPECT_NE(f.model->step(), SetupFlowModel::Step::stage("clt"));
 }
+
+// After an install the stage is checked again; its busy indicator shows for exactly as long.
+TEST(StageBodyView, TheBusyIndicatorShowsWhileTheStageIsCheckedAgain) {
+    SetupStageFixture f(Kind::newAppleSilicon);
+    Body body(f, "clt");
+    auto* busy = body.view.findChild<QWidget*>("stage-busy");
+    ASSERT_NE(busy, nullptr);
+    EXPECT_FALSE(busy->isVisibleTo(&body.view));
+    ASSERT_TRUE(f.model->requestInstall(
+        {"clt", "Install", {SetupRemediation::installCommandLineTools()}, false, "clt"}));
+    f.model->finishStageAfterInstall(SetupActionOutcome::success);
+    ASSERT_TRUE(f.model->isRefreshing());
+    EXPECT_TRUE(busy->isVisibleTo(&body.view));
+    ASSERT_TRUE(spinUntil([&] { return !f.model->isRefreshing(); }));
+    EXPECT_FALSE(busy->isVisibleTo(&body.view));
+}
