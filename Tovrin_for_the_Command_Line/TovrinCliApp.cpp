@@ -1,12 +1,13 @@
 #include "TovrinCliApp.h"
 
 #include "model/ProductConfig.h"
+#include "products/cli/CliProductConfig.h"
 #include "shell/views/TOVRRootView.h"
 
 namespace tovr {
 
 TovrinCliApp::TovrinCliApp() {
-    ProductConfig::setCurrent(ProductConfig::cli());
+    ProductConfig::setCurrent(cliProduct());
 }
 
 QWidget* TovrinCliApp::makeWindow(const ScreenContext& base, const QString& titleSuffix) const {

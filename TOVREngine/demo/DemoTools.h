@@ -1,45 +1,29 @@
 #pragma once
 
+#include "demo/DemoReply.h"
 #include "platform/SandboxFileSystem.h"
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
 namespace tovr {
 
-// One line a demo program prints. `pause` counts the run's line delays before the line
-// appears (0: at once), so an install takes a few seconds and a query none.
-struct DemoLine {
-    QString text;
-    bool toStderr = false;
-    int pause = 0;
-};
-
-// What a demo program does: what it prints, how it exits, and the changes to the Mac that
-// take effect when it completes (a canceled install leaves nothing behind).
-struct DemoReply {
-    QList<DemoLine> lines;
-    qint32 exitCode = 0;
-    QList<std::function<void()>> effects;
-    // The executable does not exist: the run cannot even start.
-    std::optional<QString> launchError;
-
-    void print(const QString& text, int pause = 0) { lines.append({text, false, pause}); }
-    void printError(const QString& text) { lines.append({text, true, 0}); }
-    // `text`'s lines on standard error, and `code`.
-    static DemoReply failure(const QString& text, qint32 code);
-};
-
 // The developer tools of the demo Mac: what each answers, and how each installs. A tool is
 // installed when its files are where a Mac keeps them (so the probes, which look at files,
-// agree); a sign-in is gh's hosts file, Git's identity ~/.gitconfig.
+// agree). Homebrew, Git and GitHub, and the installers are types of their own; this one
+// hands each program to its tool and answers for the small ones.
 struct DemoTools {
     std::shared_ptr<SandboxFileSystem> fs;
+
+    // Where a Mac keeps the Command Line Tools, its JDKs and Homebrew.
+    inline static const QString commandLineToolsFolder =
+        QStringLiteral("/Library/Developer/CommandLineTools");
+    inline static const QString javaVirtualMachinesFolder =
+        QStringLiteral("/Library/Java/JavaVirtualMachines");
+    inline static const QString homebrewPrefix = QStringLiteral("/opt/homebrew");
 
     // The reply of a developer tool (or of its stub in /usr/bin); absent for other programs.
     std::optional<DemoReply> answer(const QString& path, const QStringList& args) const;
@@ -54,15 +38,10 @@ struct DemoTools {
     bool hasCommandLineTools() const;
     // The arguments that are no options.
     static QStringList operands(const QStringList& args);
+    // What `<tool> --version` prints.
+    static QString versionLine(const QString& tool);
 
 private:
-    DemoReply brew(const QStringList& args) const;
-    DemoReply brewInstall(const QStringList& args) const;
-    DemoReply git(const QString& path, const QStringList& args) const;
-    DemoReply gitConfig(const QStringList& args) const;
-    DemoReply gitClone(const QStringList& args) const;
-    DemoReply gitCheckout(const QString& folder, const QStringList& args) const;
-    DemoReply gh(const QStringList& args) const;
     DemoReply versionedTool(const QString& name, const QStringList& args) const;
     QString home() const { return fs->homeDirectory(); }
 };

@@ -127,10 +127,4 @@ void ProductConfig::setCurrent(ProductConfig config) {
     product.config = std::move(config);
 }
 
-void ProductConfig::modifyCurrent(const std::function<void(ProductConfig&)>& change) {
-    auto& product = currentProduct();
-    std::lock_guard lock(product.mutex);
-    change(product.config);
-}
-
 } // namespace tovr

@@ -20,7 +20,6 @@
 #include <QStringView>
 #include <QUrl>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -116,13 +115,9 @@ struct ProductConfig {
     std::shared_ptr<const SpineCopyProviding> spineCopy;
     std::shared_ptr<const StageCatalogProviding> stageCatalog;
 
-    // The Java diagnosis product; made once, on first use.
+    // The Java diagnosis product; made once, on first use. The setup products are made in
+    // products/: cliProduct(), brewProduct(), claudeProduct().
     static const ProductConfig& javaDiagnosis();
-    // The command-line product this build runs; made once, on first use.
-    static const ProductConfig& cli();
-    // The Homebrew and Claude Code products, carried beside it; each made once, on first use.
-    static const ProductConfig& brew();
-    static const ProductConfig& claude();
 
     // Outcome hooks shared by the Homebrew and command-line products: the AI apps the
     // outcome screen offers to open, and the user's answer to the outcome question.
@@ -145,7 +140,6 @@ struct ProductConfig {
     // any thread.
     static ProductConfig current();
     static void setCurrent(ProductConfig config);
-    static void modifyCurrent(const std::function<void(ProductConfig&)>& change);
 };
 
 } // namespace tovr

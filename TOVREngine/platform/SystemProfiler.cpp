@@ -16,6 +16,25 @@ QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
+// One thing the profiler looks for (an app bundle, a command) and the field of `Found` its
+// presence sets. Two signs may set one field.
+template <class Found> struct Sign {
+    QStringView name;
+    bool Found::*field;
+};
+
+// The fields of the signs `present` finds, all looked for at once.
+template <class Found, class Present>
+QList<bool Found::*> presentFields(const QList<Sign<Found>>& signs, Present present) {
+    const QList<bool> seen = concurrentlyMap(
+        signs, [&](const Sign<Found>& sign) { return present(sign.name.toString()); });
+    QList<bool Found::*> fields;
+    for (qsizetype i = 0; i < signs.size(); ++i)
+        if (seen[i])
+            fields << signs[i].field;
+    return fields;
+}
+
 } // namespace
 
 SystemProfile SystemProfiler::profile() const {
@@ -128,50 +147,47 @@ bool SystemProfiler::whichExecutable(const QString& command) const {
 }
 
 AITooling SystemProfiler::detectAITooling() const {
-    const QStringList apps{
-        "Claude.app",   "Cursor.app", "ChatGPT.app",       "Visual Studio Code.app",
-        "Windsurf.app", "Kiro.app",   "Antigravity.app",   "Zed.app",
-        "Replit.app",   "Warp.app",   "IntelliJ IDEA.app", "IntelliJ IDEA CE.app"};
-    const QStringList commands{"claude", "codex", "aider"};
+    const QList<Sign<AITooling>> apps{
+        {u"Claude.app", &AITooling::claudeCodeDesktop},
+        {u"Cursor.app", &AITooling::cursor},
+        {u"ChatGPT.app", &AITooling::chatgptDesktop},
+        {u"Visual Studio Code.app", &AITooling::vsCode},
+        {u"Windsurf.app", &AITooling::windsurf},
+        {u"Kiro.app", &AITooling::kiro},
+        {u"Antigravity.app", &AITooling::antigravity},
+        {u"Zed.app", &AITooling::zed},
+        {u"Replit.app", &AITooling::replit},
+        {u"Warp.app", &AITooling::warpApp},
+        {u"IntelliJ IDEA.app", &AITooling::intellij},
+        {u"IntelliJ IDEA CE.app", &AITooling::intellij},
+    };
+    const QList<Sign<AITooling>> commands{
+        {u"claude", &AITooling::claudeCodeCLI},
+        {u"codex", &AITooling::codexCLI},
+        {u"aider", &AITooling::aider},
+    };
     auto [installed, onPath] = concurrently(
+        [&] { return presentFields(apps, [this](const QString& a) { return isAppInstalled(a); }); },
         [&] {
-            return concurrentlyMap(apps, [this](const QString& a) { return isAppInstalled(a); });
-        },
-        [&] {
-            return concurrentlyMap(commands,
-                                   [this](const QString& c) { return whichExecutable(c); });
+            return presentFields(commands, [this](const QString& c) { return whichExecutable(c); });
         });
     AITooling t;
-    t.claudeCodeDesktop = installed[0];
-    t.cursor = installed[1];
-    t.chatgptDesktop = installed[2];
-    t.vsCode = installed[3];
-    t.windsurf = installed[4];
-    t.kiro = installed[5];
-    t.antigravity = installed[6];
-    t.zed = installed[7];
-    t.replit = installed[8];
-    t.warpApp = installed[9];
-    t.intellij = installed[10] || installed[11];
-    t.claudeCodeCLI = onPath[0];
-    t.codexCLI = onPath[1];
-    t.aider = onPath[2];
+    for (const auto field : installed + onPath)
+        t.*field = true;
     return t;
 }
 
 Terminals SystemProfiler::detectTerminals() const {
-    const QStringList apps{"iTerm.app",     "Ghostty.app", "Warp.app",   "Hyper.app",
-                           "Alacritty.app", "kitty.app",   "WezTerm.app"};
-    const auto installed =
-        concurrentlyMap(apps, [this](const QString& a) { return isAppInstalled(a); });
+    const QList<Sign<Terminals>> apps{
+        {u"iTerm.app", &Terminals::iterm},         {u"Ghostty.app", &Terminals::ghostty},
+        {u"Warp.app", &Terminals::warp},           {u"Hyper.app", &Terminals::hyper},
+        {u"Alacritty.app", &Terminals::alacritty}, {u"kitty.app", &Terminals::kitty},
+        {u"WezTerm.app", &Terminals::wezterm},
+    };
     Terminals t;
-    t.iterm = installed[0];
-    t.ghostty = installed[1];
-    t.warp = installed[2];
-    t.hyper = installed[3];
-    t.alacritty = installed[4];
-    t.kitty = installed[5];
-    t.wezterm = installed[6];
+    for (const auto field :
+         presentFields(apps, [this](const QString& a) { return isAppInstalled(a); }))
+        t.*field = true;
     return t;
 }
 

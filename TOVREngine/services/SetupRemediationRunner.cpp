@@ -10,7 +10,6 @@
 #include "services/PrivilegedExecutor.h"
 #include "services/ShellConfigurator.h"
 #include "services/SkillFolderInstaller.h"
-#include "services/StreamedLoginShell.h"
 #include "services/TemplateTreeCopier.h"
 
 namespace tovr {
@@ -62,11 +61,6 @@ void SetupRemediationRunner::Emitter::end(Event event) {
         continuation_.yield(std::move(event));
     }
     continuation_.finish();
-}
-
-bool SetupRemediationRunner::Emitter::hasEnded() const {
-    std::lock_guard guard(lock_);
-    return ended_;
 }
 
 void SetupRemediationRunner::Emitter::endIfOpen() {
@@ -220,13 +214,6 @@ BrewRunner SetupRemediationRunner::brewRunner() const {
     return BrewRunner{
         brewPath.value_or(QString()),       process, http, fs, PrivilegedExecutor{fs, nullptr},
         AdoptiumAPI{http, adoptiumBaseURL}, sleeper};
-}
-
-qint32 SetupRemediationRunner::loginShellStep(const QString& command, Emitter& emitter,
-                                              WorkerTask& task) const {
-    auto latch = latchFor(task);
-    return runStreamedLoginShell(
-        *process, command, [&](const QString& line) { emitter.output(line); }, latch.get());
 }
 
 std::optional<qint32>

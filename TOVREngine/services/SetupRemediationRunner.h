@@ -70,13 +70,12 @@ struct SetupRemediationRunner {
         void openBrowser(const QString& url, std::optional<QString> code);
         void completed(qint32 exitCode);
         void canceled();
-        bool hasEnded() const;
         // A worker that returned without an ending failed: the run ends with -1.
         void endIfOpen();
 
     private:
         void end(Event event);
-        mutable std::mutex lock_;
+        std::mutex lock_;
         bool ended_ = false;
         EventContinuation<Event> continuation_;
     };
@@ -105,9 +104,6 @@ struct SetupRemediationRunner {
     static bool runsWhileBuilt(const SetupRemediation& remediation);
 
     // Shared steps of the workers.
-    // "/bin/zsh -lc <command>" with the application's environment; its lines as `output`.
-    // The exit code, or -1 when the shell could not start or reported none.
-    qint32 loginShellStep(const QString& command, Emitter& emitter, WorkerTask& task) const;
     // `brew install <formula>`: the code, or absent after `canceled` was emitted. Without
     // Homebrew the guard's line is emitted and the code is -1.
     std::optional<qint32> formulaStep(const QString& formula, Emitter& emitter,

@@ -1,32 +1,17 @@
 #include "telemetry/TelemetryService.h"
 
 #include "model/ProductConfig.h"
-#include "platform/AppServices.h"
-#include "platform/LiveHTTPFetcher.h"
 #include "platform/Logging.h"
 #include "platform/SessionID.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <exception>
-
 namespace tovr {
 
 namespace {
-
-const QString kPendingFileName = QStringLiteral("pending-events.json");
-const QString kRecordsPath = QStringLiteral("/api/database/records/usage_events");
-
-QString describe(const std::exception& error) {
-    if (auto* e = dynamic_cast<const Error*>(&error))
-        return e->description();
-    return QString::fromLocal8Bit(error.what());
-}
 
 // The process's instance and the one tests put in its place.
 struct SharedSlot {
@@ -48,85 +33,6 @@ SharedSlot& sharedSlot() {
 }
 
 } // namespace
-
-// Configuration
-
-TelemetryService::Configuration TelemetryService::Configuration::live() {
-    const ProductConfig product = ProductConfig::current();
-    const AppServices services = AppServices::live();
-    Configuration configuration;
-    configuration.endpointURL = builtInEndpointURL();
-    configuration.anonKey = builtInAnonKey();
-    configuration.appVersion = bundleAppVersion();
-    configuration.appID = product.appID;
-    configuration.runContext = runContextFromEnvironment();
-    // Without a backend and its token nothing could be posted, so nothing is recorded.
-    configuration.disabled = disabledByEnvironment() || configuration.endpointURL.isEmpty() ||
-                             configuration.anonKey.isEmpty();
-    if (configuration.endpointURL.isEmpty() || configuration.anonKey.isEmpty())
-        configuration.endpointURL = QUrl();
-    configuration.urlSessionFactory = [] { return defaultURLSession(); };
-    configuration.kvStore = services.store;
-    configuration.fs = services.fs;
-    configuration.pendingFileURL = defaultPendingFile(*services.fs, product.appSupportDirName);
-    return configuration;
-}
-
-std::shared_ptr<HTTPFetching> TelemetryService::Configuration::defaultURLSession() {
-    return std::make_shared<LiveHTTPFetcher>();
-}
-
-QUrl TelemetryService::Configuration::builtInEndpointURL() {
-    const QString host = QStringLiteral(TOVR_TELEMETRY_HOST).trimmed();
-    if (host.isEmpty())
-        return {};
-    QUrl url(QStringLiteral("https://") + host + kRecordsPath, QUrl::StrictMode);
-    return url.isValid() && !url.host().isEmpty() ? url : QUrl();
-}
-
-QString TelemetryService::Configuration::builtInAnonKey() {
-    return QStringLiteral(TOVR_TELEMETRY_TOKEN).trimmed();
-}
-
-QString TelemetryService::Configuration::bundleAppVersion() {
-    QString shortVersion = QStringLiteral(TOVR_VERSION);
-    QString build = QStringLiteral(TOVR_BUILD_NUMBER);
-    if (shortVersion.isEmpty())
-        shortVersion = QStringLiteral("0.0");
-    if (build.isEmpty())
-        build = QStringLiteral("0");
-    return shortVersion + QStringLiteral(" (") + build + QLatin1Char(')');
-}
-
-bool TelemetryService::Configuration::disabledByEnvironment() {
-    return qgetenv("TOVR_TELEMETRY_DISABLED") == "1";
-}
-
-QString TelemetryService::Configuration::runContextFromEnvironment() {
-    if (!qEnvironmentVariableIsSet("TOVR_RUN_CONTEXT"))
-        return QStringLiteral("release");
-    return qEnvironmentVariable("TOVR_RUN_CONTEXT");
-}
-
-QString TelemetryService::Configuration::defaultPendingFile(FileSystemOperating& fs,
-                                                            const QString& appSupportDirName) {
-    QString base;
-    try {
-        base = fs.applicationSupportDirectory(true);
-    } catch (const std::exception&) {
-        base = fs.temporaryDirectory();
-    }
-    return QDir::cleanPath(base + QLatin1Char('/') + appSupportDirName + QLatin1Char('/') +
-                           kPendingFileName);
-}
-
-void TelemetryService::Configuration::interruptiblePause(std::chrono::milliseconds duration,
-                                                         std::stop_token stop) {
-    std::mutex mutex;
-    std::condition_variable_any cv;
-    std::unique_lock lock(mutex);
-    cv.wait_for(lock, stop, duration, [] { return false; });
-}
 
 // The shared instance
 
@@ -175,7 +81,8 @@ TelemetryService::ScopedShared::~ScopedShared() {
 // Life cycle and the worker
 
 TelemetryService::TelemetryService(Configuration configuration)
-    : configuration_(std::move(configuration)) {
+    : configuration_(std::move(configuration)),
+      pendingFile_(configuration_.fs, configuration_.pendingFileURL) {
     worker_ = std::thread([this] { run(); });
     post([this] { start(); });
 }
@@ -240,7 +147,6 @@ void TelemetryService::start() {
                                                     ProductConfig::current().userDefaultsPrefix}
                                               .current()
                                         : QUuid::createUuid();
-    pendingFile_ = configuration_.pendingFileURL;
     // No endpoint, nothing to post through.
     if (configuration_.urlSessionFactory && configuration_.endpointURL.isValid())
         urlSession_ = configuration_.urlSessionFactory();
@@ -261,8 +167,8 @@ void TelemetryService::track(const QString& name, const JSONObject& properties) 
     }
     const QDateTime now = configuration_.now ? configuration_.now() : QDateTime();
     post([this, name, properties, now] {
-        pending_.append(Event{sessionID_, now.toUTC().toString(Qt::ISODateWithMs),
-                              configuration_.appVersion, name, properties});
+        pending_.append(PendingEvent{sessionID_, now.toUTC().toString(Qt::ISODateWithMs),
+                                     configuration_.appVersion, name, properties});
         flush();
     });
 }
@@ -283,7 +189,7 @@ void TelemetryService::flushNext() {
     const bool finished = send(pending_.first(), 0);
     if (finished)
         pending_.removeFirst();
-    persistPending();
+    pendingFile_.save(pending_);
     if (!finished || stop_.stop_requested()) {
         isFlushing_ = false;
         return;
@@ -291,7 +197,7 @@ void TelemetryService::flushNext() {
     post([this] { flushNext(); });
 }
 
-QByteArray TelemetryService::encodePayload(const Event& event) const {
+QByteArray TelemetryService::encodePayload(const PendingEvent& event) const {
     QJsonObject payload;
     payload.insert(QStringLiteral("session_id"),
                    event.sessionID.toString(QUuid::WithoutBraces).toLower());
@@ -304,7 +210,7 @@ QByteArray TelemetryService::encodePayload(const Event& event) const {
     return QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
 }
 
-bool TelemetryService::send(const Event& event, int attempt) {
+bool TelemetryService::send(const PendingEvent& event, int attempt) {
     QByteArray body;
     try {
         body = encodePayload(event);
@@ -350,7 +256,7 @@ bool TelemetryService::send(const Event& event, int attempt) {
     return retryAfterBackoff(event, attempt);
 }
 
-bool TelemetryService::retryAfterBackoff(const Event& event, int attempt) {
+bool TelemetryService::retryAfterBackoff(const PendingEvent& event, int attempt) {
     if (attempt > 1 || stop_.stop_requested())
         return false;
     // 0.5 s after the first attempt, 1 s after the second.
@@ -362,104 +268,12 @@ bool TelemetryService::retryAfterBackoff(const Event& event, int attempt) {
     return send(event, attempt + 1);
 }
 
-namespace {
-
-QJsonObject eventToJson(const QUuid& sessionID, const QString& clientTimestamp,
-                        const QString& appVersion, const QString& eventName,
-                        const JSONObject& eventData) {
-    QJsonObject object;
-    object.insert(QStringLiteral("sessionID"), SessionID::text(sessionID));
-    object.insert(QStringLiteral("clientTimestamp"), clientTimestamp);
-    object.insert(QStringLiteral("appVersion"), appVersion);
-    object.insert(QStringLiteral("eventName"), eventName);
-    object.insert(QStringLiteral("eventData"), toJsonObject(eventData));
-    return object;
-}
-
-QString requiredString(const QJsonObject& object, const QString& key, qsizetype index) {
-    const QJsonValue value = object.value(key);
-    if (!value.isString())
-        throw DecodingError(
-            QStringLiteral("Pending event %1 has no text \"%2\"").arg(index).arg(key));
-    return value.toString();
-}
-
-} // namespace
-
 void TelemetryService::loadPending() {
-    const QString logPrefix = QStringLiteral("Telemetry: couldn't load pending events: ");
-    QJsonArray array;
-    try {
-        if (!configuration_.fs || pendingFile_.isEmpty() ||
-            !configuration_.fs->fileExists(pendingFile_))
-            return;
-        const QByteArray data = configuration_.fs->readData(pendingFile_);
-        QJsonParseError parseError{};
-        const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
-        if (parseError.error != QJsonParseError::NoError)
-            throw DecodingError(parseError.errorString());
-        if (!document.isArray())
-            throw DecodingError(QStringLiteral("The pending events are not a JSON array"));
-        array = document.array();
-    } catch (const std::exception& error) {
-        qCWarning(lcTelemetry).noquote() << logPrefix + describe(error);
-        return;
-    }
-    // One damaged record costs only itself: the others are sent, and the next persist
-    // writes them back.
-    QList<Event> loaded;
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        try {
-            if (!array.at(i).isObject())
-                throw DecodingError(QStringLiteral("Pending event %1 is not an object").arg(i));
-            const QJsonObject object = array.at(i).toObject();
-            const auto sessionID =
-                SessionID::parse(requiredString(object, QStringLiteral("sessionID"), i));
-            if (!sessionID)
-                throw DecodingError(
-                    QStringLiteral("Pending event %1 has no valid \"sessionID\"").arg(i));
-            if (!object.value(QStringLiteral("eventData")).isObject())
-                throw DecodingError(
-                    QStringLiteral("Pending event %1 has no object \"eventData\"").arg(i));
-            loaded.append(
-                Event{*sessionID, requiredString(object, QStringLiteral("clientTimestamp"), i),
-                      requiredString(object, QStringLiteral("appVersion"), i),
-                      requiredString(object, QStringLiteral("eventName"), i),
-                      jsonObjectFromJson(object.value(QStringLiteral("eventData")).toObject())});
-        } catch (const std::exception& error) {
-            qCWarning(lcTelemetry).noquote() << logPrefix + describe(error);
-        }
-    }
+    const QList<PendingEvent> loaded = pendingFile_.load();
     if (loaded.isEmpty())
         return;
     pending_ = loaded + pending_;
     flush();
-}
-
-void TelemetryService::persistPending() {
-    if (!configuration_.fs || pendingFile_.isEmpty())
-        return;
-    auto& fs = *configuration_.fs;
-    try {
-        fs.createDirectory(QFileInfo(pendingFile_).path(), true);
-        if (pending_.isEmpty()) {
-            try {
-                if (fs.fileExists(pendingFile_))
-                    fs.removeItem(pendingFile_);
-            } catch (const std::exception&) {
-                // The next launch loads the old file again; its events go out twice at worst.
-            }
-            return;
-        }
-        QJsonArray array;
-        for (const auto& event : pending_)
-            array.append(eventToJson(event.sessionID, event.clientTimestamp, event.appVersion,
-                                     event.eventName, event.eventData));
-        fs.writeData(QJsonDocument(array).toJson(QJsonDocument::Compact), pendingFile_);
-    } catch (const std::exception& error) {
-        qCWarning(lcTelemetry).noquote()
-            << QStringLiteral("Telemetry: couldn't persist pending events: ") + describe(error);
-    }
 }
 
 } // namespace tovr

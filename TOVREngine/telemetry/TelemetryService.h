@@ -1,14 +1,12 @@
 #pragma once
 
-#include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
-#include "platform/KeyValueStoring.h"
 #include "telemetry/JSONValue.h"
+#include "telemetry/PendingEventFile.h"
+#include "telemetry/TelemetryConfiguration.h"
 
-#include <QDateTime>
 #include <QList>
 #include <QString>
-#include <QUrl>
 #include <QUuid>
 
 #include <chrono>
@@ -17,7 +15,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <stop_token>
 #include <thread>
 
@@ -29,53 +26,9 @@ namespace tovr {
 // worker; events not yet sent or persisted by then are lost.
 class TelemetryService {
 public:
-    using Pause = std::function<void(std::chrono::milliseconds, std::stop_token)>;
-
     // Everything the service reads from outside, fixed at creation.
-    struct Configuration {
-        QUrl endpointURL; // empty: nothing is ever posted
-        QString anonKey;  // sent only as a bearer credential
-        QString appVersion;
-        QString appID;
-        QString runContext = QStringLiteral("release");
-        bool disabled = false;
-        // Makes the HTTP service the posts go through; called once, on any thread.
-        std::function<std::shared_ptr<HTTPFetching>()> urlSessionFactory;
-        std::shared_ptr<KeyValueStoring> kvStore;
-        std::shared_ptr<FileSystemOperating> fs;
-        QString pendingFileURL; // the pending file's path
-
-        // How long one post may wait for its answer.
-        double requestTimeoutSeconds = 15;
-        // The clock that stamps events; called on the tracking thread.
-        std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
-        // The wait between attempts; must return early once the token asks to stop.
-        Pause pause = interruptiblePause;
-
-        // The configuration of the shipped application, read from the build, the environment
-        // and the running product. Telemetry is off when the build names no backend.
-        static Configuration live();
-
-        // The HTTP service of the live configuration: one of its own, so no cookie or cache
-        // is shared with the rest of the application. The two headers go on each request.
-        static std::shared_ptr<HTTPFetching> defaultURLSession();
-
-        // The posting backend named by the build (see CMake's TOVR_TELEMETRY_HOST and
-        // TOVR_TELEMETRY_TOKEN); empty when the build names none.
-        static QUrl builtInEndpointURL();
-        static QString builtInAnonKey();
-        // "<short version> (<build>)" of this build.
-        static QString bundleAppVersion();
-        // True exactly when TOVR_TELEMETRY_DISABLED is "1".
-        static bool disabledByEnvironment();
-        // TOVR_RUN_CONTEXT when set (even empty), else "release".
-        static QString runContextFromEnvironment();
-        // "<Application Support>/<appSupportDirName>/pending-events.json", under the
-        // temporary folder when Application Support cannot be resolved or created.
-        static QString defaultPendingFile(FileSystemOperating& fs,
-                                          const QString& appSupportDirName);
-        static void interruptiblePause(std::chrono::milliseconds duration, std::stop_token stop);
-    };
+    using Configuration = TelemetryConfiguration;
+    using Pause = TelemetryConfiguration::Pause;
 
     explicit TelemetryService(Configuration configuration);
     ~TelemetryService();
@@ -111,35 +64,25 @@ public:
     const Configuration& configuration() const { return configuration_; }
 
 private:
-    // The queued form of one event.
-    struct Event {
-        QUuid sessionID;
-        QString clientTimestamp;
-        QString appVersion;
-        QString eventName;
-        JSONObject eventData;
-    };
-
     // Worker-side operations; each runs on the worker thread only.
     void start();
     void flush();
     void flushNext();
-    bool send(const Event& event, int attempt);
-    bool retryAfterBackoff(const Event& event, int attempt);
+    bool send(const PendingEvent& event, int attempt);
+    bool retryAfterBackoff(const PendingEvent& event, int attempt);
     void loadPending();
-    void persistPending();
-    QByteArray encodePayload(const Event& event) const;
+    QByteArray encodePayload(const PendingEvent& event) const;
 
     void post(std::function<void()> job);
     void run();
 
     const Configuration configuration_;
+    const PendingEventFile pendingFile_;
 
     // Owned by the worker thread.
     QUuid sessionID_;
-    QString pendingFile_;
     std::shared_ptr<HTTPFetching> urlSession_;
-    QList<Event> pending_;
+    QList<PendingEvent> pending_;
     bool isFlushing_ = false;
 
     std::mutex lock_; // guards the fields below

@@ -6,6 +6,7 @@
 #include "model/ProductConfig.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/ProcessRunning.h"
+#include "products/cli/CliProductConfig.h"
 #include "workflow/SetupFlowModel.h"
 
 #include <QCoreApplication>
@@ -45,7 +46,7 @@ double secondsToSummary() {
     context.services.fs = std::make_shared<LiveFileSystem>();
     context.services.isFixtureMode = false;
     context.environment = SystemEnvironment::live();
-    SetupFlowModel model(ProductConfig::cli(), context);
+    SetupFlowModel model(cliProduct(), context);
     QElapsedTimer timer;
     timer.start();
     model.start();

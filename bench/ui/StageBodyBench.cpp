@@ -3,6 +3,7 @@
 #include "ui/UiFigure.h"
 
 #include "demo/DemoMac.h"
+#include "products/cli/CliProductConfig.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
 #include "workflow/views/StageBodyView.h"
@@ -26,7 +27,7 @@ void run() {
     context.services = demo.services();
     context.userDefaults = demo.userDefaults();
     context.environment = demo.environment();
-    SetupFlowModel model(ProductConfig::cli(), context);
+    SetupFlowModel model(cliProduct(), context);
     model.start();
     QElapsedTimer wait;
     wait.start();

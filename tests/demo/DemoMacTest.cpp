@@ -7,6 +7,7 @@
 #include "platform/ResourceLocator.h"
 #include "platform/SystemProfiler.h"
 #include "products/claude/ClaudeSetupProber.h"
+#include "products/cli/CliProductConfig.h"
 #include "services/CommandLineToolsInstaller.h"
 #include "services/GitSetup.h"
 #include "services/SetupRemediationRunner.h"
@@ -62,7 +63,7 @@ TEST(DemoMac, ProfilesAndProbesAsTheNewAppleSiliconMac) {
     const ShellRunner demoShell{demo.services().processRunner};
     const ShellRunner fixtureShell{fixture.runner()};
     for (const auto& prober : std::initializer_list<std::shared_ptr<const SetupProber>>{
-             ProductConfig::cli().prober, std::make_shared<ClaudeSetupProber>()}) {
+             cliProduct().prober, std::make_shared<ClaudeSetupProber>()}) {
         const SetupProbeBundle found = prober->probe(demoShell, demo.fs());
         EXPECT_TRUE(found == prober->probe(fixtureShell, fixture.fs()));
         EXPECT_TRUE(found.pathVisiblePrimaryTools.isEmpty());
@@ -102,7 +103,7 @@ TEST(DemoMac, HomebrewFixStreamsThenTheMacHasHomebrew) {
     EXPECT_EQ(after.homebrewPrefix, "/opt/homebrew/bin/brew");
     EXPECT_EQ(after.xcodeCommandLineToolsPath, "/Library/Developer/CommandLineTools");
     const SetupProbeBundle brew =
-        ProductConfig::cli().prober->probe(ShellRunner{services.processRunner}, services.fs);
+        cliProduct().prober->probe(ShellRunner{services.processRunner}, services.fs);
     EXPECT_EQ(brew.pathVisiblePrimaryTools, QStringList{"/opt/homebrew/bin/brew"});
     EXPECT_EQ(brew.versionOutput, "Homebrew 4.4.6");
 

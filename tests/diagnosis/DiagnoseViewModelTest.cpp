@@ -6,6 +6,7 @@
 
 #include "diagnosis/DiagnoseViewModel.h"
 #include "diagnosis/DiagnosisDetailModel.h"
+#include "products/cli/CliProductConfig.h"
 #include "telemetry/UsageEventCatalogue.h"
 
 #include <gtest/gtest.h>
@@ -221,7 +222,7 @@ TEST(DiagnoseViewModel, EveryDiagnoseIsPublishedAndCountedAgain) {
     EXPECT_EQ(telemetry.count("diagnosis_reached"), 2);
 
     // A product that does not diagnose Java finds nothing to fix.
-    ScopedProductConfig cli(ProductConfig::cli());
+    ScopedProductConfig cli(cliProduct());
     model.diagnose(profile);
     EXPECT_EQ(std::get<DiagnoseViewModel::Diagnosed>(model.state()).diagnosis,
               Diagnosis::noErrorsFound());

@@ -1,6 +1,7 @@
 #include "model/ProductConfig.h"
 #include "products/StepListExpectations.h"
 #include "products/brew/BrewProber.h"
+#include "products/brew/BrewProductConfig.h"
 #include "products/brew/BrewSpineCopy.h"
 #include "products/brew/BrewSpineProvider.h"
 #include "products/brew/BrewVerifier.h"
@@ -21,8 +22,8 @@ constexpr auto P = DomainPlacement::primary;
 constexpr auto O = DomainPlacement::optional;
 
 QList<WorkflowStep> brewWorkflow(const FixtureMac& mac) {
-    const ScopedProductConfig product(ProductConfig::brew());
-    const auto& config = ProductConfig::brew();
+    const ScopedProductConfig product(brewProduct());
+    const auto& config = brewProduct();
     const auto profile = mac.profiler().profile();
     const auto probes = config.prober->probe(ShellRunner{mac.runner()}, mac.fs());
     return *config.spineProvider->spine(std::nullopt, profile, probes);
@@ -217,7 +218,7 @@ TEST(BrewVerifier, VerdictsFromTheLoginShell) {
 }
 
 TEST(BrewProductConfig, ValuesAReaderChecks) {
-    const auto& brew = ProductConfig::brew();
+    const auto& brew = brewProduct();
     EXPECT_EQ(brew.appID, "tovr-brew");
     EXPECT_EQ(brew.userDefaultsPrefix, "app.tovrin.tovr.brew");
     EXPECT_EQ(brew.flow, SetupFlow::setupWorkflow);

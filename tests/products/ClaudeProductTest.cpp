@@ -1,6 +1,7 @@
 #include "model/ProductConfig.h"
 #include "products/StepListExpectations.h"
 #include "products/claude/ClaudeProbes.h"
+#include "products/claude/ClaudeProductConfig.h"
 #include "products/claude/ClaudeSetupProber.h"
 #include "products/claude/ClaudeSetupVerifier.h"
 #include "products/claude/ClaudeSpineCopy.h"
@@ -28,7 +29,7 @@ constexpr auto F = DomainPlacement::offer;
 constexpr auto O = DomainPlacement::optional;
 
 QList<WorkflowStep> claudeWorkflow(const FixtureMac& mac) {
-    const ScopedProductConfig product(ProductConfig::claude());
+    const ScopedProductConfig product(claudeProduct());
     const auto profile = mac.profiler().profile();
     const auto probes = ClaudeSetupProber().probe(ShellRunner{mac.runner()}, mac.fs());
     return ClaudeSpineProvider::spine(profile, probes);
@@ -166,7 +167,7 @@ TEST(ClaudeWorkflow, TwoClaudeInstallsBlockTheStage) {
 }
 
 TEST(ClaudeSpine, PlacementAndLengthFollowTheArchitecture) {
-    const ScopedProductConfig product(ProductConfig::claude());
+    const ScopedProductConfig product(claudeProduct());
     SystemProfile profile;
     profile.architecture = Architecture::intel;
     EXPECT_EQ(ClaudeSpineProvider::spine(profile, {}).size(), 13);
@@ -244,7 +245,7 @@ TEST(ClaudeSpine, CliStatusFromWhereClaudeWasFound) {
 }
 
 TEST(ClaudeSpine, DiagnosesOfTheOtherDomains) {
-    const ScopedProductConfig product(ProductConfig::claude());
+    const ScopedProductConfig product(claudeProduct());
     SystemProfile profile;
     SetupProbeBundle probes;
     probes.companionToolPresent = true;
@@ -429,7 +430,7 @@ TEST(ClaudeSpineCopy, ScreensAndStatusLines) {
 }
 
 TEST(ClaudeProductConfig, ValuesAndCallbacks) {
-    const auto& claude = ProductConfig::claude();
+    const auto& claude = claudeProduct();
     EXPECT_EQ(claude.appID, "tovr-claude");
     EXPECT_EQ(claude.userDefaultsPrefix, "app.tovrin.tovr.claude");
     EXPECT_EQ(claude.consent.privacyBullets.last(), "Not affiliated with Anthropic.");

@@ -4,6 +4,7 @@
 #include "products/StepListExpectations.h"
 #include "products/brew/BrewProber.h"
 #include "products/brew/HomebrewInstallState.h"
+#include "products/cli/CliProductConfig.h"
 #include "products/cli/CliSpineCopy.h"
 #include "products/cli/CliSpineProvider.h"
 #include "products/cli/CliVerifier.h"
@@ -21,7 +22,7 @@ namespace {
 using C = SetupDiagnosisClassification;
 
 QList<WorkflowStep> cliWorkflow(const FixtureMac& mac) {
-    const ScopedProductConfig product(ProductConfig::cli());
+    const ScopedProductConfig product(cliProduct());
     const auto profile = mac.profiler().profile();
     const auto probes = BrewProber().probe(ShellRunner{mac.runner()}, mac.fs());
     return *CliSpineProvider().spine(std::nullopt, profile, probes);
@@ -227,7 +228,7 @@ TEST(CliVerifier, VerdictsFromTheLoginShell) {
 }
 
 TEST(CliProductConfig, ValuesAReaderChecks) {
-    const auto& cli = ProductConfig::cli();
+    const auto& cli = cliProduct();
     EXPECT_EQ(cli.displayName, cli.appSupportDirName);
     EXPECT_EQ(cli.flow, SetupFlow::setupWorkflow);
     EXPECT_TRUE(cli.spineProvider && cli.verifier && cli.prober && cli.spineCopy &&

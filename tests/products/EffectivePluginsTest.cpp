@@ -1,13 +1,16 @@
 #include "products/EffectivePlugins.h"
 #include "model/ClaudeStageCatalog.h"
 #include "products/brew/BrewProber.h"
+#include "products/brew/BrewProductConfig.h"
 #include "products/brew/BrewSpineCopy.h"
 #include "products/brew/BrewSpineProvider.h"
 #include "products/brew/BrewVerifier.h"
+#include "products/claude/ClaudeProductConfig.h"
 #include "products/claude/ClaudeSetupProber.h"
 #include "products/claude/ClaudeSetupVerifier.h"
 #include "products/claude/ClaudeSpineCopyProvider.h"
 #include "products/claude/ClaudeSpineProvider.h"
+#include "products/cli/CliProductConfig.h"
 #include "products/cli/CliSpineCopy.h"
 #include "products/cli/CliSpineProvider.h"
 #include "products/cli/CliVerifier.h"
@@ -60,11 +63,11 @@ TEST(EffectivePlugins, EachProductGetsItsOwnOrClaudeCodes) {
         {"java", ProductConfig::javaDiagnosis(), typeid(ClaudeSetupProber),
          typeid(ClaudeSpineProvider), typeid(ClaudeSetupVerifier), typeid(ClaudeSpineCopyProvider),
          "homebrew"},
-        {"cli", ProductConfig::cli(), typeid(BrewProber), typeid(CliSpineProvider),
-         typeid(CliVerifier), typeid(CliSpineCopy), "shell-config"},
-        {"brew", ProductConfig::brew(), typeid(BrewProber), typeid(BrewSpineProvider),
-         typeid(BrewVerifier), typeid(BrewSpineCopy), "homebrew"},
-        {"claude", ProductConfig::claude(), typeid(ClaudeSetupProber), typeid(ClaudeSpineProvider),
+        {"cli", cliProduct(), typeid(BrewProber), typeid(CliSpineProvider), typeid(CliVerifier),
+         typeid(CliSpineCopy), "shell-config"},
+        {"brew", brewProduct(), typeid(BrewProber), typeid(BrewSpineProvider), typeid(BrewVerifier),
+         typeid(BrewSpineCopy), "homebrew"},
+        {"claude", claudeProduct(), typeid(ClaudeSetupProber), typeid(ClaudeSpineProvider),
          typeid(ClaudeSetupVerifier), typeid(ClaudeSpineCopyProvider), "homebrew"},
     };
     const FixtureMac mac(FixtureMac::Kind::newAppleSilicon);
@@ -88,7 +91,7 @@ TEST(EffectivePlugins, EachProductGetsItsOwnOrClaudeCodes) {
 }
 
 TEST(EffectivePlugins, AProviderWithoutAListFallsBackToClaudeCodeSteps) {
-    ProductConfig config = ProductConfig::cli();
+    ProductConfig config = cliProduct();
     config.spineProvider = std::make_shared<SilentSpineProvider>();
     const ScopedProductConfig running(config);
     const EffectivePlugins plugins = resolvePlugins(config);
@@ -108,5 +111,5 @@ TEST(EffectivePlugins, FallbacksAreSharedAndTheCatalogueIsTheOneCatalogue) {
     EXPECT_EQ(java.verifier, again.verifier);
     EXPECT_EQ(java.stageCatalog->skills(true), AgentSkill::catalog(true));
     EXPECT_EQ(java.stageCatalog->mcpServers(),
-              resolvePlugins(ProductConfig::cli()).stageCatalog->mcpServers());
+              resolvePlugins(cliProduct()).stageCatalog->mcpServers());
 }

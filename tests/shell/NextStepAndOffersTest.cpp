@@ -3,6 +3,7 @@
 #include "support/ScopedProductConfig.h"
 
 #include "model/AppNavigation.h"
+#include "products/cli/CliProductConfig.h"
 #include "shell/NextStepModel.h"
 #include "shell/OfferScreenModel.h"
 
@@ -68,7 +69,7 @@ TEST(NextStepModel, TheChosenAnswerIsStoredSentAndPushedOnce) {
 
 TEST(OfferScreenModel, WithoutACatalogueEntryNothingIsSentAndDismissStillGoesHome) {
     RecordedTelemetry telemetry;
-    ScopedProductConfig product(ProductConfig::cli()); // an empty catalogue
+    ScopedProductConfig product(cliProduct()); // an empty catalogue
     AppNavigation navigation;
     navigation.setPath({Screen::nextStep(), Screen::contentOffer("x")});
     OfferScreenModel model(OfferScreenModel::Kind::content, "x", &navigation, nullptr);
@@ -83,7 +84,7 @@ TEST(OfferScreenModel, WithoutACatalogueEntryNothingIsSentAndDismissStillGoesHom
 
 TEST(OfferScreenModel, OfferEventsCarryTheChoicesAndTheGuidedPlanOnlyRecordsInterest) {
     RecordedTelemetry telemetry;
-    ProductConfig config = ProductConfig::cli();
+    ProductConfig config = cliProduct();
     config.offerCatalog.insert("guided_help_plan",
                                {"guided_help_plan", "next_step", "Need a hand?", "Body",
                                 "Plan ($2)", std::nullopt, std::nullopt, std::nullopt, "stuck"});

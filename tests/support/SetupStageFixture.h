@@ -6,6 +6,7 @@
 #include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
+#include "products/cli/CliProductConfig.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupSelections.h"
 #include "workflow/StageScope.h"
@@ -20,7 +21,7 @@ namespace tovr::test {
 // screen's selections and recorded telemetry; `show` puts a stage on screen.
 struct SetupStageFixture {
     explicit SetupStageFixture(FixtureMac::Kind kind = FixtureMac::Kind::developerAppleSilicon,
-                               ProductConfig config = ProductConfig::cli())
+                               ProductConfig config = cliProduct())
         : product(config), mac(kind), ctx(mac.services(), mac.environment()) {
         ctx.profile->set(mac.profiler().profile());
         model = std::make_unique<SetupFlowModel>(std::move(config), ctx.context);

@@ -7,6 +7,7 @@
 #include "support/SpinUntil.h"
 
 #include "model/ProductConfig.h"
+#include "products/cli/CliProductConfig.h"
 #include "telemetry/TelemetryText.h"
 #include "workflow/SetupActionProgressModel.h"
 
@@ -216,7 +217,7 @@ TEST(SetupActionProgress, EachEndIsReportedOnceAndARunnerCancelIsNoFailure) {
 }
 
 TEST(SetupActionProgress, PasswordReasonAndAgentEventsFollowTheProduct) {
-    ProductConfig config = ProductConfig::cli();
+    ProductConfig config = cliProduct();
     config.spinePolicy.privilegedActionReason = std::nullopt;
     config.spinePolicy.privilegedReasons = {{kUv.id(), "Install uv"}};
     ScopedProductConfig product(config);

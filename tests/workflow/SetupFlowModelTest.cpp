@@ -6,6 +6,9 @@
 #include "support/SpinUntil.h"
 #include "support/TestScreenContext.h"
 
+#include "products/brew/BrewProductConfig.h"
+#include "products/claude/ClaudeProductConfig.h"
+#include "products/cli/CliProductConfig.h"
 #include "telemetry/UsageEventCatalogue.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/SetupWorkflowCopy.h"
@@ -170,7 +173,7 @@ struct Flow {
 
     // The scripted product: a product's copy and prefix (the command-line product's unless
     // given) with the test's rows.
-    ProductConfig scripted(QList<Script::Row> rows, ProductConfig c = ProductConfig::cli()) {
+    ProductConfig scripted(QList<Script::Row> rows, ProductConfig c = cliProduct()) {
         script->rows = std::move(rows);
         c.prober = std::make_shared<ScriptedProber>(script);
         c.spineProvider = std::make_shared<ScriptedSpine>(script);
@@ -200,7 +203,7 @@ struct Flow {
         return spinUntil([&] { return model->step() == step && !model->isRefreshing(); });
     }
 
-    ScopedProductConfig product{ProductConfig::cli()};
+    ScopedProductConfig product{cliProduct()};
     RecordedTelemetry telemetry;
     FixtureMac mac;
     std::shared_ptr<FakeNetwork> network = std::make_shared<FakeNetwork>();
@@ -211,7 +214,7 @@ struct Flow {
 };
 
 QString npsKey() {
-    return ProductConfig::cli().userDefaultsPrefix + ".nps_submitted";
+    return cliProduct().userDefaultsPrefix + ".nps_submitted";
 }
 
 } // namespace
@@ -221,7 +224,7 @@ QString npsKey() {
 // the optional stages, the checklist and the score step.
 TEST(SetupFlowJourney, CommandLineProductOnANewMac) {
     Flow flow(FixtureMac::Kind::newAppleSilicon, /*fixtureMode=*/false);
-    auto& model = flow.make(ProductConfig::cli());
+    auto& model = flow.make(cliProduct());
     ASSERT_TRUE(flow.startAndReachSummary());
     EXPECT_EQ(model.profile()->architecture, Architecture::appleSilicon);
     const auto diagnosis = flow.telemetry.withName("diagnosis_reached");
@@ -507,7 +510,7 @@ TEST(SetupFlowModel, ActionsActOnTheStepTheyWereOfferedOn) {
 TEST(SetupFlowModel, FixtureModeWithoutAProfileStaysLoading) {
     Flow flow(FixtureMac::Kind::newAppleSilicon);
     flow.ctx.profile->set(std::nullopt);
-    auto& model = flow.make(ProductConfig::cli());
+    auto& model = flow.make(cliProduct());
     int changes = 0;
     QObject::connect(&model, &SetupFlowModel::changed, [&] { ++changes; });
     const auto calls = flow.mac.runner()->calls().size();
@@ -645,9 +648,9 @@ TEST(SetupFlowModel, ScoreCardShownOncePerProcess) {
 // A failed verification ends on a title that says so, in every product.
 TEST(SetupFlowModel, TheOutcomeAfterAFailedVerificationIsNotTitledReady) {
     const std::pair<ProductConfig, QString> products[] = {
-        {ProductConfig::cli(), "Your command line isn't ready yet"},
-        {ProductConfig::brew(), "Your Mac isn't ready yet"},
-        {ProductConfig::claude(), "Your Mac isn't ready for Claude Code yet"}};
+        {cliProduct(), "Your command line isn't ready yet"},
+        {brewProduct(), "Your Mac isn't ready yet"},
+        {claudeProduct(), "Your Mac isn't ready for Claude Code yet"}};
     for (const auto& [product, title] : products) {
         Flow flow;
         flow.script->verification = {"xcode-select: error: no developer tools were found", false,

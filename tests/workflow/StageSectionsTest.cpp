@@ -1,6 +1,7 @@
 #include "support/QtPrinting.h"
 #include "support/SetupStageFixture.h"
 
+#include "products/cli/CliProductConfig.h"
 #include "workflow/CaskSection.h"
 #include "workflow/GitSection.h"
 #include "workflow/LanguagesSection.h"
@@ -71,7 +72,7 @@ TEST(StageBodyPresenter, BannerUntilHomebrewThenFixButtonsAndOneOfferEvent) {
 }
 
 TEST(StageBodyPresenter, HomebrewFirstJumpsWithoutRecordingAndGroupTakesEveryFix) {
-    ProductConfig grouped = ProductConfig::cli();
+    ProductConfig grouped = cliProduct();
     grouped.spinePolicy.specialStages.insert(
         "warp", SpineRenderPolicy::SpecialStageKind::groupedInstall("Install all", "all-warp",
                                                                     "install-all"));

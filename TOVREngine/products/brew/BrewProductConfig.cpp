@@ -1,4 +1,6 @@
 // The Homebrew product's configuration, carried beside the product this build ships.
+#include "products/brew/BrewProductConfig.h"
+
 #include "model/ClaudeStageCatalog.h"
 #include "model/ProductConfig.h"
 #include "platform/DiskReadinessConfig.h"
@@ -81,7 +83,7 @@ const SpineRenderPolicy& SpineRenderPolicy::brew() {
     return policy;
 }
 
-const ProductConfig& ProductConfig::brew() {
+const ProductConfig& brewProduct() {
     static const ProductConfig config = [] {
         ProductConfig c{
             QStringLiteral("tovr-brew"),

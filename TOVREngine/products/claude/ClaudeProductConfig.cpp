@@ -1,4 +1,6 @@
 // The Claude Code product's configuration, carried beside the product this build ships.
+#include "products/claude/ClaudeProductConfig.h"
+
 #include "model/ClaudeStageCatalog.h"
 #include "model/ProductConfig.h"
 #include "products/claude/ClaudeSetupProber.h"
@@ -109,7 +111,7 @@ const SpineRenderPolicy& SpineRenderPolicy::claude() {
     return policy;
 }
 
-const ProductConfig& ProductConfig::claude() {
+const ProductConfig& claudeProduct() {
     static const ProductConfig config = [] {
         ProductConfig c{
             QStringLiteral("tovr-claude"),

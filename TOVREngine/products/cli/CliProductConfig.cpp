@@ -1,4 +1,6 @@
 // The configuration of the product this build ships.
+#include "products/cli/CliProductConfig.h"
+
 #include "model/ClaudeStageCatalog.h"
 #include "model/ProductConfig.h"
 #include "products/brew/BrewProber.h"
@@ -21,7 +23,7 @@ const SpineRenderPolicy& SpineRenderPolicy::cli() {
     return policy;
 }
 
-const ProductConfig& ProductConfig::cli() {
+const ProductConfig& cliProduct() {
     static const ProductConfig config = [] {
         ProductConfig c{
             QStringLiteral("tovr-cli"),

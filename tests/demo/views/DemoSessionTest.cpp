@@ -5,6 +5,7 @@
 
 #include "demo/views/DemoFolderPicker.h"
 #include "demo/views/DemoSession.h"
+#include "products/cli/CliProductConfig.h"
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
 
@@ -61,7 +62,7 @@ private:
 // browser is a note in the window; the home folder of whoever runs it is left as it was, and
 // the Mac's folder is gone afterwards.
 TEST(DemoSession, RunsAsANewMacAndLeavesNothingBehind) {
-    ScopedProductConfig product(ProductConfig::cli());
+    ScopedProductConfig product(cliProduct());
     const ScopedHome home;
     const QStringList before = snapshot(home.path());
     QString macFolder;

@@ -5,6 +5,7 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "demo/DemoMac.h"
+#include "products/cli/CliProductConfig.h"
 #include "shell/views/TOVRRootView.h"
 #include "ui/views/LiveDesktopServices.h"
 #include "workflow/views/SetupWorkflowView.h"
@@ -22,7 +23,7 @@ namespace {} // namespace
 // A newcomer's first launch on the demo Mac: consent, welcome, the check, the summary, the
 // first stage, one install, the next stage.
 TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
-    ScopedProductConfig product(ProductConfig::cli());
+    ScopedProductConfig product(cliProduct());
     RecordedTelemetry telemetry;
     const DemoMac demo(testDemoOptions());
     ScreenContext base;

@@ -5,6 +5,7 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
 
+#include "products/cli/CliProductConfig.h"
 #include "shell/RootModel.h"
 #include "shell/views/TOVRRootView.h"
 
@@ -38,7 +39,7 @@ protected:
     }
     void giveConsent() { screens_.userDefaults->set(QVariant(true), consentKey()); }
 
-    ScopedProductConfig product_{ProductConfig::cli()};
+    ScopedProductConfig product_{cliProduct()};
     RecordedTelemetry telemetry_;
     FixtureMac mac_;
     TestScreenContext screens_;
@@ -110,7 +111,7 @@ TEST_F(RootView, TheSecondPressOfADoubleClickOnConsentPressesNothingOnTheWelcome
 }
 
 TEST_F(RootView, TheGoalPromptIgnoresReturnUntilAnOptionIsChosen) {
-    ProductConfig product = ProductConfig::cli();
+    ProductConfig product = cliProduct();
     product.goalPrompt = GoalPrompt{"What brings you here?",
                                     "Pick one.",
                                     "welcome",

@@ -7,6 +7,7 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "demo/DemoMac.h"
+#include "products/cli/CliProductConfig.h"
 #include "services/SetupRemediationRunner.h"
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
@@ -147,7 +148,7 @@ public:
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 
 private:
-    ScopedProductConfig product_{ProductConfig::cli()};
+    ScopedProductConfig product_{cliProduct()};
     DemoMac demo_;
     QString name_;
     std::unique_ptr<TOVRRootView> window_;
@@ -337,7 +338,7 @@ TEST(SetupJourney, ASetUpMacGoesFromTheSummaryToVerificationAndEndsWithoutAScore
         }
     }
     journey.demo().userDefaults()->set(QVariant(true),
-                                       ProductConfig::cli().userDefaultsPrefix + ".nps_submitted");
+                                       cliProduct().userDefaultsPrefix + ".nps_submitted");
     RecordedTelemetry telemetry;
     journey.openWindow("journey-set-up-mac");
     journey.startSetup();

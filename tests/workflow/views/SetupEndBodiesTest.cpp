@@ -6,6 +6,7 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "model/BasicSetupStage.h"
+#include "products/cli/CliProductConfig.h"
 #include "ui/views/Typography.h"
 #include "workflow/SetupFlowModel.h"
 #include "workflow/views/SetupEndBodies.h"
@@ -67,7 +68,7 @@ protected:
     SetupFlowModel& modelAt(const Step& step, SetupVerificationResult result,
                             QList<Row> rows = {}) {
         auto scripted = std::make_shared<Scripted>(std::move(rows), std::move(result));
-        ProductConfig config = ProductConfig::cli();
+        ProductConfig config = cliProduct();
         config.prober = scripted;
         config.spineProvider = scripted;
         config.verifier = scripted;
@@ -89,9 +90,9 @@ protected:
         return widget;
     }
 
-    QString npsKey() const { return ProductConfig::cli().userDefaultsPrefix + ".nps_submitted"; }
+    QString npsKey() const { return cliProduct().userDefaultsPrefix + ".nps_submitted"; }
 
-    ScopedProductConfig product_{ProductConfig::cli()};
+    ScopedProductConfig product_{cliProduct()};
     RecordedTelemetry telemetry_;
     FixtureMac mac_{FixtureMac::Kind::developerAppleSilicon};
     TestScreenContext screens_{mac_.services(), mac_.environment()};

@@ -5,6 +5,7 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "demo/DemoMac.h"
+#include "products/cli/CliProductConfig.h"
 #include "workflow/views/SetupWorkflowView.h"
 
 #include <QDialog>
@@ -47,7 +48,7 @@ protected:
         return int(view->findChildren<QDialog*>("setup-action-sheet").size());
     }
 
-    ScopedProductConfig product_{ProductConfig::cli()};
+    ScopedProductConfig product_{cliProduct()};
     RecordedTelemetry telemetry_;
     DemoMac demo_;
     TestScreenContext screens_;
@@ -114,6 +115,6 @@ TEST_F(WorkflowScreen, TheWindowIsTitledFromTheFirstStepAndKeepsItsMinimumSize) 
     view.show();
     view.startTask();
     ASSERT_EQ(view.model()->step().kind, Kind::loading);
-    EXPECT_EQ(view.windowTitle(), ProductConfig::cli().displayName);
+    EXPECT_EQ(view.windowTitle(), cliProduct().displayName);
     EXPECT_EQ(view.minimumSize(), QSize(720, 700));
 }

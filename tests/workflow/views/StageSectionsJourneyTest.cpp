@@ -7,6 +7,7 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "demo/DemoMac.h"
+#include "products/cli/CliProductConfig.h"
 #include "workflow/views/SetupWorkflowView.h"
 #include "workflow/views/StageBodyView.h"
 
@@ -148,7 +149,7 @@ TEST(StageSectionsJourney, ChoicesChangedThroughTheAccessibilityTreeAreWhatIsIns
 // fix buttons, the Homebrew banner and its jump, the AI agents and a skill for them, and
 // every section of the optional stages, with a screenshot of each.
 TEST(StageSectionsJourney, DemoMacReachesEverySection) {
-    ScopedProductConfig product(ProductConfig::cli());
+    ScopedProductConfig product(cliProduct());
     RecordedTelemetry telemetry;
     const DemoMac demo(testDemoOptions());
     const QString home = demo.fs()->homeDirectory();
