@@ -195,13 +195,9 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
 
     try {
         fs->createDirectory(dir, true);
-        if (!data.isEmpty()) {
-            try {
-                writeBackup(*fs, path + QStringLiteral(".bak"), data, backupModeOf(*fs, path));
-            } catch (const Error&) {
-                // The backup is a courtesy; the append itself never removes a line.
-            }
-        }
+        // No config changes without its backup: a full disk fails the add here.
+        if (!data.isEmpty())
+            writeBackup(*fs, path + QStringLiteral(".bak"), data, backupModeOf(*fs, path));
         // The new table may carry an API key in its address.
         writePrivateText(*fs, text, path);
     } catch (const Error& e) {

@@ -1,6 +1,7 @@
 #include "services/MCPConfigWriter.h"
 #include "platform/Error.h"
 #include "platform/LiveProcessRunner.h"
+#include "support/FailingFileSystem.h"
 #include "support/FakeProcessRunner.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/QtPrinting.h"
@@ -310,6 +311,19 @@ TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
         EXPECT_FALSE(report.ok);
         EXPECT_EQ(fs->contents(kConfig), theirs);
     }
+}
+
+TEST(MCPConfigWriterCodex, AFullDiskKeepsTheConfigAndItsEarlierBackup) {
+    auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
+    sandbox->createFile(kConfig, "a = 1\n");
+    sandbox->createFile(kConfig + ".bak", "earlier\n");
+    auto fs = std::make_shared<FailingFileSystem>(sandbox, ".bak");
+    const auto result = MCPConfigWriter{fs}.addToCodex("search", "https://s");
+    EXPECT_FALSE(result.succeeded);
+    ASSERT_EQ(result.lines.size(), 1);
+    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
+    EXPECT_EQ(sandbox->contents(kConfig), "a = 1\n");
+    EXPECT_EQ(sandbox->contents(kConfig + ".bak"), "earlier\n");
 }
 
 TEST(MCPConfigWriterProbe, EveryExistingConfigMustHoldTheServer) {

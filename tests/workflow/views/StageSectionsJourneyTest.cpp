@@ -69,7 +69,7 @@ void toggleThroughAccessibility(QWidget* page, const QString& name) {
 // Boxes ticked and unticked through the accessibility tree are what each section installs:
 // the apps, the languages, the skills and the MCP servers (whose key field then shows).
 TEST(StageSectionsJourney, ChoicesChangedThroughTheAccessibilityTreeAreWhatIsInstalled) {
-    ScopedProductConfig product(ProductConfig::cli());
+    ScopedProductConfig product(cliProduct());
     RecordedTelemetry telemetry;
     const DemoMac demo(testDemoOptions(std::chrono::milliseconds(100)));
     {
