@@ -10,6 +10,7 @@ namespace tovr {
 // exec(): no nested event loop), deleted when closed. Unless the screen allows dismissing,
 // the close box does nothing and Esc presses the visible, enabled button marked as the
 // sheet's Cancel (nothing when none is showing); the screen closes it with closeSheet().
+// Only the user's close is refused: while the application quits, the sheet closes.
 class SheetDialog : public QDialog {
     Q_OBJECT
 
@@ -29,6 +30,10 @@ public:
     void closeSheet();
 
     void reject() override;
+
+    // The application quits: ends the sheet's work as its Cancel does, through the model.
+    // A sheet with nothing running does nothing.
+    virtual void cancelForQuit() {}
 
 protected:
     void closeEvent(QCloseEvent* event) override;

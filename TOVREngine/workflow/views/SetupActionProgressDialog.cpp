@@ -127,6 +127,10 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     render();
 }
 
+void SetupActionProgressDialog::cancelForQuit() {
+    model_->cancel();
+}
+
 void SetupActionProgressDialog::render() {
     const bool running = model_->isRunning();
     spinner_->setVisible(running);
