@@ -1,8 +1,5 @@
 #include "QuitOnSignals.h"
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -24,30 +21,36 @@ extern "C" void wakeEventLoop(int) {
 
 } // namespace
 
-QuitOnSignals::QuitOnSignals(QObject* parent) : QObject(parent) {
+QuitOnSignals::QuitOnSignals() {
     if (::pipe(wakePipe) != 0)
         return;
     for (const int fd : wakePipe) {
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
-    notifier_ = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [] {
-        char bytes[16];
-        while (::read(wakePipe[0], bytes, sizeof bytes) > 0) {
-        }
-        QCoreApplication::quit();
-    });
     struct sigaction action = {};
     action.sa_handler = wakeEventLoop;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (const int signal : kSignals)
         ::sigaction(signal, &action, nullptr);
+    installed_ = true;
+}
+
+void QuitOnSignals::onSignal(QObject* context, std::function<void()> quit) {
+    if (!installed_ || notifier_)
+        return;
+    notifier_ = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier_, &QSocketNotifier::activated, context, [quit = std::move(quit)] {
+        char bytes[16];
+        while (::read(wakePipe[0], bytes, sizeof bytes) > 0) {
+        }
+        quit();
+    });
 }
 
 QuitOnSignals::~QuitOnSignals() {
-    if (!notifier_)
+    if (!installed_)
         return;
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;

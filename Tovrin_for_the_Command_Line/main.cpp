@@ -1,11 +1,14 @@
 #include "TovrinCliApp.h"
 
 #include "QuitOnSignals.h"
+#include "demo/DemoRunFolder.h"
 #include "demo/views/DemoSession.h"
 #include "platform/AppServices.h"
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveKeyValueStore.h"
+#include "platform/TemporaryFolder.h"
 #include "telemetry/TelemetryService.h"
+#include "ui/views/ApplicationQuit.h"
 #include "ui/views/LiveDesktopServices.h"
 
 #include <QApplication>
@@ -61,15 +64,33 @@ int main(int argc, char** argv) {
                      "virtual display: xvfb-run make run\n");
         return 2;
     }
-    const bool demoMode = runsOverDemoMac();
-    // The demo sends nothing anywhere: its usage events are switched off before the
-    // telemetry service first reads the environment.
-    if (demoMode)
-        qputenv("TOVR_TELEMETRY_DISABLED", "1");
-    QApplication app(argc, argv);
     // Before anything is made that must be cleaned up: a signal ends the event loop, and
     // everything below is undone in order.
-    const QuitOnSignals quitOnSignals;
+    QuitOnSignals quitOnSignals;
+    // Qt, the demo Mac and every child take temporary files from one folder that exists.
+    const TemporaryFolder temporary = TemporaryFolder::settle();
+    if (!temporary.problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(temporary.problem));
+        return 1;
+    }
+    const bool demoMode = runsOverDemoMac();
+    std::unique_ptr<DemoRunFolder> runFolder;
+    if (demoMode) {
+        // The demo sends nothing anywhere: its usage events are switched off before the
+        // telemetry service first reads the environment.
+        qputenv("TOVR_TELEMETRY_DISABLED", "1");
+        DemoMac::removeLeftovers();
+        runFolder = std::make_unique<DemoRunFolder>();
+        if (!runFolder->isValid()) {
+            std::fprintf(stderr, "Couldn't make the demo Mac's folder in %s: %s\n",
+                         qPrintable(temporary.path), qPrintable(runFolder->errorString()));
+            return 1;
+        }
+        runFolder->provideSessionEnvironment();
+    }
+    QApplication app(argc, argv);
+    ApplicationQuit quit;
+    quitOnSignals.onSignal(&quit, [&quit] { quit.quit(); });
     QApplication::setOrganizationName(QStringLiteral("Tovrin"));
     QApplication::setApplicationName(QStringLiteral("Tovrin for the Command Line"));
     QApplication::setApplicationVersion(QStringLiteral(TOVR_VERSION));
@@ -78,8 +99,15 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoSession> demo;
     const auto picker = std::make_shared<LiveFolderPicker>();
     if (demoMode) {
-        DemoMac::removeLeftovers();
-        demo = std::make_unique<DemoSession>();
+        DemoMac::Options options;
+        options.parentFolder = runFolder->path();
+        try {
+            demo = std::make_unique<DemoSession>(options);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "Couldn't set up the demo Mac in %s: %s\n",
+                         qPrintable(runFolder->path()), error.what());
+            return 1;
+        }
         // Whatever else keeps settings through Qt keeps them inside the demo Mac too.
         for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
             QSettings::setPath(format, QSettings::UserScope, demo->mac().preferencesFolder());

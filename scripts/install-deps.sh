@@ -10,8 +10,9 @@ if [[ "$(uname -s)" == "Darwin" ]]; then
   exit 0
 fi
 
+# xvfb, xauth and dbus-x11: the demo's test on a display without a session bus.
 packages=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libtomlplusplus-dev zsh git curl python3 fonts-dejavu-core)
+          libtomlplusplus-dev zsh git curl python3 fonts-dejavu-core xvfb xauth dbus-x11)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,12 +5,14 @@
 #include "platform/ResourceLocator.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 
 #include <cerrno>
 #include <csignal>
 #include <optional>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace tovr {
@@ -40,12 +42,18 @@ private:
 
 // The Mac's files and the settings kept among them, which close before their folder goes.
 struct Sandbox {
-    // The process id in the name tells a later start whether the folder's maker still runs.
-    SandboxFileSystem fs{QStringLiteral("/Users/dev"), QDir::tempPath() + u'/' + kFolderPrefix +
-                                                           QString::number(::getpid()) +
-                                                           QStringLiteral("-XXXXXX")};
+    explicit Sandbox(const QString& folderTemplate)
+        : fs(QStringLiteral("/Users/dev"), folderTemplate) {}
+    SandboxFileSystem fs;
     std::optional<LiveKeyValueStore> defaults;
 };
+
+// The folder Qt and this process take for temporary files; empty when it does not exist
+// (QDir would take an empty path for the working folder).
+QString existingTemporaryFolder() {
+    const QString folder = QDir::tempPath();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
 
 bool processIsGone(qint64 pid) {
     return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
@@ -56,7 +64,12 @@ bool processIsGone(qint64 pid) {
 DemoMac::DemoMac() : DemoMac(Options{}) {}
 
 DemoMac::DemoMac(Options options) {
-    auto sandbox = std::make_shared<Sandbox>();
+    const QString folderTemplate = options.parentFolder.isEmpty()
+                                       ? DemoMac::folderTemplate()
+                                       : options.parentFolder + QStringLiteral("/mac-XXXXXX");
+    if (folderTemplate.isEmpty())
+        throw std::runtime_error("there is no temporary folder for the demo Mac");
+    auto sandbox = std::make_shared<Sandbox>(folderTemplate);
     fs_ = std::shared_ptr<SandboxFileSystem>(sandbox, &sandbox->fs);
     DemoShell::buildNewMac(*fs_);
     sandbox->defaults.emplace(fs_->hostPath(
@@ -74,13 +87,22 @@ QString DemoMac::preferencesFolder() const {
     return fs_->hostPath(fs_->homeDirectory() + QStringLiteral("/Library/Preferences"));
 }
 
+QString DemoMac::folderTemplate() {
+    const QString folder = existingTemporaryFolder();
+    if (folder.isEmpty())
+        return {};
+    return folder + u'/' + kFolderPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX");
+}
+
 int DemoMac::removeLeftovers() {
     static const QRegularExpression name(QStringLiteral("^") + kFolderPrefix +
                                          QStringLiteral("(\\d+)-[A-Za-z0-9]+$"));
+    const QString folder = existingTemporaryFolder();
+    if (folder.isEmpty())
+        return 0;
     int removed = 0;
-    const auto entries = QDir(QDir::tempPath())
-                             .entryInfoList({kFolderPrefix + u'*'},
-                                            QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    const auto entries = QDir(folder).entryInfoList(
+        {kFolderPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
         const auto match = name.match(entry.fileName());
         if (!match.hasMatch() || entry.isSymLink() || entry.ownerId() != ::getuid())

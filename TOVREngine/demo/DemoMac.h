@@ -20,6 +20,9 @@ class DemoMac {
 public:
     struct Options {
         DemoProcessRunner::Pace pace;
+        // The folder the Mac's folder is made in (a DemoRunFolder's); empty: a folder of its
+        // own in the temporary folder, named as folderTemplate() says.
+        QString parentFolder;
     };
 
     DemoMac();
@@ -37,8 +40,13 @@ public:
 
     // Removes the folders that demo Macs left in the temporary folder when their process
     // was killed outright: only this user's demo folders, only when the process that made
-    // them is gone. Returns how many it removed.
+    // them is gone, and only there: nothing when there is no temporary folder to look in.
+    // Returns how many it removed.
     static int removeLeftovers();
+    // The QTemporaryDir template of a demo folder in the temporary folder: the process id
+    // in the name tells a later start whether the folder's maker still runs. Empty when
+    // there is no temporary folder.
+    static QString folderTemplate();
 
 private:
     std::shared_ptr<SandboxFileSystem> fs_;

@@ -478,6 +478,11 @@ RemediationProgressDialog::RemediationProgressDialog(
     }
 }
 
+void RemediationProgressDialog::cancelForQuit() {
+    if (streaming_)
+        streaming_->cancel();
+}
+
 void RemediationProgressDialog::finishWith(const RemediationOutcome& outcome) {
     auto onFinish = std::move(onFinish_);
     onFinish_ = nullptr;

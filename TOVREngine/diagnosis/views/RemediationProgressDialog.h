@@ -32,6 +32,9 @@ public:
     StreamingRemediationModel* streamingModel() const { return streaming_; }
     ZprofileDiffSheetModel* zprofileModel() const { return zprofile_; }
 
+    // Cancel, as the button does; the review has no run to end.
+    void cancelForQuit() override;
+
     // True for the two cases the review sheet carries out.
     static bool isReviewedInZprofile(const Remediation& remediation);
 

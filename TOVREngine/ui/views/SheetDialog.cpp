@@ -1,5 +1,6 @@
 #include "ui/views/SheetDialog.h"
 
+#include "ui/views/ApplicationQuit.h"
 #include "ui/views/KeyboardFocus.h"
 #include "ui/views/Typography.h"
 
@@ -97,7 +98,7 @@ void SheetDialog::reject() {
 }
 
 void SheetDialog::closeEvent(QCloseEvent* event) {
-    if (closing_ || dismissable_) {
+    if (closing_ || dismissable_ || ApplicationQuit::isUnderWay()) {
         event->accept();
         closing_ = true;
         return;

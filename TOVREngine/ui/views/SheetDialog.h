@@ -14,6 +14,7 @@ namespace tovr {
 // sheet's Cancel (nothing when none is showing); the screen closes it with closeSheet().
 // While it is up, everything else in its window is disabled, so that nothing behind it can
 // be pressed by any means (an accessibility action included) and the tree says so.
+// Only the user's close is refused: while the application quits, the sheet closes.
 class SheetDialog : public QDialog {
     Q_OBJECT
 
@@ -34,6 +35,10 @@ public:
     void closeSheet();
 
     void reject() override;
+
+    // The application quits: ends the sheet's work as its Cancel does, through the model.
+    // A sheet with nothing running does nothing.
+    virtual void cancelForQuit() {}
 
 protected:
     void closeEvent(QCloseEvent* event) override;

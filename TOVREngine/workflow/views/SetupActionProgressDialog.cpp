@@ -129,6 +129,10 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     render();
 }
 
+void SetupActionProgressDialog::cancelForQuit() {
+    model_->cancel();
+}
+
 void SetupActionProgressDialog::render() {
     const bool running = model_->isRunning();
     if (navigation_)

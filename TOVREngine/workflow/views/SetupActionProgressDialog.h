@@ -39,6 +39,9 @@ public:
 
     SetupActionProgressModel* model() const { return model_; }
 
+    // Cancel, as the button does.
+    void cancelForQuit() override;
+
     // How long new log lines wait so that a burst is shown in one go (one frame).
     static constexpr int kLogFrameMs = 16;
     // How long one turn of adding lines to the log may take, in steps of a few hundred
