@@ -16,6 +16,14 @@
 
 namespace {
 
+// A temporary folder and a home folder of the test's own.
+struct Folders {
+    QTemporaryDir scratch;
+    QString tmp = scratch.filePath("tmp");
+    QString home = scratch.filePath("home");
+    bool made = scratch.isValid() && QDir().mkpath(tmp) && QDir().mkpath(home);
+};
+
 // The environment `make run` gives the application, in folders of the test's own: no XDG
 // folders, no desktop session (no runtime folder, no session bus), the offscreen platform.
 QProcessEnvironment demoEnvironment(const QString& tmp, const QString& home) {
@@ -103,11 +111,10 @@ QStringList entriesUnder(const QString& folder) {
 
 // The built application, started as `make run` starts it, over the demo Mac.
 TEST(DemoApplication, SigtermRemovesItsMacAndLeftoversOfKilledRuns) {
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const QString tmp = scratch.filePath("tmp");
-    const QString home = scratch.filePath("home");
-    ASSERT_TRUE(QDir().mkpath(tmp) && QDir().mkpath(home));
+    const Folders folders;
+    ASSERT_TRUE(folders.made);
+    const QString& tmp = folders.tmp;
+    const QString& home = folders.home;
 
     // What earlier runs left: one of a process that is gone, one of a process that still
     // runs (this one), and a folder that is not the demo's.
@@ -147,11 +154,10 @@ TEST(DemoApplication, SigtermRemovesItsMacAndLeftoversOfKilledRuns) {
 // With no desktop session Qt asks for a runtime folder; it is made inside the demo's folder
 // and goes with it, and nothing else appears beside it.
 TEST(DemoApplication, QtsRuntimeFolderIsInsideTheDemoFolder) {
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const QString tmp = scratch.filePath("tmp");
-    const QString home = scratch.filePath("home");
-    ASSERT_TRUE(QDir().mkpath(tmp) && QDir().mkpath(home));
+    const Folders folders;
+    ASSERT_TRUE(folders.made);
+    const QString& tmp = folders.tmp;
+    const QString& home = folders.home;
     QProcess app;
     app.setProcessEnvironment(demoEnvironment(tmp, home));
     app.start(TOVR_APP_BINARY, {});
@@ -180,11 +186,11 @@ TEST(DemoApplication, QtsRuntimeFolderIsInsideTheDemoFolder) {
 // A TMPDIR that names nothing is the system's temporary folder, and the working folder is
 // never searched for leftovers; one that names a file ends the start with a plain message.
 TEST(DemoApplication, AMissingTemporaryFolderFallsBackAndAFileIsRefused) {
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const QString work = scratch.filePath("work");
-    const QString home = scratch.filePath("home");
-    ASSERT_TRUE(QDir().mkpath(work) && QDir().mkpath(home));
+    const Folders folders;
+    ASSERT_TRUE(folders.made);
+    const QTemporaryDir& scratch = folders.scratch;
+    const QString& work = folders.tmp; // the working folder, this time
+    const QString& home = folders.home;
     QProcess gone;
     gone.start("/bin/sh", {"-c", "exit 0"});
     ASSERT_TRUE(gone.waitForStarted() && gone.waitForFinished());
@@ -231,11 +237,10 @@ TEST(DemoApplication, AMissingTemporaryFolderFallsBackAndAFileIsRefused) {
 // nothing it started still running and its folder gone. A library preloaded into it presses
 // its way to the install and says when the sheet runs.
 TEST(DemoApplication, SigtermDuringAnInstallEndsTheRunAndTheApplication) {
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const QString tmp = scratch.filePath("tmp");
-    const QString home = scratch.filePath("home");
-    ASSERT_TRUE(QDir().mkpath(tmp) && QDir().mkpath(home));
+    const Folders folders;
+    ASSERT_TRUE(folders.made);
+    const QString& tmp = folders.tmp;
+    const QString& home = folders.home;
     const QByteArray marker = newMarker();
     QProcess app;
     app.setProcessEnvironment(drivenEnvironment(demoEnvironment(tmp, home), marker));
@@ -266,11 +271,10 @@ TEST(DemoApplication, OnADisplayWithoutASessionBusNoBusIsStarted) {
     const QString xvfbRun = QStandardPaths::findExecutable("xvfb-run");
     if (xvfbRun.isEmpty() || QStandardPaths::findExecutable("dbus-launch").isEmpty())
         GTEST_SKIP() << "needs xvfb-run and dbus-launch";
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const QString tmp = scratch.filePath("tmp");
-    const QString home = scratch.filePath("home");
-    ASSERT_TRUE(QDir().mkpath(tmp) && QDir().mkpath(home));
+    const Folders folders;
+    ASSERT_TRUE(folders.made);
+    const QString& tmp = folders.tmp;
+    const QString& home = folders.home;
     const QByteArray marker = newMarker();
     QProcessEnvironment environment = drivenEnvironment(demoEnvironment(tmp, home), marker);
     environment.remove("QT_QPA_PLATFORM");
