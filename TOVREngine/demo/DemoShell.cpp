@@ -18,7 +18,6 @@ const QString kCLT = QStringLiteral("/Library/Developer/CommandLineTools");
 const QString kNoDeveloperDirectory = QStringLiteral(
     "xcode-select: error: unable to get active developer directory, use `sudo xcode-select "
     "--switch path/to/Xcode.app` to toggle between command line tools and Xcode.");
-// MARK: The shell's words
 
 struct Token {
     QString text;
@@ -172,8 +171,6 @@ void redirectLines(DemoReply& reply, const QList<Redirect>& redirects) {
 
 } // namespace
 
-// MARK: Entry points and contexts
-
 DemoReply DemoShell::run(const QString& executable, const QStringList& arguments) const {
     if (!executable.startsWith(u'/') || find(executable, {}, false).isEmpty()) {
         DemoReply reply;
@@ -260,8 +257,6 @@ QStringList DemoShell::find(const QString& name, const QStringList& path, bool a
     }
     return found;
 }
-
-// MARK: zsh
 
 DemoReply DemoShell::script(const QString& text, const Context& context) const {
     DemoReply all;
@@ -354,8 +349,6 @@ DemoReply DemoShell::shellProgram(const QStringList& args) const {
     return script(text, login ? loginContext() : applicationContext());
 }
 
-// MARK: Programs
-
 DemoReply DemoShell::program(const QString& path, const QStringList& args,
                              const Context& context) const {
     const QString name = QFileInfo(path).fileName();
@@ -407,8 +400,6 @@ DemoReply DemoShell::program(const QString& path, const QStringList& args,
         return *answer;
     return reply; // a program this Mac has but the app never asks anything of
 }
-
-// MARK: The new Mac
 
 void DemoShell::buildNewMac(SandboxFileSystem& fs) {
     for (const char* folder : {"Desktop", "Documents", "Downloads", "Library/Preferences", "Movies",

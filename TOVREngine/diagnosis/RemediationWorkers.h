@@ -4,8 +4,8 @@
 #include "platform/EventStream.h"
 #include "platform/JDKInfo.h"
 #include "platform/StreamEvent.h"
+#include "platform/WorkerTask.h"
 #include "services/PKGInstaller.h"
-#include "services/WorkerTask.h"
 
 #include <QList>
 #include <QString>

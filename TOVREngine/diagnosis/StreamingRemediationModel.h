@@ -5,7 +5,7 @@
 #include "model/Remediation.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/URLOpening.h"
-#include "services/WorkerTask.h"
+#include "platform/WorkerTask.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/ShellRunner.h"
-#include "services/WorkerTask.h"
+#include "platform/WorkerTask.h"
 
 #include <QString>
 

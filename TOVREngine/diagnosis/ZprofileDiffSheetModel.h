@@ -3,7 +3,7 @@
 #include "diagnosis/RemediationOutcome.h"
 #include "model/Remediation.h"
 #include "platform/FileAppendWriter.h"
-#include "services/WorkerTask.h"
+#include "platform/WorkerTask.h"
 
 #include <QObject>
 

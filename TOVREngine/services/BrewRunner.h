@@ -6,9 +6,9 @@
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/WorkerTask.h"
 #include "services/AdoptiumAPI.h"
 #include "services/PrivilegedExecutor.h"
-#include "services/WorkerTask.h"
 
 #include <QUrl>
 

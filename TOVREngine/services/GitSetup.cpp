@@ -2,8 +2,8 @@
 
 #include "platform/FileChecks.h"
 #include "platform/ShellQuote.h"
+#include "platform/WorkerTask.h"
 #include "services/StreamedLoginShell.h"
-#include "services/WorkerTask.h"
 
 #include <utility>
 

@@ -5,8 +5,8 @@
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/WorkerTask.h"
 #include "services/PrivilegedExecutor.h"
-#include "services/WorkerTask.h"
 
 #include <QUrl>
 

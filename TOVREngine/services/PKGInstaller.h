@@ -4,8 +4,8 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
+#include "platform/WorkerTask.h"
 #include "services/AdoptiumAPI.h"
-#include "services/WorkerTask.h"
 
 #include <QString>
 

@@ -6,11 +6,11 @@
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
 #include "platform/ResourceLocator.h"
+#include "platform/WorkerTask.h"
 #include "services/AdoptiumAPI.h"
 #include "services/BrewRunner.h"
 #include "services/HomebrewInstaller.h"
 #include "services/ToolInstaller.h"
-#include "services/WorkerTask.h"
 
 #include <QString>
 #include <QUrl>

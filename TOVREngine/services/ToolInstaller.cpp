@@ -1,9 +1,9 @@
 #include "services/ToolInstaller.h"
 
 #include "platform/ShellQuote.h"
+#include "platform/WorkerTask.h"
 #include "services/ShellConfigurator.h"
 #include "services/StreamedLoginShell.h"
-#include "services/WorkerTask.h"
 
 namespace tovr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/WorkerTask.h"
+#include "platform/WorkerTask.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -102,8 +102,6 @@ void SetupFlowModel::keep(std::shared_ptr<WorkerTask> task) {
     tasks_.append(task);
 }
 
-// MARK: - Start and probe
-
 void SetupFlowModel::runProbe(std::function<void(bool)> done) {
     const quint64 run = ++probeRuns_;
     std::optional<SystemProfile> given = profile_ ? profile_ : context_.currentProfile();
@@ -157,8 +155,6 @@ void SetupFlowModel::emitDiagnosisIfNeeded(const QList<WorkflowStep>& steps) {
     const QStringList terminals = profile_ ? profile_->terminals.detectedIDs() : QStringList{};
     sendUsageEvent(setupDiagnosisReachedEvent(reason, fixable, blocked, terminals));
 }
-
-// MARK: - Readiness
 
 void SetupFlowModel::checkReadiness() {
     if (left_ || step_.kind != Step::Kind::diagnosisSummary)
@@ -227,8 +223,6 @@ bool SetupFlowModel::recordReadinessAction(const ReadinessWarning& shown, const 
     }
     return true;
 }
-
-// MARK: - Stages
 
 SetupFlowModel::Step SetupFlowModel::afterPrimaryStages() const {
     return config_.spinePolicy.postPrimaryInterstitial ? Step::interstitial() : Step::verifying();
@@ -373,8 +367,6 @@ void SetupFlowModel::changeStep(const Step& step) {
     Q_EMIT changed();
 }
 
-// MARK: - Verification
-
 void SetupFlowModel::verify() {
     if (left_ || step_.kind != Step::Kind::verifying || verifying_)
         return;
@@ -414,8 +406,6 @@ void SetupFlowModel::emitVerifyIfNeeded(const SetupVerificationResult& result) {
                     {{QStringLiteral("engine_outcome"), engineOutcome},
                      {QStringLiteral("cli_version_excerpt"), excerpt}}});
 }
-
-// MARK: - Outcome
 
 void SetupFlowModel::buildOutcomeAudit() {
     if (left_ || step_.kind != Step::Kind::outcome || auditRunning_ || !verifyResult_ ||

@@ -11,8 +11,8 @@
 #include "platform/NetworkReadinessConfig.h"
 #include "platform/SystemProfile.h"
 #include "platform/VolumeCapacityReading.h"
+#include "platform/WorkerTask.h"
 #include "products/EffectivePlugins.h"
-#include "services/WorkerTask.h"
 #include "ui/ScreenContext.h"
 #include "workflow/SetupActionOutcome.h"
 

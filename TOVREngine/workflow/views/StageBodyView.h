@@ -2,7 +2,7 @@
 
 #include "model/SetupProbeBundle.h"
 #include "platform/SystemProfile.h"
-#include "services/WorkerTask.h"
+#include "platform/WorkerTask.h"
 #include "ui/ScreenContext.h"
 #include "workflow/StageBodyPresenter.h"
 

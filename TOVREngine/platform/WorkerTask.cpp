@@ -1,4 +1,4 @@
-#include "services/WorkerTask.h"
+#include "platform/WorkerTask.h"
 
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveProcessCancellation.h"
