@@ -30,8 +30,6 @@ void forward(const StreamEvent& event, SetupRemediationRunner::Emitter& emitter)
 
 } // namespace
 
-// MARK: Emitter
-
 void SetupRemediationRunner::Emitter::output(const QString& text) {
     std::lock_guard guard(lock_);
     if (!ended_)
@@ -66,8 +64,6 @@ void SetupRemediationRunner::Emitter::end(Event event) {
 void SetupRemediationRunner::Emitter::endIfOpen() {
     completed(-1);
 }
-
-// MARK: Dispatch
 
 bool SetupRemediationRunner::runsWhileBuilt(const SetupRemediation& remediation) {
     using Kind = SetupRemediation::Kind;
@@ -201,8 +197,6 @@ void SetupRemediationRunner::perform(const SetupRemediation& remediation,
     emitter.endIfOpen();
 }
 
-// MARK: Shared steps
-
 bool SetupRemediationRunner::homebrewGuard(Emitter& emitter) const {
     if (brewPath && !brewPath->isEmpty())
         return true;
@@ -260,8 +254,6 @@ void SetupRemediationRunner::writerStep(const QStringList& lines, bool success, 
     emitter.completed(success ? 0 : 1);
 }
 
-// MARK: Workers of this file
-
 void SetupRemediationRunner::installCommandLineTools(Emitter& emitter, WorkerTask& task) const {
     auto latch = latchFor(task);
     const CommandLineToolsInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}};
@@ -306,8 +298,6 @@ void SetupRemediationRunner::installMise(Emitter& emitter, WorkerTask& task) con
             emitter.output(line);
     emitter.completed(*code);
 }
-
-// MARK: Workers of other files
 
 void SetupRemediationRunner::repairPath(const QString& directory, Emitter& emitter) const {
     const auto report = PathRepairer{fs}.repairPath(directory);

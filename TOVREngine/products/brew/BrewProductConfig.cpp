@@ -17,10 +17,10 @@ namespace {
 using Policy = SpineRenderPolicy;
 
 // Download servers whose answer speed stands for the big installs ahead.
-const char* const kHomebrewFormulaIndex = "https://formulae.brew.sh/api/formula.json";
-const char* const kAppleSoftwareUpdateCatalog =
-    "https://swscan.apple.com/content/catalogs/index.sucatalog";
-const char* const kGitHubRoot = "https://github.com/";
+const QLatin1String kHomebrewFormulaIndex("https://formulae.brew.sh/api/formula.json");
+const QLatin1String
+    kAppleSoftwareUpdateCatalog("https://swscan.apple.com/content/catalogs/index.sucatalog");
+const QLatin1String kGitHubRoot("https://github.com/");
 
 } // namespace
 
