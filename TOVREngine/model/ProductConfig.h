@@ -119,19 +119,6 @@ struct ProductConfig {
     // products/: cliProduct(), brewProduct(), claudeProduct().
     static const ProductConfig& javaDiagnosis();
 
-    // Outcome hooks shared by the Homebrew and command-line products: the AI apps the
-    // outcome screen offers to open, and the user's answer to the outcome question.
-    static QList<SpineRenderPolicy::OpenableApp>
-    brewOpenableApps(const std::optional<SystemProfile>& profile,
-                     const std::optional<SetupVerificationResult>& result);
-    static void brewOutcomeReported(const std::optional<QString>& engineOutcome,
-                                    const QString& answer);
-    // The Claude Code product's list: Claude Desktop first, also when only the verifier saw
-    // it; the other apps only with a profile.
-    static QList<SpineRenderPolicy::OpenableApp>
-    claudeOpenableApps(const std::optional<SystemProfile>& profile,
-                       const std::optional<SetupVerificationResult>& result);
-
     // The marker on the lines this product appends to shell start-up files.
     FileAppendWriter::Marker shellMarker() const { return {shellConfigMarker, datedShellMarker}; }
 

@@ -142,11 +142,6 @@ struct SpineRenderPolicy {
     OutcomeReportedCallback onOutcomeReported;
     OpenableAppsFunction outcomeOpenableApps;
     QMap<QString, SpecialStageKind> specialStages; // by domain id
-
-    // Each product's policy; made once, on first use.
-    static const SpineRenderPolicy& cli();
-    static const SpineRenderPolicy& brew();
-    static const SpineRenderPolicy& claude();
 };
 
 } // namespace tovr

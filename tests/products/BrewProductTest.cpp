@@ -6,6 +6,7 @@
 #include "products/brew/BrewSpineProvider.h"
 #include "products/brew/BrewVerifier.h"
 #include "products/brew/HomebrewInstallState.h"
+#include "products/cli/CliProductConfig.h"
 #include "support/FixtureMac.h"
 #include "support/QtPrinting.h"
 #include "support/ScopedProductConfig.h"
@@ -232,7 +233,7 @@ TEST(BrewProductConfig, ValuesAReaderChecks) {
 
     // The command-line product's policy is this one but for two fields.
     const auto& policy = brew.spinePolicy;
-    const auto& cli = SpineRenderPolicy::cli();
+    const auto& cli = cliSpinePolicy();
     EXPECT_EQ(policy.privilegedActionReason, "Set up Homebrew");
     EXPECT_EQ(cli.privilegedActionReason, "Set up the command line");
     EXPECT_FALSE(policy.homebrewIndependentDomains.contains("git"));

@@ -272,7 +272,7 @@ TEST(ClaudeSpine, ConflictCountsEachPlaceOnce) {
               (QStringList{"/Users/dev/.local/bin/claude", "/opt/homebrew/bin/claude"}));
     EXPECT_EQ(claudeConflictSurfacedEvent(2),
               (UsageEvent{"claude_conflict_surfaced", {{"install_count", 2}}}));
-    EXPECT_TRUE(SpineRenderPolicy::claude().onStageBlocked);
+    EXPECT_TRUE(claudeSpinePolicy().onStageBlocked);
 }
 
 TEST(ClaudeProbes, ClaudeOnPathAndItsVersion) {
@@ -450,9 +450,9 @@ TEST(ClaudeProductConfig, ValuesAndCallbacks) {
     };
     SetupVerificationResult verified("2.0.14", true);
     verified.details = {{"desktop_present", "true"}};
-    EXPECT_EQ(labels(ProductConfig::claudeOpenableApps(std::nullopt, verified)),
+    EXPECT_EQ(labels(claudeOpenableApps(std::nullopt, verified)),
               QStringList{"Open Claude Desktop"});
-    EXPECT_TRUE(ProductConfig::claudeOpenableApps(std::nullopt, std::nullopt).isEmpty());
+    EXPECT_TRUE(claudeOpenableApps(std::nullopt, std::nullopt).isEmpty());
     SystemProfile profile;
     profile.aiTooling.warpApp = true;
     profile.aiTooling.chatgptDesktop = true;

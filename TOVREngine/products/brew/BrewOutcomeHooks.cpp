@@ -1,12 +1,12 @@
 // Outcome hooks shared by the Homebrew and command-line products.
-#include "model/ProductConfig.h"
+#include "products/brew/BrewProductConfig.h"
 #include "telemetry/UsageEventCatalogue.h"
 
 namespace tovr {
 
 QList<SpineRenderPolicy::OpenableApp>
-ProductConfig::brewOpenableApps(const std::optional<SystemProfile>& profile,
-                                const std::optional<SetupVerificationResult>&) {
+brewOpenableApps(const std::optional<SystemProfile>& profile,
+                 const std::optional<SetupVerificationResult>&) {
     if (!profile)
         return {};
     const AITooling& ai = profile->aiTooling;
@@ -24,8 +24,7 @@ ProductConfig::brewOpenableApps(const std::optional<SystemProfile>& profile,
     return apps;
 }
 
-void ProductConfig::brewOutcomeReported(const std::optional<QString>& engineOutcome,
-                                        const QString& answer) {
+void brewOutcomeReported(const std::optional<QString>& engineOutcome, const QString& answer) {
     trackOutcomeReported(engineOutcome.value_or(QStringLiteral("blocked")), answer);
 }
 

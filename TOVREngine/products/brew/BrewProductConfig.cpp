@@ -25,7 +25,7 @@ const QLatin1String kGitHubRoot("https://github.com/");
 } // namespace
 
 // The command-line product's policy starts from this one.
-const SpineRenderPolicy& SpineRenderPolicy::brew() {
+const SpineRenderPolicy& brewSpinePolicy() {
     static const SpineRenderPolicy policy = [] {
         Policy p;
         p.summaryExcludedDomains = {QStringLiteral("warp")};
@@ -60,8 +60,8 @@ const SpineRenderPolicy& SpineRenderPolicy::brew() {
         p.remediationCaptions = {
             {"brew:warp",
              "We'll install Warp via Homebrew, the fast terminal Lumbrook recommends."}};
-        p.onOutcomeReported = &ProductConfig::brewOutcomeReported;
-        p.outcomeOpenableApps = &ProductConfig::brewOpenableApps;
+        p.onOutcomeReported = &brewOutcomeReported;
+        p.outcomeOpenableApps = &brewOpenableApps;
         p.specialStages = {
             {"ai-claude",
              Policy::SpecialStageKind::caskMultiselect(
@@ -125,7 +125,7 @@ const ProductConfig& brewProduct() {
             SetupFlow::setupWorkflow};
         c.spineProvider = std::make_shared<BrewSpineProvider>();
         c.verifier = std::make_shared<BrewVerifier>();
-        c.spinePolicy = SpineRenderPolicy::brew();
+        c.spinePolicy = brewSpinePolicy();
         c.prober = std::make_shared<BrewProber>();
         c.spineCopy = std::make_shared<BrewSpineCopy>();
         c.stageCatalog = std::make_shared<ClaudeStageCatalog>();

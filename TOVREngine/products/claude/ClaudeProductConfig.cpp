@@ -42,8 +42,8 @@ SharedDomainCopy claudeSharedDomainCopy() {
 } // namespace
 
 QList<SpineRenderPolicy::OpenableApp>
-ProductConfig::claudeOpenableApps(const std::optional<SystemProfile>& profile,
-                                  const std::optional<SetupVerificationResult>& result) {
+claudeOpenableApps(const std::optional<SystemProfile>& profile,
+                   const std::optional<SetupVerificationResult>& result) {
     QList<SpineRenderPolicy::OpenableApp> apps;
     const bool verifiedDesktop =
         result && result->details.value(QStringLiteral("desktop_present")) == u"true";
@@ -64,7 +64,7 @@ ProductConfig::claudeOpenableApps(const std::optional<SystemProfile>& profile,
     return apps;
 }
 
-const SpineRenderPolicy& SpineRenderPolicy::claude() {
+const SpineRenderPolicy& claudeSpinePolicy() {
     static const SpineRenderPolicy policy = [] {
         Policy p;
         p.summaryExcludedDomains = {QStringLiteral("warp"), QStringLiteral("codex")};
@@ -94,7 +94,7 @@ const SpineRenderPolicy& SpineRenderPolicy::claude() {
                                             "AI-assisted macOS terminal we recommend for working "
                                             "with Claude Code.")}};
         p.onOutcomeReported = &claudeOutcomeReported;
-        p.outcomeOpenableApps = &ProductConfig::claudeOpenableApps;
+        p.outcomeOpenableApps = &claudeOpenableApps;
         p.specialStages = {
             {"languages", Policy::SpecialStageKind::languagesMultiselect()},
             {"project", Policy::SpecialStageKind::projectActions()},
@@ -155,7 +155,7 @@ const ProductConfig& claudeProduct() {
         c.spineProvider = std::make_shared<ClaudeSpineProvider>();
         c.verifier = std::make_shared<ClaudeSetupVerifier>();
         c.sharedDomainCopy = claudeSharedDomainCopy();
-        c.spinePolicy = SpineRenderPolicy::claude();
+        c.spinePolicy = claudeSpinePolicy();
         c.prober = std::make_shared<ClaudeSetupProber>();
         c.spineCopy = std::make_shared<ClaudeSpineCopyProvider>();
         c.stageCatalog = std::make_shared<ClaudeStageCatalog>();

@@ -4,6 +4,7 @@
 #include "model/ClaudeStageCatalog.h"
 #include "model/ProductConfig.h"
 #include "products/brew/BrewProber.h"
+#include "products/brew/BrewProductConfig.h"
 #include "products/cli/CliSpineCopy.h"
 #include "products/cli/CliSpineProvider.h"
 #include "products/cli/CliVerifier.h"
@@ -12,9 +13,9 @@ namespace tovr {
 
 // The Homebrew product's policy, with Git and the shell files counted as needing no
 // Homebrew, and the command line named in the password dialog.
-const SpineRenderPolicy& SpineRenderPolicy::cli() {
+const SpineRenderPolicy& cliSpinePolicy() {
     static const SpineRenderPolicy policy = [] {
-        SpineRenderPolicy p = SpineRenderPolicy::brew();
+        SpineRenderPolicy p = brewSpinePolicy();
         p.homebrewIndependentDomains = {"clt",     "homebrew", "shell-config", "git",
                                         "project", "skills",   "mcp"};
         p.privilegedActionReason = QStringLiteral("Set up the command line");
@@ -71,7 +72,7 @@ const ProductConfig& cliProduct() {
         c.prober = std::make_shared<BrewProber>();
         c.spineCopy = std::make_shared<CliSpineCopy>();
         c.stageCatalog = std::make_shared<ClaudeStageCatalog>();
-        c.spinePolicy = SpineRenderPolicy::cli();
+        c.spinePolicy = cliSpinePolicy();
         return c;
     }();
     return config;
