@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/RawValue.h"
 #include "model/SetupRemediation.h"
+#include "platform/RawValue.h"
 
 #include <QHashFunctions>
 #include <QList>

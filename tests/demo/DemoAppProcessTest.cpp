@@ -86,7 +86,7 @@ QByteArray newMarker() {
 }
 
 // Reads `process`'s output until the driver says the install sheet runs.
-bool waitForRunningInstall(QProcess& process) {
+[[nodiscard]] bool waitForRunningInstall(QProcess& process) {
     QByteArray said;
     return tovr::test::spinUntil(
         [&] {

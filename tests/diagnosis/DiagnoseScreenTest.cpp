@@ -21,12 +21,9 @@ namespace {
 
 using Model = DiagnoseViewModel;
 
-template <class F> bool waitFor(F done, int ms = 30000) {
-    return spinUntil(done, ms);
-}
-
+// Lets the event loop run for `ms`, for checks that something does NOT happen.
 void pause(int ms) {
-    waitFor([] { return false; }, ms);
+    (void)spinUntil([] { return false; }, ms);
 }
 
 template <class S> bool in(const Model& model) {
@@ -70,7 +67,7 @@ protected:
         EXPECT_EQ(model->sheetRemediation(), Remediation::installViaPKG(21));
         mac.installJDK("temurin-21.jdk");
         model->handleRemediationFinished(RemediationOutcome::success("Temurin installed."));
-        EXPECT_TRUE(waitFor([&] { return in<Model::Verified>(*model); }));
+        EXPECT_TRUE(spinUntil([&] { return in<Model::Verified>(*model); }));
         return model;
     }
 
@@ -116,7 +113,7 @@ TEST_F(DiagnoseScreen, TheFollowUpProfilesOnceAndOpensOneSheetForTheFirstJDK) {
     model->startJavaHomeFollowUp();
     model->startJavaHomeFollowUp();
     EXPECT_TRUE(model->isFollowUpRunning());
-    ASSERT_TRUE(waitFor([&] { return in<Model::Remediating>(*model); }));
+    ASSERT_TRUE(spinUntil([&] { return in<Model::Remediating>(*model); }));
     pause(200);
     EXPECT_EQ(profiles(), before + 1);
     const JDKInfo first = model->freshProfile()->javaState.installedJDKs.first();
@@ -133,7 +130,7 @@ TEST_F(DiagnoseScreen, TheFollowUpIsOfferedAgainEachTimeTheUserComesBackToIt) {
     ASSERT_NE(screen.navigation->path(), here);
     screen.navigation->setPath(here);    // back from the next screen
     Q_EMIT screen.navigation->changed(); // a change that shows nothing anew
-    EXPECT_TRUE(waitFor([&] { return telemetry.count("verify_offered_followup") == 2; }));
+    EXPECT_TRUE(spinUntil([&] { return telemetry.count("verify_offered_followup") == 2; }));
     pause(50);
     EXPECT_EQ(telemetry.count("verify_offered_followup"), 2);
 }

@@ -77,10 +77,10 @@ public:
         return std::move(events);
     }
 
-    bool waitForStarted(int n) {
+    [[nodiscard]] bool waitForStarted(int n) {
         return waitFor([&] { return started_ >= n; });
     }
-    bool waitForEnded(int n) {
+    [[nodiscard]] bool waitForEnded(int n) {
         return waitFor([&] { return ended_ >= n; });
     }
 
@@ -109,7 +109,7 @@ private:
         bool terminated_ = false;
     };
 
-    template <class P> bool waitFor(P done) {
+    template <class P> [[nodiscard]] bool waitFor(P done) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(5), done);
     }

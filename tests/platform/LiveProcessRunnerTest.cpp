@@ -44,7 +44,7 @@ bool processAlive(pid_t pid) {
     return ::kill(pid, 0) == 0;
 }
 
-bool waitUntilGone(pid_t pid, milliseconds limit = milliseconds(5000)) {
+[[nodiscard]] bool waitUntilGone(pid_t pid, milliseconds limit = milliseconds(5000)) {
     const auto end = steady_clock::now() + limit;
     while (steady_clock::now() < end) {
         // A zombie still answers kill(); look at its state too.

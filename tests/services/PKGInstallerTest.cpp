@@ -108,7 +108,7 @@ public:
         EXPECT_TRUE(changed_.wait_for(guard, 10s, [this] { return returned_; }));
         return events_;
     }
-    bool waitFor(const Event& event) {
+    [[nodiscard]] bool waitFor(const Event& event) {
         std::unique_lock guard(lock_);
         return changed_.wait_for(guard, 10s, [&] { return events_.contains(event); });
     }

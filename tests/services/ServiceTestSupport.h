@@ -127,7 +127,8 @@ template <class Event> QList<Event> drain(EventStream<Event> stream) {
 }
 
 // Waits until every worker and reader thread has ended; false after `limit`.
-inline bool waitForIdleThreads(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+[[nodiscard]] inline bool
+waitForIdleThreads(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (ChildProcessRegistry::shared().liveCount() > 0) {
         if (std::chrono::steady_clock::now() > end)

@@ -9,11 +9,13 @@
 #include "model/AuditContext.h"
 #include "shell/StagedAuditFlowModel.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 namespace tovr::test {
 
-template <class F> bool waitFor(F done) {
+template <class F> [[nodiscard]] bool waitFor(F done) {
     return spinUntil(done);
 }
 
@@ -55,7 +57,9 @@ public:
     // Appears and, outside fixture mode, waits for the fresh profile.
     void appear() {
         flow->appearTask();
-        waitFor([&] { return flow->freshProfile().has_value(); });
+        if (!screen.context.services.isFixtureMode) {
+            EXPECT_TRUE(waitFor([&] { return flow->freshProfile().has_value(); }));
+        }
     }
 
     TestScreenContext screen;

@@ -30,7 +30,7 @@ struct SetupStageFixture {
             waitFor([&] { return model->step() == SetupFlowModel::Step::diagnosisSummary(); }));
     }
 
-    template <class F> static bool waitFor(F done) { return spinUntil(done); }
+    template <class F> [[nodiscard]] static bool waitFor(F done) { return spinUntil(done); }
 
     void show(const QString& domainID) { model->setStep(SetupFlowModel::Step::stage(domainID)); }
     StageScope scope(const QString& domainID) { return {model.get(), &selections, domainID}; }

@@ -10,7 +10,7 @@ namespace tovr::test {
 // Runs the event loop until `done` holds or `ms` pass; returns `done()`. The default is
 // long: a condition that holds returns at once, and a loaded machine or a sanitizer build
 // may take many times longer than a quiet one.
-template <class F> bool spinUntil(F done, int ms = 30000) {
+template <class F> [[nodiscard]] bool spinUntil(F done, int ms = 30000) {
     QElapsedTimer t;
     t.start();
     while (!done() && t.elapsed() < ms) {

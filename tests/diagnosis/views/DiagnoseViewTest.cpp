@@ -47,14 +47,14 @@ QString homeOf(const QString& bundle) {
 // Clicks the visible button that shows `text` (for buttons without an identifier).
 void clickText(QWidget* root, const QString& text) {
     QPushButton* found = nullptr;
-    spinUntil([&] {
+    const bool ready = spinUntil([&] {
         found = nullptr;
         for (auto* button : root->findChildren<QPushButton*>())
             if (button->isVisible() && button->text() == text)
                 found = button;
         return found && !isGuardedAgainstSecondClick(found);
     });
-    if (!found) {
+    if (!ready) {
         ADD_FAILURE() << "no visible button " << text.toStdString();
         return;
     }

@@ -118,7 +118,7 @@ TEST_F(RemediationProgressDialogTest, ASucceededInstallContinuesOnReturn) {
     saveScreenshot(dialog, "remediation-succeeded");
     expectNotDismissable(dialog);
 
-    waitOutClickGuard(dialog);
+    EXPECT_TRUE(waitOutClickGuard(dialog));
     QTest::keyClick(dialog, Qt::Key_Return);
     QTest::keyClick(dialog, Qt::Key_Return);
     ASSERT_TRUE(spinUntil([&] { return dialog.isNull(); }));
@@ -136,7 +136,7 @@ TEST_F(RemediationProgressDialogTest, TheZshrcFollowUpAppliesOnReturnBeforeConti
     EXPECT_FALSE(findVisible(dialog, "remediation-continue"));
     saveScreenshot(dialog, "remediation-zshrc-prompt");
 
-    waitOutClickGuard(dialog);
+    EXPECT_TRUE(waitOutClickGuard(dialog));
     QTest::keyClick(dialog, Qt::Key_Return);
     ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "remediation-continue"); }));
     EXPECT_TRUE(fs->contents("/Users/dev/.zshrc").endsWith("eval \"$(mise activate zsh)\"\n"));
@@ -160,7 +160,7 @@ TEST_F(RemediationProgressDialogTest, TheZprofileReviewShowsItsDiffAndAppliesIt)
     settle();
     EXPECT_TRUE(dialog->isVisible());
 
-    waitOutClickGuard(dialog);
+    EXPECT_TRUE(waitOutClickGuard(dialog));
     QTest::keyClick(dialog, Qt::Key_Return); // Apply
     ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "zprofile-continue") != nullptr; }));
     EXPECT_FALSE(findVisible(dialog, "zprofile-cancel"));

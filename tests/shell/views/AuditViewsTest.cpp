@@ -43,7 +43,7 @@ public:
         view.resize(720, 700);
         view.show();
         view.startTask();
-        waitFor([&] { return view.model()->freshProfile().has_value(); });
+        EXPECT_TRUE(waitFor([&] { return view.model()->freshProfile().has_value(); }));
     }
     StagedAuditFlowModel& model() { return *view.model(); }
 
@@ -98,7 +98,8 @@ TEST(AuditViews, JourneyInstallsHomebrewThenOffersWarpAndReports) {
 
     button(&screen.view, "audit-stage-skip")->click();
     ASSERT_EQ(screen.model().step(), Step::finalReport);
-    waitFor([&] { return screen.model().finalReport()->rows()[1].label == "Homebrew installed"; });
+    EXPECT_TRUE(waitFor(
+        [&] { return screen.model().finalReport()->rows()[1].label == "Homebrew installed"; }));
     saveScreenshot(&screen.view, "audit-final-report");
     button(&screen.view, QString::fromUtf8("Done — back to home"))->click();
     EXPECT_TRUE(screen.screen.navigation->path().isEmpty());

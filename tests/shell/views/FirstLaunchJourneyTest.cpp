@@ -37,7 +37,7 @@ TEST(FirstLaunchJourney, FromConsentThroughOneInstallToTheNextStage) {
         [&] { return window.isActiveWindow() && findVisible(&window, "consent-continue"); }));
     saveScreenshotsAtTwoSizes(&window, "journey-1-consent");
 
-    waitOutClickGuard(findVisible(&window, "consent-continue"));
+    EXPECT_TRUE(waitOutClickGuard(findVisible(&window, "consent-continue")));
     QTest::keyClick(&window, Qt::Key_Return);
     ASSERT_TRUE(spinUntil([&] { return findVisible(&window, "welcome-diagnose-button"); }));
     saveScreenshotsAtTwoSizes(&window, "journey-2-welcome");

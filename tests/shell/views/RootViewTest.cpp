@@ -55,7 +55,7 @@ TEST_F(RootView, FirstLaunchShowsOnlyConsentAndReturnAcceptsIt) {
     EXPECT_TRUE(telemetry_.names().isEmpty());
     saveScreenshot(window.get(), "shell-consent");
 
-    waitOutClickGuard(findVisible(window.get(), "consent-continue"));
+    EXPECT_TRUE(waitOutClickGuard(findVisible(window.get(), "consent-continue")));
     QTest::keyClick(window.get(), Qt::Key_Return);
     EXPECT_TRUE(spinUntil([&] { return findVisible(window.get(), "welcome-diagnose-button"); }));
     EXPECT_EQ(screens_.userDefaults->boolean(consentKey()), true);
@@ -72,7 +72,7 @@ TEST_F(RootView, ALaterLaunchWelcomesAtOnceAndReturnOnItsOnlyMainButtonOpensTheS
     ASSERT_TRUE(spinUntil([&] { return telemetry_.names() == QStringList{"app_launched"}; }));
     saveScreenshot(window.get(), "shell-welcome");
 
-    waitOutClickGuard(findVisible(window.get(), "welcome-diagnose-button"));
+    EXPECT_TRUE(waitOutClickGuard(findVisible(window.get(), "welcome-diagnose-button")));
     QTest::keyClick(window.get(), Qt::Key_Return);
     settle();
     EXPECT_EQ(window->navigation().path(), QList<Screen>{Screen::setupWorkflow()});
@@ -121,7 +121,7 @@ TEST_F(RootView, TheGoalPromptIgnoresReturnUntilAnOptionIsChosen) {
     ScopedProductConfig scope(product);
     giveConsent();
     auto window = makeWindow();
-    waitOutClickGuard(findVisible(window.get(), "goal-option-other"));
+    EXPECT_TRUE(waitOutClickGuard(findVisible(window.get(), "goal-option-other")));
     QTest::keyClick(window.get(), Qt::Key_Return);
     settle();
     EXPECT_TRUE(window->navigation().path().isEmpty());

@@ -50,7 +50,7 @@ public:
             return window_->isActiveWindow() && findVisible(window_.get(), "consent-continue");
         }));
         EXPECT_TRUE(focusComesTo(window_.get(), "consent-continue")) << focused();
-        waitOutClickGuard(findVisible(window_.get(), "consent-continue"));
+        EXPECT_TRUE(waitOutClickGuard(findVisible(window_.get(), "consent-continue")));
         QTest::keyClick(window_.get(), Qt::Key_Return); // consent
         EXPECT_TRUE(
             spinUntil([&] { return findVisible(window_.get(), "welcome-diagnose-button"); }));
@@ -118,10 +118,10 @@ public:
         })) << end.toStdString();
         if (!cancel && sheets_++ == 0) {
             // The log shows new lines a frame later.
-            spinUntil([&] {
+            EXPECT_TRUE(spinUntil([&] {
                 auto* log = sheet->findChild<QPlainTextEdit*>("setup-action-log");
                 return log && !log->toPlainText().isEmpty();
-            });
+            }));
             saveScreenshot(sheet, name_ + "-install-sheet");
         }
         clickButton(sheet, end);
@@ -212,7 +212,7 @@ TEST(SetupJourney, NewMacInstallsEverythingAndGivesAScore) {
     const QPointer<SetupFlowModel> first = &journey.model();
     journey.window()->activateWindow(); // as the window is again once its sheets are gone
     ASSERT_TRUE(spinUntil([&] { return journey.window()->isActiveWindow(); }));
-    waitOutClickGuard(findVisible(journey.window(), "nps-done"));
+    EXPECT_TRUE(waitOutClickGuard(findVisible(journey.window(), "nps-done")));
     QTest::keyClick(journey.window(), Qt::Key_Return); // Done
     EXPECT_TRUE(
         spinUntil([&] { return findVisible(journey.window(), "welcome-diagnose-button"); }));
@@ -276,7 +276,7 @@ TEST(SetupJourney, ACancelledAndAFailedInstallLeadToAFailedVerification) {
     backFace->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     auto& navigation = static_cast<TOVRRootView*>(journey.window())->navigation();
     navigation.setPath({});
-    spinUntil([&] { return !back->isDown(); }, 2000);
+    EXPECT_TRUE(spinUntil([&] { return !back->isDown(); }, 2000));
     settle();
     EXPECT_EQ(navigation.path(), QList<Screen>{Screen::setupWorkflow()});
     ASSERT_TRUE(sheet && findVisible(sheet, "setup-action-cancel")) << "the install runs on";

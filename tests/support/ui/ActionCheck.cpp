@@ -1,6 +1,7 @@
 #include "support/ui/ActionCheck.h"
 
 #include "support/SpinUntil.h"
+#include "support/ui/WidgetDriver.h"
 
 #include "model/AppNavigation.h"
 #include "ui/SystemProfileState.h"
@@ -93,8 +94,9 @@ bool act(QAbstractButton* choice) {
         return false;
     const QPointer<QAbstractButton> acted(choice);
     actions->doAction(action);
-    spinUntil([&] { return !acted || !acted->isDown(); }, 2000);
-    QApplication::processEvents();
+    EXPECT_TRUE(spinUntil([&] { return !acted || !acted->isDown(); }, 2000))
+        << describe(choice).toStdString() << " stays pressed";
+    settle();
     return true;
 }
 

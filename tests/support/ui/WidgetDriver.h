@@ -44,7 +44,7 @@ inline QString shownHeading(QWidget* root) {
 }
 
 // Waits until the focus of `root`'s window is on the control named `name`.
-inline bool focusComesTo(QWidget* root, const QString& name) {
+[[nodiscard]] inline bool focusComesTo(QWidget* root, const QString& name) {
     return spinUntil([&] {
         QWidget* focus = root->window()->focusWidget();
         return focus && focus->objectName() == name;
@@ -53,7 +53,7 @@ inline bool focusComesTo(QWidget* root, const QString& name) {
 
 // Waits until a page just shown lets presses through (`widget` is on it), as a person's
 // next press would come after the double-click interval.
-inline bool waitOutClickGuard(QWidget* widget) {
+[[nodiscard]] inline bool waitOutClickGuard(QWidget* widget) {
     return spinUntil([&] { return !isGuardedAgainstSecondClick(widget); });
 }
 
@@ -62,13 +62,13 @@ inline bool waitOutClickGuard(QWidget* widget) {
 // its page takes presses. Fails the test when there is no such button.
 inline bool clickButton(QWidget* root, const QString& name) {
     QAbstractButton* button = nullptr;
-    spinUntil([&] {
-        button = findVisible<QAbstractButton>(root, name);
-        return button && button->isEnabled() && !isGuardedAgainstSecondClick(button);
-    });
-    EXPECT_NE(button, nullptr) << "no visible button " << name.toStdString();
-    if (!button)
+    if (!spinUntil([&] {
+            button = findVisible<QAbstractButton>(root, name);
+            return button && button->isEnabled() && !isGuardedAgainstSecondClick(button);
+        })) {
+        ADD_FAILURE() << "no visible, enabled button " << name.toStdString();
         return false;
+    }
     QTest::mouseClick(button, Qt::LeftButton);
     settle();
     return true;

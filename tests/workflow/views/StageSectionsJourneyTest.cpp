@@ -50,7 +50,7 @@ void tick(QWidget* page, const QString& name) {
     auto* box = findVisible<QCheckBox>(page, name);
     ASSERT_NE(box, nullptr) << name.toStdString();
     // After the new page's second-click guard, as a person would.
-    waitOutClickGuard(box);
+    EXPECT_TRUE(waitOutClickGuard(box));
     if (!box->isChecked())
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
@@ -227,7 +227,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
                 shot.insert("fixes");
                 saveScreenshotsAtTwoSizes(&window, "stage-fixes-" + domain);
             }
-            waitOutClickGuard(fix);
+            EXPECT_TRUE(waitOutClickGuard(fix));
             QTest::mouseClick(fix, Qt::LeftButton);
             settle();
             ASSERT_TRUE(finishSheet(&window)) << domain.toStdString();
