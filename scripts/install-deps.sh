@@ -4,15 +4,17 @@ set -euo pipefail
 
 if [[ "$(uname -s)" == "Darwin" ]]; then
   command -v brew >/dev/null || { echo "Homebrew is needed: https://brew.sh" >&2; exit 1; }
-  for formula in cmake qt googletest google-benchmark tomlplusplus git curl python3; do
+  for formula in cmake qt googletest google-benchmark tomlplusplus git curl python3 clang-format; do
     brew list --formula "$formula" >/dev/null 2>&1 || brew install "$formula"
   done
   exit 0
 fi
 
 # xvfb, xauth and dbus-x11: the demo's test on a display without a session bus.
+# clang-format: `make format` and the formatting check before the suite.
 packages=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libtomlplusplus-dev zsh git curl python3 fonts-dejavu-core xvfb xauth dbus-x11)
+          libtomlplusplus-dev zsh git curl python3 fonts-dejavu-core xvfb xauth dbus-x11
+          clang-format)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
