@@ -5,10 +5,15 @@
 #include <QAbstractListModel>
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace tovr {
 
@@ -101,6 +106,14 @@ LiveLogView::LiveLogView(const QString& accessibleName, std::shared_ptr<Clipboar
 
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &LiveLogView::takeFrame);
+}
+
+LiveLogView::~LiveLogView() {
+#ifdef __GLIBC__
+    // A long log frees many small strings that glibc keeps for reuse; once the sheet is
+    // gone, hand the free pages back to the system.
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { malloc_trim(0); });
+#endif
 }
 
 void LiveLogView::setSource(QObject* owner, std::function<const QStringList&()> lines) {

@@ -25,6 +25,7 @@ public:
     // `clipboard` takes copied lines; without one they go to the system clipboard.
     LiveLogView(const QString& accessibleName, std::shared_ptr<ClipboardWriting> clipboard,
                 QWidget* parent = nullptr);
+    ~LiveLogView() override;
 
     // The lines to show: `lines` returns the source's whole log, which only grows. It is read
     // while `owner` lives, at a frame after `linesAdded`.
