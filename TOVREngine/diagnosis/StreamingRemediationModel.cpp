@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
-#include <QTimer>
 
 namespace tovr {
 
@@ -502,15 +501,7 @@ void StreamingRemediationModel::appendLine(const QString& line) {
     if (finished_ || canceledByUser_)
         return;
     lines_ << line;
-    // A chatty installer's lines are told in one change per turn of the event loop, so the
-    // log takes them in batches instead of redrawing once per line.
-    if (linesChangePending_)
-        return;
-    linesChangePending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        linesChangePending_ = false;
-        Q_EMIT changed();
-    });
+    Q_EMIT linesAdded();
 }
 
 void StreamingRemediationModel::setExitCode(std::optional<qint32> code) {

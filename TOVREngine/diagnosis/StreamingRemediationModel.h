@@ -89,6 +89,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // `lines` grew; the log takes the new ones at its own pace.
+    void linesAdded();
 
 private:
     friend class StreamingRemediationRun;
@@ -116,7 +118,6 @@ private:
     bool runEnded_ = false;
     bool finished_ = false;
     bool didEmitTerminalEvent_ = false;
-    bool linesChangePending_ = false;
     std::optional<FileAppendWriter::DiffPreview> zshrcPreview_;
     ZshrcSource zshrcSource_ = ZshrcSource::mise;
     bool zshrcApplied_ = false;

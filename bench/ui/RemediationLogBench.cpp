@@ -1,21 +1,30 @@
 // A remediation whose runner floods the log: how long the sheet takes to show every line,
 // against a bare text view taking the same lines in one piece. The run's lines cross threads
 // one queued call each, so this is where a chatty installer would make the window stutter.
+// Then what a log of 100,000 lines costs: heap per line, closing, and what stays after.
 #include "ui/UiFigure.h"
 
 #include "diagnosis/StreamingRemediationModel.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "platform/LiveFileSystem.h"
+#include "ui/views/LiveLogView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace tovr::bench {
+
+// In InstallLogBench.cpp.
+void printLogCost(const char* sheet, int lines, const std::function<QString(int)>& lineAt,
+                  const std::function<void()>& open, const std::function<bool()>& shown,
+                  const std::function<void()>& close);
 
 namespace {
 
@@ -28,10 +37,11 @@ QString lineAt(int i) {
 // Homebrew's install prints every line at once and succeeds.
 class FloodingWorkers final : public RemediationWorkers {
 public:
+    explicit FloodingWorkers(int lines = kLines) : lines_(lines) {}
     EventStream<StreamEvent> installHomebrew() const override {
         auto [stream, continuation] = EventStream<StreamEvent>::make();
         std::vector<StreamEvent> events;
-        for (int i = 0; i < kLines; ++i)
+        for (int i = 0; i < lines_; ++i)
             events.push_back(StreamEvent::output(lineAt(i)));
         events.push_back(StreamEvent::completed(0));
         continuation.yieldAll(std::move(events));
@@ -52,6 +62,9 @@ public:
     QStringList missingMiseActivation() const override { return {}; }
     QStringList missingJEnvInit() const override { return {}; }
     QList<JDKInfo> installedJDKs(WorkerTask&) const override { return {}; }
+
+private:
+    int lines_;
 };
 
 double secondsForSheet() {
@@ -94,6 +107,33 @@ double median(double (*measure)()) {
     return runs[1];
 }
 
+void measureCost() {
+    constexpr int lines = 100000;
+    QWidget window;
+    window.resize(760, 720);
+    window.show();
+    QPointer<RemediationProgressDialog> dialog;
+    printLogCost(
+        "remediation", lines, lineAt,
+        [&] {
+            ScreenContext context;
+            context.services.fs = std::make_shared<LiveFileSystem>();
+            dialog = RemediationProgressDialog::present(
+                &window, context, Remediation::installHomebrew(), [](const RemediationOutcome&) {},
+                std::make_shared<FloodingWorkers>(lines));
+        },
+        [&] {
+            auto* log = dialog->findChild<LiveLogView*>(QStringLiteral("remediation-log"));
+            const auto* model = dialog->streamingModel();
+            return model->hasRunEnded() && log->lines().size() == model->lines().size();
+        },
+        [&] {
+            dialog->streamingModel()->finishSuccess();
+            if (dialog && !dialog->streamingModel()->isFinished())
+                dialog->deleteLater();
+        });
+}
+
 void run() {
     const double bare = median(secondsForBareView);
     const double sheet = median(secondsForSheet);
@@ -101,6 +141,7 @@ void run() {
                 sheet * 1000, bare * 1000);
     std::printf("figure: remediation_log_ratio = %.2f (goal <= 3)\n", sheet / bare);
     std::fflush(stdout);
+    measureCost();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "diagnosis/ZprofileDiffSheetModel.h"
 #include "ui/views/ClickGuard.h"
 #include "ui/views/KeyboardFocus.h"
+#include "ui/views/LiveLogView.h"
 #include "ui/views/MarkdownText.h"
 #include "ui/views/ScreenScaffold.h"
 #include "ui/views/Typography.h"
@@ -12,12 +13,10 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -90,7 +89,7 @@ QWidget* makeHeader(const QString& title, const QString& subtitle,
 class StreamingFace : public QWidget {
 public:
     StreamingFace(StreamingRemediationModel* model, std::shared_ptr<URLOpening> opener,
-                  QWidget* parent)
+                  std::shared_ptr<ClipboardWriting> clipboard, QWidget* parent)
         : QWidget(parent), model_(model) {
         setObjectName(QStringLiteral("remediation-progress"));
         auto* stack = new QVBoxLayout(this);
@@ -101,17 +100,16 @@ public:
         auto* logBox = makeTextBox(QStringLiteral("remediation-log-box"), this);
         auto* logLayout = new QVBoxLayout(logBox);
         logLayout->setContentsMargins(8, 8, 8, 8);
-        log_ = new QPlainTextEdit(logBox);
+        log_ = new LiveLogView(QStringLiteral("Output"), std::move(clipboard), logBox);
         log_->setObjectName(QStringLiteral("remediation-log"));
-        log_->setReadOnly(true);
         log_->setFrameShape(QFrame::NoFrame);
-        log_->setLineWrapMode(QPlainTextEdit::NoWrap);
-        log_->setTextInteractionFlags(Qt::TextSelectableByMouse);
         log_->viewport()->setAutoFillBackground(false);
         applyTextStyle(log_, TextStyle::caption);
         applyMonospace(log_);
-        log_->setAccessibleName(QStringLiteral("Output"));
-        log_->setFocusPolicy(Qt::ClickFocus); // read, not a stop on the way to the buttons
+        log_->setSource(model, [model]() -> const QStringList& { return model->lines(); });
+        // The run's lines come through linesAdded; the model's own notes with a change.
+        connect(model, &StreamingRemediationModel::linesAdded, log_, &LiveLogView::linesAdded);
+        connect(model, &StreamingRemediationModel::changed, log_, &LiveLogView::linesAdded);
         logLayout->addWidget(log_);
         stack->addWidget(logBox, 1);
 
@@ -181,13 +179,6 @@ private:
     using Row = StreamingRemediationModel::Row;
 
     void render() {
-        const QStringList& lines = model_->lines();
-        if (shownLines_ < lines.size()) {
-            log_->appendPlainText(lines.mid(shownLines_).join(u'\n'));
-            shownLines_ = lines.size();
-            log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
-        }
-
         const Row row = model_->row();
         if (row != shownRow_) {
             if (shownRow_) {
@@ -230,8 +221,7 @@ private:
     }
 
     StreamingRemediationModel* model_;
-    QPlainTextEdit* log_ = nullptr;
-    qsizetype shownLines_ = 0;
+    LiveLogView* log_ = nullptr;
     std::optional<Row> shownRow_;
     QWidget* prompt_ = nullptr;
     QLabel* promptText_ = nullptr;
@@ -474,7 +464,8 @@ RemediationProgressDialog::RemediationProgressDialog(
         hold();
         connect(streaming_, &StreamingRemediationModel::changed, this, hold);
         setWindowTitle(streaming_->title());
-        layout->addWidget(new StreamingFace(streaming_, context.urlOpener, this));
+        layout->addWidget(
+            new StreamingFace(streaming_, context.urlOpener, context.clipboard, this));
     }
 }
 

@@ -1,17 +1,14 @@
 #include "workflow/views/SetupActionProgressDialog.h"
 
 #include "ui/views/ClickGuard.h"
+#include "ui/views/LiveLogView.h"
 #include "ui/views/Typography.h"
 
-#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -91,27 +88,16 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     rowBox->setMinimumHeight(std::max(continue_->sizeHint().height(), continue_->minimumHeight()));
     stack->addWidget(rowBox);
 
-    // One plain-text document, appended to a frame's worth of lines at a time: the
-    // layout only measures what is on screen, so a long log costs what its new lines cost.
-    log_ = new QPlainTextEdit(this);
+    log_ = new LiveLogView(QStringLiteral("Installation log"), context.clipboard, this);
     log_->setObjectName(QStringLiteral("setup-action-log"));
-    log_->setAccessibleName(QStringLiteral("Installation log"));
-    log_->setReadOnly(true);
-    log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    log_->setUndoRedoEnabled(false);
-    log_->setFocusPolicy(Qt::ClickFocus);
     log_->setMinimumHeight(220);
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     applyTextStyle(log_, TextStyle::caption);
     applyMonospace(log_);
     stack->addWidget(log_, 1);
-
-    logFrame_.setSingleShot(true);
-    connect(&logFrame_, &QTimer::timeout, this, &SetupActionProgressDialog::showNewLines);
-    connect(model_, &SetupActionProgressModel::linesAdded, this, [this] {
-        if (!logFrame_.isActive())
-            logFrame_.start(kLogFrameMs);
-    });
+    log_->setSource(model_,
+                    [model = model_]() -> const QStringList& { return model->shownLines(); });
+    connect(model_, &SetupActionProgressModel::linesAdded, log_, &LiveLogView::linesAdded);
     connect(model_, &SetupActionProgressModel::changed, this, &SetupActionProgressDialog::render);
     connect(cancel_, &QPushButton::clicked, model_, &SetupActionProgressModel::cancel);
     connect(continue_, &QPushButton::clicked, model_, &SetupActionProgressModel::continueOn);
@@ -144,34 +130,6 @@ void SetupActionProgressDialog::render() {
     continue_->setDefault(!running);
     if (!running)
         continue_->setFocus();
-}
-
-void SetupActionProgressDialog::showNewLines() {
-    logFrame_.stop();
-    const QStringList& shown = model_->shownLines();
-    if (linesInLog_ == shown.size())
-        return;
-    // A share of a frame at most; a backlog goes on at the next turn of the event loop.
-    QElapsedTimer clock;
-    clock.start();
-    QTextCursor cursor(log_->document());
-    cursor.movePosition(QTextCursor::End);
-    QString text;
-    while (linesInLog_ < shown.size() && clock.nsecsElapsed() < kLogBudgetNs) {
-        const qsizetype end = std::min(shown.size(), linesInLog_ + kLogChunk);
-        text.clear();
-        for (qsizetype i = linesInLog_; i < end; ++i) {
-            if (i > 0)
-                text += QLatin1Char('\n');
-            text += shown.at(i);
-        }
-        linesInLog_ = end;
-        cursor.insertText(text);
-    }
-    QScrollBar* bar = log_->verticalScrollBar();
-    bar->setValue(bar->maximum());
-    if (linesInLog_ < shown.size())
-        logFrame_.start(0);
 }
 
 } // namespace tovr

@@ -10,10 +10,10 @@
 #include "diagnosis/ZprofileDiffSheetModel.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "model/ProductConfig.h"
+#include "ui/views/LiveLogView.h"
 #include "ui/views/MarkdownText.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextDocument>
 
@@ -72,7 +72,7 @@ TEST_F(RemediationProgressDialogTest, ARunningInstallOffersOnlyCancelWhichEscPre
     EXPECT_TRUE(findVisible(dialog, "remediation-cancel"));
     EXPECT_FALSE(findVisible(dialog, "remediation-continue"));
     EXPECT_TRUE(spinUntil([&] {
-        return findVisible<QPlainTextEdit>(dialog, "remediation-log")
+        return findVisible<LiveLogView>(dialog, "remediation-log")
             ->toPlainText()
             .endsWith("/opt/homebrew/bin/brew");
     }));

@@ -10,12 +10,12 @@
 #include "products/cli/CliProductConfig.h"
 #include "services/SetupRemediationRunner.h"
 #include "shell/views/TOVRRootView.h"
+#include "ui/views/LiveLogView.h"
 #include "workflow/views/SetupWorkflowView.h"
 
 #include <QAccessible>
 #include <QDialog>
 #include <QLabel>
-#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -119,7 +119,7 @@ public:
         if (!cancel && sheets_++ == 0) {
             // The log shows new lines a frame later.
             EXPECT_TRUE(spinUntil([&] {
-                auto* log = sheet->findChild<QPlainTextEdit*>("setup-action-log");
+                auto* log = sheet->findChild<LiveLogView*>("setup-action-log");
                 return log && !log->toPlainText().isEmpty();
             }));
             saveScreenshot(sheet, name_ + "-install-sheet");

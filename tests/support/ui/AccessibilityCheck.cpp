@@ -4,6 +4,7 @@
 #include "ui/views/Typography.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
@@ -66,6 +67,7 @@ bool isShown(const QWidget* widget, const QWidget* root) {
 bool isField(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
            qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QAbstractItemView*>(widget) ||
            qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget);
 }
 
@@ -210,6 +212,9 @@ std::optional<QPalette::ColorRole> textRole(const QWidget* widget) {
         return edit->document()->isEmpty() ? std::nullopt : std::optional(QPalette::Text);
     if (auto* edit = qobject_cast<const QTextEdit*>(widget))
         return edit->document()->isEmpty() ? std::nullopt : std::optional(QPalette::Text);
+    if (auto* list = qobject_cast<const QAbstractItemView*>(widget))
+        return !list->model() || list->model()->rowCount() == 0 ? std::nullopt
+                                                                : std::optional(QPalette::Text);
     return std::nullopt;
 }
 

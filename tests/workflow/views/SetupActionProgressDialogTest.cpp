@@ -4,16 +4,15 @@
 #include "support/ui/WidgetDriver.h"
 
 #include "ui/views/BuildIntentPromptView.h"
+#include "ui/views/LiveLogView.h"
 #include "ui/views/NPSFeedbackCard.h"
 #include "workflow/views/SetupActionProgressDialog.h"
 
 #include <QAccessible>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -72,10 +71,10 @@ TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturn
     EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
     EXPECT_GE(sheet->minimumWidth(), 560);
     EXPECT_GE(sheet->minimumHeight(), 420);
-    auto* log = sheet->findChild<QPlainTextEdit*>("setup-action-log");
+    auto* log = sheet->findChild<LiveLogView*>("setup-action-log");
     ASSERT_NE(log, nullptr);
     // The script's 12 lines less the system-log line and the three of the block, plus the note.
-    ASSERT_TRUE(spinUntil([&] { return log->document()->blockCount() == 9 + 60; }));
+    ASSERT_TRUE(spinUntil([&] { return log->lines().size() == 9 + 60; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     EXPECT_NE(findVisible<QPushButton>(sheet, "setup-action-cancel"), nullptr);
     EXPECT_EQ(findVisible<QPushButton>(sheet, "setup-action-continue"), nullptr);
@@ -97,8 +96,7 @@ TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturn
     ASSERT_TRUE(spinUntil([&] { return !sheet->model()->isRunning(); }));
     ASSERT_TRUE(
         spinUntil([&] { return findVisible<QPushButton>(sheet, "setup-action-continue"); }));
-    EXPECT_TRUE(
-        spinUntil([&] { return log->document()->lastBlock().text() == "==> Homebrew is ready."; }));
+    EXPECT_TRUE(spinUntil([&] { return log->lines().last() == "==> Homebrew is ready."; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     saveScreenshot(sheet, "install-sheet-finished");
     EXPECT_EQ(log->mapTo(sheet, QPoint(0, 0)), logAt);

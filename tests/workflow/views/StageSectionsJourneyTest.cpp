@@ -8,6 +8,7 @@
 
 #include "demo/DemoMac.h"
 #include "products/cli/CliProductConfig.h"
+#include "ui/views/LiveLogView.h"
 #include "workflow/views/SetupWorkflowView.h"
 #include "workflow/views/StageBodyView.h"
 
@@ -15,7 +16,6 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -250,7 +250,7 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             clickButton(page, "add-skills");
             auto* sheet = window.findChild<QDialog*>("setup-action-sheet");
             ASSERT_NE(sheet, nullptr);
-            auto* log = sheet->findChild<QPlainTextEdit*>("setup-action-log");
+            auto* log = sheet->findChild<LiveLogView*>("setup-action-log");
             ASSERT_TRUE(spinUntil(
                 [&] {
                     auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
