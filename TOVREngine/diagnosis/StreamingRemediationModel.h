@@ -3,6 +3,7 @@
 #include "diagnosis/RemediationOutcome.h"
 #include "diagnosis/RemediationWorkers.h"
 #include "model/Remediation.h"
+#include "model/RemediationWording.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/URLOpening.h"
 #include "platform/WorkerTask.h"
@@ -50,12 +51,12 @@ public:
     bool isApplyingZshrc() const { return applyTask_ != nullptr; }
 
     Row row() const;
-    QString title() const { return title(remediation_); }
-    QString subtitle() const { return subtitle(remediation_); }
+    QString title() const { return RemediationWording::title(remediation_); }
+    QString subtitle() const { return RemediationWording::subtitle(remediation_); }
     // "Running…" or "Canceling…" while the row shows progress.
     QString statusText() const;
     QString successButtonTitle() const;
-    QString successMessage() const { return successMessage(remediation_); }
+    QString successMessage() const { return RemediationWording::successMessage(remediation_); }
     // Markdown: names the troubleshooting article.
     QString failureMessage() const;
     // Markdown texts of the ~/.zshrc prompt for the preview on screen.
@@ -71,10 +72,6 @@ public:
     void finishFailure();
     void openArticle();
 
-    static QString title(const Remediation& remediation);
-    static QString subtitle(const Remediation& remediation);
-    static QString successMessage(const Remediation& remediation);
-    static QString failureMessage(qint32 exitCode);
     // The JDK a fresh package install is registered with jEnv as: the first whose version
     // is `major` or starts "<major>.", or whose path holds "temurin-<major>"; else the first.
     static std::optional<JDKInfo> jdkToRegister(const QList<JDKInfo>& jdks, qint64 major);

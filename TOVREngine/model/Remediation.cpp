@@ -1,11 +1,10 @@
 #include "model/Remediation.h"
 
+#include "platform/Overloaded.h"
+
 namespace tovr {
 
 namespace {
-
-template <class... Fs> struct Overloaded : Fs... { using Fs::operator()...; };
-template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;
 
 using R = Remediation;
 

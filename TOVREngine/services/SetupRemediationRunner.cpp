@@ -18,28 +18,14 @@ namespace {
 
 using Event = SetupRemediationRunner::Event;
 
-// Forwards a worker's StreamEvent as the runner's own.
-void forward(const StreamEvent& event, SetupRemediationRunner::Emitter& emitter) {
-    if (auto* line = event.as<StreamEvent::Output>())
-        emitter.output(line->text);
-    else if (auto* done = event.as<StreamEvent::Completed>())
-        emitter.completed(done->exitCode);
-    else
-        emitter.canceled();
-}
-
 } // namespace
 
 void SetupRemediationRunner::Emitter::output(const QString& text) {
-    std::lock_guard guard(lock_);
-    if (!ended_)
-        continuation_.yield(Event::output(text));
+    send(Event::output(text));
 }
 
 void SetupRemediationRunner::Emitter::openBrowser(const QString& url, std::optional<QString> code) {
-    std::lock_guard guard(lock_);
-    if (!ended_)
-        continuation_.yield(Event::openBrowser(url, std::move(code)));
+    send(Event::openBrowser(url, std::move(code)));
 }
 
 void SetupRemediationRunner::Emitter::completed(qint32 exitCode) {
@@ -48,6 +34,16 @@ void SetupRemediationRunner::Emitter::completed(qint32 exitCode) {
 
 void SetupRemediationRunner::Emitter::canceled() {
     end(Event::canceled());
+}
+
+void SetupRemediationRunner::Emitter::send(Event event) {
+    if (event.isTerminal()) {
+        end(std::move(event));
+        return;
+    }
+    std::lock_guard guard(lock_);
+    if (!ended_)
+        continuation_.yield(std::move(event));
 }
 
 void SetupRemediationRunner::Emitter::end(Event event) {
@@ -257,13 +253,13 @@ void SetupRemediationRunner::writerStep(const QStringList& lines, bool success, 
 void SetupRemediationRunner::installCommandLineTools(Emitter& emitter, WorkerTask& task) const {
     auto latch = latchFor(task);
     const CommandLineToolsInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}};
-    installer.install([&](const StreamEvent& event) { forward(event, emitter); }, *latch);
+    installer.install([&](const StreamEvent& event) { emitter.relay(event); }, *latch);
 }
 
 void SetupRemediationRunner::installHomebrew(Emitter& emitter, WorkerTask& task) const {
     const HomebrewInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}, http,
                                       homebrewInstallScriptURL};
-    installer.install([&](const StreamEvent& event) { forward(event, emitter); }, task);
+    installer.install([&](const StreamEvent& event) { emitter.relay(event); }, task);
 }
 
 void SetupRemediationRunner::installClaudeCLI(const QString& prompt, Emitter& emitter,
@@ -347,20 +343,12 @@ void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& 
 void SetupRemediationRunner::configureGit(const QString& name, const QString& email,
                                           Emitter& emitter, WorkerTask& task) const {
     GitSetup{process, fs}.configureGit(
-        name, email, [&](const StreamEvent& event) { forward(event, emitter); }, *latchFor(task));
+        name, email, [&](const StreamEvent& event) { emitter.relay(event); }, *latchFor(task));
 }
 
 void SetupRemediationRunner::githubAuth(Emitter& emitter, WorkerTask& task) const {
-    GitSetup{process}.githubAuth(
-        [&](const GitSetup::SignInEvent& event) {
-            if (auto* line = event.as<StreamEvent::Output>())
-                emitter.output(line->text);
-            else if (auto* page = event.as<GitSetup::OpenBrowser>())
-                emitter.openBrowser(page->url, page->code);
-            else if (auto* done = event.as<StreamEvent::Completed>())
-                emitter.completed(done->exitCode);
-        },
-        *latchFor(task));
+    GitSetup{process}.githubAuth([&](const GitSetup::SignInEvent& event) { emitter.relay(event); },
+                                 *latchFor(task));
 }
 
 ToolInstaller SetupRemediationRunner::toolInstaller() const {
@@ -370,19 +358,19 @@ ToolInstaller SetupRemediationRunner::toolInstaller() const {
 }
 
 void SetupRemediationRunner::installUv(Emitter& emitter, WorkerTask& task) const {
-    toolInstaller().installUv([&](const StreamEvent& event) { forward(event, emitter); },
+    toolInstaller().installUv([&](const StreamEvent& event) { emitter.relay(event); },
                               *latchFor(task));
 }
 
 void SetupRemediationRunner::installRustup(Emitter& emitter, WorkerTask& task) const {
-    toolInstaller().installRustup([&](const StreamEvent& event) { forward(event, emitter); },
+    toolInstaller().installRustup([&](const StreamEvent& event) { emitter.relay(event); },
                                   *latchFor(task));
 }
 
 void SetupRemediationRunner::installMiseLanguage(const ToolInstaller::MiseLanguage& language,
                                                  Emitter& emitter, WorkerTask& task) const {
     toolInstaller().installWithMise(
-        language, [&](const StreamEvent& event) { forward(event, emitter); }, *latchFor(task));
+        language, [&](const StreamEvent& event) { emitter.relay(event); }, *latchFor(task));
 }
 
 QStringList SetupRemediationRunner::configureMiseStartup() const {

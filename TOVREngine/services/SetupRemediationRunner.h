@@ -6,9 +6,11 @@
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
 #include "platform/ResourceLocator.h"
+#include "platform/StreamEvent.h"
 #include "platform/WorkerTask.h"
 #include "services/AdoptiumAPI.h"
 #include "services/BrewRunner.h"
+#include "services/GitSetup.h"
 #include "services/HomebrewInstaller.h"
 #include "services/ToolInstaller.h"
 
@@ -28,24 +30,13 @@ namespace tovr {
 // Dropping the stream cancels the task, which stops the running child. Each run copies the
 // value, so several runs may go on at once.
 struct SetupRemediationRunner {
+    // A login-shell run's events, and the page a sign-in asks the user to open.
     struct Event {
-        struct Output {
-            QString text;
-            bool operator==(const Output&) const = default;
-        };
-        struct Completed {
-            qint32 exitCode = 0;
-            bool operator==(const Completed&) const = default;
-        };
+        using Output = StreamEvent::Output;
+        using Completed = StreamEvent::Completed;
+        using Canceled = StreamEvent::Canceled;
         // A page the user must open, and the one-time code to type there when one was found.
-        struct OpenBrowser {
-            QString url;
-            std::optional<QString> code;
-            bool operator==(const OpenBrowser&) const = default;
-        };
-        struct Canceled {
-            bool operator==(const Canceled&) const = default;
-        };
+        using OpenBrowser = GitSetup::OpenBrowser;
 
         std::variant<Output, Completed, OpenBrowser, Canceled> value;
 
@@ -55,6 +46,10 @@ struct SetupRemediationRunner {
             return {OpenBrowser{std::move(url), std::move(code)}};
         }
         static Event canceled() { return {Canceled{}}; }
+        // The same case, for an event a worker reported as a login-shell run's or a sign-in's.
+        template <class... Cases> static Event from(const std::variant<Cases...>& event) {
+            return std::visit([](const auto& value) { return Event{value}; }, event);
+        }
         template <class Case> const Case* as() const { return std::get_if<Case>(&value); }
         bool isTerminal() const { return as<Completed>() || as<Canceled>(); }
         bool operator==(const Event&) const = default;
@@ -70,10 +65,16 @@ struct SetupRemediationRunner {
         void openBrowser(const QString& url, std::optional<QString> code);
         void completed(qint32 exitCode);
         void canceled();
+        // An event as a worker reported it (a login-shell run's, a sign-in's): passed on
+        // as the same case, an ending ending the stream.
+        template <class Reported> void relay(const Reported& event) {
+            send(Event::from(event.value));
+        }
         // A worker that returned without an ending failed: the run ends with -1.
         void endIfOpen();
 
     private:
+        void send(Event event);
         void end(Event event);
         std::mutex lock_;
         bool ended_ = false;

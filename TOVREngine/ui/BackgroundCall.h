@@ -1,9 +1,8 @@
 #pragma once
 
+#include "platform/GuiThreadDelivery.h"
 #include "platform/WorkerTask.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 
@@ -12,13 +11,6 @@
 #include <utility>
 
 namespace tovr {
-
-// True when the task is canceled; a task nobody holds any more counts as running, so a
-// caller may drop the handle and still get its result.
-inline bool isTaskCanceled(const std::weak_ptr<WorkerTask>& weak) {
-    const auto task = weak.lock();
-    return task && task->isCanceled();
-}
 
 // Runs the blocking `work` on a worker thread (owned by ChildProcessRegistry, joined at
 // shutdown) and hands its result to `done` on the GUI thread. `done` never runs once
@@ -34,31 +26,15 @@ std::shared_ptr<WorkerTask> runInBackground(QObject* receiver, Work work, Done d
     WorkerTask::launch(task, [guard, weak, work = std::move(work),
                               done = std::move(done)](WorkerTask& self) mutable {
         using Result = std::invoke_result_t<Work&, WorkerTask&>;
-        // The posted call goes to the application object, which outlives every worker
-        // (shutdown joins them first); the guard is read there, on the GUI thread.
-        auto deliver = [guard, weak](auto finish) {
-            if (isTaskCanceled(weak))
-                return;
-            QObject* app = QCoreApplication::instance();
-            if (!app)
-                return;
-            QMetaObject::invokeMethod(
-                app,
-                [guard, weak, finish = std::move(finish)]() mutable {
-                    if (!guard || isTaskCanceled(weak))
-                        return;
-                    finish();
-                },
-                Qt::QueuedConnection);
-        };
         if constexpr (std::is_void_v<Result>) {
             work(self);
-            deliver([done = std::move(done)]() mutable { done(); });
+            deliverToGuiThread(guard, weak, [done = std::move(done)]() mutable { done(); });
         } else {
             Result result = work(self);
-            deliver([done = std::move(done), result = std::move(result)]() mutable {
-                done(std::move(result));
-            });
+            deliverToGuiThread(guard, weak,
+                               [done = std::move(done), result = std::move(result)]() mutable {
+                                   done(std::move(result));
+                               });
         }
     });
     return task;
