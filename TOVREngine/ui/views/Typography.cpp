@@ -150,6 +150,44 @@ public:
     }
 };
 
+// A label that remembers the heights it measured. Before the first paint a page's layouts ask
+// each wrapped label for its height at the same few widths many times over, and a label lays
+// its text out afresh for every question.
+class PlainLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    int heightForWidth(int width) const override {
+        Measured measured{text(), font(), contentsMargins(), margin(), indent(), wordWrap()};
+        if (!(measured == measured_)) {
+            measured_ = std::move(measured);
+            heights_.clear();
+        }
+        for (const auto& [knownWidth, height] : std::as_const(heights_))
+            if (knownWidth == width)
+                return height;
+        const int height = QLabel::heightForWidth(width);
+        if (heights_.size() == 4)
+            heights_.removeFirst();
+        heights_.append({width, height});
+        return height;
+    }
+
+private:
+    // What the height depends on besides the width.
+    struct Measured {
+        QString text;
+        QFont font;
+        QMargins contents;
+        int margin = 0;
+        int indent = 0;
+        bool wordWrap = false;
+        bool operator==(const Measured&) const = default;
+    };
+    mutable Measured measured_;
+    mutable QList<std::pair<int, int>> heights_;
+};
+
 QLabel* showPlainText(QLabel* label, const QString& text, TextStyle style) {
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
@@ -163,11 +201,11 @@ QLabel* showPlainText(QLabel* label, const QString& text, TextStyle style) {
 } // namespace
 
 QLabel* makePlainLabel(const QString& text, TextStyle style, QWidget* parent) {
-    return showPlainText(new QLabel(parent), text, style);
+    return showPlainText(new PlainLabel(parent), text, style);
 }
 
 QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent) {
-    auto* label = new QLabel(parent);
+    auto* label = new PlainLabel(parent);
     markAsHeading(label);
     showPlainText(label, text, style);
     applyTextStyle(label, style, true);
