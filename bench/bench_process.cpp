@@ -3,6 +3,8 @@
 #include "platform/LiveProcessRunner.h"
 #include "platform/ShellRunner.h"
 
+#include "Figures.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 extern char** environ;
 
 using namespace tovr;
+using namespace tovr::bench;
 
 namespace {
 
@@ -124,51 +127,30 @@ BENCHMARK(BM_Run64MiB)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_RunTrue)->Unit(benchmark::kMicrosecond)->Iterations(300);
 BENCHMARK(BM_BareSpawnTrue)->Unit(benchmark::kMicrosecond)->Iterations(300);
 
-// Times one call.
-template <class F> double secondsOf(F&& f) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Ours against its baseline, the two alternating so that load on the machine falls on
-// both alike; the ratio of the medians.
-template <class Ours, class Base> double ratio(int rounds, Ours&& ours, Base&& base) {
-    std::vector<double> a, b;
-    for (int i = 0; i < rounds; ++i) {
-        a.push_back(secondsOf(ours));
-        b.push_back(secondsOf(base));
-    }
-    return median(a) / median(b);
-}
-
 // The figures, each against its baseline in this run.
 void printFigures() {
     LiveProcessRunner runner;
-    const double spawn = ratio(
-        300, [&] { runner.run("/bin/true", {}); }, [] { bareSpawn("/bin/true", {}); });
-    const double sleep100 = ratio(
-        15, [&] { runner.run("/bin/sleep", {"0.1"}); }, [] { bareSpawn("/bin/sleep", {"0.1"}); });
+    const auto spawn = alternate(
+        300, [&] { return secondsOf([&] { runner.run("/bin/true", {}); }); },
+        [] { return secondsOf([] { bareSpawn("/bin/true", {}); }); });
+    const auto sleep100 = alternate(
+        15, [&] { return secondsOf([&] { runner.run("/bin/sleep", {"0.1"}); }); },
+        [] { return secondsOf([] { bareSpawn("/bin/sleep", {"0.1"}); }); });
     const std::string wc = std::string(kMillionLines) + " | wc -l >/dev/null";
-    const double streamed = ratio(
-        5, [] { streamLines(); },
-        [&] {
-            bareSpawn("/bin/sh", {"-c", wc.c_str()});
-        });
+    const auto streamed = alternate(
+        11, [] { return secondsOf([] { streamLines(); }); },
+        [&] { return secondsOf([&] {
+                  bareSpawn("/bin/sh", {"-c", wc.c_str()});
+              }); });
     const QByteArray oneLine = outputOfLines(16 << 20, 16 << 20);
     const QByteArray shortLines = outputOfLines(16 << 20, 80);
-    const double longLine = ratio(
-        5, [&] { splitLines(oneLine); }, [&] { splitLines(shortLines); });
-    std::printf("figure: spawn_ratio = %.2f (goal <= 1.1)\n", spawn);
-    std::printf("figure: run_100ms_ratio = %.2f (goal <= 1.05)\n", sleep100);
-    std::printf("figure: stream_next_ratio = %.2f (goal <= 2)\n", streamed);
-    std::printf("figure: line_16mb_ratio = %.2f (goal <= 2)\n", longLine);
-    std::fflush(stdout);
+    const auto longLine = alternate(
+        7, [&] { return cpuSecondsOf([&] { splitLines(oneLine); }); },
+        [&] { return cpuSecondsOf([&] { splitLines(shortLines); }); });
+    printFigure("spawn_ratio", spawn.ratio, "<= 1.1");
+    printFigure("run_100ms_ratio", sleep100.ratio, "<= 1.05");
+    printFigure("stream_next_ratio", streamed.ratio, "<= 2");
+    printFigure("line_16mb_ratio", longLine.ratio, "<= 2");
 }
 
 } // namespace

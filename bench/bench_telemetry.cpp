@@ -2,6 +2,8 @@
 // backend answering at once, against a bare mutex-guarded queue as the baseline.
 #include "telemetry/TelemetryService.h"
 
+#include "Figures.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -13,6 +15,7 @@
 #include <vector>
 
 using namespace tovr;
+using namespace tovr::bench;
 
 namespace {
 
@@ -115,12 +118,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    double ours = 0, bare = 0;
-    for (int i = 0; i < 3; ++i) {
-        ours += trackSeconds();
-        bare += baselineSeconds();
-    }
-    std::printf("\ntrack: %.2f us per call, %.2fx a bare mutex-guarded queue push\n",
-                ours * 1e6 / (3.0 * kCalls), ours / bare);
+    const auto calls = alternate(11, trackSeconds, baselineSeconds);
+    std::printf("\ntrack: %.2f us per call\n", calls.ours.median() * 1e6 / kCalls);
+    printFigure("track_queue_push_ratio", calls.ratio, "none set");
     return 0;
 }

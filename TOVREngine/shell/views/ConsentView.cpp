@@ -54,6 +54,9 @@ ConsentView::ConsentView(const ScreenContext& context, std::function<void()> onC
     outer->addWidget(scroll);
 
     auto* body = new QWidget(scroll);
+    // Given to the scroll area empty, so it does not lay the page out at a width it will not
+    // have when shown.
+    scroll->setWidget(body);
     auto* stack = new QVBoxLayout(body);
     stack->setContentsMargins(32, 32, 32, 32);
     stack->setSpacing(24);
@@ -96,7 +99,6 @@ ConsentView::ConsentView(const ScreenContext& context, std::function<void()> onC
     connect(button, &QPushButton::clicked, this, &ConsentView::accept);
     stack->addWidget(button);
 
-    scroll->setWidget(body);
 }
 
 void ConsentView::accept() {

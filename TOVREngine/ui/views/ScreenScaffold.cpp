@@ -49,7 +49,6 @@ ScreenScaffold* fillWithScaffold(QWidget* host, ScreenScaffold::Options options,
 ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlOpener,
                                QWidget* parent)
     : QWidget(parent), options_(std::move(options)), urlOpener_(std::move(urlOpener)) {
-    applyCheckBoxStyle(this);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* scroll = new QScrollArea(this);
@@ -61,6 +60,9 @@ ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlO
     outer->addWidget(scroll);
 
     auto* body = new QWidget(scroll);
+    // Given to the scroll area empty, so it does not lay the page out at a width it will not
+    // have when shown.
+    scroll->setWidget(body);
     stack_ = new QVBoxLayout(body);
     stack_->setContentsMargins(32, 32, 32, 32);
     stack_->setSpacing(20);
@@ -85,7 +87,6 @@ ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlO
     connect(footer, &QPushButton::clicked, this, &ScreenScaffold::openArticle);
     stack_->addWidget(footer);
 
-    scroll->setWidget(body);
 }
 
 void ScreenScaffold::setContent(QWidget* content) {

@@ -2,7 +2,6 @@
 
 #include "ui/views/ApplicationQuit.h"
 #include "ui/views/KeyboardFocus.h"
-#include "ui/views/Typography.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -20,7 +19,6 @@ SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
-    applyCheckBoxStyle(this);
 }
 
 SheetDialog::~SheetDialog() {

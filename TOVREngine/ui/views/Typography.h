@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QColor>
+#include "ui/views/PaletteStyle.h"
+
 #include <QString>
 
-#include <functional>
-
+class QCheckBox;
 class QLabel;
-class QPalette;
 class QPushButton;
 class QWidget;
 
@@ -30,46 +29,16 @@ enum class TextStyle {
 void applyTextStyle(QWidget* widget, TextStyle style, bool semibold = false);
 void applyMonospace(QWidget* widget);
 
-// Contrast between two opaque colours, as the Web Content Accessibility Guidelines measure
-// it: 1 (none) to 21 (black on white).
-double contrastRatio(const QColor& a, const QColor& b);
-
-// Coloured text. Each tone is a light/dark pair picked from the palette's window colour and
-// darkened or lightened until it reads at 4.5:1 on the window and on the text background.
-enum class Tone {
-    secondary,
-    success, // green
-    failure, // red
-    warning, // orange
-    caution, // yellow
-    accent,
-};
-QColor toneColor(Tone tone, const QPalette& palette);
-// Shows `widget`'s text in `tone`, and keeps it so when the palette changes (dark mode).
-void applyTone(QWidget* widget, Tone tone);
-void applySecondaryStyle(QWidget* widget);
-// A field's placeholder in the secondary tone: the style's own is too faint to read.
-void applyPlaceholderStyle(QWidget* field);
-
-// Runs `apply` now and again whenever the application's palette changes, for colours a
-// widget takes from the palette once (a style sheet, a drawn picture).
-void followPalette(QWidget* widget, std::function<void()> apply);
-
-// A rounded box behind a group, coloured from the palette: the text background with a faint
-// edge, a faint grey card, a blue notice or a yellow warning.
-enum class Surface { textBox, card, notice, warning };
-void applySurface(QWidget* widget, Surface surface);
-
-// Gives the check boxes under `root` (a screen or a sheet) an unticked box whose edge shows
-// in both palettes, and a focus ring around the whole box, ticked or not.
-void applyCheckBoxStyle(QWidget* root);
-
 // A wrapping label for text from outside or copy shown verbatim: always plain text, and
 // selectable.
 QLabel* makePlainLabel(const QString& text, TextStyle style = TextStyle::body,
                        QWidget* parent = nullptr);
 // The same for a page's or a sheet's title: semibold, and heard as a heading.
 QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent = nullptr);
+
+// A check box whose unticked box shows its edge in both palettes, with a focus ring around
+// the whole box, ticked or not.
+QCheckBox* makeCheckBox(const QString& text, QWidget* parent = nullptr);
 
 enum class ButtonRole {
     prominent, // the screen's primary action: large and filled

@@ -22,7 +22,7 @@ CaskSectionView::CaskSectionView(StageScope scope, CaskSection::Entry entry, QWi
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(1);
         RowWidgets widgets;
-        widgets.box = new QCheckBox(item.label, row);
+        widgets.box = makeCheckBox(item.label, row);
         widgets.box->setObjectName(item.accessibilityID);
         widgets.installed = stagerows::makeCaption(QStringLiteral("Already installed"), row);
         widgets.installed->setObjectName(item.accessibilityID + QStringLiteral("-installed"));

@@ -21,7 +21,7 @@ LanguagesSectionView::LanguagesSectionView(StageScope scope,
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(1);
         RowWidgets widgets;
-        widgets.box = new QCheckBox(displayName(language), row);
+        widgets.box = makeCheckBox(displayName(language), row);
         widgets.box->setObjectName(QStringLiteral("lang-") + toRaw(language));
         widgets.note = stagerows::makeCaption(QString(), row);
         widgets.note->setObjectName(QStringLiteral("lang-note-") + toRaw(language));

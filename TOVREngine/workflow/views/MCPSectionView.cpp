@@ -52,7 +52,7 @@ MCPSectionView::MCPSectionView(StageScope scope, std::shared_ptr<FileSystemOpera
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(1);
         RowWidgets widgets;
-        widgets.box = new QCheckBox(server.displayName, row);
+        widgets.box = makeCheckBox(server.displayName, row);
         widgets.box->setObjectName(QStringLiteral("mcp-") + server.slug);
         widgets.caption = stagerows::makeCaption(server.summary, row);
         widgets.disclosure = stagerows::makeCaption(server.disclosure.value_or(QString()), row,

@@ -26,7 +26,7 @@ SkillsSectionView::SkillsSectionView(StageScope scope, std::shared_ptr<FileSyste
         auto* rowLayout = new QVBoxLayout(widgets.row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(1);
-        widgets.box = new QCheckBox(skill.displayName, widgets.row);
+        widgets.box = makeCheckBox(skill.displayName, widgets.row);
         widgets.box->setObjectName(QStringLiteral("skill-") + skill.slug);
         widgets.caption = stagerows::makeCaption(skill.badge, widgets.row);
         rowLayout->addWidget(widgets.box);
