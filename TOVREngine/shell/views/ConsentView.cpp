@@ -98,7 +98,6 @@ ConsentView::ConsentView(const ScreenContext& context, std::function<void()> onC
     markDefaultButton(button);
     connect(button, &QPushButton::clicked, this, &ConsentView::accept);
     stack->addWidget(button);
-
 }
 
 void ConsentView::accept() {

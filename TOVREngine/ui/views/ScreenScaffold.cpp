@@ -86,7 +86,6 @@ ScreenScaffold::ScreenScaffold(Options options, std::shared_ptr<URLOpening> urlO
     applyTextStyle(footer, TextStyle::footnote);
     connect(footer, &QPushButton::clicked, this, &ScreenScaffold::openArticle);
     stack_->addWidget(footer);
-
 }
 
 void ScreenScaffold::setContent(QWidget* content) {
