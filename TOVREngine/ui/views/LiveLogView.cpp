@@ -6,8 +6,9 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
-#include <QStyledItemDelegate>
+#include <QHeaderView>
 
 #include <algorithm>
 
@@ -34,6 +35,10 @@ public:
     const QString& longest() const { return longest_; }
 
     void append(const QStringList& from, qsizetype start, qsizetype count) {
+        // The rows end up as many as the source's lines: room for those at once when a flood
+        // has them waiting, else half as much again, so a trickle does not copy every frame.
+        if (lines_.capacity() < from.size())
+            lines_.reserve(std::max(from.size(), lines_.size() + lines_.size() / 2));
         beginInsertRows({}, int(lines_.size()), int(lines_.size() + count - 1));
         for (qsizetype i = start; i < start + count; ++i) {
             const QString& line = from.at(i);
@@ -49,45 +54,26 @@ private:
     QString longest_;
 };
 
-namespace {
-
-// Every row as wide as the widest line (the font is monospaced), so rows are uniform and the
-// view scrolls sideways to the end of a long one instead of cutting it off.
-class LiveLogDelegate final : public QStyledItemDelegate {
-public:
-    LiveLogDelegate(const LiveLogLines* lines, QObject* parent)
-        : QStyledItemDelegate(parent), lines_(lines) {}
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        const QString& longest = lines_->longest();
-        if (longest.size() != measured_) {
-            measured_ = longest.size();
-            width_ = option.fontMetrics.horizontalAdvance(longest);
-        }
-        size.setWidth(std::max(size.width(), width_ + 2 * option.fontMetrics.averageCharWidth()));
-        return size;
-    }
-
-private:
-    const LiveLogLines* lines_;
-    mutable qsizetype measured_ = -1;
-    mutable int width_ = 0;
-};
-
-} // namespace
-
 LiveLogView::LiveLogView(const QString& accessibleName, std::shared_ptr<ClipboardWriting> clipboard,
                          QWidget* parent)
-    : QListView(parent), clipboard_(std::move(clipboard)) {
+    : QTableView(parent), clipboard_(std::move(clipboard)) {
     lines_ = new LiveLogLines(this);
     setModel(lines_);
-    setItemDelegate(new LiveLogDelegate(lines_, this));
-    setUniformItemSizes(true);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    fitRows();
     setAccessibleName(accessibleName);
     // Read, not a stop on the way to the buttons.
     setFocusPolicy(Qt::ClickFocus);
@@ -127,6 +113,39 @@ void LiveLogView::linesAdded() {
         frame_.start(kFrameMs);
 }
 
+void LiveLogView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        measuredLength_ = -1;
+        fitRows();
+        fitColumn();
+    }
+}
+
+void LiveLogView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    fitColumn();
+}
+
+// Rows 2 points apart, as a stack of lines would be.
+void LiveLogView::fitRows() {
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+}
+
+// The column fills the view and is as wide as the longest line, measured only when that
+// line changes.
+void LiveLogView::fitColumn() {
+    const QString& longest = lines_->longest();
+    if (longest.size() != measuredLength_) {
+        measuredLength_ = longest.size();
+        longestWidth_ = fontMetrics().horizontalAdvance(longest);
+    }
+    const int padding = 2 * fontMetrics().averageCharWidth();
+    const int width = std::max(longestWidth_ + padding, viewport()->width());
+    if (horizontalHeader()->sectionSize(0) != width)
+        horizontalHeader()->resizeSection(0, width);
+}
+
 void LiveLogView::takeFrame() {
     if (!owner_ || !source_)
         return;
@@ -136,6 +155,7 @@ void LiveLogView::takeFrame() {
     if (count <= 0)
         return;
     lines_->append(all, shown, count);
+    fitColumn();
     scrollToBottom();
     if (shown + count < all.size())
         frame_.start(kFrameMs);
@@ -151,7 +171,7 @@ QString LiveLogView::toPlainText() const {
 
 QString LiveLogView::selectedText() const {
     QList<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+    for (const QModelIndex& index : selectionModel()->selectedRows())
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     QStringList picked;

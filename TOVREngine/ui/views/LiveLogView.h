@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QListView>
 #include <QPointer>
 #include <QStringList>
+#include <QTableView>
 #include <QTimer>
 
 #include <functional>
@@ -18,7 +18,10 @@ class LiveLogLines;
 // string and its row, not a laid-out text block, so a run of 100,000 lines stays small and
 // the sheet closes at once. New lines are taken a frame at a time, at most kLinesPerFrame
 // per frame, so a flood never holds the GUI thread; each frame scrolls to the newest line.
-class LiveLogView : public QListView {
+// Rows are one fixed height in a single column: a table's rows take new lines without
+// laying out the ones before (a list view lays out every row again on each insert), and the
+// column is as wide as the longest line, so the view scrolls sideways to its end.
+class LiveLogView : public QTableView {
     Q_OBJECT
 
 public:
@@ -44,14 +47,22 @@ public:
     static constexpr int kFrameMs = 16;
     static constexpr qsizetype kLinesPerFrame = 2000;
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void takeFrame();
+    void fitRows();
+    void fitColumn();
 
     std::shared_ptr<ClipboardWriting> clipboard_;
     LiveLogLines* lines_ = nullptr;
     QPointer<QObject> owner_;
     std::function<const QStringList&()> source_;
     QTimer frame_;
+    qsizetype measuredLength_ = -1;
+    int longestWidth_ = 0;
 };
 
 } // namespace tovr

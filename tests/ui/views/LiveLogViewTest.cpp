@@ -57,3 +57,24 @@ TEST(LiveLogView, AFloodIsTakenAFrameAtATimeAndEveryLineStaysInOrderToCopy) {
     EXPECT_EQ(clipboard->texts[0], lines[3] + u'\n' + lines[7]);
     EXPECT_EQ(clipboard->texts[1], lines.join(u'\n'));
 }
+
+TEST(LiveLogView, ALongLineScrollsSidewaysToItsEndInAnyFont) {
+    QObject source;
+    const QStringList lines{QStringLiteral("short"), QString(300, u'x')};
+    LiveLogView log(QStringLiteral("Output"), nullptr);
+    log.resize(300, 200);
+    log.show();
+    log.setSource(&source, [&]() -> const QStringList& { return lines; });
+    ASSERT_TRUE(spinUntil([&] { return log.lines().size() == 2; }));
+    EXPECT_GE(log.columnWidth(0), log.fontMetrics().horizontalAdvance(lines[1]));
+    EXPECT_GT(log.horizontalScrollBar()->maximum(), 0);
+
+    // A larger font (the user's text size) widens the column and the rows with it.
+    const int narrow = log.columnWidth(0);
+    QFont larger = log.font();
+    larger.setPointSizeF(larger.pointSizeF() * 2);
+    log.setFont(larger);
+    EXPECT_GE(log.columnWidth(0), log.fontMetrics().horizontalAdvance(lines[1]));
+    EXPECT_GT(log.columnWidth(0), narrow);
+    EXPECT_GE(log.rowHeight(0), log.fontMetrics().height());
+}
