@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <latch>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -39,13 +40,16 @@ public:
 };
 
 // Runs `call` kCalls times spread over kThreads threads; the summed time spent inside the
-// calls, in seconds.
+// calls, in seconds. The threads start together, so that they meet on the lock in every run
+// (started one after another, they often finish before the last one begins).
 template <class F> double timeCalls(F call) {
     std::vector<double> spent(kThreads);
     {
+        std::latch ready(kThreads);
         std::vector<std::jthread> threads;
         for (int t = 0; t < kThreads; ++t)
             threads.emplace_back([&, t] {
+                ready.arrive_and_wait();
                 const auto start = std::chrono::steady_clock::now();
                 for (int i = 0; i < kCalls / kThreads; ++i)
                     call(t, i);
@@ -118,7 +122,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    const auto calls = alternate(11, trackSeconds, baselineSeconds);
+    const auto calls = alternate(21, trackSeconds, baselineSeconds);
     std::printf("\ntrack: %.2f us per call\n", calls.ours.median() * 1e6 / kCalls);
     printFigure("track_queue_push_ratio", calls.ratio, "none set");
     return 0;

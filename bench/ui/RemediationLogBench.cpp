@@ -4,6 +4,9 @@
 // Then what a log of 100,000 lines costs: heap per line, closing, and what stays after.
 #include "ui/UiFigure.h"
 
+#include "Figures.h"
+#include "LogCost.h"
+
 #include "diagnosis/StreamingRemediationModel.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "platform/LiveFileSystem.h"
@@ -14,17 +17,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
 namespace tovr::bench {
-
-// In InstallLogBench.cpp.
-void printLogCost(const char* sheet, int lines, const std::function<QString(int)>& lineAt,
-                  const std::function<void()>& open, const std::function<bool()>& shown,
-                  const std::function<void()>& close);
 
 namespace {
 
@@ -99,14 +96,6 @@ double secondsForBareView() {
     return timer.nsecsElapsed() / 1e9;
 }
 
-double median(double (*measure)()) {
-    std::vector<double> runs;
-    for (int i = 0; i < 3; ++i)
-        runs.push_back(measure());
-    std::sort(runs.begin(), runs.end());
-    return runs[1];
-}
-
 void measureCost() {
     constexpr int lines = 100000;
     QWidget window;
@@ -114,33 +103,32 @@ void measureCost() {
     window.show();
     QPointer<RemediationProgressDialog> dialog;
     printLogCost(
-        "remediation", lines, lineAt,
-        [&] {
-            ScreenContext context;
-            context.services.fs = std::make_shared<LiveFileSystem>();
-            dialog = RemediationProgressDialog::present(
-                &window, context, Remediation::installHomebrew(), [](const RemediationOutcome&) {},
-                std::make_shared<FloodingWorkers>(lines));
-        },
-        [&] {
-            auto* log = dialog->findChild<LiveLogView*>(QStringLiteral("remediation-log"));
-            const auto* model = dialog->streamingModel();
-            return model->hasRunEnded() && log->lines().size() == model->lines().size();
-        },
-        [&] {
-            dialog->streamingModel()->finishSuccess();
-            if (dialog && !dialog->streamingModel()->isFinished())
-                dialog->deleteLater();
-        });
+        {"remediation", lines, lineAt,
+         [&] {
+             ScreenContext context;
+             context.services.fs = std::make_shared<LiveFileSystem>();
+             dialog = RemediationProgressDialog::present(
+                 &window, context, Remediation::installHomebrew(), [](const RemediationOutcome&) {},
+                 std::make_shared<FloodingWorkers>(lines));
+         },
+         [&] {
+             auto* log = dialog->findChild<LiveLogView*>(QStringLiteral("remediation-log"));
+             const auto* model = dialog->streamingModel();
+             return model->hasRunEnded() && log->lines().size() == model->lines().size();
+         },
+         [&] {
+             dialog->streamingModel()->finishSuccess();
+             if (dialog && !dialog->streamingModel()->isFinished())
+                 dialog->deleteLater();
+         }});
 }
 
 void run() {
-    const double bare = median(secondsForBareView);
-    const double sheet = median(secondsForSheet);
-    std::printf("remediation log: %d lines in %.0f ms; a bare text view takes %.0f ms\n", kLines,
-                sheet * 1000, bare * 1000);
-    std::printf("figure: remediation_log_ratio = %.2f (goal <= 3)\n", sheet / bare);
-    std::fflush(stdout);
+    const auto rounds = alternate(5, secondsForSheet, secondsForBareView);
+    std::printf("remediation log, %d lines:\n", kLines);
+    printRounds("the sheet until its run has ended", rounds.ours, "s", 3);
+    printRounds("a bare text view taking the same lines in one piece", rounds.base, "s", 3);
+    printFigure("remediation_log_ratio", rounds.ratio, "<= 3");
     measureCost();
 }
 
