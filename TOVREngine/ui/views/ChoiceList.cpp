@@ -27,7 +27,7 @@ public:
         const int mark = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, this) +
                          style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, this);
         layout->setContentsMargins(mark, 4, 0, 4);
-        auto* label = new QLabel(this);
+        auto* label = makeMeasuredLabel(this);
         label->setTextFormat(Qt::PlainText);
         label->setText(words);
         label->setWordWrap(true);

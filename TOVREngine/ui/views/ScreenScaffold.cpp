@@ -14,7 +14,7 @@ namespace tovr {
 
 QLabel* makeMarkdownLabel(const QString& markdown, std::shared_ptr<URLOpening> urlOpener,
                           TextStyle style, QWidget* parent) {
-    auto* label = new QLabel(parent);
+    auto* label = makeMeasuredLabel(parent);
     label->setTextFormat(Qt::RichText);
     label->setText(markdownToHtml(markdown));
     label->setWordWrap(true);

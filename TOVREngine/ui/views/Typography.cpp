@@ -152,13 +152,14 @@ public:
 
 // A label that remembers the heights it measured. Before the first paint a page's layouts ask
 // each wrapped label for its height at the same few widths many times over, and a label lays
-// its text out afresh for every question.
-class PlainLabel final : public QLabel {
+// its text out afresh for every question (a rich-text one through a whole text document).
+class MeasuredLabel final : public QLabel {
 public:
     using QLabel::QLabel;
 
     int heightForWidth(int width) const override {
-        Measured measured{text(), font(), contentsMargins(), margin(), indent(), wordWrap()};
+        Measured measured{text(),   textFormat(), font(),    contentsMargins(),
+                          margin(), indent(),     wordWrap()};
         if (!(measured == measured_)) {
             measured_ = std::move(measured);
             heights_.clear();
@@ -177,6 +178,7 @@ private:
     // What the height depends on besides the width.
     struct Measured {
         QString text;
+        Qt::TextFormat format = Qt::AutoText;
         QFont font;
         QMargins contents;
         int margin = 0;
@@ -201,11 +203,15 @@ QLabel* showPlainText(QLabel* label, const QString& text, TextStyle style) {
 } // namespace
 
 QLabel* makePlainLabel(const QString& text, TextStyle style, QWidget* parent) {
-    return showPlainText(new PlainLabel(parent), text, style);
+    return showPlainText(new MeasuredLabel(parent), text, style);
+}
+
+QLabel* makeMeasuredLabel(QWidget* parent) {
+    return new MeasuredLabel(parent);
 }
 
 QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent) {
-    auto* label = new PlainLabel(parent);
+    auto* label = new MeasuredLabel(parent);
     markAsHeading(label);
     showPlainText(label, text, style);
     applyTextStyle(label, style, true);

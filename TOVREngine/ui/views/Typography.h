@@ -34,6 +34,9 @@ void applyMonospace(QWidget* widget);
 QLabel* makePlainLabel(const QString& text, TextStyle style = TextStyle::body,
                        QWidget* parent = nullptr);
 // The same for a page's or a sheet's title: semibold, and heard as a heading.
+// An empty label that remembers the heights it measured for its last few widths, so that the
+// layouts' many questions before a page's first paint lay its text out once a width.
+QLabel* makeMeasuredLabel(QWidget* parent = nullptr);
 QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent = nullptr);
 
 // A check box whose unticked box shows its edge in both palettes, with a focus ring around
