@@ -7,6 +7,8 @@
 
 #include <QLabel>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 using namespace tovr;
@@ -34,4 +36,22 @@ TEST(ScreenScaffold, TheTitleIsLiteralAndTheFooterOpensTheProductsArticle) {
     EXPECT_EQ(title->textFormat(), Qt::PlainText);
     clickButton(&scaffold, "scaffold-article-link");
     EXPECT_EQ(opener->opened, QList<QUrl>{ProductConfig::current().urls.troubleshooting});
+}
+
+TEST(MarkdownText, ALabelMeasuresAgainWhenItsTextOrFontChanges) {
+    QLabel* label = makeMarkdownLabel(QStringLiteral("Short."), nullptr, TextStyle::body, nullptr);
+    std::unique_ptr<QLabel> owner(label);
+    const int width = 200;
+    const int oneLine = label->heightForWidth(width);
+    EXPECT_EQ(label->heightForWidth(width), oneLine);
+
+    label->setText(
+        markdownToHtml(QString(40, u'w') + QStringLiteral(" **and** ") + QString(40, u'w')));
+    const int wrapped = label->heightForWidth(width);
+    EXPECT_GT(wrapped, oneLine);
+
+    QFont larger = label->font();
+    larger.setPointSizeF(larger.pointSizeF() * 2);
+    label->setFont(larger);
+    EXPECT_GT(label->heightForWidth(width), wrapped);
 }
