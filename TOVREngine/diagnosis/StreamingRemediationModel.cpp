@@ -4,6 +4,7 @@
 #include "model/ProductConfig.h"
 #include "model/RemediationWording.h"
 #include "platform/Error.h"
+#include "platform/WorkerTask.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
 #include "ui/BackgroundCall.h"
@@ -32,6 +33,7 @@ StreamingRemediationModel::~StreamingRemediationModel() {
         runTask_->cancel();
     if (applyTask_)
         applyTask_->cancel();
+    releaseOnWorker(std::move(lines_));
 }
 
 void StreamingRemediationModel::start() {

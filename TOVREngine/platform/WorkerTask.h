@@ -4,6 +4,8 @@
 #include "platform/EventStream.h"
 #include "platform/HTTPFetching.h"
 
+#include <QStringList>
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -42,6 +44,11 @@ private:
     bool canceled_ = false;
     std::vector<std::function<void()>> actions_;
 };
+
+// Lets go of `lines` on a worker thread when they are many: the last hold on a long log frees
+// tens of thousands of strings, which would keep the GUI thread for a frame or more as its
+// sheet closes. The freed pages then go back to the system. A short list goes at once.
+void releaseOnWorker(QStringList&& lines);
 
 // The cancel latch for the children of one step, canceled with the task. Shared: the task
 // may be canceled after the step has returned.

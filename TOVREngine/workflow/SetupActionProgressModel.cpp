@@ -89,6 +89,8 @@ SetupActionProgressModel::SetupActionProgressModel(Request request, FixStarter s
 
 SetupActionProgressModel::~SetupActionProgressModel() {
     leaveFix();
+    releaseOnWorker(std::move(lines_));
+    releaseOnWorker(std::move(shownLines_));
 }
 
 SetupActionProgressModel::FixStarter

@@ -237,7 +237,7 @@ void guiStallDuringStartupProfile() {
     qint64 lastSpan = 1000;
     std::vector<double> longest;
     const auto rounds = alternate(
-        11,
+        15,
         [&] {
             const StallRun run = runStallChild({"--child", "startup-stall"});
             lastSpan = run.spanMs;

@@ -124,7 +124,7 @@ void measureCost() {
 }
 
 void run() {
-    const auto rounds = alternate(5, secondsForSheet, secondsForBareView);
+    const auto rounds = alternate(9, secondsForSheet, secondsForBareView);
     std::printf("remediation log, %d lines:\n", kLines);
     printRounds("the sheet until its run has ended", rounds.ours, "s", 3);
     printRounds("a bare text view taking the same lines in one piece", rounds.base, "s", 3);

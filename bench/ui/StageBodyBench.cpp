@@ -48,7 +48,7 @@ void run() {
     QLabel bare;
     bare.show();
     const auto rounds = alternate(
-        7,
+        15,
         [&] {
             return secondsOf([&] {
                        for (int i = 0; i < kChanges; ++i)

@@ -1,4 +1,6 @@
 #include "platform/Concurrently.h"
+#include "platform/WorkerTask.h"
+#include "support/SpinUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -66,4 +68,20 @@ TEST(Concurrently, RethrowsAfterEveryCallHasEnded) {
                  std::runtime_error);
     EXPECT_TRUE(slowFinished.load());
     EXPECT_TRUE(concurrentlyMap(QList<int>{}, [](int v) { return v; }).isEmpty());
+}
+
+TEST(ReleaseOnWorker, ALongLogIsLetGoOnAWorkerThatEndsAndAShortOneAtOnce) {
+    QStringList shortLog{QString::number(42)};
+    const QString shortProbe = shortLog.first();
+    releaseOnWorker(std::move(shortLog));
+    EXPECT_TRUE(shortProbe.isDetached()); // no thread for a few lines
+
+    QStringList longLog;
+    for (int i = 0; i < 20000; ++i)
+        longLog.append(QString::number(i));
+    const QString longProbe = longLog.last();
+    releaseOnWorker(std::move(longLog));
+    EXPECT_TRUE(longLog.isEmpty());
+    ASSERT_TRUE(test::spinUntil([&] { return test::noWorkerRunning(); }));
+    EXPECT_TRUE(longProbe.isDetached()); // the worker held the only other reference
 }

@@ -1,6 +1,7 @@
 #include "ui/views/LiveLogView.h"
 
 #include "platform/ClipboardWriting.h"
+#include "platform/WorkerTask.h"
 
 #include <QAbstractListModel>
 #include <QAction>
@@ -12,16 +13,13 @@
 
 #include <algorithm>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace tovr {
 
 // The rows: strings shared with the source, so a line's text is held once.
 class LiveLogLines final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
+    ~LiveLogLines() override { releaseOnWorker(std::move(lines_)); }
 
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(lines_.size());
@@ -94,13 +92,7 @@ LiveLogView::LiveLogView(const QString& accessibleName, std::shared_ptr<Clipboar
     connect(&frame_, &QTimer::timeout, this, &LiveLogView::takeFrame);
 }
 
-LiveLogView::~LiveLogView() {
-#ifdef __GLIBC__
-    // A long log frees many small strings that glibc keeps for reuse; once the sheet is
-    // gone, hand the free pages back to the system.
-    QTimer::singleShot(0, QCoreApplication::instance(), [] { malloc_trim(0); });
-#endif
-}
+LiveLogView::~LiveLogView() = default;
 
 void LiveLogView::setSource(QObject* owner, std::function<const QStringList&()> lines) {
     owner_ = owner;
