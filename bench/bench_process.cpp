@@ -138,7 +138,7 @@ void printFigures() {
         [] { return secondsOf([] { bareSpawn("/bin/sleep", {"0.1"}); }); });
     const std::string wc = std::string(kMillionLines) + " | wc -l >/dev/null";
     const auto streamed = alternate(
-        11, [] { return secondsOf([] { streamLines(); }); },
+        21, [] { return secondsOf([] { streamLines(); }); },
         [&] { return secondsOf([&] {
                   bareSpawn("/bin/sh", {"-c", wc.c_str()});
               }); });

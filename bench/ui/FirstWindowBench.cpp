@@ -130,7 +130,7 @@ FirstPaintTime timeChild(const char* mode) {
 void firstWindowRatio() {
     std::vector<double> appWall, bareWall;
     const auto rounds = alternate(
-        15,
+        21,
         [&] {
             const FirstPaintTime time = timeChild("app-window");
             appWall.push_back(time.wallMs);
