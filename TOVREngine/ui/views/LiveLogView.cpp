@@ -6,7 +6,6 @@
 #include <QAbstractListModel>
 #include <QAction>
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
