@@ -27,4 +27,13 @@ inline bool noWorkerRunning() {
     return ChildProcessRegistry::shared().liveCount() == 0;
 }
 
+// Waits for every worker to end, then delivers what they queued: before checking that a
+// result did NOT come. False when a worker is still running.
+[[nodiscard]] inline bool settleWorkers() {
+    const bool idle = spinUntil(noWorkerRunning);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return idle;
+}
+
 } // namespace tovr::test

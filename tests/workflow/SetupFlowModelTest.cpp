@@ -173,14 +173,14 @@ TEST(SetupFlowModel, InstallOutcomes) {
     model.setStep(Step::stage("editor"));
     ASSERT_TRUE(model.requestInstall(flow.install("editor")));
     model.finishStageAfterInstall(Ended::failure);
-    settle();
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(model.step(), Step::stage("editor"));
     EXPECT_FALSE(model.pendingInstall());
 
     ASSERT_TRUE(model.requestInstall(flow.install("editor")));
     model.finishStageAfterInstall(Ended::canceled);
     model.finishStageAfterInstall(Ended::success); // a second report finds nothing pending
-    settle();
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(model.step(), Step::stage("editor"));
     EXPECT_EQ(flow.script->probes, probes);
 
@@ -224,7 +224,7 @@ TEST(SetupFlowModel, ActionsActOnTheStepTheyWereOfferedOn) {
     EXPECT_FALSE(model.isRefreshing()); // the stage on screen is not the one re-probed
     ASSERT_TRUE(spinUntil(
         [&] { return model.workflowStep("p1")->stage->diagnosis().classification == C::ready; }));
-    settle();
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(model.step(), Step::stage("p2"));
 
     model.recordOfferSelected("p1"); // not on screen
@@ -245,7 +245,7 @@ TEST(SetupFlowModel, FixtureModeWithoutAProfileStaysLoading) {
     QObject::connect(&model, &SetupFlowModel::changed, [&] { ++changes; });
     const auto calls = flow.mac.runner()->calls().size();
     model.start();
-    settle();
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(model.step(), Step::loading());
     EXPECT_FALSE(model.profile() || model.probes() || model.workflow());
     EXPECT_EQ(changes, 0);

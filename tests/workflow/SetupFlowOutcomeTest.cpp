@@ -139,7 +139,7 @@ TEST(SetupFlowModel, OutcomeChecklistOnlyAfterAPassedVerification) {
     ASSERT_TRUE(flow.reach(Step::outcome()));
     const int calls = flow.mac.runner()->calls().size();
     model.buildOutcomeAudit();
-    settle();
+    ASSERT_TRUE(settleWorkers());
     EXPECT_TRUE(model.outcomeAudit().isEmpty());
     EXPECT_EQ(flow.mac.runner()->calls().size(), calls);
 }

@@ -53,12 +53,6 @@ inline constexpr auto P = DomainPlacement::primary;
 inline constexpr auto O = DomainPlacement::offer;
 inline constexpr auto X = DomainPlacement::optional;
 
-// Lets queued results that should not come arrive, if they would.
-inline void settle() {
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 // A product whose step list, verdicts and verification the test writes; the plug-ins read
 // it afresh on every call, from the model's worker threads.
 struct Script {

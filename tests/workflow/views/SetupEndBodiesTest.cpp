@@ -4,6 +4,7 @@
 #include "support/TestScreenContext.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/WidgetDriver.h"
+#include "workflow/SetupFlowTestSupport.h"
 
 #include "model/BasicSetupStage.h"
 #include "products/cli/CliProductConfig.h"
@@ -22,43 +23,7 @@ using C = SetupDiagnosisClassification;
 
 namespace {
 
-struct Row {
-    QString domain;
-    DomainPlacement placement;
-    C classification;
-};
-
-// The command-line product with a step list and a verification the test gives.
-class Scripted final : public SetupProber, public SpineProvider, public SetupVerifier {
-public:
-    Scripted(QList<Row> rows, SetupVerificationResult result)
-        : rows_(std::move(rows)), result_(std::move(result)) {}
-    SetupProbeBundle probe(const ShellRunner&,
-                           const std::shared_ptr<FileSystemOperating>&) const override {
-        return {};
-    }
-    std::optional<QList<WorkflowStep>> spine(const std::optional<QString>&, const SystemProfile&,
-                                             const SetupProbeBundle&) const override {
-        QList<WorkflowStep> steps;
-        for (const Row& row : rows_)
-            steps.append({std::make_shared<BasicSetupStage>(
-                              row.domain, SetupDiagnosis{row.domain, {}, row.classification}),
-                          row.placement});
-        return steps;
-    }
-    QList<SetupRemediation> remediations(const QString&, const SystemProfile&,
-                                         const SetupProbeBundle&) const override {
-        return {};
-    }
-    SetupVerificationResult verify(const std::optional<SystemProfile>&, const ShellRunner&,
-                                   const std::shared_ptr<FileSystemOperating>&) const override {
-        return result_;
-    }
-
-private:
-    const QList<Row> rows_;
-    const SetupVerificationResult result_;
-};
+using Row = setupflow::Script::Row;
 
 class EndBodies : public ::testing::Test {
 protected:
@@ -67,11 +32,13 @@ protected:
     // A model that has verified and now shows `step`.
     SetupFlowModel& modelAt(const Step& step, SetupVerificationResult result,
                             QList<Row> rows = {}) {
-        auto scripted = std::make_shared<Scripted>(std::move(rows), std::move(result));
+        auto script = std::make_shared<setupflow::Script>();
+        script->rows = std::move(rows);
+        script->verification = std::move(result);
         ProductConfig config = cliProduct();
-        config.prober = scripted;
-        config.spineProvider = scripted;
-        config.verifier = scripted;
+        config.prober = std::make_shared<setupflow::ScriptedProber>(script);
+        config.spineProvider = std::make_shared<setupflow::ScriptedSpine>(script);
+        config.verifier = std::make_shared<setupflow::ScriptedVerifier>(script);
         model_ = std::make_unique<SetupFlowModel>(config, screens_.context);
         model_->start();
         EXPECT_TRUE(spinUntil([&] { return model_->step() == Step::diagnosisSummary(); }));
