@@ -4,7 +4,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 4)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test test-asan test-tsan bench format clean
+.PHONY: all deps configure build app run test test-asan test-tsan bench format clean
 
 all: build
 
@@ -19,8 +19,12 @@ configure: $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The application alone, so that a first `make run` does not wait for the suite to build.
+app: configure
+	cmake --build $(BUILD) -j $(JOBS) --target Tovrin_for_the_Command_Line
+
 # Opens the application. On Linux, and with DEMO=1 on macOS, it runs over the demo Mac.
-run: build
+run: app
 ifeq ($(shell uname -s),Darwin)
 	TOVR_DEMO=$(DEMO) "$(BUILD)/Tovrin_for_the_Command_Line/Tovrin for the Command Line.app/Contents/MacOS/Tovrin for the Command Line"
 else
