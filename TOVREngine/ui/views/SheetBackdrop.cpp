@@ -2,6 +2,7 @@
 
 #include "ui/views/PaletteStyle.h"
 
+#include <QEvent>
 #include <QSet>
 #include <QStyle>
 #include <QTimer>
@@ -43,9 +44,11 @@ SheetBackdrop::~SheetBackdrop() {
     // Deleted with its page: what it changed comes back once the page has gone, and not at
     // all when the window itself is going.
     for (const Kept& kept : std::as_const(kept_))
-        if (QPointer<QWidget> widget = kept.widget)
+        if (QPointer<QWidget> widget = kept.widget) {
+            widget->removeEventFilter(this);
             QTimer::singleShot(0, widget,
                                [widget, colours = kept.colours] { restoreLook(widget, colours); });
+        }
     for (const QPointer<QWidget>& part : std::as_const(disabledParts_))
         if (part)
             QTimer::singleShot(0, part, [part] { part->setEnabled(true); });
@@ -73,7 +76,7 @@ void SheetBackdrop::cover(QWidget* window, QWidget* sheet) {
     for (QWidget* widget : std::as_const(enabled))
         if (!holdsDisabled.contains(widget)) {
             markBehind(widget, true);
-            kept_.append({widget, 0});
+            kept_.insert(widget, {widget, 0});
         }
     // The window's own parts, each with all it holds; a part that holds the sheet is
     // disabled too and the sheet, a window of its own, enabled again. The parts remember
@@ -86,14 +89,17 @@ void SheetBackdrop::cover(QWidget* window, QWidget* sheet) {
     }
     if (sheet)
         sheet->setEnabled(true);
-    keepLook();
+    for (Kept& kept : kept_) {
+        keepLook(kept);
+        kept.widget->installEventFilter(this);
+    }
 }
 
-void SheetBackdrop::keepLook() {
-    if (!isCovering())
-        return;
-    for (Kept& kept : kept_)
-        keepLook(kept);
+bool SheetBackdrop::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        if (const auto it = kept_.find(watched); it != kept_.end())
+            keepLook(*it);
+    return false;
 }
 
 // Its disabled colours are its enabled ones, except those it sets itself (a tone, a style
@@ -105,6 +111,7 @@ void SheetBackdrop::keepLook(Kept& kept) {
     QPalette palette = widget->palette();
     const QPalette::ResolveMask own = palette.resolveMask() & ~kept.colours;
     QPalette::ResolveMask colours = 0;
+    bool changed = false;
     for (int role = 0; role < QPalette::NColorRoles; ++role) {
         const auto colourRole = static_cast<QPalette::ColorRole>(role);
         if (colourRole == QPalette::NoRole)
@@ -112,18 +119,23 @@ void SheetBackdrop::keepLook(Kept& kept) {
         const QPalette::ResolveMask bit = disabledBit(colourRole);
         if (own & bit)
             continue;
-        palette.setBrush(QPalette::Disabled, colourRole,
-                         palette.brush(QPalette::Active, colourRole));
+        const QBrush enabled = palette.brush(QPalette::Active, colourRole);
+        changed = changed || !(palette.resolveMask() & bit) ||
+                  palette.brush(QPalette::Disabled, colourRole) != enabled;
+        palette.setBrush(QPalette::Disabled, colourRole, enabled);
         colours |= bit;
     }
     kept.colours = colours;
-    widget->setPalette(palette);
+    if (changed) // setting it sends a palette change again
+        widget->setPalette(palette);
 }
 
 void SheetBackdrop::restoreLooks() {
     for (const Kept& kept : std::exchange(kept_, {}))
-        if (kept.widget)
+        if (kept.widget) {
+            kept.widget->removeEventFilter(this);
             restoreLook(kept.widget, kept.colours);
+        }
 }
 
 void SheetBackdrop::uncover() {

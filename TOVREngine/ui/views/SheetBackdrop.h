@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
+#include <QObject>
 #include <QPalette>
 #include <QPointer>
 
@@ -12,31 +14,32 @@ namespace tovr {
 // by any means (an accessibility action included) and the tree says so; but it keeps the
 // colours it had, as a window behind a sheet does, so its text stays readable. What was
 // disabled before the sheet came still looks disabled.
-class SheetBackdrop {
+class SheetBackdrop : public QObject {
 public:
     SheetBackdrop() = default;
-    SheetBackdrop(const SheetBackdrop&) = delete;
-    SheetBackdrop& operator=(const SheetBackdrop&) = delete;
-    ~SheetBackdrop();
+    ~SheetBackdrop() override;
 
     // Covers `window`'s parts, `sheet` aside; remembers where the focus was.
     void cover(QWidget* window, QWidget* sheet);
     // Enables the parts again and hands the focus back once the sheet's owner is done.
     void uncover();
     bool isCovering() const { return !disabledParts_.isEmpty(); }
-    // The colours again, after the application's palette changed (dark mode).
-    void keepLook();
+
+protected:
+    // A kept widget's palette changed (dark mode, a style sheet polished again): its disabled
+    // colours follow its enabled ones.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Kept {
         QPointer<QWidget> widget;
         QPalette::ResolveMask colours = 0; // the disabled colours set here
     };
-    void keepLook(Kept& kept);
+    static void keepLook(Kept& kept);
     void restoreLooks();
 
     QList<QPointer<QWidget>> disabledParts_;
-    QList<Kept> kept_;
+    QHash<QObject*, Kept> kept_;
     QPointer<QWidget> focusBehind_;
 };
 

@@ -2,7 +2,6 @@
 
 #include "ui/views/ApplicationQuit.h"
 #include "ui/views/KeyboardFocus.h"
-#include "ui/views/PaletteStyle.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -19,7 +18,6 @@ SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
-    followPalette(this, [this] { backdrop_.keepLook(); });
 }
 
 SheetDialog::~SheetDialog() = default;

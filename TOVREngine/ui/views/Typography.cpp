@@ -336,7 +336,11 @@ QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent) 
 
 QPushButton* makeButton(const QString& text, ButtonRole role, const QString& objectName,
                         QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
+    auto* button = new QPushButton(parent);
+    // Marked before it has words: a screen reader keeps the first description it is given.
+    if (role == ButtonRole::link)
+        markAsLink(button);
+    button->setText(text);
     button->setObjectName(objectName);
     if (const QString spoken = spokenWords(text); spoken != text)
         button->setAccessibleName(spoken);
@@ -360,10 +364,8 @@ QPushButton* makeButton(const QString& text, ButtonRole role, const QString& obj
         button->setCheckable(true);
         break;
     }
-    if (role == ButtonRole::link) {
+    if (role == ButtonRole::link)
         button->setCursor(Qt::PointingHandCursor);
-        markAsLink(button);
-    }
     followPalette(button, [button, role] {
         button->setStyleSheet(buttonSheet(role, QApplication::palette()));
     });

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -117,22 +118,22 @@ std::optional<QString> glyphFault(const QString& name, bool acts) {
 }
 
 // The role a screen reader announces: a semibold title is a heading, a control that opens a
-// web page (it shows the pointing hand) a link. A busy indicator is small, and a check box no
-// wider than its words (its focus ring hugs them).
+// web page (it shows the pointing hand) a link. A busy indicator stands beside what it is
+// about, not across the window, and a check box is no wider than its words (its focus ring
+// hugs them).
 void checkRole(QWidget* widget, QAccessibleInterface* face, QStringList& findings) {
     const QAccessible::Role role = face ? face->role() : QAccessible::NoRole;
     auto* label = qobject_cast<QLabel*>(widget);
     if (label && !label->text().trimmed().isEmpty() && label->accessibleName().isEmpty() &&
         label->font().weight() >= QFont::DemiBold && role != QAccessible::Heading)
         findings << describe(widget) + QStringLiteral(": a title, not heard as a heading");
-    if (qobject_cast<QAbstractButton*>(widget) &&
-        widget->cursor().shape() == Qt::PointingHandCursor && role != QAccessible::Link)
+    if (qobject_cast<QPushButton*>(widget) && widget->cursor().shape() == Qt::PointingHandCursor &&
+        role != QAccessible::Link)
         findings << describe(widget) + QStringLiteral(": opens a page, not heard as a link");
     if (auto* bar = qobject_cast<QProgressBar*>(widget);
-        bar && bar->maximum() == 0 && bar->width() > 120)
+        bar && bar->maximum() == 0 && bar->width() > bar->window()->width() / 2)
         findings << describe(widget) +
-                        QStringLiteral(": a busy indicator %1 px wide, not a small one")
-                            .arg(bar->width());
+                        QStringLiteral(": a busy indicator across the window, not a small one");
     if (auto* box = qobject_cast<QCheckBox*>(widget);
         box && box->width() > box->sizeHint().width() + 8)
         findings << describe(widget) +
