@@ -142,8 +142,8 @@ DiagnoseView::DiagnoseView(const ScreenContext& context,
     auto* followStack = new QVBoxLayout(followUp_);
     followStack->setContentsMargins(0, 4, 0, 0);
     followStack->setSpacing(10);
-    auto* headline = makePlainLabel(QStringLiteral("Now point JAVA_HOME at the new Java"),
-                                    TextStyle::headline, followUp_);
+    auto* headline = makeHeadingLabel(QStringLiteral("Now point JAVA_HOME at the new Java"),
+                                      TextStyle::headline, followUp_);
     followStack->addWidget(headline);
     auto* followRowWidget = new QWidget(followUp_);
     auto* followRow = makeRow(followRowWidget);

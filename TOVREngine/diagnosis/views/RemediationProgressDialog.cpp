@@ -74,8 +74,7 @@ QWidget* makeHeader(const QString& title, const QString& subtitle,
     auto* stack = new QVBoxLayout(header);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(6);
-    auto* titleLabel = makeMarkdownLabel(title, opener, TextStyle::title2, header);
-    applyTextStyle(titleLabel, TextStyle::title2, true);
+    auto* titleLabel = makeMarkdownLabel(title, opener, TextStyle::title2, header, true);
     titleLabel->setObjectName(QStringLiteral("remediation-title"));
     stack->addWidget(titleLabel);
     auto* subtitleLabel = makeMarkdownLabel(subtitle, opener, TextStyle::footnote, header);

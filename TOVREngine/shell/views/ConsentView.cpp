@@ -23,17 +23,9 @@ QWidget* makeSection(const QString& title, const QStringList& bullets, QWidget* 
     auto* stack = new QVBoxLayout(section);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(6);
-    stack->addWidget(makePlainLabel(title, TextStyle::headline, section));
-    for (const QString& bullet : bullets) {
-        auto* row = new QHBoxLayout;
-        row->setSpacing(8);
-        auto* dot = makePlainLabel(QStringLiteral("•"), TextStyle::callout, section);
-        dot->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-        applySecondaryStyle(dot);
-        row->addWidget(dot, 0, Qt::AlignTop);
-        row->addWidget(makePlainLabel(bullet, TextStyle::callout, section), 1);
-        stack->addLayout(row);
-    }
+    stack->addWidget(makeHeadingLabel(title, TextStyle::headline, section));
+    for (const QString& bullet : bullets)
+        stack->addWidget(makeBulletLabel(bullet, TextStyle::callout, section));
     return section;
 }
 

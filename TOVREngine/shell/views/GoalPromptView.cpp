@@ -21,7 +21,7 @@ GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(8);
-    stack->addWidget(makePlainLabel(prompt.question, TextStyle::headline, this));
+    stack->addWidget(makeHeadingLabel(prompt.question, TextStyle::headline, this));
     auto* subcopy = makePlainLabel(prompt.subcopy, TextStyle::subheadline, this);
     applySecondaryStyle(subcopy);
     stack->addWidget(subcopy);
@@ -48,7 +48,7 @@ GoalPromptView::GoalPromptView(GoalPromptModel* model, QWidget* parent)
     applyPlaceholderStyle(detailField_);
     detailField_->setObjectName("goal-detail-field");
     detailField_->setMaximumWidth(360);
-    connect(detailField_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(detailField_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (model_)
             model_->setDetail(text);
     });

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QAbstractButton;
 class QWidget;
 
 namespace tovr {
@@ -15,5 +16,10 @@ QString spokenWords(const QString& shown);
 // Call it before the label gets its text: a screen reader that is listening keeps the
 // first description it is given of a widget.
 void markAsHeading(QWidget* label);
+bool isHeading(const QWidget* label);
+
+// A screen reader hears `button`, which opens a web page, as a link. Call it before the
+// button is shown, for the same reason.
+void markAsLink(QAbstractButton* button);
 
 } // namespace tovr

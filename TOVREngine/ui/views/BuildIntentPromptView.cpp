@@ -16,8 +16,8 @@ BuildIntentPromptView::BuildIntentPromptView(QWidget* parent) : QFrame(parent) {
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(8);
-    stack->addWidget(makePlainLabel(QStringLiteral("Want to build software on this Mac?"),
-                                    TextStyle::headline, this));
+    stack->addWidget(makeHeadingLabel(QStringLiteral("Want to build software on this Mac?"),
+                                      TextStyle::headline, this));
     auto* line = makePlainLabel(QStringLiteral("Whether starting out or setting up a new Mac, "
                                                "we'll check if you have everything you need."),
                                 TextStyle::subheadline, this);

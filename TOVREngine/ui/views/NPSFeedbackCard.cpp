@@ -28,7 +28,8 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     stack->setSpacing(14);
 
     auto* header = new QHBoxLayout;
-    auto* heading = makePlainLabel(QStringLiteral("How are we doing?"), TextStyle::headline, this);
+    auto* heading =
+        makeHeadingLabel(QStringLiteral("How are we doing?"), TextStyle::headline, this);
     header->addWidget(heading, 1);
     auto* dismiss = makeButton(QStringLiteral("Dismiss"), ButtonRole::borderless,
                                QStringLiteral("nps-dismiss"), this);

@@ -227,11 +227,14 @@ void applyCheckBoxStyle(QCheckBox* box) {
                            "QCheckBox::indicator { width: 14px; height: 14px; }"
                            "QCheckBox::indicator:unchecked { border: 1px solid %1; width: 12px;"
                            " height: 12px; border-radius: 3px; background: %2; }"
-                           "QCheckBox::indicator:unchecked:disabled { border-color: %4; }")
+                           "QCheckBox::indicator:unchecked:disabled { border-color: %4; }"
+                           "QCheckBox[%5=\"true\"]::indicator:unchecked:disabled"
+                           " { border-color: %1; }")
                 .arg(cssColor(
                          readableOn(toneColor(Tone::secondary, palette), palette, kEdgeContrast)),
                      cssColor(palette.color(QPalette::Base)), cssColor(focusRingColor(palette)),
-                     cssColor(toneColor(Tone::secondary, palette), 0.4)));
+                     cssColor(toneColor(Tone::secondary, palette), 0.4),
+                     QLatin1String(kBehindSheetProperty)));
     });
 }
 

@@ -18,6 +18,10 @@ inline constexpr double kTextContrast = 5.0;
 // Focus rings and the edges of controls.
 inline constexpr double kEdgeContrast = 3.0;
 
+// Set on a control that only an open sheet in front of it disables: a style sheet's disabled
+// look must not apply to it.
+inline constexpr const char* kBehindSheetProperty = "tovrBehindSheet";
+
 // Coloured text. Each tone is a light/dark pair picked from the palette's window colour and
 // darkened or lightened until it reads at 4.5:1 on the window and on the text background.
 enum class Tone {

@@ -2,6 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "platform/URLOpening.h"
+#include "ui/views/AccessibleText.h"
 #include "ui/views/KeyboardFocus.h"
 #include "ui/views/MarkdownText.h"
 
@@ -13,15 +14,17 @@
 namespace tovr {
 
 QLabel* makeMarkdownLabel(const QString& markdown, std::shared_ptr<URLOpening> urlOpener,
-                          TextStyle style, QWidget* parent) {
+                          TextStyle style, QWidget* parent, bool heading) {
     auto* label = makeMeasuredLabel(parent);
+    if (heading)
+        markAsHeading(label);
     label->setTextFormat(Qt::RichText);
     label->setText(markdownToHtml(markdown));
     label->setWordWrap(true);
     label->setOpenExternalLinks(false);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
     label->setFocusPolicy(Qt::NoFocus); // Tab never stops on it, so it says it is not focusable
-    applyTextStyle(label, style);
+    applyTextStyle(label, style, heading);
     QObject::connect(label, &QLabel::linkActivated, label, [urlOpener](const QString& link) {
         if (urlOpener)
             urlOpener->open(QUrl(link));

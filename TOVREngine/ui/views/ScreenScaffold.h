@@ -69,8 +69,9 @@ ScreenScaffold* fillWithScaffold(QWidget* host, ScreenScaffold::Options options,
                                  int spacing);
 
 // A label that shows inline Markdown through the one safe converter; its links open through
-// `urlOpener`, never the platform directly.
+// `urlOpener`, never the platform directly. A heading is semibold and heard as one.
 QLabel* makeMarkdownLabel(const QString& markdown, std::shared_ptr<URLOpening> urlOpener,
-                          TextStyle style = TextStyle::body, QWidget* parent = nullptr);
+                          TextStyle style = TextStyle::body, QWidget* parent = nullptr,
+                          bool heading = false);
 
 } // namespace tovr

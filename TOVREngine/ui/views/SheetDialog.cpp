@@ -5,7 +5,6 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
-#include <QTimer>
 
 namespace tovr {
 
@@ -21,13 +20,7 @@ SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
 }
 
-SheetDialog::~SheetDialog() {
-    // Deleted with its page: what it disabled comes back once the page has gone, and not at
-    // all when the window itself is going.
-    for (const QPointer<QWidget>& widget : std::as_const(disabledBehind_))
-        if (widget)
-            QTimer::singleShot(0, widget, [widget] { widget->setEnabled(true); });
-}
+SheetDialog::~SheetDialog() = default;
 
 void SheetDialog::markCancelButton(QPushButton* button) {
     if (button)
@@ -37,38 +30,8 @@ void SheetDialog::markCancelButton(QPushButton* button) {
 void SheetDialog::present() {
     open();
     // Once modal, so that the page's focus stays where it was for when the sheet goes.
-    disableBehind();
+    backdrop_.cover(parentWidget() ? parentWidget()->window() : nullptr, this);
     focusFirstControl(this);
-}
-
-void SheetDialog::disableBehind() {
-    QWidget* window = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!window || !disabledBehind_.isEmpty())
-        return;
-    focusBehind_ = window->focusWidget();
-    // The window's own parts, each with all it holds; a part that holds the sheet is
-    // disabled too and the sheet, a window of its own, enabled again. The parts remember
-    // what their controls were, so the page comes back as the model left it.
-    for (QWidget* part : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (part->isWindow() || part->testAttribute(Qt::WA_ForceDisabled))
-            continue;
-        part->setEnabled(false);
-        disabledBehind_.append(part);
-    }
-    setEnabled(true);
-}
-
-void SheetDialog::enableBehind() {
-    for (const QPointer<QWidget>& widget : std::exchange(disabledBehind_, {}))
-        if (widget)
-            widget->setEnabled(true);
-    // A disabled part lets go of the focus; it comes back where it was once the sheet's owner
-    // has taken the outcome (and enabled its controls again).
-    if (QPointer<QWidget> focus = std::exchange(focusBehind_, nullptr))
-        QTimer::singleShot(0, focus, [focus] {
-            if (focus->isVisible() && focus->isEnabled())
-                focus->setFocus(Qt::OtherFocusReason);
-        });
 }
 
 void SheetDialog::closeSheet() {
@@ -107,7 +70,7 @@ void SheetDialog::closeEvent(QCloseEvent* event) {
 void SheetDialog::hideEvent(QHideEvent* event) {
     // A window minimised with its sheet hides it too; the sheet is still up.
     if (!event->spontaneous())
-        enableBehind();
+        backdrop_.uncover();
     QDialog::hideEvent(event);
 }
 

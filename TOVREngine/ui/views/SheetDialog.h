@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ui/views/SheetBackdrop.h"
+
 #include <QDialog>
-#include <QList>
-#include <QPointer>
 
 class QPushButton;
 
@@ -12,8 +12,8 @@ namespace tovr {
 // exec(): no nested event loop), deleted when closed. Unless the screen allows dismissing,
 // the close box does nothing and Esc presses the visible, enabled button marked as the
 // sheet's Cancel (nothing when none is showing); the screen closes it with closeSheet().
-// While it is up, everything else in its window is disabled, so that nothing behind it can
-// be pressed by any means (an accessibility action included) and the tree says so.
+// While it is up, everything else in its window is disabled (SheetBackdrop), and the window
+// is named by the sheet's title.
 // Only the user's close is refused: while the application quits, the sheet closes.
 class SheetDialog : public QDialog {
     Q_OBJECT
@@ -46,11 +46,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    void disableBehind();
-    void enableBehind();
-
-    QList<QPointer<QWidget>> disabledBehind_;
-    QPointer<QWidget> focusBehind_; // the window's focus when the sheet came
+    SheetBackdrop backdrop_;
     bool dismissable_ = false;
     bool closing_ = false;
 };

@@ -2,12 +2,18 @@
 
 #include "ui/views/AccessibleText.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
+#include <QPointer>
 #include <QPushButton>
 
 namespace tovr {
@@ -42,6 +48,12 @@ double scaleFor(TextStyle style) {
     return 1.0;
 }
 
+// The enabled look again, for a button that only an open sheet in front of it disables.
+QString behindSheet(const QString& look, const QString& state = {}) {
+    return QStringLiteral("QPushButton[%1=\"true\"]:disabled%2 { %3 }")
+        .arg(QLatin1String(kBehindSheetProperty), state, look);
+}
+
 QString buttonSheet(ButtonRole role, const QPalette& palette) {
     const QString ring = cssColor(focusRingColor(palette));
     const QString edge = cssColor(toneColor(Tone::secondary, palette), 0.45);
@@ -51,56 +63,76 @@ QString buttonSheet(ButtonRole role, const QPalette& palette) {
         const QColor onFill = palette.color(QPalette::HighlightedText);
         const QColor fill = fillUnder(palette.color(QPalette::Highlight), onFill);
         const QColor pressed = mixColors(fill, onFill, 0.2);
+        const QString look = QStringLiteral("padding: 4px 16px; border-radius: 6px;"
+                                            " border: 2px solid %1; background: %1; color: %2;")
+                                 .arg(cssColor(fill), cssColor(onFill));
         // The ring must stand out from the filled button itself, so it takes the text colour.
-        return QStringLiteral(
-                   "QPushButton { padding: 4px 16px; border-radius: 6px; border: 2px solid %1;"
-                   " background: %1; color: %2; }"
-                   "QPushButton:focus { border-color: %3; }"
-                   "QPushButton:pressed { background: %4; }"
-                   "QPushButton:disabled { background: %5; color: %6; border: 1px solid %7;"
-                   " padding: 5px 17px; }")
-            .arg(cssColor(fill), cssColor(onFill), cssColor(palette.color(QPalette::WindowText)),
-                 cssColor(pressed), cssColor(palette.color(QPalette::Disabled, QPalette::Button)),
-                 disabledText, edge);
+        return QStringLiteral("QPushButton { %1 }"
+                              "QPushButton:focus { border-color: %2; }"
+                              "QPushButton:pressed { background: %3; }"
+                              "QPushButton:disabled { background: %4; color: %5; border: 1px solid"
+                              " %6; padding: 5px 17px; }")
+                   .arg(look, cssColor(palette.color(QPalette::WindowText)), cssColor(pressed),
+                        cssColor(palette.color(QPalette::Disabled, QPalette::Button)), disabledText,
+                        edge) +
+               behindSheet(look);
     }
-    case ButtonRole::bordered:
+    case ButtonRole::bordered: {
+        const QString look =
+            QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
         return QStringLiteral(
                    "QPushButton { padding: 4px 12px; border-radius: 6px; border: 1px solid %1;"
                    " background: %2; margin: 1px; }"
                    "QPushButton:focus { border: 2px solid %3; margin: 0px; }"
                    "QPushButton:pressed { background: %4; }"
                    "QPushButton:disabled { color: %5; }")
-            .arg(edge, cssColor(palette.color(QPalette::Button)), ring,
-                 cssColor(palette.color(QPalette::Button).darker(115)), disabledText);
-    case ButtonRole::borderless:
+                   .arg(edge, cssColor(palette.color(QPalette::Button)), ring,
+                        cssColor(palette.color(QPalette::Button).darker(115)), disabledText) +
+               behindSheet(look);
+    }
+    case ButtonRole::borderless: {
+        const QString look =
+            QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
         return QStringLiteral(
                    "QPushButton { text-align: left; padding: 2px 2px; border-radius: 4px;"
                    " border: 2px solid transparent; background: transparent; outline: none;"
-                   " color: %1; }"
+                   " %1 }"
                    "QPushButton:focus { border-color: %2; }"
                    "QPushButton:disabled { color: %3; }")
-            .arg(cssColor(palette.color(QPalette::ButtonText)), ring, disabledText);
-    case ButtonRole::link:
+                   .arg(look, ring, disabledText) +
+               behindSheet(look);
+    }
+    case ButtonRole::link: {
+        const QString look =
+            QStringLiteral("color: %1;")
+                .arg(cssColor(readableOn(palette.color(QPalette::Link), palette, kTextContrast)));
         return QStringLiteral(
-                   "QPushButton { color: %1; border: 2px solid transparent;"
+                   "QPushButton { %1 border: 2px solid transparent;"
                    " background: transparent; outline: none; border-radius: 4px; padding: 0;"
                    " text-align: left; }"
                    "QPushButton:hover { text-decoration: underline; }"
                    "QPushButton:focus { border-color: %2; }"
                    "QPushButton:disabled { color: %3; }")
-            .arg(cssColor(readableOn(palette.color(QPalette::Link), palette, kTextContrast)), ring,
-                 disabledText);
+                   .arg(look, ring, disabledText) +
+               behindSheet(look);
+    }
     case ButtonRole::score: {
         const QColor onFill = palette.color(QPalette::HighlightedText);
-        return QStringLiteral("QPushButton { background: transparent; color: %1;"
+        const QString look =
+            QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
+        const QString checked =
+            QStringLiteral("background: %1; color: %2; border-color: %1;"
+                           " font-weight: 600;")
+                .arg(cssColor(fillUnder(palette.color(QPalette::Highlight), onFill)),
+                     cssColor(onFill));
+        return QStringLiteral("QPushButton { background: transparent; %1"
                               " border-radius: 4px; border: 1px solid %2; }"
-                              "QPushButton:checked { background: %3; color: %4; border-color: %3;"
-                              " font-weight: 600; }"
-                              "QPushButton:focus { border: 2px solid %5; }"
-                              "QPushButton:disabled { color: %6; }")
-            .arg(cssColor(palette.color(QPalette::ButtonText)), edge,
-                 cssColor(fillUnder(palette.color(QPalette::Highlight), onFill)), cssColor(onFill),
-                 cssColor(palette.color(QPalette::WindowText)), disabledText);
+                              "QPushButton:checked { %3 }"
+                              "QPushButton:focus { border: 2px solid %4; }"
+                              "QPushButton:disabled { color: %5; }")
+                   .arg(look, edge, checked, cssColor(palette.color(QPalette::WindowText)),
+                        disabledText) +
+               behindSheet(look) + behindSheet(checked, QStringLiteral(":checked"));
     }
     }
     return {};
@@ -125,7 +157,56 @@ void applyMonospace(QWidget* widget) {
 
 namespace {
 
+// Ctrl+C (Cmd-C) copies the text selected in a label of the window, wherever its focus is:
+// labels take no focus, so the key goes to a control. One that copies a selection of its own
+// (a field, a log, a focused label) keeps the key.
+class LabelCopy : public QObject {
+public:
+    static void install() {
+        static auto* copy = new LabelCopy(qApp);
+        Q_UNUSED(copy);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!watched->isWidgetType())
+            return false;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            if (auto* label = qobject_cast<QLabel*>(watched); label && label->hasSelectedText())
+                lastSelected_ = label;
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress ||
+            !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (qobject_cast<QLabel*>(widget) || qobject_cast<QLineEdit*>(widget) ||
+            qobject_cast<QAbstractScrollArea*>(widget))
+            return false;
+        const QString text = selectionIn(widget->window());
+        if (text.isEmpty())
+            return false;
+        QGuiApplication::clipboard()->setText(text);
+        return true;
+    }
+
+private:
+    explicit LabelCopy(QObject* app) : QObject(app) { app->installEventFilter(this); }
+
+    // The selection made last, else any label's.
+    QString selectionIn(QWidget* window) const {
+        if (lastSelected_ && lastSelected_->window() == window && lastSelected_->hasSelectedText())
+            return lastSelected_->selectedText();
+        for (auto* label : window->findChildren<QLabel*>())
+            if (label->window() == window && label->isVisible() && label->hasSelectedText())
+                return label->selectedText();
+        return {};
+    }
+
+    QPointer<QLabel> lastSelected_;
+};
+
 void makeSelectable(QLabel* label) {
+    LabelCopy::install();
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Selecting by mouse would make it a click-focus widget, which a screen reader announces
     // as focusable although Tab never stops on it.
@@ -153,7 +234,7 @@ public:
 // A label that remembers the heights it measured. Before the first paint a page's layouts ask
 // each wrapped label for its height at the same few widths many times over, and a label lays
 // its text out afresh for every question (a rich-text one through a whole text document).
-class MeasuredLabel final : public QLabel {
+class MeasuredLabel : public QLabel {
 public:
     using QLabel::QLabel;
 
@@ -190,6 +271,35 @@ private:
     mutable QList<std::pair<int, int>> heights_;
 };
 
+// A list item: its bullet painted before the text, in the secondary tone, so that a screen
+// reader hears the item once, by its words.
+class BulletLabel final : public MeasuredLabel {
+public:
+    explicit BulletLabel(QWidget* parent) : MeasuredLabel(parent) { makeRoom(); }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange)
+            makeRoom();
+        MeasuredLabel::changeEvent(event);
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        MeasuredLabel::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(toneColor(Tone::secondary, palette()));
+        painter.drawText(QRect(0, contentsRect().top(), contentsMargins().left(), height()),
+                         Qt::AlignLeft | Qt::AlignTop, bullet());
+    }
+
+private:
+    static constexpr int kGap = 8;
+    static QString bullet() { return QStringLiteral("•"); }
+    void makeRoom() {
+        setContentsMargins(fontMetrics().horizontalAdvance(bullet()) + kGap, 0, 0, 0);
+    }
+};
+
 QLabel* showPlainText(QLabel* label, const QString& text, TextStyle style) {
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
@@ -210,6 +320,12 @@ QLabel* makeMeasuredLabel(QWidget* parent) {
     return new MeasuredLabel(parent);
 }
 
+QLabel* makeBulletLabel(const QString& text, TextStyle style, QWidget* parent) {
+    auto* label = showPlainText(new BulletLabel(parent), text, style);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
 QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent) {
     auto* label = new MeasuredLabel(parent);
     markAsHeading(label);
@@ -220,7 +336,11 @@ QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent) 
 
 QPushButton* makeButton(const QString& text, ButtonRole role, const QString& objectName,
                         QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
+    auto* button = new QPushButton(parent);
+    // Marked before it has words: a screen reader keeps the first description it is given.
+    if (role == ButtonRole::link)
+        markAsLink(button);
+    button->setText(text);
     button->setObjectName(objectName);
     if (const QString spoken = spokenWords(text); spoken != text)
         button->setAccessibleName(spoken);
@@ -257,6 +377,8 @@ QPushButton* makeButton(const QString& text, ButtonRole role, const QString& obj
 QCheckBox* makeCheckBox(const QString& text, QWidget* parent) {
     auto* box = new QCheckBox(text, parent);
     applyCheckBoxStyle(box);
+    // No wider than its words, so its focus ring hugs them in a column that fills the page.
+    box->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     return box;
 }
 

@@ -33,11 +33,13 @@ void applyMonospace(QWidget* widget);
 // selectable.
 QLabel* makePlainLabel(const QString& text, TextStyle style = TextStyle::body,
                        QWidget* parent = nullptr);
-// The same for a page's or a sheet's title: semibold, and heard as a heading.
+// The same for an item of a bulleted list: the bullet is drawn, not heard.
+QLabel* makeBulletLabel(const QString& text, TextStyle style, QWidget* parent = nullptr);
+// The same for a page's, a sheet's or a section's title: semibold, and heard as a heading.
+QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent = nullptr);
 // An empty label that remembers the heights it measured for its last few widths, so that the
 // layouts' many questions before a page's first paint lay its text out once a width.
 QLabel* makeMeasuredLabel(QWidget* parent = nullptr);
-QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent = nullptr);
 
 // A check box whose unticked box shows its edge in both palettes, with a focus ring around
 // the whole box, ticked or not.
@@ -47,7 +49,7 @@ enum class ButtonRole {
     prominent, // the screen's primary action: large and filled
     bordered,
     borderless,
-    link,
+    link,  // opens a web page; heard as a link
     score, // a small square of a row the user picks one from; filled while checked
 };
 

@@ -65,11 +65,11 @@ GitSectionView::GitSectionView(StageScope scope, std::shared_ptr<URLOpening> url
     applyTextStyle(account, TextStyle::footnote);
     layout->addWidget(account);
 
-    connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) {
         section_.setName(text);
         renderState();
     });
-    connect(email_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(email_, &QLineEdit::textChanged, this, [this](const QString& text) {
         section_.setEmail(text);
         renderState();
     });
@@ -86,7 +86,8 @@ void GitSectionView::render(const QList<SetupRemediation>&, bool canAct) {
 }
 
 void GitSectionView::renderState() {
-    // The fields are the only writers of the typed text, so it is never set back here.
+    stagerows::setTextQuietly(name_, section_.typedName());
+    stagerows::setTextQuietly(email_, section_.typedEmail());
     const bool showsFields = section_.showsFields();
     fields_->setVisible(showsFields);
     note_->setVisible(!showsFields);

@@ -74,7 +74,7 @@ MCPSectionView::MCPSectionView(StageScope scope, std::shared_ptr<FileSystemOpera
             keyRow->addStretch(1);
             rowLayout->addLayout(keyRow);
             const QString slug = server.slug;
-            connect(widgets.key, &QLineEdit::textEdited, this,
+            connect(widgets.key, &QLineEdit::textChanged, this,
                     [this, slug](const QString& key) { section_.setAPIKey(slug, key); });
         }
         layout->addWidget(row);
@@ -116,8 +116,10 @@ void MCPSectionView::renderRows() {
         stagerows::setTextQuietly(it->caption, row.caption);
         it->disclosure->setVisible(row.disclosure.has_value());
         stagerows::describe(it->box, {row.caption, row.disclosure.value_or(QString())});
-        if (it->key)
+        if (it->key) {
+            stagerows::setTextQuietly(it->key, section_.apiKey(row.slug));
             it->key->setVisible(row.showsKeyField);
+        }
     }
     add_->setEnabled(canAct_ && section_.canAdd());
 }

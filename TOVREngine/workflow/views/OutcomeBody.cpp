@@ -67,8 +67,8 @@ OutcomeBody::OutcomeBody(const ScreenContext& context, SetupFlowModel* model, QW
     auto* checklistLayout = new QVBoxLayout(checklist_);
     checklistLayout->setContentsMargins(0, 0, 0, 0);
     checklistLayout->setSpacing(14);
-    auto* heading = makePlainLabel(copy ? copy->allVerifiedText() : QString());
-    applyTextStyle(heading, TextStyle::subheadline, true);
+    auto* heading =
+        makeHeadingLabel(copy ? copy->allVerifiedText() : QString(), TextStyle::subheadline);
     checklistLayout->addWidget(heading);
     sections_ = new QVBoxLayout;
     sections_->setSpacing(14);
@@ -158,8 +158,7 @@ void OutcomeBody::renderSections(const QList<OutcomeAuditSection>& audit) {
         auto* boxLayout = new QVBoxLayout(box);
         boxLayout->setContentsMargins(0, 0, 0, 0);
         boxLayout->setSpacing(8);
-        auto* title = makePlainLabel(section.title, TextStyle::subheadline);
-        applyTextStyle(title, TextStyle::subheadline, true);
+        auto* title = makeHeadingLabel(section.title, TextStyle::subheadline);
         applySecondaryStyle(title);
         boxLayout->addWidget(title);
         for (const QString& item : section.items) {

@@ -1,5 +1,6 @@
 #include "workflow/views/SetupActionProgressDialog.h"
 
+#include "ui/views/BusyIndicator.h"
 #include "ui/views/ClickGuard.h"
 #include "ui/views/LiveLogView.h"
 #include "ui/views/Typography.h"
@@ -7,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -40,6 +40,7 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     : SheetDialog(parent), navigation_(context.navigation), onFinish_(std::move(onFinish)) {
     setObjectName(QStringLiteral("setup-action-sheet"));
     setMinimumSize(560, 420);
+    setWindowTitle(request.title);
     model_ = new SetupActionProgressModel(std::move(request), std::move(starter), context.clipboard,
                                           context.urlOpener, this);
 
@@ -51,21 +52,16 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     title->setObjectName(QStringLiteral("setup-action-title"));
     stack->addWidget(title);
 
-    // The bar spans the sheet; it and the status keep their room once hidden, and the row
-    // is as tall as "Continue", so the log stays put when the run ends.
-    QSizePolicy keepRoom;
-    spinner_ = new QProgressBar(this);
-    spinner_->setRange(0, 0);
-    spinner_->setTextVisible(false);
-    spinner_->setAccessibleName(QStringLiteral("Working…"));
-    spinner_->setFixedHeight(6);
-    keepRoom = spinner_->sizePolicy();
-    keepRoom.setRetainSizeWhenHidden(true);
-    spinner_->setSizePolicy(keepRoom);
-    stack->addWidget(spinner_);
-
+    // A small busy indicator, the caption and Cancel in one row. The indicator and the caption
+    // keep their room once hidden, and the row is as tall as "Continue", so the log stays put
+    // when the run ends.
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
+    spinner_ = new BusyIndicator(QStringLiteral("Working…"), this);
+    QSizePolicy keepRoom = spinner_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    spinner_->setSizePolicy(keepRoom);
+    row->addWidget(spinner_, 0, Qt::AlignVCenter);
     status_ = makePlainLabel(
         QStringLiteral("Working… this can take a minute — please keep this window open."),
         TextStyle::caption, this);

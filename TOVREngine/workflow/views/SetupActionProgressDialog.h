@@ -9,12 +9,12 @@
 #include <functional>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QWidget;
 
 namespace tovr {
 
+class BusyIndicator;
 class LiveLogView;
 
 // The install sheet: runs the approved fixes with their output scrolling live, Cancel while
@@ -52,7 +52,7 @@ private:
     SetupActionProgressModel* model_ = nullptr;
     QPointer<AppNavigation> navigation_;
     OnFinish onFinish_;
-    QProgressBar* spinner_ = nullptr;
+    BusyIndicator* spinner_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* continue_ = nullptr;

@@ -4,7 +4,10 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace tovr::stagerows {
 
@@ -40,6 +43,15 @@ void setCheckedQuietly(QAbstractButton* box, bool checked) {
 void setTextQuietly(QLabel* label, const QString& text) {
     if (label->text() != text)
         label->setText(text);
+}
+
+void setTextQuietly(QLineEdit* field, const QString& text) {
+    if (field->text() == text)
+        return;
+    const QSignalBlocker blocker(field);
+    const int cursor = std::min<int>(field->cursorPosition(), text.size());
+    field->setText(text);
+    field->setCursorPosition(cursor);
 }
 
 void describe(QAbstractButton* box, const QStringList& lines) {

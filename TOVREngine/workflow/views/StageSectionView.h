@@ -9,6 +9,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QLineEdit;
 
 namespace tovr {
 
@@ -37,6 +38,8 @@ QLabel* makeCaption(const QString& text, QWidget* parent, bool small = false);
 void applyWarningStyle(QWidget* widget);
 void setCheckedQuietly(QAbstractButton* box, bool checked);
 void setTextQuietly(QLabel* label, const QString& text);
+// A field shows what its model holds; the cursor stays where it was.
+void setTextQuietly(QLineEdit* field, const QString& text);
 // A screen reader reads `lines` (the caption and warning shown under `box`; empty ones are
 // not shown) with the box, as its description.
 void describe(QAbstractButton* box, const QStringList& lines);

@@ -8,7 +8,9 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
@@ -16,11 +18,14 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tovr::test {
 
@@ -112,6 +117,51 @@ std::optional<QString> glyphFault(const QString& name, bool acts) {
     return std::nullopt;
 }
 
+// The role a screen reader announces: a semibold title is a heading, a control that opens a
+// web page (it shows the pointing hand) a link. A busy indicator stands beside what it is
+// about, not across the window, and a check box is no wider than its words (its focus ring
+// hugs them).
+void checkRole(QWidget* widget, QAccessibleInterface* face, QStringList& findings) {
+    const QAccessible::Role role = face ? face->role() : QAccessible::NoRole;
+    auto* label = qobject_cast<QLabel*>(widget);
+    if (label && !label->text().trimmed().isEmpty() && label->accessibleName().isEmpty() &&
+        label->font().weight() >= QFont::DemiBold && role != QAccessible::Heading)
+        findings << describe(widget) + QStringLiteral(": a title, not heard as a heading");
+    if (qobject_cast<QPushButton*>(widget) && widget->cursor().shape() == Qt::PointingHandCursor &&
+        role != QAccessible::Link)
+        findings << describe(widget) + QStringLiteral(": opens a page, not heard as a link");
+    if (auto* bar = qobject_cast<QProgressBar*>(widget);
+        bar && bar->maximum() == 0 && bar->width() > bar->window()->width() / 2)
+        findings << describe(widget) +
+                        QStringLiteral(": a busy indicator across the window, not a small one");
+    if (auto* box = qobject_cast<QCheckBox*>(widget);
+        box && box->width() > box->sizeHint().width() + 8)
+        findings << describe(widget) +
+                        QStringLiteral(": %1 px wide, its focus ring far wider than its words")
+                            .arg(box->width());
+}
+
+// A sheet's window is named by its title, the first heading in it.
+void checkSheetName(QWidget* root, QStringList& findings) {
+    if (!qobject_cast<QDialog*>(root))
+        return;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(root);
+    const QString name = face ? face->text(QAccessible::Name) : QString();
+    QString title;
+    for (QLabel* label : root->findChildren<QLabel*>()) {
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(label);
+        if (heard && heard->role() == QAccessible::Heading && label->isVisibleTo(root)) {
+            title = heard->text(QAccessible::Name);
+            break;
+        }
+    }
+    if (name.trimmed().isEmpty())
+        findings << describe(root) + QStringLiteral(": a sheet whose window has no name");
+    else if (!title.isEmpty() && normalized(name) != normalized(title))
+        findings << describe(root) + QStringLiteral(": a sheet named “%1”, not by its title “%2”")
+                                         .arg(name, title);
+}
+
 // What a screen reader hears of every text, image, field, log and progress indicator on
 // show: a name in words (a field's from its label, never from a placeholder that no label
 // on `labels` shows), and a label that does not claim a focus Tab never gives it.
@@ -124,9 +174,14 @@ void checkHeard(QWidget* widget, const QStringList& labels, QStringList& finding
         return;
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
     const QString name = face ? face->text(QAccessible::Name) : QString();
+    checkRole(widget, face, findings);
     if (label) {
         if (label->text().isEmpty() && !label->pixmap().isNull() && name.trimmed().isEmpty())
             findings << describe(widget) + QStringLiteral(": an image without a name");
+        static const QRegularExpression words(QStringLiteral("[\\p{L}\\p{N}]"));
+        if (!name.trimmed().isEmpty() && !name.contains(words))
+            findings << describe(widget) +
+                            QStringLiteral(": heard as the lone glyph “%1”").arg(name.trimmed());
         if (face && face->state().focusable && !(widget->focusPolicy() & Qt::TabFocus))
             findings << describe(widget) +
                             QStringLiteral(": says it is focusable, but Tab never stops on it");
@@ -218,10 +273,34 @@ std::optional<QPalette::ColorRole> textRole(const QWidget* widget) {
     return std::nullopt;
 }
 
+// Disabled only by a sheet open in front of its window, which disables the window's parts:
+// it must look as it did before.
+bool disabledBySheetAlone(const QWidget* widget) {
+    const QWidget* window = widget->window();
+    const auto dialogs = window->findChildren<QDialog*>();
+    if (std::none_of(dialogs.begin(), dialogs.end(),
+                     [](const QDialog* sheet) { return sheet->isVisible() && sheet->isModal(); }))
+        return false;
+    for (const QWidget* up = widget; up != window; up = up->parentWidget())
+        if (up->testAttribute(Qt::WA_ForceDisabled) && up->parentWidget() != window)
+            return false;
+    return true;
+}
+
 void checkContrast(QWidget* widget, QWidget* root, const QImage& image, QStringList& findings) {
     const auto role = textRole(widget);
-    if (!role || !widget->isEnabled()) // a disabled control is exempt
+    if (!role)
         return;
+    if (!widget->isEnabled() && !disabledBySheetAlone(widget)) {
+        // Exempt from contrast, but it must look disabled, unless a sheet came in front of it
+        // while it was enabled (it keeps the look it had).
+        const QPalette& palette = widget->palette();
+        if (qobject_cast<QAbstractButton*>(widget) &&
+            !widget->property(kBehindSheetProperty).toBool() &&
+            palette.color(QPalette::Disabled, *role) == palette.color(QPalette::Active, *role))
+            findings << describe(widget) + QStringLiteral(": disabled, it looks enabled");
+        return;
+    }
     QRect area = widget->visibleRegion()
                      .boundingRect()
                      .translated(widget->mapTo(root, QPoint()))
@@ -280,16 +359,25 @@ QStringList accessibilityFindings(QWidget* root) {
         checkHeard(widget, labels, findings);
         checkContrast(widget, root, image, findings);
     }
+    checkSheetName(root, findings);
     return findings;
 }
 
 void checkAccessibility(QWidget* root, const QString& screen) {
     if (!root)
         return;
+    // A sheet's window behind it too: inert, but as readable as before.
+    QWidget* behind = qobject_cast<QDialog*>(root) && root->parentWidget()
+                          ? root->parentWidget()->window()
+                          : nullptr;
     auto report = [&](const QString& palette) {
         for (const QString& finding : accessibilityFindings(root))
             ADD_FAILURE() << screen.toStdString() << " (" << palette.toStdString()
                           << " palette): " << finding.toStdString();
+        if (behind)
+            for (const QString& finding : accessibilityFindings(behind))
+                ADD_FAILURE() << screen.toStdString() << ", the window behind it ("
+                              << palette.toStdString() << " palette): " << finding.toStdString();
     };
     report(QStringLiteral("light"));
     withDarkPalette([&] { report(QStringLiteral("dark")); });

@@ -160,6 +160,38 @@ void checkChoices(QWidget* root, QStringList& findings) {
     typeAgain(typed);
 }
 
+// What a screen reader's text entry or voice control does to each field on show: sets its
+// whole text, which the screen's models must then hold; the text is put back the same way.
+void checkFields(QWidget* root, QStringList& findings) {
+    auto enter = [&](QLineEdit* field, const QString& text) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(field);
+        QAccessibleEditableTextInterface* editable = face ? face->editableTextInterface() : nullptr;
+        if (!editable)
+            return false;
+        editable->replaceText(0, int(field->text().size()), text);
+        renderModelsAgain(root);
+        return true;
+    };
+    QList<QPointer<QLineEdit>> fields;
+    for (QLineEdit* field : root->findChildren<QLineEdit*>())
+        fields.append(field);
+    for (const QPointer<QLineEdit>& field : fields) {
+        if (!field || !isShown(field, root) || !field->isEnabled() || field->isReadOnly())
+            continue;
+        const QString was = field->text();
+        // Shorter, so a field that limits its length takes it whole.
+        const QString entered = was.isEmpty() ? QStringLiteral("a") : was.chopped(1);
+        if (!enter(field, entered))
+            findings << describe(field) + QStringLiteral(": no editable-text interface");
+        else if (field && field->text() != entered)
+            findings << describe(field) + QStringLiteral(": its text set through its editable-"
+                                                         "text interface is not what its "
+                                                         "screen's model holds");
+        if (field)
+            enter(field, was);
+    }
+}
+
 // A sheet's window behind it: every control there, the sheet's own aside.
 void checkBehindSheet(QWidget* sheet, QStringList& findings) {
     if (!qobject_cast<QDialog*>(sheet) || !sheet->parentWidget())
@@ -186,6 +218,7 @@ QStringList accessibleActionFindings(QWidget* root) {
         return findings;
     checkBehindSheet(root, findings);
     checkChoices(root, findings);
+    checkFields(root, findings);
     return findings;
 }
 

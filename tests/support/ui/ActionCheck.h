@@ -9,8 +9,10 @@ namespace tovr::test {
 
 // What a screen reader's own actions meet on `root` (a screen or a sheet): every enabled
 // choice is pressed or toggled through its accessibility action, and what it then shows must
-// be what the screen's models hold (it must survive the models' views rendering again). Each
-// choice is put back the same way where it can be, and text a choice cleared is typed again.
+// be what the screen's models hold (it must survive the models' views rendering again); every
+// enabled field's text is set through its editable-text interface, and must be held the same
+// way. Each choice is put back the same way where it can be, and text a choice cleared is
+// typed again.
 // With a sheet as `root`, no control behind it in its window may report itself enabled. Each
 // finding names the control.
 QStringList accessibleActionFindings(QWidget* root);

@@ -1,7 +1,11 @@
 #include "support/ui/KeyboardCheck.h"
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
@@ -9,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace tovr::test {
 
@@ -57,6 +62,34 @@ QList<QWidget*> reachable(QWidget* screen) {
     return stops;
 }
 
+// Ctrl+C copies the text selected in a label (which takes no focus) wherever the focus is,
+// unless the focus is on something that copies its own selection. Tried on the first label.
+std::optional<QString> copyFault(QWidget* screen) {
+    QWidget* focus = screen->window()->focusWidget();
+    if (!focus || qobject_cast<QLineEdit*>(focus) || qobject_cast<QAbstractScrollArea*>(focus))
+        return std::nullopt;
+    for (QLabel* label : screen->findChildren<QLabel*>()) {
+        if (label->window() != screen->window() || !label->isVisible() ||
+            label->textFormat() != Qt::PlainText || label->text().size() < 2)
+            continue;
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(label, &enter); // a pointer makes it selectable
+        label->setSelection(0, int(label->text().size()));
+        if (!label->hasSelectedText())
+            continue;
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        const QString copied = QGuiApplication::clipboard()->text();
+        const QString selected = label->selectedText();
+        label->setSelection(0, 0);
+        if (copied != selected)
+            return QStringLiteral("Ctrl+C on %1 copies “%2”, not the text selected in a label")
+                .arg(describe(focus), copied.left(40));
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void checkKeyboard(QWidget* screen, const QString& name) {
@@ -79,6 +112,8 @@ void checkKeyboard(QWidget* screen, const QString& name) {
                  .arg(describe(*std::find_if(stops.begin(), stops.end(), [](QWidget* w) {
                      return w->objectName() != QStringLiteral("navigation-back");
                  }))));
+    if (const auto fault = copyFault(screen))
+        fail(*fault);
     if (stops.isEmpty())
         return;
 

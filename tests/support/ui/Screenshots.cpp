@@ -5,6 +5,7 @@
 #include "support/ui/KeyboardCheck.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QPixmap>
 #include <QWidget>
@@ -41,6 +42,8 @@ void saveScreenshot(QWidget* widget, const QString& name) {
     checkAccessibility(widget, name);
     checkKeyboard(widget, name);
     saveImages(widget, name);
+    if (qobject_cast<QDialog*>(widget) && widget->parentWidget())
+        saveImages(widget->parentWidget()->window(), name + "-behind");
     // Last: it presses the screen's choices (and puts them back where it can).
     checkAccessibleActions(widget, name);
 }
