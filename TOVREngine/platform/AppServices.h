@@ -16,10 +16,10 @@ struct AppServices {
     std::shared_ptr<HTTPFetching> http;
     std::shared_ptr<FileSystemOperating> fs;
     std::shared_ptr<KeyValueStoring> store;
+    bool isFixtureMode = false;
     // Where the tools keep their files, read once through the login shell; null: the usual
     // places.
-    std::shared_ptr<ToolLocationsSource> toolLocations;
-    bool isFixtureMode = false;
+    std::shared_ptr<ToolLocationsSource> toolLocations = nullptr;
 
     // The one live bundle, built on first use (safe under concurrent first use).
     static AppServices live();

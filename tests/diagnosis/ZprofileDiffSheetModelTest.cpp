@@ -49,8 +49,10 @@ TEST_F(ZprofileDiffSheetModelTest, AMissingFileIsCreatedWithTheBlockAndAnEmptyBa
     for (const QString& zdotdir : {QString(), QString("/Users/dev/zsh")}) {
         SCOPED_TRACE(zdotdir.toStdString());
         fs = std::make_shared<SandboxFileSystem>();
-        if (!zdotdir.isEmpty())
+        if (!zdotdir.isEmpty()) {
+            fs->createFolder(zdotdir);
             locations = ToolLocationsSource::fixed({{{"ZDOTDIR", zdotdir}}});
+        }
         const QByteArray file = zdotdir.isEmpty() ? kZprofile : (zdotdir + "/.zprofile").toUtf8();
         const QString shown = zdotdir.isEmpty() ? "~/.zprofile" : "~/zsh/.zprofile";
         outcomes.clear();

@@ -102,10 +102,12 @@ esac)"_s);
 
     // Every sentence names the start-up files where they are.
     void expectNamedWhereTheyAre(const QStringList& sentences) const {
-        for (const QString& s : sentences)
-            if (GetParam())
+        for (const QString& s : sentences) {
+            if (GetParam()) {
                 EXPECT_FALSE(s.contains(u"~/.zprofile"_s) || s.contains(u"~/.zshrc"_s))
                     << s.toStdString();
+            }
+        }
     }
 
     LiveHome home_;
@@ -257,8 +259,9 @@ TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) 
     EXPECT_FALSE(writer.isConfigured(u"exa"_s));
     home.put(u"claude/.claude.json"_s, R"({"mcpServers": {"exa": {"type": "http"}}})");
     EXPECT_TRUE(writer.isConfigured(u"exa"_s));
-    if (QFile::exists(u"/usr/bin/codex"_s)) // Codex itself, run as the engine runs it
+    if (QFile::exists(u"/usr/bin/codex"_s)) { // Codex itself, run as the engine runs it
         EXPECT_EQ(home.zsh(u"codex mcp get exa --json"_s, false).exitCode, 0);
+    }
 
     SkillFolderInstaller installer{fs};
     installer.locations = locations;
