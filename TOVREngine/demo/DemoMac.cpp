@@ -122,6 +122,9 @@ AppServices DemoMac::services() const {
     services.http = http_;
     services.fs = fs_;
     services.store = defaults_;
+    // The Mac answers from its own environment, never the machine's.
+    services.toolLocations =
+        ToolLocationsSource::fixed(ToolLocations::fromEnvironment(*environment_));
     services.isFixtureMode = false;
     return services;
 }

@@ -3,6 +3,7 @@
 #include "model/ProductConfig.h"
 
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 #include "platform/LineSplitter.h"
 #include "services/ZprofileWriter.h"
 #include "telemetry/UsageEvent.h"
@@ -16,9 +17,10 @@ namespace tovr {
 
 ZprofileDiffSheetModel::ZprofileDiffSheetModel(
     Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
-    std::function<void(const RemediationOutcome&)> onFinish, QObject* parent)
+    std::function<void(const RemediationOutcome&)> onFinish, QObject* parent,
+    std::shared_ptr<ToolLocationsSource> locations)
     : QObject(parent), remediation_(std::move(remediation)), fs_(std::move(fs)),
-      onFinish_(std::move(onFinish)) {}
+      locations_(std::move(locations)), onFinish_(std::move(onFinish)) {}
 
 ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
     if (loadTask_)
@@ -27,9 +29,20 @@ ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
         applyTask_->cancel();
 }
 
-FileAppendWriter ZprofileDiffSheetModel::writer() const {
-    return FileAppendWriter(fs_->homeDirectory() + QStringLiteral("/.zprofile"), fs_,
-                            ProductConfig::current().shellMarker());
+namespace {
+
+QString zprofileIn(const ToolLocations& locations, const FileSystemOperating& fs) {
+    return locations.zshStartupDir(fs.homeDirectory()) + QStringLiteral("/.zprofile");
+}
+
+} // namespace
+
+QString ZprofileDiffSheetModel::shownFile() const {
+    if (preview_)
+        return shownFromHome(*fs_, preview_->path);
+    // Never waits for the login shell: until it has answered, the usual name.
+    const auto known = locations_ ? locations_->ifRead() : std::optional(ToolLocations{});
+    return shownFromHome(*fs_, zprofileIn(known.value_or(ToolLocations{}), *fs_));
 }
 
 void ZprofileDiffSheetModel::loadPreview() {
@@ -41,13 +54,17 @@ void ZprofileDiffSheetModel::loadPreview() {
     };
     loadTask_ = runInBackground(
         this,
-        [writer = writer()](WorkerTask&) {
+        [fs = fs_, locations = locations_,
+         marker = ProductConfig::current().shellMarker()](WorkerTask&) {
+            const QString path = zprofileIn(toolLocationsOf(locations), *fs);
             try {
-                return Loaded{ZprofileWriter{writer}.previewJavaHome(true), {}};
+                return Loaded{
+                    ZprofileWriter{FileAppendWriter(path, fs, marker)}.previewJavaHome(true), {}};
             } catch (const Error& error) {
                 // An unreadable file is never taken for an empty one.
                 return Loaded{{},
-                              QStringLiteral("Couldn't read ~/.zprofile: ") + error.description()};
+                              QStringLiteral("Couldn't read ") + shownFromHome(*fs, path) +
+                                  QStringLiteral(": ") + error.description()};
             }
         },
         [this](Loaded loaded) {
@@ -106,22 +123,25 @@ ZprofileDiffSheetModel::diffLines(const FileAppendWriter::DiffPreview& preview) 
     return rows;
 }
 
-QString ZprofileDiffSheetModel::titleText() {
-    return QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`");
+QString ZprofileDiffSheetModel::titleText() const {
+    return QStringLiteral("Set `JAVA_HOME` in `") + markdownLiteral(shownFile()) + u'`';
 }
 
-QString ZprofileDiffSheetModel::explainerText() {
+QString ZprofileDiffSheetModel::explainerText() const {
     return QStringLiteral("Review the change before we write it. Your current file is backed up "
-                          "to `~/.zprofile.bak`.");
+                          "to `") +
+           markdownLiteral(shownFile()) + QStringLiteral(".bak`.");
 }
 
-QString ZprofileDiffSheetModel::alreadySetText() {
-    return QStringLiteral("Your ~/.zprofile already sets JAVA_HOME via "
-                          "`$(/usr/libexec/java_home)` — no changes needed.");
+QString ZprofileDiffSheetModel::alreadySetText() const {
+    return QStringLiteral("Your ") + markdownLiteral(shownFile()) +
+           QStringLiteral(" already sets JAVA_HOME via `$(/usr/libexec/java_home)` — no changes "
+                          "needed.");
 }
 
-QString ZprofileDiffSheetModel::createdText() {
-    return QStringLiteral("Creating `~/.zprofile` (didn't exist before).");
+QString ZprofileDiffSheetModel::createdText() const {
+    return QStringLiteral("Creating `") + markdownLiteral(shownFile()) +
+           QStringLiteral("` (didn't exist before).");
 }
 
 QString ZprofileDiffSheetModel::backupText() const {
@@ -135,7 +155,8 @@ void ZprofileDiffSheetModel::apply() {
         return;
     applyTask_ = runInBackground(
         this,
-        [writer = writer(), preview = *preview_](WorkerTask&) -> std::optional<QString> {
+        [writer = FileAppendWriter(preview_->path, fs_, ProductConfig::current().shellMarker()),
+         preview = *preview_](WorkerTask&) -> std::optional<QString> {
             try {
                 // Refuses a preview of a file that changed since it was read.
                 writer.apply(preview);
@@ -164,7 +185,8 @@ void ZprofileDiffSheetModel::apply() {
 
 void ZprofileDiffSheetModel::finishApplied() {
     if (state() == State::applied)
-        finish(RemediationOutcome::success(QStringLiteral("JAVA_HOME set in ~/.zprofile.")));
+        finish(RemediationOutcome::success(QStringLiteral("JAVA_HOME set in ") +
+                                           markdownLiteral(shownFile()) + u'.'));
 }
 
 void ZprofileDiffSheetModel::finishAlreadySet() {
@@ -174,7 +196,8 @@ void ZprofileDiffSheetModel::finishAlreadySet() {
         didEmitTerminalEvent_ = true;
         trackRemediationCompleted(remediation_, 0);
     }
-    finish(RemediationOutcome::success(QStringLiteral("JAVA_HOME already set in ~/.zprofile.")));
+    finish(RemediationOutcome::success(QStringLiteral("JAVA_HOME already set in ") +
+                                       markdownLiteral(shownFile()) + u'.'));
 }
 
 void ZprofileDiffSheetModel::finishApplyFailed() {

@@ -3,6 +3,7 @@
 #include "diagnosis/RemediationOutcome.h"
 #include "model/Remediation.h"
 #include "platform/FileAppendWriter.h"
+#include "platform/ToolLocations.h"
 #include "platform/WorkerTask.h"
 
 #include <QObject>
@@ -28,9 +29,11 @@ public:
         bool operator==(const ListingRow&) const = default;
     };
 
+    // `locations` says where zsh's start-up files are; null: the home folder.
     ZprofileDiffSheetModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
                            std::function<void(const RemediationOutcome&)> onFinish,
-                           QObject* parent = nullptr);
+                           QObject* parent = nullptr,
+                           std::shared_ptr<ToolLocationsSource> locations = nullptr);
     ~ZprofileDiffSheetModel() override;
 
     // Loads the preview, unless one is already shown.
@@ -48,11 +51,11 @@ public:
     // What the listing shows in the current mode.
     QList<ListingRow> listing() const;
 
-    // Markdown texts.
-    static QString titleText();
-    static QString explainerText();
-    static QString alreadySetText();
-    static QString createdText();
+    // Markdown texts; they name the file as the user reads it once it is known.
+    QString titleText() const;
+    QString explainerText() const;
+    QString alreadySetText() const;
+    QString createdText() const;
     QString backupText() const;
 
     // The buttons; each acts only in the state it is drawn in.
@@ -70,11 +73,13 @@ Q_SIGNALS:
     void changed();
 
 private:
-    FileAppendWriter writer() const;
+    // The file's path shown from the home folder.
+    QString shownFile() const;
     void finish(const RemediationOutcome& outcome);
 
     Remediation remediation_;
     std::shared_ptr<FileSystemOperating> fs_;
+    std::shared_ptr<ToolLocationsSource> locations_;
     std::function<void(const RemediationOutcome&)> onFinish_;
 
     std::optional<FileAppendWriter::DiffPreview> preview_;

@@ -15,6 +15,7 @@ AppServices AppServices::live() {
         services.http = std::make_shared<LiveHTTPFetcher>();
         services.fs = std::make_shared<LiveFileSystem>();
         services.store = std::make_shared<LiveKeyValueStore>();
+        services.toolLocations = ToolLocationsSource::loginShell(services.processRunner);
         services.isFixtureMode = false;
         return services;
     }();

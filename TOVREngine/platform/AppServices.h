@@ -4,6 +4,7 @@
 #include "platform/HTTPFetching.h"
 #include "platform/KeyValueStoring.h"
 #include "platform/ProcessRunning.h"
+#include "platform/ToolLocations.h"
 
 #include <memory>
 
@@ -16,6 +17,9 @@ struct AppServices {
     std::shared_ptr<FileSystemOperating> fs;
     std::shared_ptr<KeyValueStoring> store;
     bool isFixtureMode = false;
+    // Where the tools keep their files, read once through the login shell; null: the usual
+    // places.
+    std::shared_ptr<ToolLocationsSource> toolLocations = nullptr;
 
     // The one live bundle, built on first use (safe under concurrent first use).
     static AppServices live();

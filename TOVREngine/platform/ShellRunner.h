@@ -4,6 +4,7 @@
 #include "platform/EventStream.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/ToolLocations.h"
 
 #include <memory>
 
@@ -14,6 +15,11 @@ namespace tovr {
 // variable itself, and never yields `canceled`.
 struct ShellRunner {
     std::shared_ptr<ProcessRunning> process;
+    // Where the tools keep their files as this shell has it; null: the usual places.
+    std::shared_ptr<ToolLocationsSource> locations = nullptr;
+
+    // Blocks while the login shell is first asked: never on the GUI thread.
+    ToolLocations toolLocations() const { return toolLocationsOf(locations); }
 
     // A child that cannot start gives "Failed to start <path>: <message>" and exit code -1.
     // Dropping the stream terminates the child.

@@ -19,7 +19,7 @@ bool AgentEnvDoc::hasBrewBinary(const QString& name) const {
 }
 
 bool AgentEnvDoc::zprofileContains(const QString& text) const {
-    return readOrEmpty(fs->homeDirectory() + "/.zprofile").contains(text);
+    return readOrEmpty(locations.zshStartupDir(fs->homeDirectory()) + "/.zprofile").contains(text);
 }
 
 AgentEnvDoc::DetectedTools AgentEnvDoc::detectTools() const {
@@ -32,8 +32,9 @@ AgentEnvDoc::DetectedTools AgentEnvDoc::detectTools() const {
     t.rustFound = fs->fileExists(home + "/.cargo/bin/cargo") || zprofileContains(".cargo/bin");
     t.javaFound = zprofileContains("JAVA_HOME");
     t.claudeFound = hasBrewBinary("claude") || fs->fileExists(home + "/.local/bin/claude") ||
-                    isFolder(*fs, home + "/.claude") || fs->fileExists("/Applications/Claude.app");
-    t.codexFound = hasBrewBinary("codex") || isFolder(*fs, home + "/.codex") ||
+                    isFolder(*fs, locations.claudeConfigDir(home)) ||
+                    fs->fileExists("/Applications/Claude.app");
+    t.codexFound = hasBrewBinary("codex") || isFolder(*fs, locations.codexHome(home)) ||
                    fs->fileExists("/Applications/ChatGPT.app") ||
                    fs->fileExists("/Applications/Codex.app");
     return t;
@@ -43,14 +44,15 @@ bool AgentEnvDoc::isNeeded() const {
     const DetectedTools tools = detectTools();
     const QString home = fs->homeDirectory();
     const QString marker = QString::fromUtf8(kMarkerPhrase);
-    if (tools.claudeFound && !readOrEmpty(home + "/.claude/CLAUDE.md").contains(marker))
+    if (tools.claudeFound &&
+        !readOrEmpty(locations.claudeConfigDir(home) + "/CLAUDE.md").contains(marker))
         return true;
-    if (tools.codexFound && !readOrEmpty(home + "/.codex/AGENTS.md").contains(marker))
+    if (tools.codexFound && !readOrEmpty(locations.codexHome(home) + "/AGENTS.md").contains(marker))
         return true;
     return false;
 }
 
-QString AgentEnvDoc::render(const DetectedTools& tools) {
+QString AgentEnvDoc::render(const DetectedTools& tools, const QString& startupDir) {
     QStringList lines{
         QStringLiteral("<!-- ") + QString::fromUtf8(kMarkerPhrase) +
             QStringLiteral(" (managed; you can edit the lines below) -->"),
@@ -80,10 +82,11 @@ QString AgentEnvDoc::render(const DetectedTools& tools) {
         lines << QStringLiteral("- Java: Temurin JDK via Homebrew; `JAVA_HOME` is set with "
                                 "`/usr/libexec/java_home` (use `-v <N>` to select a version).");
     lines << QString()
-          << QStringLiteral("PATH and tool activation live in `~/.zprofile` (login shells, "
-                            "including this agent's own subshells) and `~/.zshrc` (interactive "
-                            "mise activation). API keys go in `~/.env` (sourced by `~/.zshrc`); "
+          << QStringLiteral("PATH and tool activation live in `%1/.zprofile` (login shells, "
+                            "including this agent's own subshells) and `%1/.zshrc` (interactive "
+                            "mise activation). API keys go in `~/.env` (sourced by `%1/.zshrc`); "
                             "never hardcode a key.")
+                 .arg(startupDir)
           << QString();
     return lines.join(u'\n');
 }
@@ -143,16 +146,23 @@ WriterReport AgentEnvDoc::document() const {
         return {{QStringLiteral("No AI agent (Claude or Codex) detected — skipping the agent "
                                 "setup note.")},
                 true};
-    const QString section = render(tools);
     const QString home = fs->homeDirectory();
+    const QString section = render(tools, shownFromHome(*fs, locations.zshStartupDir(home)));
     WriterReport report;
     if (tools.claudeFound)
-        writeSection(home + QStringLiteral("/.claude/CLAUDE.md"), section,
-                     QStringLiteral("Claude (~/.claude/CLAUDE.md)"), report);
+        documentIn(QStringLiteral("Claude"), locations.claudeConfigDir(home),
+                   QStringLiteral("CLAUDE.md"), section, report);
     if (tools.codexFound)
-        writeSection(home + QStringLiteral("/.codex/AGENTS.md"), section,
-                     QStringLiteral("Codex (~/.codex/AGENTS.md)"), report);
+        documentIn(QStringLiteral("Codex"), locations.codexHome(home), QStringLiteral("AGENTS.md"),
+                   section, report);
     return report;
+}
+
+void AgentEnvDoc::documentIn(const QString& agent, const QString& folder, const QString& file,
+                             const QString& section, WriterReport& report) const {
+    const QString path = folder + u'/' + file;
+    writeSection(path, section, agent + QStringLiteral(" (") + shownFromHome(*fs, path) + u')',
+                 report);
 }
 
 } // namespace tovr

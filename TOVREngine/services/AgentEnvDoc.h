@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
 #include <memory>
@@ -8,9 +9,10 @@
 namespace tovr {
 
 // Writes a managed note about this Mac's toolchain into the instruction file of each AI
-// agent found (Claude Code's ~/.claude/CLAUDE.md, Codex's ~/.codex/AGENTS.md).
+// agent found (Claude Code's CLAUDE.md, Codex's AGENTS.md, each in the agent's own folder).
 struct AgentEnvDoc {
     std::shared_ptr<FileSystemOperating> fs;
+    ToolLocations locations = {}; // the agents' folders and zsh's start-up files
 
     // What is installed, worked out afresh on every call.
     struct DetectedTools {
@@ -31,8 +33,10 @@ struct AgentEnvDoc {
     // Appends the note to the file of each agent found, after a backup; a file that already
     // has it, or that cannot be read, is left alone. Never throws.
     WriterReport document() const;
-    // The note for what is installed; it ends with a line feed.
-    static QString render(const DetectedTools& tools);
+    // The note for what is installed; it ends with a line feed. `startupDir` is where zsh's
+    // start-up files are, as the user reads it.
+    static QString render(const DetectedTools& tools,
+                          const QString& startupDir = QStringLiteral("~"));
     // Appends `section` to `path` unless it is there; adds the sentence for `label` to
     // `report` and clears its `ok` on failure.
     void writeSection(const QString& path, const QString& section, const QString& label,
@@ -44,6 +48,9 @@ struct AgentEnvDoc {
 private:
     bool hasBrewBinary(const QString& name) const;
     bool zprofileContains(const QString& text) const;
+    // The note's file in `folder`, and its label in messages.
+    void documentIn(const QString& agent, const QString& folder, const QString& file,
+                    const QString& section, WriterReport& report) const;
     // The file's UTF-8 text; a missing or unreadable file is empty.
     QString readOrEmpty(const QString& path) const;
 };

@@ -49,12 +49,12 @@ QString GitSetup::signInCommand(bool skipSshKey) const {
 }
 
 QString GitSetup::globalConfigFile() const {
-    if (const auto global = environment->variable(QStringLiteral("GIT_CONFIG_GLOBAL")))
+    if (const auto global = locations.variable(QStringLiteral("GIT_CONFIG_GLOBAL")))
         return *global;
     const QString home = fs->homeDirectory();
     const QString user = home + QStringLiteral("/.gitconfig");
     const QString xdgHome =
-        environment->variable(QStringLiteral("XDG_CONFIG_HOME")).value_or(QString());
+        locations.variable(QStringLiteral("XDG_CONFIG_HOME")).value_or(QString());
     const QString xdg = (xdgHome.isEmpty() ? home + QStringLiteral("/.config") : xdgHome) +
                         QStringLiteral("/git/config");
     return !fs->fileExists(user) && fs->fileExists(xdg) ? xdg : user;

@@ -5,7 +5,7 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
-#include "platform/SystemEnvironment.h"
+#include "platform/ToolLocations.h"
 
 #include <QRegularExpression>
 
@@ -60,10 +60,10 @@ struct GitSetup {
     };
 
     std::shared_ptr<ProcessRunning> process; // starts "/bin/zsh -lc" for each command
-    // Where `configureGit` looks for the global Git files, and the variables that move them,
-    // which the login shell inherits.
+    // Where `configureGit` looks for the global Git files, and the variables that move them
+    // as the login shell, where git runs, has them.
     std::shared_ptr<const FileSystemOperating> fs = nullptr;
-    std::shared_ptr<const SystemEnvironment> environment = SystemEnvironment::live();
+    ToolLocations locations = {};
     QString githubHost = QStringLiteral("github.com");
 
     // The four `git config --global` commands joined by " && ", name and e-mail single-quoted

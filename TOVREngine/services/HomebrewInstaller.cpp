@@ -1,9 +1,9 @@
 #include "services/HomebrewInstaller.h"
-#include "platform/FileChecks.h"
 
 #include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
 #include "platform/FileAppendWriter.h"
+#include "platform/FileChecks.h"
 #include "platform/LiveProcessRunner.h"
 #include "platform/StreamedChild.h"
 #include "services/ChildEnvironment.h"
@@ -121,21 +121,24 @@ void HomebrewInstaller::appendShellenv(const Sink& sink) const {
         return;
     }
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
+    const QString zprofile =
+        locations.zshStartupDir(fs->homeDirectory()) + QStringLiteral("/.zprofile");
+    const QString shown = shownFromHome(*fs, zprofile);
     try {
-        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
-                                      ProductConfig::current().shellMarker());
+        const FileAppendWriter writer(zprofile, fs, ProductConfig::current().shellMarker());
         const auto preview = writer.append(line, QStringLiteral("Homebrew shellenv"),
                                            QStringLiteral("brew shellenv"), true);
         if (preview.alreadySet) {
-            sink(output(QStringLiteral("brew shellenv already active in ~/.zprofile — skipping.")));
+            sink(output(QStringLiteral("brew shellenv already active in ") + shown +
+                        QStringLiteral(" — skipping.")));
             return;
         }
-        sink(output(QStringLiteral("Appending brew shellenv to ~/.zprofile (so brew is fully "
-                                   "integrated in new shells).")));
+        sink(output(QStringLiteral("Appending brew shellenv to ") + shown +
+                    QStringLiteral(" (so brew is fully integrated in new shells).")));
         sink(output(QStringLiteral("Appended. Backup at ") + preview.backupPath + u'.'));
     } catch (const Error& e) {
-        sink(output(QStringLiteral("Couldn't append brew shellenv to ~/.zprofile: ") +
-                    e.description()));
+        sink(output(QStringLiteral("Couldn't append brew shellenv to ") + shown +
+                    QStringLiteral(": ") + e.description()));
     }
 }
 

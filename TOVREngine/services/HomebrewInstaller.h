@@ -5,6 +5,7 @@
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/ToolLocations.h"
 #include "platform/WorkerTask.h"
 #include "services/PrivilegedExecutor.h"
 
@@ -28,6 +29,7 @@ struct HomebrewInstaller {
     std::shared_ptr<HTTPFetching> http;
     // Where the install script is downloaded from.
     QUrl installScriptURL = defaultInstallScriptURL();
+    ToolLocations locations = {}; // where zsh's start-up files are
 
     EventStream<Event> install() const;
     // The same on the caller's task.

@@ -35,12 +35,8 @@ QString utf8Text(const QByteArray& data) {
     return decoder(data);
 }
 
-QString codexDir(const FileSystemOperating& fs) {
-    return fs.homeDirectory() + QStringLiteral("/.codex");
-}
-
-QString codexConfigPath(const FileSystemOperating& fs) {
-    return codexDir(fs) + QStringLiteral("/config.toml");
+QString codexConfigPath(const QString& codexDir) {
+    return codexDir + QStringLiteral("/config.toml");
 }
 
 // A slug that is a TOML bare key is written as it is; anything else as a quoted key, so a
@@ -120,12 +116,12 @@ QString MCPConfigWriter::claudeDesktopSupportDir() const {
 }
 
 bool MCPConfigWriter::codexPresent() const {
-    return fs->fileExists(codexDir(*fs)) ||
+    return fs->fileExists(locations.codexHome(fs->homeDirectory())) ||
            anyExists(*fs, {"/opt/homebrew/bin/codex", "/usr/local/bin/codex"});
 }
 
 bool MCPConfigWriter::claudeCodeHolds(const QString& slug) const {
-    const QString claudeJson = fs->homeDirectory() + QStringLiteral("/.claude.json");
+    const QString claudeJson = locations.claudeJson(fs->homeDirectory());
     try {
         if (!fs->fileExists(claudeJson))
             return false;
@@ -138,7 +134,7 @@ bool MCPConfigWriter::claudeCodeHolds(const QString& slug) const {
 }
 
 bool MCPConfigWriter::codexConfigHolds(const QString& slug) const {
-    const QString path = codexConfigPath(*fs);
+    const QString path = codexConfigPath(locations.codexHome(fs->homeDirectory()));
     try {
         return fs->fileExists(path) && CodexConfig::parse(fs->readData(path)).hasServer(slug);
     } catch (const Error&) {
@@ -150,8 +146,8 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
                                                          const QString& address) const {
     if (!codexPresent())
         return {{}, true, false};
-    const QString dir = codexDir(*fs);
-    const QString path = codexConfigPath(*fs);
+    const QString dir = locations.codexHome(fs->homeDirectory());
+    const QString path = codexConfigPath(dir);
 
     auto failure = [](const QString& prefix, const QString& description) {
         return CodexResult{{prefix + description}, false, true};
@@ -210,7 +206,7 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
 bool MCPConfigWriter::isConfigured(const QString& slug) const {
     int examined = 0;
     int holding = 0;
-    if (fs->fileExists(fs->homeDirectory() + QStringLiteral("/.claude.json"))) {
+    if (fs->fileExists(locations.claudeJson(fs->homeDirectory()))) {
         ++examined;
         holding += claudeCodeHolds(slug);
     }
@@ -256,7 +252,7 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
         toolExit = runStreamedLoginShell(
             process, claudeAddCommand(server.slug, address),
             [&](const QString& line) { log.add(line); }, latch);
-    } else if (fs->fileExists(fs->homeDirectory() + QStringLiteral("/.claude"))) {
+    } else if (fs->fileExists(locations.claudeConfigDir(fs->homeDirectory()))) {
         log.add(QStringLiteral("Claude Code CLI isn't on your PATH — skipping it for ") + name +
                 u'.');
     }

@@ -4,6 +4,7 @@
 #include "platform/CancellableProcess.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
+#include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
 #include <memory>
@@ -12,10 +13,11 @@
 namespace tovr {
 
 // Registers remote MCP servers with the AI agents on the Mac: Claude Code through its own
-// command-line tool, Codex by appending a table to ~/.codex/config.toml, which is read and
-// checked with a TOML parser. Keeps no state; every call reads the configuration files afresh.
+// command-line tool, Codex by appending a table to its config.toml, which is read and checked
+// with a TOML parser. Keeps no state; every call reads the configuration files afresh.
 struct MCPConfigWriter {
     std::shared_ptr<FileSystemOperating> fs;
+    ToolLocations locations = {}; // where Codex's and Claude Code's files are
 
     struct CodexResult {
         QStringList lines; // none or one
@@ -53,9 +55,9 @@ struct MCPConfigWriter {
 private:
     // Codex's folder or its program exists.
     bool codexPresent() const;
-    // ~/.claude.json registers the server.
+    // Claude Code's .claude.json registers the server.
     bool claudeCodeHolds(const QString& slug) const;
-    // ~/.codex/config.toml parses and has the server's table.
+    // Codex's config.toml parses and has the server's table.
     bool codexConfigHolds(const QString& slug) const;
     bool claudeToolAvailable(ProcessRunning& process, CancellableProcess* latch) const;
 };

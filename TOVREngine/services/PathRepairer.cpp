@@ -2,12 +2,11 @@
 
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 
 namespace tovr {
 
 namespace {
-
-const QString kCouldNotUpdate = QStringLiteral("Couldn't update ~/.zprofile: ");
 
 bool isEntryBoundary(QStringView line, qsizetype at) {
     if (at < 0 || at >= line.size())
@@ -55,14 +54,21 @@ QString PathRepairer::escapeForDoubleQuotes(const QString& value) {
     return escaped;
 }
 
+QString PathRepairer::zprofile() const {
+    return locations.zshStartupDir(fs->homeDirectory()) + QStringLiteral("/.zprofile");
+}
+
 WriterReport PathRepairer::repairPath(const QString& directory) const {
+    const QString shown = shownFromHome(*fs, zprofile());
+    const QString couldNotUpdate =
+        QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ");
     if (const QString refusal = refusalOf(directory); !refusal.isEmpty())
-        return {{kCouldNotUpdate + refusal}, false};
+        return {{couldNotUpdate + refusal}, false};
     const QString escaped = escapeForDoubleQuotes(directory);
     const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
     try {
-        const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
-                                      ProductConfig::current().shellMarker(), clock);
+        const FileAppendWriter writer(zprofile(), fs, ProductConfig::current().shellMarker(),
+                                      clock);
         const auto preview =
             writer.preview({line}, QStringLiteral("Claude Code PATH"), [&](const QString& text) {
                 return FileAppendWriter::anyActiveLine(
@@ -70,16 +76,15 @@ WriterReport PathRepairer::repairPath(const QString& directory) const {
             });
         writer.apply(preview);
         if (preview.alreadySet)
-            return {{u'`' + directory +
-                     QStringLiteral("` is already on your PATH in ~/.zprofile \u2014 nothing to "
-                                    "do.")},
+            return {{u'`' + directory + QStringLiteral("` is already on your PATH in ") + shown +
+                     QStringLiteral(" \u2014 nothing to do.")},
                     true};
-        return {{QStringLiteral("Added `") + directory +
-                 QStringLiteral("` to your PATH in ~/.zprofile (backup at ") + preview.backupPath +
+        return {{QStringLiteral("Added `") + directory + QStringLiteral("` to your PATH in ") +
+                 shown + QStringLiteral(" (backup at ") + preview.backupPath +
                  QStringLiteral(").")},
                 true};
     } catch (const Error& error) {
-        return {{kCouldNotUpdate + error.description()}, false};
+        return {{couldNotUpdate + error.description()}, false};
     }
 }
 
@@ -95,23 +100,25 @@ WriterReport PathRepairer::repairHomebrewPath() const {
     if (brew.isEmpty())
         return {{QStringLiteral("Homebrew isn't installed yet \u2014 nothing to repair.")}, false};
 
+    const QString shown = shownFromHome(*fs, zprofile());
+    const QString couldNotUpdate =
+        QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ");
     // One of two fixed paths: nothing in it needs escaping.
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
     try {
         const auto preview =
-            FileAppendWriter(fs->homeDirectory() + QStringLiteral("/.zprofile"), fs,
-                             ProductConfig::current().shellMarker(), clock)
+            FileAppendWriter(zprofile(), fs, ProductConfig::current().shellMarker(), clock)
                 .append(line, QStringLiteral("Homebrew shellenv"), QStringLiteral("brew shellenv"),
                         /*activeLineOnly=*/true);
         if (preview.alreadySet)
-            return {{QStringLiteral("Homebrew's shellenv is already active in ~/.zprofile \u2014 "
-                                    "re-checking in a fresh shell.")},
+            return {{QStringLiteral("Homebrew's shellenv is already active in ") + shown +
+                     QStringLiteral(" \u2014 re-checking in a fresh shell.")},
                     true};
-        return {{QStringLiteral("Added Homebrew to your PATH in ~/.zprofile (backup at ") +
-                 preview.backupPath + QStringLiteral(").")},
+        return {{QStringLiteral("Added Homebrew to your PATH in ") + shown +
+                 QStringLiteral(" (backup at ") + preview.backupPath + QStringLiteral(").")},
                 true};
     } catch (const Error& error) {
-        return {{kCouldNotUpdate + error.description()}, false};
+        return {{couldNotUpdate + error.description()}, false};
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
 #include <memory>
@@ -9,10 +10,12 @@
 namespace tovr {
 
 // Repairs a login shell that cannot find an installed tool by appending one marked line
-// to ~/.zprofile. Both fixes run synchronously and never throw.
+// to ~/.zprofile (in $ZDOTDIR when the user set it). Both fixes run synchronously and never
+// throw.
 struct PathRepairer {
     std::shared_ptr<FileSystemOperating> fs;
     FileAppendWriter::Clock clock = {};
+    ToolLocations locations = {};
 
     // Puts `directory` on PATH; present when an active line holds the escaped directory as
     // a whole PATH entry (between ":", "=", quotes or the line's ends). A name that is not
@@ -26,6 +29,9 @@ struct PathRepairer {
     // The value as it may stand inside a double-quoted shell word in a file: backslash,
     // double quote, backquote and "$" each get a backslash before them.
     static QString escapeForDoubleQuotes(const QString& value);
+
+private:
+    QString zprofile() const;
 };
 
 } // namespace tovr

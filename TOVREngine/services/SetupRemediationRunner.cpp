@@ -257,8 +257,8 @@ void SetupRemediationRunner::installCommandLineTools(Emitter& emitter, WorkerTas
 }
 
 void SetupRemediationRunner::installHomebrew(Emitter& emitter, WorkerTask& task) const {
-    const HomebrewInstaller installer{process, fs, PrivilegedExecutor{fs, nullptr}, http,
-                                      homebrewInstallScriptURL};
+    const HomebrewInstaller installer{
+        process, fs, PrivilegedExecutor{fs, nullptr}, http, homebrewInstallScriptURL, locations()};
     installer.install([&](const StreamEvent& event) { emitter.relay(event); }, task);
 }
 
@@ -269,7 +269,7 @@ void SetupRemediationRunner::installClaudeCLI(const QString& prompt, Emitter& em
     if (!code)
         return;
     if (*code == 0)
-        emitter.output(InstallFollowUps{fs}.enableClaudeAutoUpdate());
+        emitter.output(InstallFollowUps{fs, {}, locations()}.enableClaudeAutoUpdate());
     emitter.completed(*code);
 }
 
@@ -296,12 +296,12 @@ void SetupRemediationRunner::installMise(Emitter& emitter, WorkerTask& task) con
 }
 
 void SetupRemediationRunner::repairPath(const QString& directory, Emitter& emitter) const {
-    const auto report = PathRepairer{fs}.repairPath(directory);
+    const auto report = PathRepairer{fs, {}, locations()}.repairPath(directory);
     writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::repairHomebrewPath(Emitter& emitter) const {
-    const auto report = PathRepairer{fs}.repairHomebrewPath();
+    const auto report = PathRepairer{fs, {}, locations()}.repairHomebrewPath();
     writerStep(report.lines, report.ok, emitter);
 }
 
@@ -313,19 +313,21 @@ void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject
 }
 
 void SetupRemediationRunner::configureShell(Emitter& emitter) const {
-    const auto report = ShellConfigurator{fs}.configure();
+    const auto report = ShellConfigurator{fs, {}, locations()}.configure();
     writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
-    const auto report = AgentEnvDoc{fs}.document();
+    const auto report = AgentEnvDoc{fs, locations()}.document();
     writerStep(report.lines, report.ok, emitter);
 }
 
 void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emitter,
                                           WorkerTask& task) const {
     auto latch = latchFor(task);
-    const auto report = SkillFolderInstaller{fs}.installSkill(
+    SkillFolderInstaller installer{fs};
+    installer.locations = locations();
+    const auto report = installer.installSkill(
         skill, resourcesDir, *process, [&](const QString& line) { emitter.output(line); },
         latch.get());
     emitter.completed(report.ok ? 0 : 1);
@@ -334,7 +336,7 @@ void SetupRemediationRunner::installSkill(const AgentSkill& skill, Emitter& emit
 void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& request,
                                           Emitter& emitter, WorkerTask& task) const {
     auto latch = latchFor(task);
-    const auto report = MCPConfigWriter{fs}.addServer(
+    const auto report = MCPConfigWriter{fs, locations()}.addServer(
         request.server, request.apiKey, *process,
         [&](const QString& line) { emitter.output(line); }, latch.get());
     emitter.completed(report.ok ? 0 : 1);
@@ -342,7 +344,7 @@ void SetupRemediationRunner::addMCPServer(const SetupRemediation::AddMCPServer& 
 
 void SetupRemediationRunner::configureGit(const QString& name, const QString& email,
                                           Emitter& emitter, WorkerTask& task) const {
-    GitSetup{process, fs}.configureGit(
+    GitSetup{process, fs, locations()}.configureGit(
         name, email, [&](const StreamEvent& event) { emitter.relay(event); }, *latchFor(task));
 }
 
@@ -353,6 +355,7 @@ void SetupRemediationRunner::githubAuth(Emitter& emitter, WorkerTask& task) cons
 
 ToolInstaller SetupRemediationRunner::toolInstaller() const {
     ToolInstaller installer{process, fs};
+    installer.locations = locations();
     installer.scripts = installScripts;
     return installer;
 }
@@ -374,11 +377,11 @@ void SetupRemediationRunner::installMiseLanguage(const ToolInstaller::MiseLangua
 }
 
 QStringList SetupRemediationRunner::configureMiseStartup() const {
-    return InstallFollowUps{fs}.configureMise();
+    return InstallFollowUps{fs, {}, locations()}.configureMise();
 }
 
 QStringList SetupRemediationRunner::setJavaHomeAfterTemurin() const {
-    return {InstallFollowUps{fs}.setJavaHome()};
+    return {InstallFollowUps{fs, {}, locations()}.setJavaHome()};
 }
 
 } // namespace tovr

@@ -7,6 +7,7 @@
 #include "platform/ProcessRunning.h"
 #include "platform/ResourceLocator.h"
 #include "platform/StreamEvent.h"
+#include "platform/ToolLocations.h"
 #include "platform/WorkerTask.h"
 #include "services/AdoptiumAPI.h"
 #include "services/BrewRunner.h"
@@ -95,6 +96,8 @@ struct SetupRemediationRunner {
     Sleeper sleeper;
     // The application's resources (skills/, example-projects/).
     QString resourcesDir = resourcesDirectory();
+    // Where the tools keep their files, as the login shell has it; null: the usual places.
+    std::shared_ptr<ToolLocationsSource> toolLocations;
 
     // Starts the fix and returns its stream at once. `privilegedPrompt` is the password
     // dialog's sentence for the cask installs; the other fixes ignore it.
@@ -131,6 +134,8 @@ private:
     void perform(const SetupRemediation& remediation, const QString& privilegedPrompt,
                  Emitter& emitter, WorkerTask& task) const;
     bool homebrewGuard(Emitter& emitter) const;
+    // Read on the run's thread; the first read asks the login shell.
+    ToolLocations locations() const { return toolLocationsOf(toolLocations); }
     void installCommandLineTools(Emitter& emitter, WorkerTask& task) const;
     void installHomebrew(Emitter& emitter, WorkerTask& task) const;
     void installClaudeCLI(const QString& prompt, Emitter& emitter, WorkerTask& task) const;

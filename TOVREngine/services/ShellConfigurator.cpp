@@ -2,6 +2,7 @@
 
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 #include "platform/PrivateFiles.h"
 
 namespace tovr {
@@ -24,17 +25,27 @@ bool hasActiveLine(FileSystemOperating& fs, const QString& path, const QString& 
 // One line added after a tool's install; present when its text is on an active line, so
 // a commented-out copy never passes for the setting.
 struct ShellConfigurator::ToolLine {
-    QString fileName; // in the home folder
+    QString fileName; // a start-up file
     QString line;
     QString label;
     QString needle;
-    QString shortName; // names the line in every sentence
+    QString shortName; // names the line in every sentence; %1 is the file
 };
+
+QString ShellConfigurator::startupFile(const QString& name) const {
+    return locations.zshStartupDir(fs->homeDirectory()) + u'/' + name;
+}
+
+QString ShellConfigurator::shown(const QString& name) const {
+    return shownFromHome(*fs, startupFile(name));
+}
 
 bool ShellConfigurator::isConfigured() const {
     const QString home = fs->homeDirectory();
-    return hasActiveLine(*fs, home + "/.zprofile", QString::fromLatin1(kZprofileNeedle)) &&
-           hasActiveLine(*fs, home + "/.zshrc", QString::fromLatin1(kZshrcNeedle)) &&
+    return hasActiveLine(*fs, startupFile(QStringLiteral(".zprofile")),
+                         QString::fromLatin1(kZprofileNeedle)) &&
+           hasActiveLine(*fs, startupFile(QStringLiteral(".zshrc")),
+                         QString::fromLatin1(kZshrcNeedle)) &&
            fs->fileExists(home + "/.env");
 }
 
@@ -53,14 +64,14 @@ const QString& ShellConfigurator::envTemplate() {
 WriterReport ShellConfigurator::configure() const {
     WriterReport outcome;
     configureBlock(QStringLiteral(".zprofile"),
-                   QStringLiteral("# ~/.zprofile \u2014 PATH + environment, loaded once per "
-                                  "login shell"),
+                   QStringLiteral("# %1 \u2014 PATH + environment, loaded once per login shell")
+                       .arg(shown(QStringLiteral(".zprofile"))),
                    QStringLiteral("shell environment"), {QString::fromLatin1(kZprofileNeedle)},
                    QString::fromLatin1(kZprofileNeedle), outcome);
     configureBlock(
         QStringLiteral(".zshrc"),
-        QStringLiteral("# ~/.zshrc \u2014 aliases, completions, prompt (interactive "
-                       "shells)"),
+        QStringLiteral("# %1 \u2014 aliases, completions, prompt (interactive shells)")
+            .arg(shown(QStringLiteral(".zshrc"))),
         QStringLiteral("interactive shell"),
         {
             QStringLiteral("if type brew >/dev/null 2>&1; then"),
@@ -80,8 +91,8 @@ WriterReport ShellConfigurator::configure() const {
 void ShellConfigurator::configureBlock(const QString& fileName, const QString& header,
                                        const QString& label, const QStringList& lines,
                                        const QString& needle, WriterReport& outcome) const {
-    const QString path = fs->homeDirectory() + u'/' + fileName;
-    const QString shown = QStringLiteral("~/") + fileName;
+    const QString path = startupFile(fileName);
+    const QString shown = this->shown(fileName);
     ensureHeader(path, header);
     try {
         // The active-line test, as in isConfigured(): a commented-out line is not the
@@ -139,16 +150,17 @@ void ShellConfigurator::createEnvFile(WriterReport& outcome) const {
 }
 
 QString ShellConfigurator::toolLine(const ToolLine& row) const {
-    const QString path = fs->homeDirectory() + u'/' + row.fileName;
+    const QString path = startupFile(row.fileName);
+    const QString shortName = row.shortName.arg(shown(row.fileName));
     try {
         const auto preview =
             FileAppendWriter(path, fs, ProductConfig::current().shellMarker(), clock)
                 .append(row.line, row.label, row.needle, /*activeLineOnly=*/true);
         return preview.alreadySet
-                   ? row.shortName + QStringLiteral(" is already set \u2014 nothing to do.")
-                   : QStringLiteral("Configured ") + row.shortName + u'.';
+                   ? shortName + QStringLiteral(" is already set \u2014 nothing to do.")
+                   : QStringLiteral("Configured ") + shortName + u'.';
     } catch (const Error& error) {
-        return QStringLiteral("Couldn't configure ") + row.shortName + QStringLiteral(": ") +
+        return QStringLiteral("Couldn't configure ") + shortName + QStringLiteral(": ") +
                error.description();
     }
 }
@@ -157,7 +169,7 @@ QStringList ShellConfigurator::configureUvPath() const {
     return {toolLine({QStringLiteral(".zprofile"),
                       QStringLiteral("export PATH=\"$HOME/.local/bin:$PATH\""),
                       QStringLiteral("uv PATH"), QStringLiteral("HOME/.local/bin"),
-                      QStringLiteral("uv on PATH (~/.zprofile)")})};
+                      QStringLiteral("uv on PATH (%1)")})};
 }
 
 QStringList ShellConfigurator::configureMise() const {
@@ -168,12 +180,12 @@ QStringList ShellConfigurator::configureMise() const {
                   QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
                                  "--shims)\""),
                   QStringLiteral("mise (login shims)"), QStringLiteral("mise activate zsh --shims"),
-                  QStringLiteral("mise shims (~/.zprofile)")}),
+                  QStringLiteral("mise shims (%1)")}),
         toolLine(
             {QStringLiteral(".zshrc"),
              QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\""),
              QStringLiteral("mise (interactive)"), QStringLiteral("mise activate zsh)"),
-             QStringLiteral("mise activate (~/.zshrc)")}),
+             QStringLiteral("mise activate (%1)")}),
     };
 }
 
@@ -181,7 +193,7 @@ QStringList ShellConfigurator::configureCargoPath() const {
     return {toolLine({QStringLiteral(".zprofile"),
                       QStringLiteral("export PATH=\"$HOME/.cargo/bin:$PATH\""),
                       QStringLiteral("rustup PATH"), QStringLiteral("HOME/.cargo/bin"),
-                      QStringLiteral("Rust (cargo) on PATH (~/.zprofile)")})};
+                      QStringLiteral("Rust (cargo) on PATH (%1)")})};
 }
 
 } // namespace tovr

@@ -2,6 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
 #include <memory>
@@ -10,11 +11,13 @@ namespace tovr {
 
 // Sets up the user's zsh start-up files: a de-duplicated PATH in ~/.zprofile, completions
 // and the loading of ~/.env in ~/.zshrc, and ~/.env itself as a private place for keys.
+// The start-up files are those zsh reads: in $ZDOTDIR when the user set it, and named so.
 // Every change is a marked append after a backup; nothing here throws.
 struct ShellConfigurator {
     std::shared_ptr<FileSystemOperating> fs;
     // Dates the marker lines; the system clock when empty.
     FileAppendWriter::Clock clock = {};
+    ToolLocations locations = {};
 
     // The managed configuration is in place: ~/.zprofile de-duplicates PATH, ~/.zshrc
     // sources ~/.env (both on active lines) and ~/.env exists. Never fails.
@@ -37,6 +40,9 @@ struct ShellConfigurator {
 
 private:
     struct ToolLine;
+    // A start-up file (".zprofile", ".zshrc") where zsh reads it, and as the user reads it.
+    QString startupFile(const QString& name) const;
+    QString shown(const QString& name) const;
     QString toolLine(const ToolLine& row) const;
     void configureBlock(const QString& fileName, const QString& header, const QString& label,
                         const QStringList& lines, const QString& needle,

@@ -57,11 +57,19 @@ const QList<SkillFolderInstaller::Agent>& SkillFolderInstaller::agents() {
     return list;
 }
 
-QList<SkillFolderInstaller::Agent> SkillFolderInstaller::presentAgents() const {
+QString SkillFolderInstaller::folderOf(const Agent& agent) const {
     const QString home = fs->homeDirectory();
+    if (agent.label == QLatin1String("Claude"))
+        return locations.claudeConfigDir(home);
+    if (agent.label == QLatin1String("Codex"))
+        return locations.codexHome(home);
+    return home + u'/' + agent.configDir;
+}
+
+QList<SkillFolderInstaller::Agent> SkillFolderInstaller::presentAgents() const {
     QList<Agent> present;
     for (const auto& agent : agents())
-        if (fs->fileExists(home + u'/' + agent.configDir) ||
+        if (fs->fileExists(folderOf(agent)) ||
             std::any_of(agent.toolPaths.begin(), agent.toolPaths.end(),
                         [&](const QString& tool) { return fs->fileExists(tool); }))
             present << agent;
@@ -95,12 +103,11 @@ WriterReport SkillFolderInstaller::install(const QString& source, const QString&
                  QStringLiteral(" into.")},
                 true};
 
-    const QString home = fs->homeDirectory();
     QStringList installed;
     QStringList alreadyHad;
     QStringList broken;
     for (const auto& agent : present) {
-        const QString agentFolder = home + u'/' + agent.configDir;
+        const QString agentFolder = folderOf(agent);
         const QString skills = agentFolder + QStringLiteral("/skills");
         const QString destination = skills + u'/' + name;
         removeUnfinishedCopies(agentFolder, name);
@@ -111,7 +118,7 @@ WriterReport SkillFolderInstaller::install(const QString& source, const QString&
         }
         if (state != CopyState::missing) {
             // Not ours to delete: it may be the user's own work or link.
-            const QString shown = u'~' + destination.mid(home.size());
+            const QString shown = shownFromHome(*fs, destination);
             broken << shown +
                           (state == CopyState::danglingLink
                                ? QStringLiteral(" is a link to something that is missing")
@@ -196,10 +203,8 @@ bool SkillFolderInstaller::isInstalled(const QString& slug) const {
     const QList<Agent> present = presentAgents();
     if (present.isEmpty())
         return false;
-    const QString home = fs->homeDirectory();
     return std::all_of(present.begin(), present.end(), [&](const Agent& agent) {
-        return stateOf(home + u'/' + agent.configDir + QStringLiteral("/skills/") + slug) ==
-               CopyState::complete;
+        return stateOf(folderOf(agent) + QStringLiteral("/skills/") + slug) == CopyState::complete;
     });
 }
 

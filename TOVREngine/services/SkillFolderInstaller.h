@@ -4,6 +4,7 @@
 #include "platform/CancellableProcess.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
+#include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
 #include <QList>
@@ -16,12 +17,12 @@ namespace tovr {
 // Copies an agent skill folder into the skills folder of every AI agent set up on the Mac,
 // never over a copy that is already there.
 struct SkillFolderInstaller {
-    // One agent that loads skills from <home>/<configDir>/skills. It is present when that
+    // One agent that loads skills from <its folder>/skills. It is present when that
     // folder exists or its tool is installed at one of `toolPaths`: a tool installed a moment
     // ago has not made its folder yet.
     struct Agent {
         QString label;
-        QString configDir; // relative to the home folder
+        QString configDir; // relative to the home folder, unless the user moved it
         QStringList toolPaths;
         bool operator==(const Agent&) const = default;
     };
@@ -31,6 +32,7 @@ struct SkillFolderInstaller {
 
     std::shared_ptr<FileSystemOperating> fs;
     QString cloneBase = QString::fromLatin1(kDefaultCloneBase);
+    ToolLocations locations = {}; // where Claude Code and Codex keep their folders
 
     // Claude, Codex, Zed, in that order.
     static const QList<Agent>& agents();
@@ -67,6 +69,7 @@ private:
     static constexpr const char* kUnfinishedInfix = ".tovr-partial-";
 
     QList<Agent> presentAgents() const;
+    QString folderOf(const Agent& agent) const;
     CopyState stateOf(const QString& destination) const;
     void removeUnfinishedCopies(const QString& agentFolder, const QString& name) const;
     WriterReport installFetched(const AgentSkill& skill, const AgentSkill::Source::Fetch& fetch,

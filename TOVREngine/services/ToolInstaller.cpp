@@ -58,7 +58,7 @@ void ToolInstaller::installUv(const Sink& sink, CancellableProcess& latch) const
         sink(StreamEvent::completed(script));
         return;
     }
-    for (const QString& sentence : ShellConfigurator{fs, clock}.configureUvPath())
+    for (const QString& sentence : ShellConfigurator{fs, clock, locations}.configureUvPath())
         emit(sentence);
     emit(QStringLiteral("Installing the latest Python with uv\u2026"));
     sink(StreamEvent::completed(runStreamedLoginShell(
@@ -71,7 +71,7 @@ void ToolInstaller::installRustup(const Sink& sink, CancellableProcess& latch) c
     const qint32 script =
         runStreamedLoginShell(*process, rustupScriptCommand(scripts.rustup), emit, &latch);
     if (script == 0 && !latch.isCanceled())
-        for (const QString& sentence : ShellConfigurator{fs, clock}.configureCargoPath())
+        for (const QString& sentence : ShellConfigurator{fs, clock, locations}.configureCargoPath())
             emit(sentence);
     sink(StreamEvent::completed(script));
 }

@@ -6,6 +6,7 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
+#include "platform/ToolLocations.h"
 
 #include <QUrl>
 
@@ -47,6 +48,7 @@ struct ToolInstaller {
     std::shared_ptr<FileSystemOperating> fs;
     Scripts scripts = Scripts::official();
     FileAppendWriter::Clock clock = {};
+    ToolLocations locations = {}; // where the PATH lines go: zsh's start-up files
 
     // The script, its PATH line, then "uv python install --default". A failed script ends
     // the fix with its code; a failed PATH line does not.

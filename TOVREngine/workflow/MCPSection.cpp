@@ -7,17 +7,18 @@
 
 namespace tovr {
 
-MCPSection::MCPSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs)
-    : scope_(std::move(scope)), fs_(std::move(fs)) {}
+MCPSection::MCPSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                       std::shared_ptr<ToolLocationsSource> locations)
+    : scope_(std::move(scope)), fs_(std::move(fs)), locations_(std::move(locations)) {}
 
 DiskRead MCPSection::diskRead() {
     QStringList slugs;
     for (const auto& server : servers())
         slugs.append(server.slug);
-    return [this, fs = fs_, slugs]() -> DiskApply {
+    return [this, fs = fs_, locations = locations_, slugs]() -> DiskApply {
         QSet<QString> added;
         if (fs) {
-            const MCPConfigWriter writer{fs};
+            const MCPConfigWriter writer{fs, toolLocationsOf(locations)};
             for (const QString& slug : slugs)
                 if (writer.isConfigured(slug))
                     added.insert(slug);

@@ -4,6 +4,7 @@
 
 #include "model/MCPServer.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 #include "workflow/StageScope.h"
 
 #include <QSet>
@@ -29,7 +30,9 @@ public:
         bool operator==(const Row&) const = default;
     };
 
-    MCPSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs);
+    // `locations`: where the agents keep their files; null: the usual places.
+    MCPSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+               std::shared_ptr<ToolLocationsSource> locations = nullptr);
 
     // Reads the agents' configuration files; when the section is built and after each
     // re-probe, never on a redraw.
@@ -56,6 +59,7 @@ public:
 private:
     StageScope scope_;
     std::shared_ptr<FileSystemOperating> fs_;
+    std::shared_ptr<ToolLocationsSource> locations_;
     QSet<QString> added_;
 };
 

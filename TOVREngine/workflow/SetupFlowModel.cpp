@@ -28,7 +28,7 @@ struct Probed {
 std::optional<Probed> probeMac(const AppServices& services, std::optional<SystemProfile> given,
                                const std::shared_ptr<const SystemEnvironment>& environment,
                                const EffectivePlugins& plugins) {
-    const ShellRunner shell{services.processRunner};
+    const ShellRunner shell{services.processRunner, services.toolLocations};
     Probed result;
     if (!services.isFixtureMode) {
         const SystemProfiler profiler{shell, services.fs, environment};

@@ -176,7 +176,8 @@ public:
     // profile's apps. Blocks; never fails.
     static QList<OutcomeAuditSection>
     collectOutcomeAudit(const std::optional<SystemProfile>& profile, ProcessRunning& runner,
-                        const std::shared_ptr<FileSystemOperating>& fs);
+                        const std::shared_ptr<FileSystemOperating>& fs,
+                        const ToolLocations& locations = {});
 
 Q_SIGNALS:
     void changed();

@@ -60,7 +60,8 @@ void SetupFlowModel::buildOutcomeAudit() {
     keep(runInBackground(
         this,
         [profile = profile_, services = context_.services](WorkerTask&) {
-            return collectOutcomeAudit(profile, *services.processRunner, services.fs);
+            return collectOutcomeAudit(profile, *services.processRunner, services.fs,
+                                       toolLocationsOf(services.toolLocations));
         },
         [this](QList<OutcomeAuditSection> sections) {
             auditRunning_ = false;
@@ -88,10 +89,9 @@ bool SetupFlowModel::resolveOutcome(const QString& answer) {
     return false;
 }
 
-QList<OutcomeAuditSection>
-SetupFlowModel::collectOutcomeAudit(const std::optional<SystemProfile>& profile,
-                                    ProcessRunning& runner,
-                                    const std::shared_ptr<FileSystemOperating>& fs) {
+QList<OutcomeAuditSection> SetupFlowModel::collectOutcomeAudit(
+    const std::optional<SystemProfile>& profile, ProcessRunning& runner,
+    const std::shared_ptr<FileSystemOperating>& fs, const ToolLocations& locations) {
     QStringList foundation, editors, agents, languages;
     const auto run = [&](const QString& command) { return runLoginShell(runner, command); };
 
@@ -113,7 +113,7 @@ SetupFlowModel::collectOutcomeAudit(const std::optional<SystemProfile>& profile,
         foundation << (version ? QStringLiteral("Homebrew installed — version ") + *version
                                : QStringLiteral("Homebrew installed"));
     }
-    if (ShellConfigurator{fs}.isConfigured())
+    if (ShellConfigurator{fs, {}, locations}.isConfigured())
         foundation << QStringLiteral("Shell configuration in place");
     const bool misePassed = run(QStringLiteral("mise --version 2>&1")).ok;
     if (misePassed)

@@ -7,18 +7,20 @@
 
 namespace tovr {
 
-SkillsSection::SkillsSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs)
-    : scope_(std::move(scope)), fs_(std::move(fs)) {}
+SkillsSection::SkillsSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                             std::shared_ptr<ToolLocationsSource> locations)
+    : scope_(std::move(scope)), fs_(std::move(fs)), locations_(std::move(locations)) {}
 
 DiskRead SkillsSection::diskRead() {
     QStringList slugs;
     if (scope_.model)
         for (const auto& skill : scope_.model->plugins().stageCatalog->skills(true))
             slugs.append(skill.slug);
-    return [this, fs = fs_, slugs]() -> DiskApply {
+    return [this, fs = fs_, locations = locations_, slugs]() -> DiskApply {
         QSet<QString> installed;
         if (fs) {
-            const SkillFolderInstaller installer{fs};
+            SkillFolderInstaller installer{fs};
+            installer.locations = toolLocationsOf(locations);
             for (const QString& slug : slugs)
                 if (installer.isInstalled(slug))
                     installed.insert(slug);

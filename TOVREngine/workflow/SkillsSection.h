@@ -4,6 +4,7 @@
 
 #include "model/AgentSkill.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 #include "workflow/StageScope.h"
 
 #include <QSet>
@@ -27,7 +28,9 @@ public:
         bool operator==(const Row&) const = default;
     };
 
-    SkillsSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs);
+    // `locations`: where the agents keep their files; null: the usual places.
+    SkillsSection(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                  std::shared_ptr<ToolLocationsSource> locations = nullptr);
 
     // Looks in the agents' skill folders; when the section is built and after each re-probe.
     DiskRead diskRead();
@@ -50,6 +53,7 @@ public:
 private:
     StageScope scope_;
     std::shared_ptr<FileSystemOperating> fs_;
+    std::shared_ptr<ToolLocationsSource> locations_;
     QSet<QString> installed_;
 };
 

@@ -182,11 +182,28 @@ TEST(DemoShell, ACommandThatMentionsAnInstallerIsNotThatInstaller) {
 }
 
 // Git names are stored as git stores them and read back whole, by the demo's git and, when
-// this machine has git, by the real one.
+// this machine has git, by the real one. The fix names the demo's own file, whatever this
+// machine's environment says.
 TEST(DemoShell, GitNamesReadBackAsStored) {
     const DemoMac demo(fast());
     demo.fs()->createFolder("/Library/Developer/CommandLineTools");
     const ShellRunner shell{demo.services().processRunner};
+    {
+        const QByteArray machines = qgetenv("GIT_CONFIG_GLOBAL");
+        qputenv("GIT_CONFIG_GLOBAL", "/etc/machine-gitconfig");
+        const AppServices services = demo.services();
+        SetupRemediationRunner runner;
+        runner.process = services.processRunner;
+        runner.fs = services.fs;
+        runner.toolLocations = services.toolLocations;
+        QStringList lines;
+        auto events = runner.run(SetupRemediation::configureGit("Ann", "a@b.c"), {});
+        while (auto event = events.next())
+            if (auto* line = event->as<SetupRemediationRunner::Event::Output>())
+                lines << line->text;
+        EXPECT_TRUE(lines.contains("Saved to ~/.gitconfig.")) << lines.join('\n').toStdString();
+        machines.isNull() ? qunsetenv("GIT_CONFIG_GLOBAL") : qputenv("GIT_CONFIG_GLOBAL", machines);
+    }
     const QString hostGit = QStandardPaths::findExecutable("git");
     for (const QString& name : {QStringLiteral("Ann \"Nan\" O'Neil"), QStringLiteral("Ann\nBob"),
                                 QStringLiteral("-n"), QStringLiteral(" Tab\tand; #hash\\ ")}) {

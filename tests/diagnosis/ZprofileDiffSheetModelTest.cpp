@@ -26,7 +26,8 @@ protected:
     std::unique_ptr<ZprofileDiffSheetModel> loaded() {
         auto model = std::make_unique<ZprofileDiffSheetModel>(
             Remediation::writeJavaHomeToZprofile("/Users/" + currentUserName() + "/jdk"), fs,
-            [this](const RemediationOutcome& outcome) { outcomes.append(outcome); });
+            [this](const RemediationOutcome& outcome) { outcomes.append(outcome); }, nullptr,
+            locations);
         model->loadPreview();
         EXPECT_TRUE(spinUntil([&] { return model->state() != State::loading; }));
         return model;
@@ -39,28 +40,43 @@ protected:
 
     RecordedTelemetry telemetry;
     std::shared_ptr<SandboxFileSystem> fs = std::make_shared<SandboxFileSystem>();
+    std::shared_ptr<ToolLocationsSource> locations;
     QList<RemediationOutcome> outcomes;
 };
 
 TEST_F(ZprofileDiffSheetModelTest, AMissingFileIsCreatedWithTheBlockAndAnEmptyBackup) {
-    auto model = loaded();
-    ASSERT_EQ(model->state(), State::review);
-    EXPECT_TRUE(model->preview()->wasCreated);
-    const auto rows = model->listing();
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_TRUE(rows[0].added && rows[0].text.startsWith("+ # "));
-    EXPECT_EQ(rows[1], (Row{"+ " + kJavaHome, true}));
-    EXPECT_EQ(rows[2], (Row{"+ " + kPath, true}));
+    // In the home folder, and where the user's ZDOTDIR moved zsh's start-up files.
+    for (const QString& zdotdir : {QString(), QString("/Users/dev/zsh")}) {
+        SCOPED_TRACE(zdotdir.toStdString());
+        fs = std::make_shared<SandboxFileSystem>();
+        if (!zdotdir.isEmpty()) {
+            fs->createFolder(zdotdir);
+            locations = ToolLocationsSource::fixed({{{"ZDOTDIR", zdotdir}}});
+        }
+        const QByteArray file = zdotdir.isEmpty() ? kZprofile : (zdotdir + "/.zprofile").toUtf8();
+        const QString shown = zdotdir.isEmpty() ? "~/.zprofile" : "~/zsh/.zprofile";
+        outcomes.clear();
+        auto model = loaded();
+        ASSERT_EQ(model->state(), State::review);
+        EXPECT_TRUE(model->preview()->wasCreated);
+        EXPECT_EQ(model->titleText(), "Set `JAVA_HOME` in `" + shown + "`");
+        EXPECT_EQ(model->createdText(), "Creating `" + shown + "` (didn't exist before).");
+        const auto rows = model->listing();
+        ASSERT_EQ(rows.size(), 3);
+        EXPECT_TRUE(rows[0].added && rows[0].text.startsWith("+ # "));
+        EXPECT_EQ(rows[1], (Row{"+ " + kJavaHome, true}));
+        EXPECT_EQ(rows[2], (Row{"+ " + kPath, true}));
 
-    applied(*model);
-    EXPECT_EQ(model->state(), State::applied);
-    EXPECT_EQ(fs->contents(kZprofile + ".bak"), QByteArray());
-    EXPECT_TRUE(fs->contents(kZprofile).endsWith((kJavaHome + "\n" + kPath + "\n").toUtf8()));
-    model->finishApplied();
-    model->cancel();
-    EXPECT_THAT(outcomes,
-                ElementsAre(RemediationOutcome::success("JAVA_HOME set in ~/.zprofile.")));
-    EXPECT_EQ(telemetry.names(), QStringList{"remediation_completed"});
+        applied(*model);
+        EXPECT_EQ(model->state(), State::applied);
+        EXPECT_EQ(fs->contents(file + ".bak"), QByteArray());
+        EXPECT_TRUE(fs->contents(file).endsWith((kJavaHome + "\n" + kPath + "\n").toUtf8()));
+        model->finishApplied();
+        model->cancel();
+        EXPECT_THAT(outcomes,
+                    ElementsAre(RemediationOutcome::success("JAVA_HOME set in " + shown + ".")));
+    }
+    EXPECT_EQ(telemetry.names(), QStringList(2, "remediation_completed"));
 }
 
 TEST_F(ZprofileDiffSheetModelTest, TheFullFileMarksOnlyNewTextAsAdded) {

@@ -172,6 +172,9 @@ TEST(BrewProber, FactsOfTheShellAndTheDisk) {
     EXPECT_TRUE(b.shellConfigured);
     EXPECT_FALSE(b.agentDocNeeded || b.ghPresent || b.projectExists || b.gitIdentitySet ||
                  b.ghAuthed || b.companionToolPresent);
+    // Moved by ZDOTDIR, zsh never reads the configured files in the home folder.
+    const ShellRunner moved{mac.runner(), ToolLocationsSource::fixed({{{"ZDOTDIR", "/tmp/zsh"}}})};
+    EXPECT_FALSE(BrewProber().probe(moved, mac.fs()).shellConfigured);
 
     const FixtureMac fresh(FixtureMac::Kind::newAppleSilicon);
     const auto none = BrewProber().probe(ShellRunner{fresh.runner()}, fresh.fs());

@@ -99,29 +99,33 @@ TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
 }
 
 // git writes ~/.gitconfig unless only the XDG file is there; the sentence names the file
-// that git wrote, which now holds the name.
+// that git wrote, which now holds the name. A start-up file may move it, as the login shell
+// that runs git has it.
 TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
     struct Home {
         QStringList present;
-        QString xdgConfigHome; // relative to the home folder; empty: unset
+        QByteArray zshenv, zprofile; // what the start-up files export
         QString written;
     };
     const QString user = u".gitconfig"_s, xdg = u".config/git/config"_s;
+    const QByteArray moved = "export XDG_CONFIG_HOME=$HOME/moved\n";
     for (const Home& setup :
-         {Home{{}, {}, user}, Home{{user, xdg}, {}, user}, Home{{xdg}, {}, xdg},
-          Home{{user}, {}, user},
-          Home{{xdg, u"moved/git/config"_s}, u"moved"_s, u"moved/git/config"_s},
-          Home{{xdg}, u"moved"_s, user}}) { // the moved XDG file is the one that counts
-        SCOPED_TRACE((setup.present.join(u", "_s) + u" / XDG_CONFIG_HOME "_s + setup.xdgConfigHome)
-                         .toStdString());
+         {Home{{}, {}, {}, user}, Home{{user, xdg}, {}, {}, user}, Home{{xdg}, {}, {}, xdg},
+          Home{{user}, {}, {}, user},
+          Home{{xdg, u"moved/git/config"_s}, moved, {}, u"moved/git/config"_s},
+          Home{{xdg}, {}, moved, user}, // the moved XDG file is the one that counts
+          Home{{user}, {}, "export GIT_CONFIG_GLOBAL=~/own.cfg\n", u"own.cfg"_s}}) {
+        SCOPED_TRACE(
+            (setup.present.join(u", "_s) + u" / "_s + setup.zshenv + setup.zprofile).toStdString());
         LiveHome home;
         for (const QString& file : setup.present) {
             QDir(home.path()).mkpath(QFileInfo(home.file(file)).path());
             home.put(file, "");
         }
-        if (!setup.xdgConfigHome.isEmpty())
-            qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.file(setup.xdgConfigHome)));
-        const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
+        home.put(u".zshenv"_s, setup.zshenv);
+        home.put(u".zprofile"_s, setup.zprofile);
+        const auto runner = std::make_shared<LiveProcessRunner>();
+        const GitSetup git{runner, home.fs(), ToolLocations::fromLoginShell(*runner)};
 
         const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
 

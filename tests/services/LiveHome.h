@@ -17,7 +17,7 @@ namespace tovr::test {
 
 // A temporary home folder on the real file system. HOME points at it for the test's
 // lifetime, so LiveFileSystem and every child that inherits the environment use it; the
-// variables that move Git's global file elsewhere are unset meanwhile.
+// variables that move the tools' files elsewhere are unset meanwhile.
 class LiveHome {
 public:
     LiveHome() : savedHome_(qgetenv("HOME")), savedPath_(qgetenv("PATH")) {
@@ -79,7 +79,8 @@ public:
     }
 
 private:
-    static constexpr const char* kMoved[] = {"XDG_CONFIG_HOME", "GIT_CONFIG_GLOBAL"};
+    static constexpr const char* kMoved[] = {"XDG_CONFIG_HOME", "GIT_CONFIG_GLOBAL", "CODEX_HOME",
+                                             "CLAUDE_CONFIG_DIR", "ZDOTDIR"};
 
     QTemporaryDir dir_;
     QByteArray savedHome_;

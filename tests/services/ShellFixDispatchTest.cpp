@@ -33,6 +33,7 @@ protected:
         runner.process = fake_;
         runner.fs = sandbox_;
         runner.sleeper = [](std::chrono::nanoseconds, WorkerTask&) {};
+        runner.toolLocations = locations_;
         return drain(runner.run(fix, u"unused"_s));
     }
     QByteArray file(const QString& name) const {
@@ -41,6 +42,7 @@ protected:
 
     std::shared_ptr<SandboxFileSystem> sandbox_ = std::make_shared<SandboxFileSystem>();
     std::shared_ptr<FakeProcessRunner> fake_ = std::make_shared<FakeProcessRunner>();
+    std::shared_ptr<ToolLocationsSource> locations_;
     ScopedProductConfig product_{plainMarker()};
 };
 
@@ -60,6 +62,15 @@ TEST_F(ShellFixDispatchTest, WritersReportTheirSentencesAndCode) {
         run(SetupRemediation::repairHomebrewPath()),
         QList<Event>({Event::output(u"Homebrew isn't installed yet \u2014 nothing to repair."_s),
                       Event::completed(1)}));
+
+    // Where the login shell's ZDOTDIR moved zsh's start-up files.
+    locations_ = ToolLocationsSource::fixed({{{u"ZDOTDIR"_s, u"/Users/dev/zsh"_s}}});
+    sandbox_->createFolder(u"/Users/dev/zsh"_s);
+    EXPECT_EQ(run(SetupRemediation::configureShell()).last(), Event::completed(0));
+    EXPECT_TRUE((ShellConfigurator{sandbox_, {}, locations_->get()}.isConfigured()));
+    EXPECT_EQ(run(SetupRemediation::repairPath(u"/opt/x"_s)).first(),
+              Event::output(u"Added `/opt/x` to your PATH in ~/zsh/.zprofile (backup at "
+                            "/Users/dev/zsh/.zprofile.bak)."_s));
 }
 
 TEST_F(ShellFixDispatchTest, SuccessfulInstallsAddTheirStartUpLines) {

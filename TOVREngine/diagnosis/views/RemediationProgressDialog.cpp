@@ -242,21 +242,21 @@ private:
 class ZprofileFace : public QWidget {
 public:
     ZprofileFace(ZprofileDiffSheetModel* model, std::shared_ptr<URLOpening> opener, QWidget* parent)
-        : QWidget(parent), model_(model) {
+        : QWidget(parent), model_(model), opener_(opener) {
         setObjectName(QStringLiteral("zprofile-review"));
         auto* stack = new QVBoxLayout(this);
         stack->setContentsMargins(24, 24, 24, 24);
         stack->setSpacing(16);
-        stack->addWidget(makeHeader(ZprofileDiffSheetModel::titleText(),
-                                    ZprofileDiffSheetModel::explainerText(), opener, this));
+        shownTitle_ = model->titleText();
+        header_ = makeHeader(shownTitle_, model->explainerText(), opener, this);
+        stack->addWidget(header_);
 
         spinner_ = makeSpinner(this, QStringLiteral("Reading ~/.zprofile…"));
         stack->addWidget(spinner_, 0, Qt::AlignHCenter);
         loadError_ = makeErrorLabel(this);
         loadError_->setObjectName(QStringLiteral("zprofile-load-error"));
         stack->addWidget(loadError_);
-        alreadySet_ = makeMarkdownLabel(ZprofileDiffSheetModel::alreadySetText(), opener,
-                                        TextStyle::body, this);
+        alreadySet_ = makeMarkdownLabel(model->alreadySetText(), opener, TextStyle::body, this);
         alreadySet_->setObjectName(QStringLiteral("zprofile-already-set"));
         stack->addWidget(alreadySet_);
 
@@ -264,8 +264,7 @@ public:
         auto* diffStack = new QVBoxLayout(diff_);
         diffStack->setContentsMargins(0, 0, 0, 0);
         diffStack->setSpacing(12);
-        created_ = makeMarkdownLabel(ZprofileDiffSheetModel::createdText(), opener,
-                                     TextStyle::footnote, diff_);
+        created_ = makeMarkdownLabel(model->createdText(), opener, TextStyle::footnote, diff_);
         applySecondaryStyle(created_);
         diffStack->addWidget(created_);
         auto* picker = new QHBoxLayout;
@@ -359,6 +358,7 @@ private:
             }
             shownState_ = state;
         }
+        renamed();
         const auto& preview = model_->preview();
         const bool hasDiff = preview && !preview->alreadySet;
         spinner_->setVisible(!preview && !model_->loadError());
@@ -395,7 +395,23 @@ private:
         continue_->setDefault(state == State::applied || state == State::alreadySet);
     }
 
+    // The texts that name the file, once the model knows where it is.
+    void renamed() {
+        if (model_->titleText() == shownTitle_)
+            return;
+        shownTitle_ = model_->titleText();
+        auto* header = makeHeader(shownTitle_, model_->explainerText(), opener_, this);
+        delete layout()->replaceWidget(header_, header);
+        delete header_;
+        header_ = header;
+        alreadySet_->setText(markdownToHtml(model_->alreadySetText()));
+        created_->setText(markdownToHtml(model_->createdText()));
+    }
+
     ZprofileDiffSheetModel* model_;
+    std::shared_ptr<URLOpening> opener_;
+    QWidget* header_ = nullptr;
+    QString shownTitle_;
     std::optional<State> shownState_;
     QProgressBar* spinner_ = nullptr;
     QLabel* loadError_ = nullptr;
@@ -448,7 +464,8 @@ RemediationProgressDialog::RemediationProgressDialog(
     const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };
     if (isReviewedInZprofile(remediation)) {
         setWindowTitle(QStringLiteral("Set JAVA_HOME in ~/.zprofile"));
-        zprofile_ = new ZprofileDiffSheetModel(remediation, context.services.fs, report, this);
+        zprofile_ = new ZprofileDiffSheetModel(remediation, context.services.fs, report, this,
+                                               context.services.toolLocations);
         layout->addWidget(new ZprofileFace(zprofile_, context.urlOpener, this));
     } else {
         if (!workers)

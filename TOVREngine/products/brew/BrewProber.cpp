@@ -38,7 +38,7 @@ SetupProbeBundle BrewProber::probe(const ShellRunner& shell,
     bundle.installedPrimaryToolLocations = candidates;
     bundle.versionOutput = version.first;
     bundle.versionExitCode = version.second;
-    bundle.shellConfigured = ShellConfigurator{fs}.isConfigured();
+    bundle.shellConfigured = ShellConfigurator{fs, {}, shell.toolLocations()}.isConfigured();
     return bundle;
 }
 

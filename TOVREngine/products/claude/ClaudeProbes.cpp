@@ -103,8 +103,9 @@ SetupProbeBundle ClaudeProbes::run() const {
         [&] {
             Local l;
             l.candidates = claudeBinaryCandidates();
-            l.shellConfigured = ShellConfigurator{fs}.isConfigured();
-            l.agentDocNeeded = AgentEnvDoc{fs}.isNeeded();
+            const ToolLocations locations = shell.toolLocations();
+            l.shellConfigured = ShellConfigurator{fs, {}, locations}.isConfigured();
+            l.agentDocNeeded = AgentEnvDoc{fs, locations}.isNeeded();
             l.projectExists = exampleProjectFolder();
             return l;
         },

@@ -41,8 +41,9 @@ QLineEdit* makeKeyField(const QString& serverName, const QString& objectName, QW
 } // namespace
 
 MCPSectionView::MCPSectionView(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                               std::shared_ptr<ToolLocationsSource> locations,
                                std::shared_ptr<URLOpening> urlOpener, QWidget* parent)
-    : StageSectionView(parent), section_(std::move(scope), std::move(fs)) {
+    : StageSectionView(parent), section_(std::move(scope), std::move(fs), std::move(locations)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(10);

@@ -20,6 +20,7 @@ class MCPSectionView : public StageSectionView {
 
 public:
     MCPSectionView(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                   std::shared_ptr<ToolLocationsSource> locations,
                    std::shared_ptr<URLOpening> urlOpener, QWidget* parent = nullptr);
 
     void render(const QList<SetupRemediation>& fixes, bool canAct) override;

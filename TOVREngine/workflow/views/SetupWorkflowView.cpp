@@ -305,6 +305,7 @@ SetupRemediationRunner SetupWorkflowView::makeRunner(const AppServices& services
     runner.process = services.processRunner;
     runner.fs = services.fs;
     runner.http = services.http;
+    runner.toolLocations = services.toolLocations;
     return runner;
 }
 

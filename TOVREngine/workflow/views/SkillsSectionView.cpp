@@ -12,8 +12,9 @@
 namespace tovr {
 
 SkillsSectionView::SkillsSectionView(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                                     std::shared_ptr<ToolLocationsSource> locations,
                                      std::shared_ptr<URLOpening> urlOpener, QWidget* parent)
-    : StageSectionView(parent), section_(scope, std::move(fs)) {
+    : StageSectionView(parent), section_(scope, std::move(fs), std::move(locations)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(10);

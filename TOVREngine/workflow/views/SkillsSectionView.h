@@ -18,6 +18,7 @@ class SkillsSectionView : public StageSectionView {
 
 public:
     SkillsSectionView(StageScope scope, std::shared_ptr<FileSystemOperating> fs,
+                      std::shared_ptr<ToolLocationsSource> locations,
                       std::shared_ptr<URLOpening> urlOpener, QWidget* parent = nullptr);
 
     void render(const QList<SetupRemediation>& fixes, bool canAct) override;

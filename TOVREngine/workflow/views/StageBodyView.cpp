@@ -146,9 +146,11 @@ StageSectionView* StageBodyView::makeSection(const Kind& kind) {
         return new ProjectSectionView(scope, context_.folderPicker, prompt, documents, this);
     }
     if (kind.as<Kind::SkillsMultiselect>())
-        return new SkillsSectionView(scope, fs, context_.urlOpener, this);
+        return new SkillsSectionView(scope, fs, context_.services.toolLocations, context_.urlOpener,
+                                     this);
     if (kind.as<Kind::MCPMultiselect>())
-        return new MCPSectionView(scope, fs, context_.urlOpener, this);
+        return new MCPSectionView(scope, fs, context_.services.toolLocations, context_.urlOpener,
+                                  this);
     if (kind.as<Kind::GitActions>())
         return new GitSectionView(scope, context_.urlOpener, this);
     return nullptr;
