@@ -7,6 +7,7 @@
 #include "ui/SystemProfileState.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
@@ -178,6 +179,31 @@ void checkBehindSheet(QWidget* sheet, QStringList& findings) {
     }
 }
 
+// Rows a person can select and copy: a screen reader selects them through the view's table and
+// copies them with its action.
+void checkSelectableRows(QWidget* root, QStringList& findings) {
+    for (auto* view : root->findChildren<QAbstractItemView*>()) {
+        const int rows = view->model() ? view->model()->rowCount() : 0;
+        if (!isShown(view, root) || rows == 0 ||
+            view->selectionMode() == QAbstractItemView::NoSelection)
+            continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(view);
+        QAccessibleTableInterface* table = face ? face->tableInterface() : nullptr;
+        const bool selects = table && table->selectRow(rows - 1) &&
+                             view->selectionModel()->isRowSelected(rows - 1, {}) &&
+                             table->selectedRows().contains(rows - 1);
+        if (table)
+            table->unselectRow(rows - 1);
+        if (!selects)
+            findings << describe(view) + QStringLiteral(": its rows cannot be selected through its "
+                                                        "accessibility interface");
+        if (!face || !face->actionInterface() ||
+            !face->actionInterface()->actionNames().contains(QStringLiteral("Copy")))
+            findings << describe(view) +
+                            QStringLiteral(": no accessibility action copies its selected rows");
+    }
+}
+
 } // namespace
 
 QStringList accessibleActionFindings(QWidget* root) {
@@ -186,6 +212,7 @@ QStringList accessibleActionFindings(QWidget* root) {
         return findings;
     checkBehindSheet(root, findings);
     checkChoices(root, findings);
+    checkSelectableRows(root, findings);
     return findings;
 }
 
