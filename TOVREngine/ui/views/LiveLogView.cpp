@@ -206,9 +206,11 @@ void LiveLogView::scrollContentsBy(int dx, int dy) {
     measureVisibleRows();
 }
 
-// Tab lands on the newest line in sight, where the log is, not on its first line.
+// Tab lands on the newest line in sight, where the log is, not on its first line or on one
+// scrolled away.
 void LiveLogView::focusInEvent(QFocusEvent* event) {
-    if (!currentIndex().isValid() && lines_->rowCount() > 0) {
+    const bool inSight = viewport()->rect().intersects(visualRect(currentIndex()));
+    if (event->reason() != Qt::MouseFocusReason && !inSight && lines_->rowCount() > 0) {
         int row = rowAt(viewport()->height() - 1);
         if (row < 0)
             row = lines_->rowCount() - 1;

@@ -109,7 +109,7 @@ TEST_F(RemediationProgressDialogTest, AFailedInstallLinksTheArticleAndCloseRepor
         identifiers << rows->child(row)->text(LiveLogView::kIdentifierText);
     EXPECT_EQ(identifiers.count("remediation-retry-line"), 1);
     EXPECT_EQ(identifiers.indexOf("remediation-retry-line"),
-              log->lines().indexOf(QRegularExpression("Retrying")));
+              log->lines().indexOf(QRegularExpression(".*Retrying with.*")));
     EXPECT_EQ(identifiers.count(""), identifiers.size() - 1);
     saveScreenshot(dialog, "remediation-failed");
     expectNotDismissable(dialog);

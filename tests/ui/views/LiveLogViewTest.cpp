@@ -100,6 +100,7 @@ TEST(LiveLogView, AFloodIsTakenAFrameAtATimeAndEveryLineStaysInOrderToCopyByHand
     // By keyboard: Tab lands on the newest line, Shift+Up takes the one above too; then all.
     log.clearSelection();
     log.activateWindow();
+    log.clearFocus();
     log.setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(spinUntil([&] { return log.hasFocus(); }));
     QTest::keyClick(&log, Qt::Key_Up, Qt::ShiftModifier);
