@@ -214,6 +214,9 @@ void LiveLogView::focusInEvent(QFocusEvent* event) {
         int row = rowAt(viewport()->height() - 1);
         if (row < 0)
             row = lines_->rowCount() - 1;
+        // A row cut by the bottom edge would scroll the view when it became current.
+        if (row > rowAt(0) && rowViewportPosition(row) + rowHeight(row) > viewport()->height())
+            --row;
         selectionModel()->setCurrentIndex(lines_->index(row, 0), QItemSelectionModel::NoUpdate);
     }
     QTableView::focusInEvent(event);
