@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tovr {
 
@@ -25,27 +26,36 @@ namespace {
 constexpr int kRowSpacing = 2; // as a stack of lines 2 points apart
 constexpr int kTextMargin = 3;
 
-// Printable ASCII that stays on one line, told without laying it out: by the widest glyph,
-// or in a fixed-pitch font by its characters' one advance.
+// Printable ASCII that stays on one line, told without laying it out: by the widest glyph, in
+// a fixed-pitch font by its characters' one advance, else by the line's own advance.
 bool fitsWithoutShaping(const QFont& font, const QFontMetrics& metrics, const QString& text,
                         int width) {
     if (!std::all_of(text.begin(), text.end(),
                      [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; }))
         return false;
-    if (qsizetype(metrics.maxWidth()) * text.size() <= width)
+    const qsizetype size = text.size();
+    if (qsizetype(metrics.maxWidth()) * size <= width)
         return true;
-    return QFontInfo(font).fixedPitch() &&
-           qsizetype(metrics.horizontalAdvance(QLatin1Char('x'))) * text.size() <= width;
+    if (QFontInfo(font).fixedPitch())
+        return qsizetype(metrics.horizontalAdvance(QLatin1Char('x'))) * size <= width;
+    return 2 * size <= width && metrics.horizontalAdvance(text) <= width;
 }
 
-// Lays `layout` out in lines `width` wide; returns its height.
-qreal layOut(QTextLayout& layout, int width) {
+// Past this a row breaks anywhere: looking for word breaks costs a line of thousands of
+// characters without a space tens of milliseconds.
+constexpr qsizetype kWordWrapCharacters = 1000;
+
+// Lays `layout` out in lines `width` wide, stopping past `until`; returns its height.
+qreal layOut(QTextLayout& layout, int width, qreal until = std::numeric_limits<qreal>::max()) {
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(layout.text().size() > kWordWrapCharacters
+                           ? QTextOption::WrapAnywhere
+                           : QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     qreal height = 0;
     layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    for (QTextLine line = layout.createLine(); line.isValid() && height <= until;
+         line = layout.createLine()) {
         line.setLineWidth(width);
         line.setPosition({0, height});
         height += line.height();
@@ -93,13 +103,14 @@ public:
         painter->save();
         painter->setPen(
             item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        QTextLayout layout(rowText(index), item.font);
-        layOut(layout, std::max(1, item.rect.width() - 2 * kTextMargin));
-        // Only the lines in sight are drawn: a long row may be many screens tall.
+        // Only the lines in sight are laid out and drawn: a long row may be many screens tall.
         const QPointF origin(item.rect.left() + kTextMargin, item.rect.top() + kRowSpacing / 2);
         const QRectF sight = painter->hasClipping() ? painter->clipBoundingRect()
                                                     : QRectF(0, 0, painter->device()->width(),
                                                              painter->device()->height());
+        QTextLayout layout(rowText(index), item.font);
+        layOut(layout, std::max(1, item.rect.width() - 2 * kTextMargin),
+               sight.bottom() - origin.y());
         for (int i = 0; i < layout.lineCount(); ++i) {
             const QTextLine line = layout.lineAt(i);
             const qreal top = origin.y() + line.y();
@@ -288,10 +299,14 @@ void LiveLogView::takeFrame() {
         return;
     const QStringList& all = source_();
     const qsizetype shown = lines_->lines().size();
-    // As many lines as the frame has room for, and at least one.
+    // As many lines as the frame has room for, and at least one; a line on one line of the
+    // view costs no layout.
+    const int width = std::max(1, columnWidth(0) - 2 * kTextMargin);
     qsizetype count = 0;
     for (qsizetype characters = 0; shown + count < all.size() && count < kLinesPerFrame;) {
-        characters += std::min(all.at(shown + count).size(), LiveLogLines::kShownCharacters);
+        const QString& line = all.at(shown + count);
+        if (!fitsWithoutShaping(font(), fontMetrics(), line, width))
+            characters += std::min(line.size(), LiveLogLines::kShownCharacters);
         if (count > 0 && characters > kCharactersPerFrame)
             break;
         ++count;

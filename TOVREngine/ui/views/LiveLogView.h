@@ -51,8 +51,8 @@ public:
 
     static constexpr int kFrameMs = 16;
     static constexpr qsizetype kLinesPerFrame = 2000;
-    // What a frame lays out at most, counting each line as its row shows it.
-    static constexpr qsizetype kCharactersPerFrame = 200000;
+    // What a frame lays out at most, counting each line that wraps as its row shows it.
+    static constexpr qsizetype kCharactersPerFrame = 20000;
     // Where a row's accessibility interface answers with the row's identifier.
     static constexpr QAccessible::Text kIdentifierText = QAccessible::UserText;
 
