@@ -278,4 +278,10 @@ QString StreamingRemediationModel::downloadLine(qint64 bytesReceived,
                              double(*totalBytes) / kMegabyte);
 }
 
+QString StreamingRemediationModel::lineIdentifier(const QString& line) {
+    return line.contains(QStringLiteral("Retrying with `brew reinstall"))
+               ? QStringLiteral("remediation-retry-line")
+               : QString();
+}
+
 } // namespace tovr

@@ -77,6 +77,9 @@ public:
     static std::optional<JDKInfo> jdkToRegister(const QList<JDKInfo>& jdks, qint64 major);
     // One download progress line; sizes in units of 2^20 bytes.
     static QString downloadLine(qint64 bytesReceived, std::optional<qint64> totalBytes);
+    // The identifier of a log line's row: "remediation-retry-line" for the Homebrew worker's
+    // reinstall retry notice, else empty.
+    static QString lineIdentifier(const QString& line);
 
     static constexpr const char* kTemurinPrompt =
         "Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/";

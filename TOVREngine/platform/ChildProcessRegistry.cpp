@@ -30,6 +30,7 @@ void ChildProcessRegistry::start(std::shared_ptr<ChildProcess> child, std::funct
     {
         std::lock_guard guard(mutex_);
         joinFinishedLocked(finished);
+        ++started_;
         auto done = std::make_shared<bool>(false);
         entries_.push_back(Entry{std::move(child), done, {}});
         auto& entry = entries_.back();
@@ -74,6 +75,11 @@ std::size_t ChildProcessRegistry::liveCount() {
     for (auto& e : finished)
         e.thread.join();
     return n;
+}
+
+std::size_t ChildProcessRegistry::startedCount() {
+    std::lock_guard guard(mutex_);
+    return started_;
 }
 
 } // namespace tovr

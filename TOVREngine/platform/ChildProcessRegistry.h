@@ -24,6 +24,8 @@ public:
     void shutdown();
     // Threads not yet joined (for tests).
     std::size_t liveCount();
+    // Threads started so far (for tests).
+    std::size_t startedCount();
 
 private:
     struct Entry {
@@ -35,6 +37,7 @@ private:
 
     std::mutex mutex_;
     std::list<Entry> entries_;
+    std::size_t started_ = 0; // guarded by mutex_
 };
 
 } // namespace tovr

@@ -1,7 +1,8 @@
 // The install sheet's log under a flood: 100,000 lines yielded by a worker as fast as it
 // can, the way a child's output arrives. Measures how long the GUI thread goes without
 // running its event loop, the time until the last line is on screen, and what the
-// log costs: heap per line, the time the sheet takes to close, and what stays after.
+// log costs: heap per line, the time the sheet takes to close, and what stays after. Then
+// the paint of a log whose one line holds a megabyte.
 #include "ui/UiFigure.h"
 
 #include "EventLoopGaps.h"
@@ -31,14 +32,15 @@ QString floodLine(int i) {
     return QStringLiteral("==> Pouring package %1 of %2 (bottle 14.2 MB)").arg(i + 1).arg(kLines);
 }
 
-// A fix whose worker yields kLines lines as fast as it can; `producer` is its thread.
-SetupActionProgressModel::FixStarter floodingStarter(std::thread& producer) {
-    return [&producer](const SetupRemediation&, const QString&) {
+// A fix whose worker yields `lines` lines as fast as it can; `producer` is its thread.
+SetupActionProgressModel::FixStarter floodingStarter(std::thread& producer, int lines = kLines,
+                                                     QString (*line)(int) = floodLine) {
+    return [&producer, lines, line](const SetupRemediation&, const QString&) {
         using Event = SetupRemediationRunner::Event;
         auto [stream, continuation] = EventStream<Event>::make();
-        producer = std::thread([continuation = continuation] {
-            for (int i = 0; i < kLines; ++i)
-                continuation.yield(Event::output(floodLine(i)));
+        producer = std::thread([continuation = continuation, lines, line] {
+            for (int i = 0; i < lines; ++i)
+                continuation.yield(Event::output(line(i)));
             continuation.yield(Event::completed(0));
             continuation.finish();
         });
@@ -102,6 +104,57 @@ Flood flood(QWidget* window) {
     return result;
 }
 
+// A megabyte on one line, words and all, as a tool printing a whole file on one line would.
+QString megabyteLine(int) {
+    const QString words =
+        QStringLiteral("{\"package\":\"openssl@3\",\"bottle\":\"arm64_sonoma\"} ");
+    QString line;
+    line.reserve(1 << 20);
+    while (line.size() + words.size() <= (1 << 20))
+        line += words;
+    return line;
+}
+
+// One paint of the sheet's log holding that line, against the paint of a log of one short line.
+void measureLongLinePaint(QWidget* window) {
+    std::thread producer;
+    ScreenContext context;
+    QPointer<SetupActionProgressDialog> longSheet = SetupActionProgressDialog::present(
+        window, context, {"Install Homebrew", {SetupRemediation::installGh()}, false},
+        floodingStarter(producer, 1, megabyteLine), [](SetupActionOutcome) {});
+    std::thread shortProducer;
+    QPointer<SetupActionProgressDialog> shortSheet = SetupActionProgressDialog::present(
+        window, context, {"Install Homebrew", {SetupRemediation::installGh()}, false},
+        floodingStarter(shortProducer, 1), [](SetupActionOutcome) {});
+    auto* longLog = longSheet->findChild<LiveLogView*>(QStringLiteral("setup-action-log"));
+    auto* shortLog = shortSheet->findChild<LiveLogView*>(QStringLiteral("setup-action-log"));
+    QElapsedTimer wait;
+    wait.start();
+    while ((longLog->lines().size() < 1 || shortLog->lines().size() < 1) && wait.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    longLog->scrollToTop();
+    const auto paintMs = [](LiveLogView* log) {
+        return secondsOf([log] { log->viewport()->repaint(); }) * 1000;
+    };
+    const auto rounds = alternate(
+        21, [&] { return paintMs(longLog); }, [&] { return paintMs(shortLog); });
+    std::printf("install log, one line of a megabyte:\n");
+    printRounds("the paint of a log of one short line", rounds.base, "ms", 2);
+    printFigure("log_long_line_paint_ms", rounds.ours, "<= 16", 2);
+    for (std::thread* thread : {&producer, &shortProducer})
+        if (thread->joinable())
+            thread->join();
+    for (auto* sheet : {longSheet.data(), shortSheet.data()})
+        if (sheet) {
+            QElapsedTimer done;
+            done.start();
+            while (sheet->model()->isRunning() && done.elapsed() < 10000)
+                QApplication::processEvents(QEventLoop::AllEvents, 5);
+            sheet->model()->continueOn();
+        }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 void run() {
     QWidget window;
     window.resize(720, 700);
@@ -129,6 +182,7 @@ void run() {
     printFigure("log_100k_lines_s", Rounds(onScreen), "<= 2");
 
     measureCost(&window);
+    measureLongLinePaint(&window);
 }
 
 static bool registered = registerUiFigure({40, "install_log", run});

@@ -1,4 +1,5 @@
 #include "platform/Concurrently.h"
+#include "platform/ChildProcessRegistry.h"
 #include "platform/WorkerTask.h"
 #include "support/SpinUntil.h"
 
@@ -71,10 +72,13 @@ TEST(Concurrently, RethrowsAfterEveryCallHasEnded) {
 }
 
 TEST(ReleaseOnWorker, ALongLogIsLetGoOnAWorkerThatEndsAndAShortOneAtOnce) {
+    auto& workers = ChildProcessRegistry::shared();
+    const std::size_t started = workers.startedCount();
     QStringList shortLog{QString::number(42)};
     const QString shortProbe = shortLog.first();
     releaseOnWorker(std::move(shortLog));
     EXPECT_TRUE(shortProbe.isDetached()); // no thread for a few lines
+    EXPECT_EQ(workers.startedCount(), started);
 
     QStringList longLog;
     for (int i = 0; i < 20000; ++i)
@@ -82,6 +86,7 @@ TEST(ReleaseOnWorker, ALongLogIsLetGoOnAWorkerThatEndsAndAShortOneAtOnce) {
     const QString longProbe = longLog.last();
     releaseOnWorker(std::move(longLog));
     EXPECT_TRUE(longLog.isEmpty());
+    EXPECT_EQ(workers.startedCount(), started + 1);
     ASSERT_TRUE(test::spinUntil([&] { return test::noWorkerRunning(); }));
     EXPECT_TRUE(longProbe.isDetached()); // the worker held the only other reference
 }

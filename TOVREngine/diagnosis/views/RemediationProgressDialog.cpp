@@ -106,6 +106,7 @@ public:
         applyTextStyle(log_, TextStyle::caption);
         applyMonospace(log_);
         log_->setSource(model, [model]() -> const QStringList& { return model->lines(); });
+        log_->setRowIdentifier(&StreamingRemediationModel::lineIdentifier);
         // The run's lines come through linesAdded; the model's own notes with a change.
         connect(model, &StreamingRemediationModel::linesAdded, log_, &LiveLogView::linesAdded);
         connect(model, &StreamingRemediationModel::changed, log_, &LiveLogView::linesAdded);

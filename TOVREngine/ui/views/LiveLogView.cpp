@@ -1,79 +1,164 @@
 #include "ui/views/LiveLogView.h"
 
 #include "platform/ClipboardWriting.h"
-#include "platform/WorkerTask.h"
+#include "ui/views/LiveLogAccessible.h"
+#include "ui/views/LiveLogLines.h"
 
-#include <QAbstractListModel>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QEvent>
-#include <QGuiApplication>
+#include <QFocusEvent>
 #include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tovr {
 
-// The rows: strings shared with the source, so a line's text is held once.
-class LiveLogLines final : public QAbstractListModel {
+namespace {
+
+constexpr int kRowSpacing = 2; // as a stack of lines 2 points apart
+constexpr int kTextMargin = 3;
+
+// Printable ASCII that stays on one line, told without laying it out: by the widest glyph, in
+// a fixed-pitch font by its characters' one advance, else by the line's own advance.
+bool fitsWithoutShaping(const QFont& font, const QFontMetrics& metrics, const QString& text,
+                        int width) {
+    if (!std::all_of(text.begin(), text.end(),
+                     [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; }))
+        return false;
+    const qsizetype size = text.size();
+    if (qsizetype(metrics.maxWidth()) * size <= width)
+        return true;
+    if (QFontInfo(font).fixedPitch())
+        return qsizetype(metrics.horizontalAdvance(QLatin1Char('x'))) * size <= width;
+    return 2 * size <= width && metrics.horizontalAdvance(text) <= width;
+}
+
+// Past this a row breaks anywhere: looking for word breaks costs a line of thousands of
+// characters without a space tens of milliseconds.
+constexpr qsizetype kWordWrapCharacters = 1000;
+
+// Lays `layout` out in lines `width` wide, stopping past `until`; returns its height.
+qreal layOut(QTextLayout& layout, int width, qreal until = std::numeric_limits<qreal>::max()) {
+    QTextOption option;
+    option.setWrapMode(layout.text().size() > kWordWrapCharacters
+                           ? QTextOption::WrapAnywhere
+                           : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal height = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid() && height <= until;
+         line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition({0, height});
+        height += line.height();
+    }
+    layout.endLayout();
+    return height;
+}
+
+QString rowText(const QModelIndex& index) {
+    QString text = index.data(Qt::DisplayRole).toString();
+    text.replace(u'\n', QChar::LineSeparator);
+    return text;
+}
+
+// A row: its line wrapped at the row's width.
+class LiveLogRowDelegate final : public QStyledItemDelegate {
 public:
-    using QAbstractListModel::QAbstractListModel;
-    ~LiveLogLines() override { releaseOnWorker(std::move(lines_)); }
+    using QStyledItemDelegate::QStyledItemDelegate;
 
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : int(lines_.size());
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QString text = rowText(index);
+        const int width = std::max(1, option.rect.width() - 2 * kTextMargin);
+        const QFontMetrics& metrics = option.fontMetrics;
+        if (fitsWithoutShaping(option.font, metrics, text, width))
+            return {option.rect.width(), metrics.height() + kRowSpacing};
+        QTextLayout layout(text, option.font);
+        const int height = int(std::ceil(layOut(layout, width)));
+        return {option.rect.width(), std::max(height, metrics.height()) + kRowSpacing};
     }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= lines_.size())
-            return {};
-        return lines_.at(index.row());
-    }
-    const QStringList& lines() const { return lines_; }
-    const QString& longest() const { return longest_; }
 
-    void append(const QStringList& from, qsizetype start, qsizetype count) {
-        // The rows end up as many as the source's lines: room for those at once when a flood
-        // has them waiting, else half as much again, so a trickle does not copy every frame.
-        if (lines_.capacity() < from.size())
-            lines_.reserve(std::max(from.size(), lines_.size() + lines_.size() / 2));
-        beginInsertRows({}, int(lines_.size()), int(lines_.size() + count - 1));
-        for (qsizetype i = start; i < start + count; ++i) {
-            const QString& line = from.at(i);
-            if (line.size() > longest_.size())
-                longest_ = line;
-            lines_.append(line);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem item(option);
+        initStyleOption(&item, index);
+        const QWidget* widget = item.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        item.text.clear();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
+
+        const QPalette::ColorGroup group =
+            !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
+            : (item.state & QStyle::State_Active) ? QPalette::Normal
+                                                  : QPalette::Inactive;
+        const bool selected = item.state & QStyle::State_Selected;
+        painter->save();
+        painter->setPen(
+            item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        // Only the lines in sight are laid out and drawn: a long row may be many screens tall.
+        const QPointF origin(item.rect.left() + kTextMargin, item.rect.top() + kRowSpacing / 2);
+        const QRectF sight = painter->hasClipping() ? painter->clipBoundingRect()
+                                                    : QRectF(0, 0, painter->device()->width(),
+                                                             painter->device()->height());
+        QTextLayout layout(rowText(index), item.font);
+        layOut(layout, std::max(1, item.rect.width() - 2 * kTextMargin),
+               sight.bottom() - origin.y());
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const qreal top = origin.y() + line.y();
+            if (top > sight.bottom())
+                break;
+            if (top + line.height() >= sight.top())
+                line.draw(painter, origin);
         }
-        endInsertRows();
-    }
+        painter->restore();
 
-private:
-    QStringList lines_;
-    QString longest_;
+        if (item.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(item);
+            focus.backgroundColor =
+                item.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
 };
+
+} // namespace
 
 LiveLogView::LiveLogView(const QString& accessibleName, std::shared_ptr<ClipboardWriting> clipboard,
                          QWidget* parent)
     : QTableView(parent), clipboard_(std::move(clipboard)) {
+    static const bool heard = (QAccessible::installFactory(liveLogAccessible), true);
+    Q_UNUSED(heard);
     lines_ = new LiveLogLines(this);
     setModel(lines_);
+    setItemDelegate(new LiveLogRowDelegate(this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
     setShowGrid(false);
-    setWordWrap(false);
     setCornerButtonEnabled(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setTextElideMode(Qt::ElideNone);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Rows wrap at the view's width: nothing to scroll to sideways.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     fitRows();
     setAccessibleName(accessibleName);
-    // Read, not a stop on the way to the buttons.
-    setFocusPolicy(Qt::ClickFocus);
+    // A stop in the sheet's reading order; Tab goes on to the next control, not the next row.
+    setFocusPolicy(Qt::StrongFocus);
+    setTabKeyNavigation(false);
 
     auto* copy = new QAction(tr("Copy"), this);
     copy->setShortcut(QKeySequence::Copy);
@@ -104,37 +189,109 @@ void LiveLogView::linesAdded() {
         frame_.start(kFrameMs);
 }
 
+void LiveLogView::setRowIdentifier(std::function<QString(const QString&)> identify) {
+    lines_->setIdentify(std::move(identify));
+}
+
 void LiveLogView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        measuredLength_ = -1;
+        // Every row is one line high again until it is measured in the new font.
+        std::fill(measuredAt_.begin(), measuredAt_.end(), 0);
         fitRows();
-        fitColumn();
+        measureVisibleRows();
     }
 }
 
 void LiveLogView::resizeEvent(QResizeEvent* event) {
+    const QScrollBar* bar = verticalScrollBar();
+    const bool atBottom = bar->value() == bar->maximum();
     QTableView::resizeEvent(event);
     fitColumn();
+    if (atBottom)
+        showNewest();
 }
 
-// Rows 2 points apart, as a stack of lines would be.
-void LiveLogView::fitRows() {
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+void LiveLogView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    measureVisibleRows();
 }
 
-// The column fills the view and is as wide as the longest line, measured only when that
-// line changes.
-void LiveLogView::fitColumn() {
-    const QString& longest = lines_->longest();
-    if (longest.size() != measuredLength_) {
-        measuredLength_ = longest.size();
-        longestWidth_ = fontMetrics().horizontalAdvance(longest);
+// Tab lands on the newest line in sight, where the log is, not on its first line or on one
+// scrolled away.
+void LiveLogView::focusInEvent(QFocusEvent* event) {
+    const bool inSight = viewport()->rect().intersects(visualRect(currentIndex()));
+    if (event->reason() != Qt::MouseFocusReason && !inSight && lines_->rowCount() > 0) {
+        int row = rowAt(viewport()->height() - 1);
+        if (row < 0)
+            row = lines_->rowCount() - 1;
+        // A row cut by the bottom edge would scroll the view when it became current.
+        if (row > rowAt(0) && rowViewportPosition(row) + rowHeight(row) > viewport()->height())
+            --row;
+        selectionModel()->setCurrentIndex(lines_->index(row, 0), QItemSelectionModel::NoUpdate);
     }
-    const int padding = 2 * fontMetrics().averageCharWidth();
-    const int width = std::max(longestWidth_ + padding, viewport()->width());
-    if (horizontalHeader()->sectionSize(0) != width)
-        horizontalHeader()->resizeSection(0, width);
+    QTableView::focusInEvent(event);
+}
+
+void LiveLogView::fitRows() {
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowSpacing);
+}
+
+// The column is the view's width; the rows in sight are measured again at a new width.
+void LiveLogView::fitColumn() {
+    const int width = std::max(1, viewport()->width());
+    if (horizontalHeader()->sectionSize(0) == width)
+        return;
+    horizontalHeader()->resizeSection(0, width);
+    measureVisibleRows();
+}
+
+bool LiveLogView::measureRows(int first, int last) {
+    const int width = columnWidth(0);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = QRect(0, 0, width, verticalHeader()->defaultSectionSize());
+    QAbstractItemDelegate* delegate = itemDelegate();
+    bool changed = false;
+    // The header places its sections again after each resize unless it is told to wait.
+    verticalHeader()->setUpdatesEnabled(false);
+    for (int row = first; row <= last; ++row) {
+        const int height = delegate->sizeHint(option, lines_->index(row, 0)).height();
+        measuredAt_[row] = width;
+        if (rowHeight(row) != height) {
+            setRowHeight(row, height);
+            changed = true;
+        }
+    }
+    verticalHeader()->setUpdatesEnabled(true);
+    return changed;
+}
+
+bool LiveLogView::measureVisibleRows() {
+    const int top = rowAt(0);
+    if (measuring_ || top < 0)
+        return false;
+    measuring_ = true;
+    const int width = columnWidth(0);
+    const int rows = lines_->rowCount();
+    bool changed = false;
+    for (int row = top, y = rowViewportPosition(top); row < rows && y < viewport()->height();
+         ++row) {
+        if (measuredAt_[row] != width)
+            changed = measureRows(row, row) || changed;
+        y += rowHeight(row);
+    }
+    if (changed)
+        updateGeometries();
+    measuring_ = false;
+    return changed;
+}
+
+// The newest line in sight; rows above it measured at a new width may push it down once.
+void LiveLogView::showNewest() {
+    scrollToBottom();
+    if (measureVisibleRows())
+        scrollToBottom();
 }
 
 void LiveLogView::takeFrame() {
@@ -142,12 +299,25 @@ void LiveLogView::takeFrame() {
         return;
     const QStringList& all = source_();
     const qsizetype shown = lines_->lines().size();
-    const qsizetype count = std::min(all.size() - shown, kLinesPerFrame);
+    // As many lines as the frame has room for, and at least one; a line on one line of the
+    // view costs no layout.
+    const int width = std::max(1, columnWidth(0) - 2 * kTextMargin);
+    qsizetype count = 0;
+    for (qsizetype characters = 0; shown + count < all.size() && count < kLinesPerFrame;) {
+        const QString& line = all.at(shown + count);
+        if (!fitsWithoutShaping(font(), fontMetrics(), line, width))
+            characters += std::min(line.size(), LiveLogLines::kShownCharacters);
+        if (count > 0 && characters > kCharactersPerFrame)
+            break;
+        ++count;
+    }
     if (count <= 0)
         return;
     lines_->append(all, shown, count);
-    fitColumn();
-    scrollToBottom();
+    measuredAt_.resize(lines_->rowCount(), 0);
+    if (measureRows(int(shown), int(shown + count - 1)))
+        updateGeometries();
+    showNewest();
     if (shown + count < all.size())
         frame_.start(kFrameMs);
 }

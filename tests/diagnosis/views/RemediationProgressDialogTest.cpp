@@ -13,8 +13,10 @@
 #include "ui/views/LiveLogView.h"
 #include "ui/views/MarkdownText.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTextDocument>
 
 #include <gmock/gmock.h>
@@ -92,9 +94,23 @@ TEST_F(RemediationProgressDialogTest, ARunningInstallOffersOnlyCancelWhichEscPre
 TEST_F(RemediationProgressDialogTest, AFailedInstallLinksTheArticleAndCloseReportsTheFailure) {
     workers->script("installCask",
                     {{StreamEvent::output("==> Downloading warp"),
+                      StreamEvent::output("Homebrew reports warp is already installed, but "
+                                          "Warp.app is gone. Retrying with `brew reinstall "
+                                          "--cask warp`…"),
                       StreamEvent::output("Error: Download failed"), StreamEvent::completed(1)}});
     auto dialog = present(Remediation::installWarpViaBrew("warp"));
     ASSERT_TRUE(spinUntil([&] { return findVisible(dialog, "remediation-close") != nullptr; }));
+    // The retry notice's row, and only it, carries its identifier for assistive tools.
+    auto* log = findVisible<LiveLogView>(dialog, "remediation-log");
+    ASSERT_TRUE(spinUntil([&] { return log->lines().endsWith("Error: Download failed"); }));
+    QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(log);
+    QStringList identifiers;
+    for (int row = 0; row < rows->childCount(); ++row)
+        identifiers << rows->child(row)->text(LiveLogView::kIdentifierText);
+    EXPECT_EQ(identifiers.count("remediation-retry-line"), 1);
+    EXPECT_EQ(identifiers.indexOf("remediation-retry-line"),
+              log->lines().indexOf(QRegularExpression(".*Retrying with.*")));
+    EXPECT_EQ(identifiers.count(""), identifiers.size() - 1);
     saveScreenshot(dialog, "remediation-failed");
     expectNotDismissable(dialog);
 

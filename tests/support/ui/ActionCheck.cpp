@@ -7,7 +7,9 @@
 #include "ui/SystemProfileState.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDialog>
@@ -17,6 +19,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tovr::test {
 
@@ -210,6 +214,36 @@ void checkBehindSheet(QWidget* sheet, QStringList& findings) {
     }
 }
 
+// Rows a person can select and copy: a screen reader selects them through the view's table and
+// copies them with its action.
+void checkSelectableRows(QWidget* root, QStringList& findings) {
+    for (auto* view : root->findChildren<QAbstractItemView*>()) {
+        const int rows = view->model() ? view->model()->rowCount() : 0;
+        if (!isShown(view, root) || rows == 0 ||
+            view->selectionMode() == QAbstractItemView::NoSelection)
+            continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(view);
+        QAccessibleTableInterface* table = face ? face->tableInterface() : nullptr;
+        const bool selects = table && table->selectRow(rows - 1) &&
+                             view->selectionModel()->isRowSelected(rows - 1, {}) &&
+                             table->selectedRows().contains(rows - 1);
+        if (table)
+            table->unselectRow(rows - 1);
+        if (!selects)
+            findings << describe(view) + QStringLiteral(": its rows cannot be selected through its "
+                                                        "accessibility interface");
+        // Rows a person can copy by key a screen reader can copy too.
+        const auto copies = [](const QAction* action) {
+            return action->shortcut() == QKeySequence(QKeySequence::Copy);
+        };
+        if (std::any_of(view->actions().begin(), view->actions().end(), copies) &&
+            (!face || !face->actionInterface() ||
+             !face->actionInterface()->actionNames().contains(QStringLiteral("Copy"))))
+            findings << describe(view) +
+                            QStringLiteral(": no accessibility action copies its selected rows");
+    }
+}
+
 } // namespace
 
 QStringList accessibleActionFindings(QWidget* root) {
@@ -219,6 +253,7 @@ QStringList accessibleActionFindings(QWidget* root) {
     checkBehindSheet(root, findings);
     checkChoices(root, findings);
     checkFields(root, findings);
+    checkSelectableRows(root, findings);
     return findings;
 }
 

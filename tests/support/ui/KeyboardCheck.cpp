@@ -1,5 +1,6 @@
 #include "support/ui/KeyboardCheck.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
@@ -105,6 +106,12 @@ void checkKeyboard(QWidget* screen, const QString& name) {
     for (QWidget* stop : stops)
         if (accessibleName(stop).isEmpty())
             fail(QStringLiteral("Tab stops on %1, which has no name").arg(describe(stop)));
+    // Rows that can be selected and copied are for the keyboard too.
+    for (auto* rows : screen->findChildren<QAbstractItemView*>())
+        if (rows->isVisible() && rows->selectionMode() != QAbstractItemView::NoSelection &&
+            !stops.contains(rows))
+            fail(QStringLiteral("Tab never reaches %1, whose rows can be selected")
+                     .arg(describe(rows)));
 
     QPointer<QWidget> focus = window->focusWidget();
     if (focus && focus->objectName() == QStringLiteral("navigation-back") && stops.size() > 1)

@@ -65,6 +65,9 @@ TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturn
     Window w;
     const auto brew = SetupRemediation::installHomebrew();
     auto events = homebrewOutput(60);
+    events.prepend(Event::output("Installing Apple's Command Line Tools… macOS will ask for your "
+                                 "password once. The download can take several minutes — please "
+                                 "keep this window open."));
     w.fixes_.script(brew.id(), {events, false});
     QPointer<SetupActionProgressDialog> sheet = w.present({brew});
     ASSERT_TRUE(sheet->isVisible());
@@ -73,9 +76,13 @@ TEST(SetupActionProgressDialog, TheCloseBoxAndEscWithoutCancelDoNothingAndReturn
     EXPECT_GE(sheet->minimumHeight(), 420);
     auto* log = sheet->findChild<LiveLogView*>("setup-action-log");
     ASSERT_NE(log, nullptr);
-    // The script's 12 lines less the system-log line and the three of the block, plus the note.
-    ASSERT_TRUE(spinUntil([&] { return log->lines().size() == 9 + 60; }));
+    // The script's 13 lines less the system-log line and the three of the block, plus the note.
+    ASSERT_TRUE(spinUntil([&] { return log->lines().size() == 10 + 60; }));
     EXPECT_EQ(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
+    // The long first line wraps: all of it is read at the top, nothing to scroll to sideways.
+    log->scrollToTop();
+    EXPECT_GE(log->visualRect(log->model()->index(0, 0)).height(), 2 * log->fontMetrics().height());
+    EXPECT_EQ(log->horizontalScrollBar()->maximum(), 0);
     EXPECT_NE(findVisible<QPushButton>(sheet, "setup-action-cancel"), nullptr);
     EXPECT_EQ(findVisible<QPushButton>(sheet, "setup-action-continue"), nullptr);
     saveScreenshot(sheet, "install-sheet-running");
