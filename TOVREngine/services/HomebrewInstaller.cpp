@@ -5,7 +5,9 @@
 #include "platform/CancellableProcess.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StreamFromTask.h"
 #include "platform/StreamedChild.h"
+#include "platform/TaskLatches.h"
 #include "services/ChildEnvironment.h"
 
 namespace tovr {

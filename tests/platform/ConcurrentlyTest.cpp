@@ -1,5 +1,5 @@
 #include "platform/Concurrently.h"
-#include "platform/WorkerTask.h"
+#include "platform/ReleaseOnWorker.h"
 #include "support/SpinUntil.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "model/HomebrewVersion.h"
 #include "model/ProductConfig.h"
 #include "products/StepListExpectations.h"
 #include "products/brew/BrewProber.h"

@@ -1,7 +1,7 @@
 #include "ui/views/LiveLogView.h"
 
 #include "platform/ClipboardWriting.h"
-#include "platform/WorkerTask.h"
+#include "platform/ReleaseOnWorker.h"
 
 #include <QAbstractListModel>
 #include <QAction>
