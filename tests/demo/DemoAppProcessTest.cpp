@@ -300,8 +300,6 @@ TEST(DemoApplication, OnADisplayWithoutASessionBusNoBusIsStarted) {
     EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().toStdString();
     EXPECT_TRUE(tovr::test::spinUntil([&] { return processesMarked(marker).isEmpty(); }, 5000))
         << processesMarked(marker).join(' ').toStdString();
-    display.terminate();
-    EXPECT_TRUE(display.waitForFinished(10000));
     EXPECT_EQ(entriesUnder(home), QStringList());
     EXPECT_EQ(entriesUnder(tmp), QStringList());
 }

@@ -13,14 +13,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QStringList outputs(const QList<StreamEvent>& events) {
-    QStringList lines;
-    for (const auto& e : events)
-        if (auto* o = e.as<StreamEvent::Output>())
-            lines << o->text;
-    return lines;
-}
-
 // Installs through real zsh, sh and curl stand-ins in a temporary home.
 class ToolInstallerTest : public ::testing::Test {
 protected:
@@ -70,7 +62,7 @@ TEST_F(ToolInstallerTest, UvScriptThenItsPathLineThenPython) {
 
     const auto events = collect(installer(), &ToolInstaller::installUv);
 
-    EXPECT_EQ(outputs(events),
+    EXPECT_EQ(outputsOf(events),
               QStringList({u"Installing uv (Astral's installer)\u2026"_s, u"installed uv"_s,
                            u"Configured uv on PATH (~/.zprofile)."_s,
                            u"Installing the latest Python with uv\u2026"_s,
@@ -87,7 +79,7 @@ TEST_F(ToolInstallerTest, FailedDownloadIsAFailureAndChangesNothing) {
     const auto events = collect(installer(), &ToolInstaller::installUv);
 
     EXPECT_EQ(events.back(), StreamEvent::completed(22));
-    EXPECT_FALSE(outputs(events).contains(u"Installing the latest Python with uv\u2026"_s));
+    EXPECT_FALSE(outputsOf(events).contains(u"Installing the latest Python with uv\u2026"_s));
     EXPECT_EQ(home_.read(u".zprofile"_s), "<missing>");
 }
 
@@ -97,7 +89,7 @@ TEST_F(ToolInstallerTest, FailedPythonInstallIsTheFixsCode) {
 
     const auto events = collect(installer(), &ToolInstaller::installUv);
 
-    EXPECT_TRUE(outputs(events).contains(u"Configured uv on PATH (~/.zprofile)."_s));
+    EXPECT_TRUE(outputsOf(events).contains(u"Configured uv on PATH (~/.zprofile)."_s));
     EXPECT_EQ(events.back(), StreamEvent::completed(1));
 }
 
@@ -119,7 +111,7 @@ TEST_F(ToolInstallerTest, RustupAddsCargoToPathAfterTheScript) {
 
     const auto events = collect(installer(), &ToolInstaller::installRustup);
 
-    EXPECT_EQ(outputs(events),
+    EXPECT_EQ(outputsOf(events),
               QStringList({u"Installing rustup and the stable Rust toolchain\u2026"_s,
                            u"rustup-init -y --no-modify-path"_s,
                            u"Configured Rust (cargo) on PATH (~/.zprofile)."_s}));
@@ -160,7 +152,7 @@ TEST_F(ToolInstallerTest, MissingMiseIsTheShellsOwnFailure) {
     const auto events =
         collect(installer(), &ToolInstaller::installWithMise, ToolInstaller::MiseLanguage::rust());
     EXPECT_EQ(events.back(), StreamEvent::completed(127));
-    EXPECT_TRUE(outputs(events).join(u'\n').contains(u"mise"_s));
+    EXPECT_TRUE(outputsOf(events).join(u'\n').contains(u"mise"_s));
 }
 
 TEST_F(ToolInstallerTest, CancelingTheLatchStopsTheRunningCommand) {

@@ -55,13 +55,9 @@ public:
 // Waits for every worker to end, then delivers what they queued and what that starts in
 // turn: before checking that a result did NOT come. False when a worker is still running.
 [[nodiscard]] inline bool settleWorkers() {
-    for (int round = 0; round < 100; ++round) {
-        if (!spinUntil(noWorkerRunning))
-            return false;
-        const bool quiet = deliverQueued();
-        if (noWorkerRunning())
-            return quiet;
-    }
+    for (int round = 0; round < 100 && spinUntil(noWorkerRunning); ++round)
+        if (deliverQueued() && noWorkerRunning())
+            return true;
     return false;
 }
 
