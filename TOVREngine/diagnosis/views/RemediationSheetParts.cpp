@@ -1,6 +1,6 @@
 #include "diagnosis/views/RemediationSheetParts.h"
 
-#include "ui/views/MarkdownText.h"
+#include "ui/views/ScreenScaffold.h"
 #include "ui/views/Typography.h"
 
 #include <QFrame>
