@@ -19,6 +19,9 @@ struct DemoHomebrew {
 private:
     // `brew install` and `brew reinstall`, of formulae or (with --cask) casks.
     DemoReply install(const QStringList& args) const;
+    // One of them, its lines and effects added to `reply`.
+    void installFormula(const QString& name, bool reinstall, DemoReply& reply) const;
+    void installCask(const QString& name, bool reinstall, DemoReply& reply) const;
 };
 
 } // namespace tovr

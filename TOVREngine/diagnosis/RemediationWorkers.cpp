@@ -2,6 +2,7 @@
 
 #include "platform/Probes.h"
 #include "platform/ShellRunner.h"
+#include "platform/TaskLatches.h"
 #include "services/BrewRunner.h"
 #include "services/HomebrewInstaller.h"
 #include "services/JEnvRunner.h"

@@ -4,7 +4,7 @@
 #include "model/ProductConfig.h"
 #include "model/RemediationWording.h"
 #include "platform/Error.h"
-#include "platform/WorkerTask.h"
+#include "platform/ReleaseOnWorker.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
 #include "ui/BackgroundCall.h"

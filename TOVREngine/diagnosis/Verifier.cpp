@@ -2,6 +2,7 @@
 
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
+#include "platform/TaskLatches.h"
 #include "platform/TextTrimming.h"
 #include "ui/BackgroundCall.h"
 

@@ -3,10 +3,6 @@
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveProcessCancellation.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace tovr {
 
 namespace {
@@ -66,21 +62,6 @@ void WorkerTask::onCancel(std::function<void()> action) {
 bool WorkerTask::sleepFor(std::chrono::nanoseconds duration) {
     std::unique_lock guard(lock_);
     return !wake_.wait_for(guard, duration, [this] { return canceled_; });
-}
-
-void releaseOnWorker(QStringList&& lines) {
-    constexpr qsizetype kManyLines = 10000;
-    if (lines.size() < kManyLines) {
-        lines = {};
-        return;
-    }
-    WorkerTask::launch(WorkerTask::make(), [held = std::move(lines)](WorkerTask&) mutable {
-        held = {};
-#ifdef __GLIBC__
-        // glibc keeps freed small blocks for reuse; a closed log's are not needed again.
-        malloc_trim(0);
-#endif
-    });
 }
 
 } // namespace tovr

@@ -3,7 +3,9 @@
 #include "model/ProductConfig.h"
 #include "platform/DomainError.h"
 #include "platform/ShellQuote.h"
+#include "platform/StreamFromTask.h"
 #include "platform/StreamedChild.h"
+#include "platform/TaskLatches.h"
 #include "services/ChildEnvironment.h"
 #include "services/Sha256Hex.h"
 
@@ -55,12 +57,6 @@ bool BrewRunner::isAuthenticationFailure(QStringView output) {
     return containsAny(output, {"a password is required", "sudo: a password is required",
                                 "user canceled", "sudo_askpass", "askpass", "authentication failed",
                                 "execution error: user canceled"});
-}
-
-EventStream<BrewRunner::Event> BrewRunner::stream(const QString& formula) const {
-    return streamFromTask<Event>([self = *this, formula](const Sink& sink, WorkerTask& task) {
-        self.installFormula(formula, sink, task);
-    });
 }
 
 EventStream<BrewRunner::Event> BrewRunner::installCask(const QString& cask, const QString& prompt,

@@ -5,8 +5,8 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
+#include "platform/Sleeper.h"
 #include "platform/StreamEvent.h"
-#include "platform/WorkerTask.h"
 #include "services/AdoptiumAPI.h"
 #include "services/PrivilegedExecutor.h"
 
@@ -62,13 +62,12 @@ struct BrewRunner {
         static const CaskRecoveryPolicy& none();
     };
 
-    // `brew install <formula>` with auto-update off.
-    EventStream<Event> stream(const QString& formula) const;
     // A cask install with the password dialog and the recoveries the policy allows.
     EventStream<Event> installCask(const QString& cask, const QString& prompt,
                                    const CaskRecoveryPolicy& policy) const;
 
-    // The same two on the caller's task: each hands `sink` its lines and exactly one ending.
+    // On the caller's task, each handing `sink` its lines and exactly one ending: `brew
+    // install <formula>` with auto-update off, and the cask install above.
     void installFormula(const QString& formula, const Sink& sink, WorkerTask& task) const;
     void installCask(const QString& cask, const QString& prompt, const CaskRecoveryPolicy& policy,
                      const Sink& sink, WorkerTask& task) const;

@@ -2,7 +2,6 @@
 
 #include "platform/FileChecks.h"
 #include "platform/ShellQuote.h"
-#include "platform/WorkerTask.h"
 #include "services/StreamedLoginShell.h"
 
 #include <utility>
@@ -64,8 +63,7 @@ bool GitSetup::refusesSkipSshKey(const QString& line) {
     return line.contains(u"unknown flag: --skip-ssh-key");
 }
 
-void GitSetup::configureGit(const QString& name, const QString& email,
-                            const std::function<void(const StreamEvent&)>& sink,
+void GitSetup::configureGit(const QString& name, const QString& email, const Sink& sink,
                             CancellableProcess& latch) const {
     const auto emit = [&sink](const QString& line) { sink(StreamEvent::output(line)); };
     emit(QStringLiteral("Saving your Git name and email\u2026"));
@@ -77,24 +75,15 @@ void GitSetup::configureGit(const QString& name, const QString& email,
     sink(StreamEvent::completed(code));
 }
 
-EventStream<StreamEvent> GitSetup::configureGit(const QString& name, const QString& email) const {
-    return streamFromTask<StreamEvent>(
-        [self = *this, name, email](const std::function<void(StreamEvent)>& sink,
-                                    WorkerTask& task) {
-            self.configureGit(name, email, sink, *latchFor(task));
-        });
-}
-
-void GitSetup::githubAuth(const std::function<void(const SignInEvent&)>& sink,
-                          CancellableProcess& latch) const {
-    const auto emit = [&sink](const QString& line) { sink(SignInEvent::output(line)); };
+void GitSetup::githubAuth(const Sink& sink, CancellableProcess& latch) const {
+    const auto emit = [&sink](const QString& line) { sink(StreamEvent::output(line)); };
     emit(QStringLiteral("Starting GitHub sign-in\u2026"));
 
     DeviceFlowScanner scanner(githubHost);
     const auto show = [&](const QString& line) {
         emit(line);
         if (auto page = scanner.scan(line))
-            sink(SignInEvent::openBrowser(std::move(*page)));
+            sink(StreamEvent::openBrowser(std::move(*page)));
     };
     // The first run's lines wait until gh has shown whether it takes "--skip-ssh-key": a
     // line of the flow says it does (the page must open while gh waits), its refusal says
@@ -134,20 +123,13 @@ void GitSetup::githubAuth(const std::function<void(const SignInEvent&)>& sink,
                               &latch) != 0) {
         emit(QStringLiteral("GitHub sign-in not completed. You can finish anytime by running "
                             "`gh auth login` in your terminal."));
-        sink(SignInEvent::completed(1));
+        sink(StreamEvent::completed(1));
         return;
     }
     runStreamedLoginShell(*process, QStringLiteral("gh auth setup-git"), emit, &latch);
     emit(QStringLiteral("Signed in to GitHub. Git is ready \u2014 pushes won't ask for a "
                         "password."));
-    sink(SignInEvent::completed(0));
-}
-
-EventStream<GitSetup::SignInEvent> GitSetup::githubAuth() const {
-    return streamFromTask<SignInEvent>(
-        [self = *this](const std::function<void(SignInEvent)>& sink, WorkerTask& task) {
-            self.githubAuth(sink, *latchFor(task));
-        });
+    sink(StreamEvent::completed(0));
 }
 
 } // namespace tovr

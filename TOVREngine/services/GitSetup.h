@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/CancellableProcess.h"
-#include "platform/EventStream.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
 #include "platform/StreamEvent.h"
@@ -12,34 +11,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <variant>
 
 namespace tovr {
 
 // Prepares Git for a newcomer: their name and e-mail with two defaults in the global Git
 // configuration, and a GitHub sign-in through the GitHub CLI's browser flow that also makes
 // Git use the CLI for credentials. Both run in the login shell, blocking on the caller's
-// task (a cancel of `latch` stops the running command) or as a stream on a thread of
-// their own.
+// task: a cancel of `latch` stops the running command.
 struct GitSetup {
-    // A page the user must open (the device sign-in page), with the one-time code to type
-    // there when one was seen first.
-    struct OpenBrowser {
-        QString url;
-        std::optional<QString> code;
-        bool operator==(const OpenBrowser&) const = default;
-    };
-
-    // The sign-in's events: lines, at most one page to open, then `completed`.
-    struct SignInEvent {
-        std::variant<StreamEvent::Output, OpenBrowser, StreamEvent::Completed> value;
-
-        static SignInEvent output(QString text) { return {StreamEvent::Output{std::move(text)}}; }
-        static SignInEvent openBrowser(OpenBrowser page) { return {std::move(page)}; }
-        static SignInEvent completed(qint32 exitCode) { return {StreamEvent::Completed{exitCode}}; }
-        template <class Case> const Case* as() const { return std::get_if<Case>(&value); }
-        bool operator==(const SignInEvent&) const = default;
-    };
+    // The device sign-in page to open, with the one-time code when one was seen first.
+    using OpenBrowser = StreamEvent::OpenBrowser;
 
     // Finds the one-time code and the device page in the CLI's lines, in the order they
     // come: a code counts only on a line that mentions "code" and before the page is
@@ -79,17 +60,15 @@ struct GitSetup {
     // gh's answer when it does not know "--skip-ssh-key".
     static bool refusesSkipSshKey(const QString& line);
 
-    void configureGit(const QString& name, const QString& email,
-                      const std::function<void(const StreamEvent&)>& sink,
+    using Sink = std::function<void(const StreamEvent&)>;
+
+    void configureGit(const QString& name, const QString& email, const Sink& sink,
                       CancellableProcess& latch) const;
-    EventStream<StreamEvent> configureGit(const QString& name, const QString& email) const;
     // Success is decided by `gh auth status` after the login ends, never by the login's
     // own exit code: an abandoned browser flow and an already signed-in user both show there.
     // A gh that refuses "--skip-ssh-key" is asked once more without it; only the second
-    // run's lines are shown.
-    void githubAuth(const std::function<void(const SignInEvent&)>& sink,
-                    CancellableProcess& latch) const;
-    EventStream<SignInEvent> githubAuth() const;
+    // run's lines are shown. Lines, at most one page to open, then `completed`.
+    void githubAuth(const Sink& sink, CancellableProcess& latch) const;
 };
 
 } // namespace tovr

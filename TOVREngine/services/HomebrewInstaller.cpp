@@ -5,7 +5,9 @@
 #include "platform/FileAppendWriter.h"
 #include "platform/FileChecks.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StreamFromTask.h"
 #include "platform/StreamedChild.h"
+#include "platform/TaskLatches.h"
 #include "services/ChildEnvironment.h"
 
 namespace tovr {
@@ -32,40 +34,9 @@ EventStream<HomebrewInstaller::Event> HomebrewInstaller::install() const {
 
 void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
     auto latch = latchFor(task);
-    auto transfer = transferFor(task);
-
-    // The script is fetched before anything runs: a failed download must never reach the
-    // shell as an empty script that "succeeds".
-    QString script;
-    try {
-        HTTPRequest request;
-        request.url = installScriptURL;
-        const auto [body, response] = http->data(request, transfer);
-        if (response.statusCode < 200 || response.statusCode > 299) {
-            sink(output(kDownloadFailed + QStringLiteral("the server answered with status ") +
-                        QString::number(response.statusCode) + u'.'));
-            sink(Event::completed(-1));
-            return;
-        }
-        script = decodeUtf8OrEmpty(body);
-    } catch (const URLError& e) {
-        if (e.code() == URLError::Code::canceled || latch->isCanceled()) {
-            sink(Event::canceled());
-        } else {
-            sink(output(kDownloadFailed + e.description()));
-            sink(Event::completed(-1));
-        }
+    const auto script = fetchScript(sink, *latch, transferFor(task));
+    if (!script)
         return;
-    }
-    if (script.trimmed().isEmpty()) {
-        sink(output(kDownloadFailed + QStringLiteral("it arrived empty or unreadable.")));
-        sink(Event::completed(-1));
-        return;
-    }
-    if (latch->isCanceled()) {
-        sink(Event::canceled());
-        return;
-    }
 
     PrivilegedExecutor::Prepared prepared;
     try {
@@ -77,40 +48,83 @@ void HomebrewInstaller::install(const Sink& sink, WorkerTask& task) const {
     }
     // The folder is gone before the ending is handed on.
     PrivilegedExecutor::runThenCleanUp(prepared, sink, [&](const Sink& held) {
-        ProcessEnvironment environment = childEnvironment(prepared.environment);
-        environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
-
-        QString lowered;
-        const auto outcome = StreamedChild::run(*process, QStringLiteral("/bin/bash"),
-                                                {QStringLiteral("-c"), script}, environment,
-                                                latch.get(), [&](const QString& line) {
-                                                    held(output(line));
-                                                    lowered += line.toLower() + u'\n';
-                                                });
-        const qint32 code = outcome.exitCode;
-        if (outcome.startFailure)
-            held(output(QStringLiteral("Failed to start Homebrew installer: ") +
-                        *outcome.startFailure));
-
-        if (outcome.startFailure) {
-            held(Event::completed(-1));
-        } else if (latch->isCanceled()) {
-            held(Event::canceled());
-        } else if (code != 0) {
-            const bool refused = [&] {
-                for (const char* phrase :
-                     {"user canceled", "execution error: user canceled", "sudo_askpass", "askpass",
-                      "a password is required", "authentication failed"})
-                    if (lowered.contains(QLatin1String(phrase)))
-                        return true;
-                return false;
-            }();
-            held(refused ? Event::canceled() : Event::completed(code));
-        } else {
-            appendShellenv(held);
-            held(Event::completed(0));
-        }
+        runScript(*script, prepared.environment, held, *latch);
     });
+}
+
+// The script is fetched before anything runs: a failed download must never reach the shell
+// as an empty script that "succeeds".
+std::optional<QString>
+HomebrewInstaller::fetchScript(const Sink& sink, const CancellableProcess& latch,
+                               std::shared_ptr<HTTPCancellation> transfer) const {
+    QString script;
+    try {
+        HTTPRequest request;
+        request.url = installScriptURL;
+        const auto [body, response] = http->data(request, std::move(transfer));
+        if (response.statusCode < 200 || response.statusCode > 299) {
+            sink(output(kDownloadFailed + QStringLiteral("the server answered with status ") +
+                        QString::number(response.statusCode) + u'.'));
+            sink(Event::completed(-1));
+            return std::nullopt;
+        }
+        script = decodeUtf8OrEmpty(body);
+    } catch (const URLError& e) {
+        if (e.code() == URLError::Code::canceled || latch.isCanceled()) {
+            sink(Event::canceled());
+        } else {
+            sink(output(kDownloadFailed + e.description()));
+            sink(Event::completed(-1));
+        }
+        return std::nullopt;
+    }
+    if (script.trimmed().isEmpty()) {
+        sink(output(kDownloadFailed + QStringLiteral("it arrived empty or unreadable.")));
+        sink(Event::completed(-1));
+        return std::nullopt;
+    }
+    if (latch.isCanceled()) {
+        sink(Event::canceled());
+        return std::nullopt;
+    }
+    return script;
+}
+
+void HomebrewInstaller::runScript(const QString& script, const ProcessEnvironment& privileged,
+                                  const Sink& held, CancellableProcess& latch) const {
+    ProcessEnvironment environment = childEnvironment(privileged);
+    environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
+
+    QString lowered;
+    const auto outcome =
+        StreamedChild::run(*process, QStringLiteral("/bin/bash"), {QStringLiteral("-c"), script},
+                           environment, &latch, [&](const QString& line) {
+                               held(output(line));
+                               lowered += line.toLower() + u'\n';
+                           });
+    const qint32 code = outcome.exitCode;
+    if (outcome.startFailure)
+        held(
+            output(QStringLiteral("Failed to start Homebrew installer: ") + *outcome.startFailure));
+
+    if (outcome.startFailure) {
+        held(Event::completed(-1));
+    } else if (latch.isCanceled()) {
+        held(Event::canceled());
+    } else if (code != 0) {
+        const bool refused = [&] {
+            for (const char* phrase :
+                 {"user canceled", "execution error: user canceled", "sudo_askpass", "askpass",
+                  "a password is required", "authentication failed"})
+                if (lowered.contains(QLatin1String(phrase)))
+                    return true;
+            return false;
+        }();
+        held(refused ? Event::canceled() : Event::completed(code));
+    } else {
+        appendShellenv(held);
+        held(Event::completed(0));
+    }
 }
 
 void HomebrewInstaller::appendShellenv(const Sink& sink) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/EventStream.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tovr {
 
@@ -39,6 +41,12 @@ struct HomebrewInstaller {
     static constexpr const char* kPrompt = "Enter Mac password to install Homebrew.";
 
 private:
+    // The install script; nothing when the run already ended (failed or canceled).
+    std::optional<QString> fetchScript(const Sink& sink, const CancellableProcess& latch,
+                                       std::shared_ptr<HTTPCancellation> transfer) const;
+    // The script in bash with the password dialog's environment; hands `held` the ending.
+    void runScript(const QString& script, const ProcessEnvironment& privileged, const Sink& held,
+                   CancellableProcess& latch) const;
     void appendShellenv(const Sink& sink) const;
 };
 

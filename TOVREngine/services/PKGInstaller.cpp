@@ -3,6 +3,8 @@
 #include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
 #include "platform/DomainError.h"
+#include "platform/StreamFromTask.h"
+#include "platform/TaskLatches.h"
 #include "services/BrewRunner.h"
 #include "services/Sha256Hex.h"
 

@@ -4,7 +4,7 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
-#include "platform/WorkerTask.h"
+#include "platform/Sleeper.h"
 #include "services/AdoptiumAPI.h"
 
 #include <QString>

@@ -1,6 +1,7 @@
 #include "services/SetupRemediationRunner.h"
 
 #include "platform/CancellableProcess.h"
+#include "platform/TaskLatches.h"
 #include "services/AgentEnvDoc.h"
 #include "services/CommandLineToolsInstaller.h"
 #include "services/GitSetup.h"
@@ -349,7 +350,7 @@ void SetupRemediationRunner::configureGit(const QString& name, const QString& em
 }
 
 void SetupRemediationRunner::githubAuth(Emitter& emitter, WorkerTask& task) const {
-    GitSetup{process}.githubAuth([&](const GitSetup::SignInEvent& event) { emitter.relay(event); },
+    GitSetup{process}.githubAuth([&](const StreamEvent& event) { emitter.relay(event); },
                                  *latchFor(task));
 }
 

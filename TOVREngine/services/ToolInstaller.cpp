@@ -1,7 +1,6 @@
 #include "services/ToolInstaller.h"
 
 #include "platform/ShellQuote.h"
-#include "platform/WorkerTask.h"
 #include "services/ShellConfigurator.h"
 #include "services/StreamedLoginShell.h"
 
@@ -82,27 +81,6 @@ void ToolInstaller::installWithMise(const MiseLanguage& language, const Sink& si
     emit(QStringLiteral("Running mise use -g ") + language.toolSpec + QStringLiteral("\u2026"));
     sink(StreamEvent::completed(
         runStreamedLoginShell(*process, miseCommand(language), emit, &latch)));
-}
-
-EventStream<StreamEvent> ToolInstaller::installUv() const {
-    return streamFromTask<StreamEvent>(
-        [self = *this](const std::function<void(StreamEvent)>& sink, WorkerTask& task) {
-            self.installUv(sink, *latchFor(task));
-        });
-}
-
-EventStream<StreamEvent> ToolInstaller::installRustup() const {
-    return streamFromTask<StreamEvent>(
-        [self = *this](const std::function<void(StreamEvent)>& sink, WorkerTask& task) {
-            self.installRustup(sink, *latchFor(task));
-        });
-}
-
-EventStream<StreamEvent> ToolInstaller::installWithMise(const MiseLanguage& language) const {
-    return streamFromTask<StreamEvent>(
-        [self = *this, language](const std::function<void(StreamEvent)>& sink, WorkerTask& task) {
-            self.installWithMise(language, sink, *latchFor(task));
-        });
 }
 
 } // namespace tovr

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/CancellableProcess.h"
-#include "platform/EventStream.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
@@ -18,10 +17,8 @@ namespace tovr {
 
 // Installs language tools in the user's login shell: uv and rustup through their own
 // install scripts (then their PATH lines), and languages through mise. Each install
-// reports its lines, then one `completed`. It comes in two forms: blocking, for a caller
-// that already runs on a task of its own (a cancel of `latch` stops the running command
-// and starts nothing further), and as a stream on a thread of its own, which dropping
-// the stream cancels.
+// reports its lines, then one `completed`. It blocks, for a caller that already runs on a
+// task of its own: a cancel of `latch` stops the running command and starts nothing further.
 struct ToolInstaller {
     // Where the install scripts are fetched from.
     struct Scripts {
@@ -53,14 +50,11 @@ struct ToolInstaller {
     // The script, its PATH line, then "uv python install --default". A failed script ends
     // the fix with its code; a failed PATH line does not.
     void installUv(const Sink& sink, CancellableProcess& latch) const;
-    EventStream<StreamEvent> installUv() const;
     // The script, then the Cargo PATH line when it succeeded.
     void installRustup(const Sink& sink, CancellableProcess& latch) const;
-    EventStream<StreamEvent> installRustup() const;
     // "mise use -g" with the language's tool spec, after its first command if it has one.
     void installWithMise(const MiseLanguage& language, const Sink& sink,
                          CancellableProcess& latch) const;
-    EventStream<StreamEvent> installWithMise(const MiseLanguage& language) const;
 
     // The shell lines, with the address quoted and the pipeline's status being curl's
     // when the download fails (an empty script run by sh would otherwise report success).

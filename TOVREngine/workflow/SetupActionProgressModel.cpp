@@ -1,7 +1,7 @@
 #include "workflow/SetupActionProgressModel.h"
 
 #include "model/ProductConfig.h"
-#include "platform/WorkerTask.h"
+#include "platform/ReleaseOnWorker.h"
 #include "telemetry/TelemetryText.h"
 #include "telemetry/UsageEventCatalogue.h"
 

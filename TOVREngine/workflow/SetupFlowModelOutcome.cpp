@@ -2,8 +2,8 @@
 // answer.
 #include "workflow/SetupFlowModel.h"
 
+#include "model/HomebrewVersion.h"
 #include "model/LoginShell.h"
-#include "products/brew/BrewVerifier.h"
 #include "services/ShellConfigurator.h"
 #include "telemetry/TelemetryText.h"
 #include "telemetry/UsageEvent.h"

@@ -21,11 +21,6 @@ namespace {
 
 using Model = DiagnoseViewModel;
 
-// Lets the event loop run for `ms`, for checks that something does NOT happen.
-void pause(int ms) {
-    (void)spinUntil([] { return false; }, ms);
-}
-
 template <class S> bool in(const Model& model) {
     return std::holds_alternative<S>(model.state());
 }
@@ -114,7 +109,7 @@ TEST_F(DiagnoseScreen, TheFollowUpProfilesOnceAndOpensOneSheetForTheFirstJDK) {
     model->startJavaHomeFollowUp();
     EXPECT_TRUE(model->isFollowUpRunning());
     ASSERT_TRUE(spinUntil([&] { return in<Model::Remediating>(*model); }));
-    pause(200);
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(profiles(), before + 1);
     const JDKInfo first = model->freshProfile()->javaState.installedJDKs.first();
     EXPECT_EQ(model->sheetRemediation(), Remediation::writeJavaHomeToZprofile(first.path));
@@ -131,7 +126,7 @@ TEST_F(DiagnoseScreen, TheFollowUpIsOfferedAgainEachTimeTheUserComesBackToIt) {
     screen.navigation->setPath(here);    // back from the next screen
     Q_EMIT screen.navigation->changed(); // a change that shows nothing anew
     EXPECT_TRUE(spinUntil([&] { return telemetry.count("verify_offered_followup") == 2; }));
-    pause(50);
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(telemetry.count("verify_offered_followup"), 2);
 }
 
@@ -140,7 +135,7 @@ TEST_F(DiagnoseScreen, TheFollowUpsProfileIsDroppedWhenTheUserWentBack) {
     slowProfiler(150);
     model->startJavaHomeFollowUp();
     model->returnToDiagnosis();
-    pause(400);
+    ASSERT_TRUE(settleWorkers());
     EXPECT_EQ(model->state(),
               Model::State(Model::Diagnosed{Diagnosis::D1_NoJDK(), Remediation::installViaPKG(21),
                                             std::nullopt}));
@@ -155,7 +150,7 @@ TEST_F(DiagnoseScreen, TheFollowUpsProfileIsDroppedWhenTheUserWentOn) {
     model->startJavaHomeFollowUp();
     model->continueFlow();
     model->continueFlow(); // a second press finds the audit on top and adds nothing
-    pause(400);
+    ASSERT_TRUE(settleWorkers());
     EXPECT_TRUE(in<Model::Verified>(*model));
     EXPECT_FALSE(model->sheetRemediation());
     EXPECT_FALSE(model->isFollowUpRunning());
@@ -178,7 +173,7 @@ TEST_F(DiagnoseScreen, APoppedScreenDropsItsLateResults) {
     probing.rediagnose();
     live.navigation->setPath({});
     EXPECT_FALSE(probing.isOnPath());
-    pause(400);
+    ASSERT_TRUE(settleWorkers());
     EXPECT_TRUE(in<Model::Probing>(probing));
     EXPECT_FALSE(probing.freshProfile());
 
@@ -193,7 +188,7 @@ TEST_F(DiagnoseScreen, APoppedScreenDropsItsLateResults) {
     verifying.handleRemediationFinished(RemediationOutcome::success("Temurin installed."));
     ASSERT_TRUE(in<Model::Verifying>(verifying));
     screen.navigation->setPath({});
-    pause(400);
+    ASSERT_TRUE(settleWorkers());
     EXPECT_TRUE(in<Model::Verifying>(verifying));
     verifying.recordVerifyResult({kVersion21, 0, std::nullopt});
     EXPECT_TRUE(in<Model::Verifying>(verifying));

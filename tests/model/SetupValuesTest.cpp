@@ -1,5 +1,6 @@
 #include "model/BasicSetupStage.h"
 #include "model/DomainPlacement.h"
+#include "model/HomebrewVersion.h"
 #include "model/ProjectTemplate.h"
 #include "model/SetupDiagnosis.h"
 #include "model/SetupFlow.h"
@@ -128,4 +129,30 @@ TEST(SetupValues, StagesAndResultsCompareByValue) {
     auto detailed = brief;
     detailed.details.insert(u"brew"_s, u"4.4"_s);
     EXPECT_NE(brief, detailed);
+}
+
+TEST(HomebrewVersion, RealOutputAndGarbage) {
+    const struct {
+        const char* output;
+        std::optional<QString> version;
+    } cases[] = {
+        {"Homebrew 4.4.6\n", "4.4.6"},
+        {"Homebrew 4.2.9\nHomebrew/homebrew-core (git revision 5d0c1a; last commit "
+         "2024-02-20)\nHomebrew/homebrew-cask (git revision 9a1b; last commit 2024-02-20)\n",
+         "4.2.9"},
+        {"Homebrew 3.6.21-12-g4f2f0b1\n", "3.6.21-12-g4f2f0b1"},
+        {"Homebrew >=2.5.0 (shallow or no git repository)\n", ">=2.5.0"},
+        {"\n  Homebrew   4.1.0  \n", "4.1.0"},
+        // A warning before the version line hides the version.
+        {"Warning: No remote 'origin' in /opt/homebrew, skipping update!\nHomebrew 4.2.9\n",
+         std::nullopt},
+        {"Homebrew\n", std::nullopt},
+        {"homebrew 4.0.0\n", std::nullopt},
+        {"zsh:1: command not found: brew\n", std::nullopt},
+        {"", std::nullopt},
+        {"  \n\n ", std::nullopt},
+        {"\x01\x02\xff\xfe", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parseHomebrewVersion(QString::fromUtf8(c.output)), c.version) << c.output;
 }

@@ -1,6 +1,6 @@
 #include "platform/Concurrently.h"
 #include "platform/ChildProcessRegistry.h"
-#include "platform/WorkerTask.h"
+#include "platform/ReleaseOnWorker.h"
 #include "support/SpinUntil.h"
 
 #include <gtest/gtest.h>

@@ -252,13 +252,14 @@ TEST_F(BrewRunnerTest, FailedPasswordSetupRunsNothing) {
 
 TEST_F(BrewRunnerTest, FormulaInstallTurnsAutoUpdateOff) {
     step(1, "echo '==> Pouring gh'\nexit 0\n");
-    EXPECT_EQ(drain(runner().stream("gh")),
+    EXPECT_EQ(collect<WorkerTask>(runner(), &BrewRunner::installFormula, QString("gh")),
               QList<Event>({Event::output("==> Pouring gh"), Event::completed(0)}));
     ASSERT_EQ(calls().size(), 1);
     EXPECT_EQ(calls()[0].mid(0, 3), QStringList({"install gh", "1", "unset"}));
 
     step(2, "exit 7\n");
-    EXPECT_EQ(drain(runner().stream("gh")), QList<Event>({Event::completed(7)}));
+    EXPECT_EQ(collect<WorkerTask>(runner(), &BrewRunner::installFormula, QString("gh")),
+              QList<Event>({Event::completed(7)}));
 }
 
 TEST_F(BrewRunnerTest, PackageFallbackDownloadsChecksAndInstalls) {

@@ -17,7 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-using SignInEvent = GitSetup::SignInEvent;
 using OpenBrowser = GitSetup::OpenBrowser;
 
 QByteArray fixture(const QString& name) {
@@ -71,7 +70,7 @@ TEST(GitConfigLive, ValuesReachGitUnchanged) {
     const QString name = u"Zoë O'Brien \"Bob\"  $HOME `id` \\n; rm -rf x"_s;
     const QString email = u"o'b+$USER@example.com"_s;
 
-    const auto events = drain(git.configureGit(name, email));
+    const auto events = collect(git, &GitSetup::configureGit, name, email);
 
     ASSERT_GE(events.size(), 3);
     EXPECT_EQ(events.front(), StreamEvent::output(u"Saving your Git name and email\u2026"_s));
@@ -88,7 +87,7 @@ TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
     QDir(home.path()).mkdir(u".gitconfig"_s); // git cannot write its file
     const GitSetup git{std::make_shared<LiveProcessRunner>(), home.fs()};
 
-    const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
+    const auto events = collect(git, &GitSetup::configureGit, u"Ann"_s, u"ann@example.com"_s);
 
     ASSERT_GE(events.size(), 3); // the announcement, git's own error, the completion
     EXPECT_NE(events.back(), StreamEvent::completed(0));
@@ -127,7 +126,7 @@ TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
         const auto runner = std::make_shared<LiveProcessRunner>();
         const GitSetup git{runner, home.fs(), ToolLocations::fromLoginShell(*runner)};
 
-        const auto events = drain(git.configureGit(u"Ann"_s, u"ann@example.com"_s));
+        const auto events = collect(git, &GitSetup::configureGit, u"Ann"_s, u"ann@example.com"_s);
 
         ASSERT_GE(events.size(), 2);
         EXPECT_EQ(events[events.size() - 2],
@@ -160,7 +159,7 @@ protected:
         answer.result.exitCode = exitCode;
         runner_->answer(u"/bin/zsh"_s, {u"-lc"_s, git_.signInCommand()}, answer);
     }
-    QList<SignInEvent> run() { return drain(git_.githubAuth()); }
+    QList<StreamEvent> run() { return collect(git_, &GitSetup::githubAuth); }
     bool ranSetupGit() const { return runner_->shellScripts().contains(u"gh auth setup-git"_s); }
 
     std::shared_ptr<FakeProcessRunner> runner_ = std::make_shared<FakeProcessRunner>();
@@ -175,16 +174,16 @@ TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {
 
     const auto events = run();
 
-    QList<SignInEvent> expected{
-        SignInEvent::output(u"Starting GitHub sign-in\u2026"_s), SignInEvent::output(lines[0]),
-        SignInEvent::output(lines[1]),
-        SignInEvent::openBrowser({u"https://github.com/login/device"_s, u"7A3F-B21C"_s})};
+    QList<StreamEvent> expected{
+        StreamEvent::output(u"Starting GitHub sign-in\u2026"_s), StreamEvent::output(lines[0]),
+        StreamEvent::output(lines[1]),
+        StreamEvent::openBrowser({u"https://github.com/login/device"_s, u"7A3F-B21C"_s})};
     for (qsizetype i = 2; i < lines.size(); ++i)
-        expected.push_back(SignInEvent::output(lines[i]));
-    expected.push_back(SignInEvent::output(u"https://github.com/login/device"_s));
-    expected.push_back(SignInEvent::output(
+        expected.push_back(StreamEvent::output(lines[i]));
+    expected.push_back(StreamEvent::output(u"https://github.com/login/device"_s));
+    expected.push_back(StreamEvent::output(
         u"Signed in to GitHub. Git is ready \u2014 pushes won't ask for a password."_s));
-    expected.push_back(SignInEvent::completed(0));
+    expected.push_back(StreamEvent::completed(0));
     EXPECT_EQ(events, expected);
     EXPECT_TRUE(ranSetupGit());
     EXPECT_EQ(runner_->shellScripts().first(),
@@ -205,14 +204,14 @@ TEST_F(GitHubAuthTest, AnOlderGhIsAskedAgainWithoutSkipSshKeyAndOnlyThatRunShows
 
     const auto events = run();
 
-    QList<SignInEvent> expected{SignInEvent::output(u"Starting GitHub sign-in\u2026"_s),
-                                SignInEvent::output(lines[0]), SignInEvent::output(lines[1]),
-                                SignInEvent::openBrowser(pageWith(u"7A3F-B21C"_s)[0])};
+    QList<StreamEvent> expected{StreamEvent::output(u"Starting GitHub sign-in\u2026"_s),
+                                StreamEvent::output(lines[0]), StreamEvent::output(lines[1]),
+                                StreamEvent::openBrowser(pageWith(u"7A3F-B21C"_s)[0])};
     for (qsizetype i = 2; i < lines.size(); ++i)
-        expected.push_back(SignInEvent::output(lines[i]));
-    expected.push_back(SignInEvent::output(
+        expected.push_back(StreamEvent::output(lines[i]));
+    expected.push_back(StreamEvent::output(
         u"Signed in to GitHub. Git is ready \u2014 pushes won't ask for a password."_s));
-    expected.push_back(SignInEvent::completed(0));
+    expected.push_back(StreamEvent::completed(0));
     EXPECT_EQ(events, expected);
     EXPECT_EQ(runner_->shellScripts().value(1),
               u"gh auth login --web --git-protocol https --hostname 'github.com'"_s);
@@ -251,9 +250,9 @@ TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
 
     ASSERT_GE(events.size(), 2);
     EXPECT_EQ(events[events.size() - 2],
-              SignInEvent::output(u"GitHub sign-in not completed. You can finish anytime by "
+              StreamEvent::output(u"GitHub sign-in not completed. You can finish anytime by "
                                   "running `gh auth login` in your terminal."_s));
-    EXPECT_EQ(events.back(), SignInEvent::completed(1));
+    EXPECT_EQ(events.back(), StreamEvent::completed(1));
     EXPECT_FALSE(ranSetupGit());
 }
 
@@ -264,9 +263,9 @@ TEST_F(GitHubAuthTest, AlreadySignedInUserPassesEvenWhenTheLoginFails) {
 
     const auto events = run();
 
-    EXPECT_EQ(events.back(), SignInEvent::completed(0));
+    EXPECT_EQ(events.back(), StreamEvent::completed(0));
     EXPECT_EQ(std::count_if(events.begin(), events.end(),
-                            [](const SignInEvent& e) { return e.as<OpenBrowser>() != nullptr; }),
+                            [](const StreamEvent& e) { return e.as<OpenBrowser>() != nullptr; }),
               0);
 }
 
@@ -274,6 +273,6 @@ TEST_F(GitHubAuthTest, ShellThatCannotStartEndsAsNotSignedIn) {
     const auto events = run(); // nothing answers: every start fails
 
     ASSERT_GE(events.size(), 3);
-    EXPECT_EQ(events[1], SignInEvent::output(u"Failed to start: No such file or directory"_s));
-    EXPECT_EQ(events.back(), SignInEvent::completed(1));
+    EXPECT_EQ(events[1], StreamEvent::output(u"Failed to start: No such file or directory"_s));
+    EXPECT_EQ(events.back(), StreamEvent::completed(1));
 }

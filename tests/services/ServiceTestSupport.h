@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CancellableProcess.h"
 #include "platform/ChildProcessRegistry.h"
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/LiveProcessRunner.h"
@@ -126,6 +127,17 @@ template <class Event> QList<Event> drain(EventStream<Event> stream) {
     return events;
 }
 
+// Every event `method` of `service` hands its sink, run on this thread with a latch (or a
+// task) of its own: `collect(tools, &ToolInstaller::installWithMise, language)`.
+template <class Latch = CancellableProcess, class Service, class Method, class... Args>
+QList<StreamEvent> collect(const Service& service, Method method, const Args&... args) {
+    QList<StreamEvent> events;
+    Latch latch;
+    (service.*method)(
+        args..., [&events](const StreamEvent& event) { events << event; }, latch);
+    return events;
+}
+
 // Waits until every worker and reader thread has ended; false after `limit`.
 [[nodiscard]] inline bool
 waitForIdleThreads(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
@@ -161,6 +173,9 @@ inline void PrintTo(const StreamEvent& event, std::ostream* os) {
         *os << "output(" << o->text.toStdString() << ")";
     else if (auto* c = event.as<StreamEvent::Completed>())
         *os << "completed(" << c->exitCode << ")";
+    else if (auto* b = event.as<StreamEvent::OpenBrowser>())
+        *os << "openBrowser(" << b->url.toStdString() << ", " << b->code.value_or("-").toStdString()
+            << ")";
     else
         *os << "canceled";
 }

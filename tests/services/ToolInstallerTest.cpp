@@ -3,8 +3,6 @@
 #include "ServiceTestSupport.h"
 #include "support/FakeExecutables.h"
 
-#include <QThread>
-
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -14,14 +12,6 @@ using namespace tovr::test;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QStringList outputs(const QList<StreamEvent>& events) {
-    QStringList lines;
-    for (const auto& e : events)
-        if (auto* o = e.as<StreamEvent::Output>())
-            lines << o->text;
-    return lines;
-}
 
 // Installs through real zsh, sh and curl stand-ins in a temporary home.
 class ToolInstallerTest : public ::testing::Test {
@@ -70,9 +60,9 @@ TEST_F(ToolInstallerTest, UvScriptThenItsPathLineThenPython) {
                "printf '#!/bin/sh\\necho \"uv $*\"\\n' > \"$HOME/.local/bin/uv\"\n"
                "chmod +x \"$HOME/.local/bin/uv\"\necho 'installed uv'"_s);
 
-    const auto events = drain(installer().installUv());
+    const auto events = collect(installer(), &ToolInstaller::installUv);
 
-    EXPECT_EQ(outputs(events),
+    EXPECT_EQ(outputsOf(events),
               QStringList({u"Installing uv (Astral's installer)\u2026"_s, u"installed uv"_s,
                            u"Configured uv on PATH (~/.zprofile)."_s,
                            u"Installing the latest Python with uv\u2026"_s,
@@ -86,10 +76,10 @@ TEST_F(ToolInstallerTest, FailedDownloadIsAFailureAndChangesNothing) {
                u"echo 'curl: (22) The requested URL returned error: 404' >&2\nexit 22"_s);
     bin_.write(u"uv"_s, printsArgs(u"uv"_s));
 
-    const auto events = drain(installer().installUv());
+    const auto events = collect(installer(), &ToolInstaller::installUv);
 
     EXPECT_EQ(events.back(), StreamEvent::completed(22));
-    EXPECT_FALSE(outputs(events).contains(u"Installing the latest Python with uv\u2026"_s));
+    EXPECT_FALSE(outputsOf(events).contains(u"Installing the latest Python with uv\u2026"_s));
     EXPECT_EQ(home_.read(u".zprofile"_s), "<missing>");
 }
 
@@ -97,9 +87,9 @@ TEST_F(ToolInstallerTest, FailedPythonInstallIsTheFixsCode) {
     curlServes(u"echo 'installed uv'"_s);
     bin_.write(u"uv"_s, printsArgs(u"uv"_s, 1));
 
-    const auto events = drain(installer().installUv());
+    const auto events = collect(installer(), &ToolInstaller::installUv);
 
-    EXPECT_TRUE(outputs(events).contains(u"Configured uv on PATH (~/.zprofile)."_s));
+    EXPECT_TRUE(outputsOf(events).contains(u"Configured uv on PATH (~/.zprofile)."_s));
     EXPECT_EQ(events.back(), StreamEvent::completed(1));
 }
 
@@ -108,7 +98,7 @@ TEST_F(ToolInstallerTest, UnreachableRustupHostIsAFailure) {
     ToolInstaller tools = installer();
     tools.scripts.rustup = QUrl(u"https://127.0.0.1:1/rustup-init.sh"_s);
 
-    const auto events = drain(tools.installRustup());
+    const auto events = collect(tools, &ToolInstaller::installRustup);
 
     const auto* completed = events.back().as<StreamEvent::Completed>();
     ASSERT_NE(completed, nullptr);
@@ -119,9 +109,9 @@ TEST_F(ToolInstallerTest, UnreachableRustupHostIsAFailure) {
 TEST_F(ToolInstallerTest, RustupAddsCargoToPathAfterTheScript) {
     curlServes(u"echo \"rustup-init $*\""_s);
 
-    const auto events = drain(installer().installRustup());
+    const auto events = collect(installer(), &ToolInstaller::installRustup);
 
-    EXPECT_EQ(outputs(events),
+    EXPECT_EQ(outputsOf(events),
               QStringList({u"Installing rustup and the stable Rust toolchain\u2026"_s,
                            u"rustup-init -y --no-modify-path"_s,
                            u"Configured Rust (cargo) on PATH (~/.zprofile)."_s}));
@@ -136,7 +126,7 @@ TEST_F(ToolInstallerTest, ScriptAddressCannotRunCommands) {
     tools.scripts.uv = QUrl(u"https://scripts.test/x'$(touch${IFS}$HOME/pwned)'"_s);
     bin_.write(u"uv"_s, printsArgs(u"uv"_s));
 
-    drain(tools.installUv());
+    collect(tools, &ToolInstaller::installUv);
 
     EXPECT_EQ(home_.read(u"pwned"_s), "<missing>");
     EXPECT_TRUE(home_.read(u"curl.args"_s).contains("$(touch"));
@@ -146,37 +136,39 @@ TEST_F(ToolInstallerTest, RubySettingsFailureSkipsMiseUse) {
     bin_.write(u"mise"_s,
                u"echo \"$*\" >> \"$HOME/mise.log\"\ncase \"$1\" in settings) exit 3 ;; esac"_s);
 
-    const auto ruby = drain(installer().installWithMise(ToolInstaller::MiseLanguage::ruby()));
+    const auto ruby =
+        collect(installer(), &ToolInstaller::installWithMise, ToolInstaller::MiseLanguage::ruby());
     EXPECT_EQ(ruby.front(), StreamEvent::output(u"Running mise use -g ruby@latest\u2026"_s));
     EXPECT_EQ(ruby.back(), StreamEvent::completed(3));
     EXPECT_EQ(home_.read(u"mise.log"_s), "settings ruby.compile=false\n");
 
-    const auto node = drain(installer().installWithMise(ToolInstaller::MiseLanguage::node()));
+    const auto node =
+        collect(installer(), &ToolInstaller::installWithMise, ToolInstaller::MiseLanguage::node());
     EXPECT_EQ(node.back(), StreamEvent::completed(0));
     EXPECT_EQ(home_.read(u"mise.log"_s), "settings ruby.compile=false\nuse -g node@lts\n");
 }
 
 TEST_F(ToolInstallerTest, MissingMiseIsTheShellsOwnFailure) {
-    const auto events = drain(installer().installWithMise(ToolInstaller::MiseLanguage::rust()));
+    const auto events =
+        collect(installer(), &ToolInstaller::installWithMise, ToolInstaller::MiseLanguage::rust());
     EXPECT_EQ(events.back(), StreamEvent::completed(127));
-    EXPECT_TRUE(outputs(events).join(u'\n').contains(u"mise"_s));
+    EXPECT_TRUE(outputsOf(events).join(u'\n').contains(u"mise"_s));
 }
 
-TEST_F(ToolInstallerTest, DroppingTheStreamStopsTheRunningCommand) {
+TEST_F(ToolInstallerTest, CancelingTheLatchStopsTheRunningCommand) {
     bin_.write(u"mise"_s, u"echo $$ > \"$HOME/mise.pid\"\necho started\nexec sleep 30"_s);
-    {
-        auto stream = installer().installWithMise(ToolInstaller::MiseLanguage::node());
-        while (auto event = stream.next())
-            if (*event == StreamEvent::output(u"started"_s))
-                break;
-    } // the consumer leaves
+    CancellableProcess latch;
+    QList<StreamEvent> events;
+    installer().installWithMise(
+        ToolInstaller::MiseLanguage::node(),
+        [&](const StreamEvent& event) {
+            events << event;
+            if (event == StreamEvent::output(u"started"_s))
+                latch.cancel(); // the sheet's Cancel
+        },
+        latch);
     const pid_t pid = home_.read(u"mise.pid"_s).trimmed().toInt();
     ASSERT_GT(pid, 0);
-    bool gone = false;
-    for (int i = 0; i < 100 && !gone; ++i) {
-        gone = ::kill(pid, 0) != 0;
-        if (!gone)
-            QThread::msleep(50);
-    }
-    EXPECT_TRUE(gone) << "the command outlived its stream";
+    EXPECT_NE(::kill(pid, 0), 0) << "the command outlived its cancel";
+    EXPECT_TRUE(events.back().as<StreamEvent::Completed>());
 }

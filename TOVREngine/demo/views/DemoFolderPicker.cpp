@@ -60,6 +60,33 @@ void list(const FileSystemOperating& fs, QTreeWidgetItem* item, const QIcon& ico
         item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
+// The home folder at the top of `tree`, opened down to `startPath`; returns the deepest
+// folder of it found, to be selected.
+QTreeWidgetItem* openTo(const FileSystemOperating& fs, QTreeWidget* tree, const QString& startPath,
+                        const QIcon& icon, const QIcon& homeIcon) {
+    const QString home = fs.homeDirectory();
+    auto* root = new QTreeWidgetItem(tree, {home.section(u'/', -1)});
+    root->setIcon(0, homeIcon);
+    root->setData(0, kPathRole, home);
+    list(fs, root, icon);
+    root->setExpanded(true);
+    QTreeWidgetItem* selected = root;
+    if (!startPath.startsWith(home + u'/'))
+        return selected;
+    for (const QString& step : startPath.mid(home.size() + 1).split(u'/', Qt::SkipEmptyParts)) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < selected->childCount() && !next; ++i)
+            if (selected->child(i)->text(0) == step)
+                next = selected->child(i);
+        if (!next)
+            break;
+        list(fs, next, icon);
+        selected->setExpanded(true);
+        selected = next;
+    }
+    return selected;
+}
+
 } // namespace
 
 void DemoFolderPicker::pickFolder(const QString& message, const QString& startPath,
@@ -104,30 +131,10 @@ void DemoFolderPicker::pickFolder(const QString& message, const QString& startPa
     choose->setDefault(true);
     layout->addWidget(buttons);
 
-    // The home folder at the top, opened down to the start folder, which is selected.
     const std::shared_ptr<const FileSystemOperating> fs = fs_;
     const QIcon icon = dialog->style()->standardIcon(QStyle::SP_DirIcon);
-    const QString home = fs->homeDirectory();
-    auto* root = new QTreeWidgetItem(tree, {home.section(u'/', -1)});
-    root->setIcon(0, dialog->style()->standardIcon(QStyle::SP_DirHomeIcon));
-    root->setData(0, kPathRole, home);
-    list(*fs, root, icon);
-    root->setExpanded(true);
-    QTreeWidgetItem* selected = root;
-    if (startPath.startsWith(home + u'/')) {
-        for (const QString& step : startPath.mid(home.size() + 1).split(u'/', Qt::SkipEmptyParts)) {
-            QTreeWidgetItem* next = nullptr;
-            for (int i = 0; i < selected->childCount() && !next; ++i)
-                if (selected->child(i)->text(0) == step)
-                    next = selected->child(i);
-            if (!next)
-                break;
-            list(*fs, next, icon);
-            selected->setExpanded(true);
-            selected = next;
-        }
-    }
-    tree->setCurrentItem(selected);
+    tree->setCurrentItem(
+        openTo(*fs, tree, startPath, icon, dialog->style()->standardIcon(QStyle::SP_DirHomeIcon)));
     QObject::connect(tree, &QTreeWidget::itemExpanded, dialog,
                      [fs, icon](QTreeWidgetItem* item) { list(*fs, item, icon); });
     QObject::connect(tree, &QTreeWidget::currentItemChanged, dialog,

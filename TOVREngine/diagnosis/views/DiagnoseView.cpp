@@ -113,8 +113,19 @@ DiagnoseView::DiagnoseView(const ScreenContext& context,
                                                 "shell to confirm the fix took."),
                                  0, context_);
     verifying_->setObjectName(QStringLiteral("diagnose-verifying"));
+    makeResultPage();
+    makeEndPages();
 
-    // The verification result: every part is built once and shown by outcome.
+    for (QWidget* page : {blank_, probing_, verifying_, static_cast<QWidget*>(result_),
+                          static_cast<QWidget*>(completed_), static_cast<QWidget*>(error_)})
+        pages_->addWidget(page);
+
+    connect(model_, &DiagnoseViewModel::changed, this, &DiagnoseView::render);
+    render();
+}
+
+// The verification result: every part is built once and shown by outcome.
+void DiagnoseView::makeResultPage() {
     result_ = makeScaffold({}, {}, context_);
     result_->setObjectName(QStringLiteral("diagnose-verified"));
     QVBoxLayout* stack = nullptr;
@@ -134,10 +145,33 @@ DiagnoseView::DiagnoseView(const ScreenContext& context,
         makeButton(QStringLiteral("Continue to system audit"), ButtonRole::prominent,
                    QStringLiteral("continue-to-audit"), passedRow_);
     markDefaultButton(passedContinue);
+    connect(passedContinue, &QPushButton::clicked, model_, &DiagnoseViewModel::continueFlow);
     passed->addWidget(passedContinue);
     passed->addStretch(1);
     stack->addWidget(passedRow_);
 
+    stack->addWidget(makeFollowUp(content));
+
+    failedRow_ = new QWidget(content);
+    auto* failed = makeRow(failedRow_);
+    auto* article =
+        makeButton(QStringLiteral("Open the article"), ButtonRole::link, QString(), failedRow_);
+    connect(article, &QPushButton::clicked, this, [this] {
+        if (context_.urlOpener)
+            context_.urlOpener->open(ProductConfig::current().urls.troubleshooting);
+    });
+    failed->addWidget(article);
+    auto* failedBack =
+        makeButton(QStringLiteral("Back"), ButtonRole::prominent, QString(), failedRow_);
+    connect(failedBack, &QPushButton::clicked, model_, &DiagnoseViewModel::returnToDiagnosis);
+    failed->addWidget(failedBack);
+    failed->addStretch(1);
+    stack->addWidget(failedRow_);
+    result_->setContent(content);
+}
+
+// The offer to set JAVA_HOME after an install that left it unset.
+QWidget* DiagnoseView::makeFollowUp(QWidget* content) {
     followUp_ = new QWidget(content);
     auto* followStack = new QVBoxLayout(followUp_);
     followStack->setContentsMargins(0, 4, 0, 0);
@@ -150,54 +184,32 @@ DiagnoseView::DiagnoseView(const ScreenContext& context,
     setJavaHome_ = makeButton(QStringLiteral("Set JAVA_HOME (recommended)"), ButtonRole::prominent,
                               QString(), followRowWidget);
     markDefaultButton(setJavaHome_);
+    connect(setJavaHome_, &QPushButton::clicked, model_, &DiagnoseViewModel::startJavaHomeFollowUp);
     followRow->addWidget(setJavaHome_);
     auto* followContinue =
         makeButton(QStringLiteral("Continue to system audit"), ButtonRole::bordered,
                    QStringLiteral("continue-to-audit"), followRowWidget);
+    connect(followContinue, &QPushButton::clicked, model_, &DiagnoseViewModel::continueFlow);
     followRow->addWidget(followContinue);
     followRow->addStretch(1);
     followStack->addWidget(followRowWidget);
-    stack->addWidget(followUp_);
+    return followUp_;
+}
 
-    failedRow_ = new QWidget(content);
-    auto* failed = makeRow(failedRow_);
-    auto* article =
-        makeButton(QStringLiteral("Open the article"), ButtonRole::link, QString(), failedRow_);
-    failed->addWidget(article);
-    auto* failedBack =
-        makeButton(QStringLiteral("Back"), ButtonRole::prominent, QString(), failedRow_);
-    failed->addWidget(failedBack);
-    failed->addStretch(1);
-    stack->addWidget(failedRow_);
-    result_->setContent(content);
-
+void DiagnoseView::makeEndPages() {
     completed_ = makeScaffold(QStringLiteral("Done"), {}, context_);
     completed_->setObjectName(QStringLiteral("diagnose-completed"));
     auto* completedContinue =
         makeButton(QStringLiteral("Continue to system audit"), ButtonRole::prominent,
                    QStringLiteral("continue-to-audit"));
+    connect(completedContinue, &QPushButton::clicked, model_, &DiagnoseViewModel::continueFlow);
     completed_->setContent(completedContinue);
 
     error_ = makeScaffold(QStringLiteral("Something went wrong"), {}, context_);
     error_->setObjectName(QStringLiteral("diagnose-error"));
     auto* errorBack = makeButton(QStringLiteral("Back"), ButtonRole::prominent, QString());
+    connect(errorBack, &QPushButton::clicked, model_, &DiagnoseViewModel::returnToDiagnosis);
     error_->setContent(errorBack);
-
-    for (QWidget* page : {blank_, probing_, verifying_, static_cast<QWidget*>(result_),
-                          static_cast<QWidget*>(completed_), static_cast<QWidget*>(error_)})
-        pages_->addWidget(page);
-
-    for (QPushButton* button : {passedContinue, followContinue, completedContinue})
-        connect(button, &QPushButton::clicked, model_, &DiagnoseViewModel::continueFlow);
-    for (QPushButton* button : {failedBack, errorBack})
-        connect(button, &QPushButton::clicked, model_, &DiagnoseViewModel::returnToDiagnosis);
-    connect(setJavaHome_, &QPushButton::clicked, model_, &DiagnoseViewModel::startJavaHomeFollowUp);
-    connect(article, &QPushButton::clicked, this, [this] {
-        if (context_.urlOpener)
-            context_.urlOpener->open(ProductConfig::current().urls.troubleshooting);
-    });
-    connect(model_, &DiagnoseViewModel::changed, this, &DiagnoseView::render);
-    render();
 }
 
 void DiagnoseView::startTask() {

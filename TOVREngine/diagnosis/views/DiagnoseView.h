@@ -38,6 +38,9 @@ public:
     QWidget* currentPage() const;
 
 private:
+    void makeResultPage();
+    QWidget* makeFollowUp(QWidget* content);
+    void makeEndPages();
     void render();
     QWidget* showDetail(bool entered);
     DiagnosisDetailView* makeDetail(const Diagnosis& diagnosis, std::optional<Remediation> d1,

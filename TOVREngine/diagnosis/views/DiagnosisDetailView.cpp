@@ -70,109 +70,116 @@ DiagnosisDetailView::DiagnosisDetailView(DiagnosisDetailModel* model,
 
 QWidget* DiagnosisDetailView::makeSection() {
     auto* section = new QWidget;
-    const auto forward = [this](void (DiagnosisDetailModel::*action)()) {
-        return [this, action] {
-            if (model_)
-                (model_.data()->*action)();
-        };
-    };
-    const ProductURLs urls = ProductConfig::current().urls;
-
     switch (model_->section()) {
-    case Section::proposedFix: {
-        auto* stack = sectionStack(section, 8);
-        const Remediation& fix = *model_->d2Remediation();
-        auto* button = makeButton(fix.title(), ButtonRole::prominent,
-                                  QStringLiteral("remediation-primary-button"), section);
-        connect(button, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::remediate));
-        stack->addWidget(button, 0, Qt::AlignLeft);
-        auto* explanation = makePlainLabel(fix.explanation(), TextStyle::footnote, section);
-        applySecondaryStyle(explanation);
-        stack->addWidget(explanation);
-        auto* article = makeButton(QStringLiteral("Read the JAVA_HOME article"), ButtonRole::link,
-                                   QString(), section);
-        applyTextStyle(article, TextStyle::footnote);
-        connect(article, &QPushButton::clicked, this,
-                [this, url = urls.envConfig] { openArticle(url); });
-        stack->addWidget(article, 0, Qt::AlignLeft);
+    case Section::proposedFix:
+        addProposedFix(section);
         break;
-    }
-    case Section::choosingFix: {
-        auto* stack = sectionStack(section, 8);
-        auto* line = new QHBoxLayout;
-        line->setSpacing(8);
-        auto* spinner = new QProgressBar(section);
-        spinner->setRange(0, 0);
-        spinner->setTextVisible(false);
-        spinner->setFixedWidth(80);
-        spinner->setAccessibleName(QStringLiteral("Choosing fix method…"));
-        line->addWidget(spinner);
-        auto* waiting =
-            makePlainLabel(QStringLiteral("Choosing fix method…"), TextStyle::footnote, section);
-        applySecondaryStyle(waiting);
-        line->addWidget(waiting, 1);
-        stack->addLayout(line);
+    case Section::choosingFix:
+        addChoosingFix(section);
         break;
-    }
     case Section::installD1:
-    case Section::installD3: {
-        auto* stack = sectionStack(section, 12);
-        const bool d1 = model_->section() == Section::installD1;
-        chooser_ =
-            new JavaVersionChooserView(model_->chosenMajor(), model_->chooserContext(), section);
-        connect(chooser_, &JavaVersionChooserView::majorPicked, this, [this](qint64 major) {
-            if (model_)
-                model_->chooseMajor(major);
-        });
-        stack->addWidget(chooser_);
-        install_ = makeButton(model_->installTitle(), ButtonRole::prominent,
-                              d1 ? QStringLiteral("diagnosis-d1-install-chosen")
-                                 : QStringLiteral("diagnosis-d3-install-chosen"),
-                              section);
-        connect(install_, &QPushButton::clicked, this,
-                forward(&DiagnosisDetailModel::installChosen));
-        stack->addWidget(install_, 0, Qt::AlignLeft);
-        if (d1) {
-            auto* other = makeButton(QStringLiteral("Other Java install methods"), ButtonRole::link,
-                                     QStringLiteral("remediation-secondary-link"), section);
-            applyTextStyle(other, TextStyle::footnote);
-            connect(other, &QPushButton::clicked, this,
-                    [this, url = urls.installMethods] { openArticle(url); });
-            stack->addWidget(other, 0, Qt::AlignLeft);
-        } else {
-            auto* keep = makeButton(QStringLiteral("Keep my current Java"), ButtonRole::borderless,
-                                    QStringLiteral("diagnosis-d3-keep-legacy"), section);
-            applyTextStyle(keep, TextStyle::footnote);
-            applySecondaryStyle(keep);
-            connect(keep, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::keepLegacy));
-            stack->addWidget(keep, 0, Qt::AlignLeft);
-        }
+    case Section::installD3:
+        addInstallChooser(section, model_->section() == Section::installD1);
         break;
-    }
     case Section::nothingToFix:
-    case Section::unknown: {
-        const bool nothingToFix = model_->section() == Section::nothingToFix;
-        auto* stack = sectionStack(section, nothingToFix ? 16 : 8);
-        auto* next = makeButton(QStringLiteral("Continue to system audit"), ButtonRole::prominent,
-                                QStringLiteral("continue-to-audit"), section);
-        connect(next, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::continueToAudit));
-        stack->addWidget(next, 0, Qt::AlignLeft);
-        if (nothingToFix && makeScoreCard_ && model_->showsScoreCard()) {
-            QPointer<DiagnosisDetailModel> model = model_;
-            scoreCard_ = makeScoreCard_(
-                section,
-                [model] {
-                    if (model)
-                        model->scoreSubmitted();
-                },
-                [] {});
-            if (scoreCard_)
-                stack->addWidget(scoreCard_);
-        }
+    case Section::unknown:
+        addContinue(section, model_->section() == Section::nothingToFix);
         break;
-    }
     }
     return section;
+}
+
+std::function<void()> DiagnosisDetailView::forward(void (DiagnosisDetailModel::*action)()) {
+    return [this, action] {
+        if (model_)
+            (model_.data()->*action)();
+    };
+}
+
+void DiagnosisDetailView::addProposedFix(QWidget* section) {
+    auto* stack = sectionStack(section, 8);
+    const Remediation& fix = *model_->d2Remediation();
+    auto* button = makeButton(fix.title(), ButtonRole::prominent,
+                              QStringLiteral("remediation-primary-button"), section);
+    connect(button, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::remediate));
+    stack->addWidget(button, 0, Qt::AlignLeft);
+    auto* explanation = makePlainLabel(fix.explanation(), TextStyle::footnote, section);
+    applySecondaryStyle(explanation);
+    stack->addWidget(explanation);
+    auto* article = makeButton(QStringLiteral("Read the JAVA_HOME article"), ButtonRole::link,
+                               QString(), section);
+    applyTextStyle(article, TextStyle::footnote);
+    connect(article, &QPushButton::clicked, this,
+            [this, url = ProductConfig::current().urls.envConfig] { openArticle(url); });
+    stack->addWidget(article, 0, Qt::AlignLeft);
+}
+
+void DiagnosisDetailView::addChoosingFix(QWidget* section) {
+    auto* stack = sectionStack(section, 8);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(8);
+    auto* spinner = new QProgressBar(section);
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedWidth(80);
+    spinner->setAccessibleName(QStringLiteral("Choosing fix method…"));
+    line->addWidget(spinner);
+    auto* waiting =
+        makePlainLabel(QStringLiteral("Choosing fix method…"), TextStyle::footnote, section);
+    applySecondaryStyle(waiting);
+    line->addWidget(waiting, 1);
+    stack->addLayout(line);
+}
+
+void DiagnosisDetailView::addInstallChooser(QWidget* section, bool d1) {
+    auto* stack = sectionStack(section, 12);
+    chooser_ = new JavaVersionChooserView(model_->chosenMajor(), model_->chooserContext(), section);
+    connect(chooser_, &JavaVersionChooserView::majorPicked, this, [this](qint64 major) {
+        if (model_)
+            model_->chooseMajor(major);
+    });
+    stack->addWidget(chooser_);
+    install_ = makeButton(model_->installTitle(), ButtonRole::prominent,
+                          d1 ? QStringLiteral("diagnosis-d1-install-chosen")
+                             : QStringLiteral("diagnosis-d3-install-chosen"),
+                          section);
+    connect(install_, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::installChosen));
+    stack->addWidget(install_, 0, Qt::AlignLeft);
+    if (d1) {
+        auto* other = makeButton(QStringLiteral("Other Java install methods"), ButtonRole::link,
+                                 QStringLiteral("remediation-secondary-link"), section);
+        applyTextStyle(other, TextStyle::footnote);
+        connect(other, &QPushButton::clicked, this,
+                [this, url = ProductConfig::current().urls.installMethods] { openArticle(url); });
+        stack->addWidget(other, 0, Qt::AlignLeft);
+    } else {
+        auto* keep = makeButton(QStringLiteral("Keep my current Java"), ButtonRole::borderless,
+                                QStringLiteral("diagnosis-d3-keep-legacy"), section);
+        applyTextStyle(keep, TextStyle::footnote);
+        applySecondaryStyle(keep);
+        connect(keep, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::keepLegacy));
+        stack->addWidget(keep, 0, Qt::AlignLeft);
+    }
+}
+
+void DiagnosisDetailView::addContinue(QWidget* section, bool nothingToFix) {
+    auto* stack = sectionStack(section, nothingToFix ? 16 : 8);
+    auto* next = makeButton(QStringLiteral("Continue to system audit"), ButtonRole::prominent,
+                            QStringLiteral("continue-to-audit"), section);
+    connect(next, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::continueToAudit));
+    stack->addWidget(next, 0, Qt::AlignLeft);
+    if (!nothingToFix || !makeScoreCard_ || !model_->showsScoreCard())
+        return;
+    QPointer<DiagnosisDetailModel> model = model_;
+    scoreCard_ = makeScoreCard_(
+        section,
+        [model] {
+            if (model)
+                model->scoreSubmitted();
+        },
+        [] {});
+    if (scoreCard_)
+        stack->addWidget(scoreCard_);
 }
 
 void DiagnosisDetailView::render() {

@@ -33,7 +33,14 @@ public:
     DiagnosisDetailModel* model() const { return model_; }
 
 private:
+    // The step under the explanation, by the model's section.
     QWidget* makeSection();
+    void addProposedFix(QWidget* section);
+    void addChoosingFix(QWidget* section);
+    void addInstallChooser(QWidget* section, bool d1);
+    void addContinue(QWidget* section, bool nothingToFix);
+    // A click that calls `action` on the model while it is there.
+    std::function<void()> forward(void (DiagnosisDetailModel::*action)());
     void render();
     void openArticle(const QUrl& url) const;
 

@@ -2,6 +2,7 @@
 
 #include "diagnosis/StreamingRemediationModel.h"
 #include "diagnosis/ZprofileDiffSheetModel.h"
+#include "diagnosis/views/RemediationSheetParts.h"
 #include "ui/views/ClickGuard.h"
 #include "ui/views/KeyboardFocus.h"
 #include "ui/views/LiveLogView.h"
@@ -23,66 +24,6 @@
 namespace tovr {
 
 namespace {
-
-// The box that holds command output and file lines: the text background, a faint
-// rounded edge.
-QFrame* makeTextBox(const QString& objectName, QWidget* parent) {
-    auto* box = new QFrame(parent);
-    box->setObjectName(objectName);
-    applySurface(box, Surface::textBox);
-    return box;
-}
-
-QProgressBar* makeSpinner(QWidget* parent, const QString& accessibleName) {
-    auto* spinner = new QProgressBar(parent);
-    spinner->setAccessibleName(accessibleName);
-    spinner->setRange(0, 0);
-    spinner->setTextVisible(false);
-    spinner->setMaximumSize(80, 10);
-    return spinner;
-}
-
-QLabel* makeErrorLabel(QWidget* parent) {
-    auto* label = makePlainLabel({}, TextStyle::footnote, parent);
-    applyTone(label, Tone::failure);
-    return label;
-}
-
-// One line a change adds ("+ " first) or keeps, monospaced and selectable.
-QLabel* makeListingRow(const QString& text, bool added, QWidget* parent) {
-    auto* row = makePlainLabel(text, TextStyle::caption, parent);
-    row->setWordWrap(false);
-    applyMonospace(row);
-    if (added)
-        applyTone(row, Tone::success);
-    return row;
-}
-
-// Replaces the rows of `layout` with `rows`.
-void setRows(QVBoxLayout* layout, QWidget* parent, const QList<std::pair<QString, bool>>& rows) {
-    while (auto* item = layout->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    for (const auto& [text, added] : rows)
-        layout->addWidget(makeListingRow(text, added, parent));
-}
-
-QWidget* makeHeader(const QString& title, const QString& subtitle,
-                    const std::shared_ptr<URLOpening>& opener, QWidget* parent) {
-    auto* header = new QWidget(parent);
-    auto* stack = new QVBoxLayout(header);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(6);
-    auto* titleLabel = makeMarkdownLabel(title, opener, TextStyle::title2, header, true);
-    titleLabel->setObjectName(QStringLiteral("remediation-title"));
-    stack->addWidget(titleLabel);
-    auto* subtitleLabel = makeMarkdownLabel(subtitle, opener, TextStyle::footnote, header);
-    applySecondaryStyle(subtitleLabel);
-    subtitleLabel->setVisible(!subtitle.isEmpty());
-    stack->addWidget(subtitleLabel);
-    return header;
-}
 
 // The streaming face: header, live log, the ~/.zshrc prompt and the controls row.
 class StreamingFace : public QWidget {
@@ -113,6 +54,22 @@ public:
         logLayout->addWidget(log_);
         stack->addWidget(logBox, 1);
 
+        stack->addWidget(makePrompt(opener));
+        stack->addLayout(makeControls());
+
+        connect(cancel_, &QPushButton::clicked, model, &StreamingRemediationModel::cancel);
+        connect(apply_, &QPushButton::clicked, model, &StreamingRemediationModel::applyZshrcChange);
+        connect(skip_, &QPushButton::clicked, model, &StreamingRemediationModel::skipZshrcChange);
+        connect(success_, &QPushButton::clicked, model, &StreamingRemediationModel::finishSuccess);
+        connect(close_, &QPushButton::clicked, model, &StreamingRemediationModel::finishFailure);
+        connect(article_, &QPushButton::clicked, model, &StreamingRemediationModel::openArticle);
+        connect(model, &StreamingRemediationModel::changed, this, [this] { render(); });
+        render();
+    }
+
+private:
+    // The ~/.zshrc change offered after an install, with its lines and backup.
+    QWidget* makePrompt(const std::shared_ptr<URLOpening>& opener) {
         prompt_ = new QWidget(this);
         auto* promptStack = new QVBoxLayout(prompt_);
         promptStack->setContentsMargins(0, 0, 0, 0);
@@ -133,8 +90,12 @@ public:
         promptError_ = makeErrorLabel(prompt_);
         promptError_->setObjectName(QStringLiteral("zshrc-error"));
         promptStack->addWidget(promptError_);
-        stack->addWidget(prompt_);
 
+        return prompt_;
+    }
+
+    // Spinner and status while working, then the buttons of each ending.
+    QHBoxLayout* makeControls() {
         auto* row = new QHBoxLayout;
         spinner_ = makeSpinner(this, QStringLiteral("Working…"));
         row->addWidget(spinner_);
@@ -163,19 +124,9 @@ public:
         success_ =
             makeButton({}, ButtonRole::prominent, QStringLiteral("remediation-continue"), this);
         row->addWidget(success_);
-        stack->addLayout(row);
-
-        connect(cancel_, &QPushButton::clicked, model, &StreamingRemediationModel::cancel);
-        connect(apply_, &QPushButton::clicked, model, &StreamingRemediationModel::applyZshrcChange);
-        connect(skip_, &QPushButton::clicked, model, &StreamingRemediationModel::skipZshrcChange);
-        connect(success_, &QPushButton::clicked, model, &StreamingRemediationModel::finishSuccess);
-        connect(close_, &QPushButton::clicked, model, &StreamingRemediationModel::finishFailure);
-        connect(article_, &QPushButton::clicked, model, &StreamingRemediationModel::openArticle);
-        connect(model, &StreamingRemediationModel::changed, this, [this] { render(); });
-        render();
+        return row;
     }
 
-private:
     using Row = StreamingRemediationModel::Row;
 
     void render() {
@@ -261,11 +212,34 @@ public:
         alreadySet_->setObjectName(QStringLiteral("zprofile-already-set"));
         stack->addWidget(alreadySet_);
 
+        stack->addWidget(makeDiff(opener));
+        stack->addStretch(1);
+        addFooter(stack);
+
+        // The choice follows the marked button, however it was marked.
+        connect(fullFile_, &QPushButton::toggled, model,
+                [model](bool full) { model->setShowFullFile(full); });
+        connect(cancel_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::cancel);
+        connect(close_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::finishApplyFailed);
+        connect(apply_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::apply);
+        connect(continue_, &QPushButton::clicked, model, [model] {
+            if (model->state() == ZprofileDiffSheetModel::State::alreadySet)
+                model->finishAlreadySet();
+            else
+                model->finishApplied();
+        });
+        connect(model, &ZprofileDiffSheetModel::changed, this, [this] { render(); });
+        render();
+    }
+
+private:
+    // The change as a short diff or the full file, and where the backup goes.
+    QWidget* makeDiff(const std::shared_ptr<URLOpening>& opener) {
         diff_ = new QWidget(this);
         auto* diffStack = new QVBoxLayout(diff_);
         diffStack->setContentsMargins(0, 0, 0, 0);
         diffStack->setSpacing(12);
-        created_ = makeMarkdownLabel(model->createdText(), opener, TextStyle::footnote, diff_);
+        created_ = makeMarkdownLabel(model_->createdText(), opener, TextStyle::footnote, diff_);
         applySecondaryStyle(created_);
         diffStack->addWidget(created_);
         auto* picker = new QHBoxLayout;
@@ -283,6 +257,15 @@ public:
         }
         picker->addStretch(1);
         diffStack->addLayout(picker);
+        diffStack->addWidget(makeListing());
+        backup_ = makeMarkdownLabel({}, opener, TextStyle::caption, diff_);
+        backup_->setObjectName(QStringLiteral("zprofile-backup"));
+        applySecondaryStyle(backup_);
+        diffStack->addWidget(backup_);
+        return diff_;
+    }
+
+    QWidget* makeListing() {
         auto* listing = makeTextBox(QStringLiteral("zprofile-listing-box"), diff_);
         auto* listingLayout = new QVBoxLayout(listing);
         listingLayout->setContentsMargins(1, 1, 1, 1);
@@ -303,14 +286,10 @@ public:
         listingLayout->addWidget(scroll);
         listing->setMinimumHeight(120);
         listing->setMaximumHeight(240);
-        diffStack->addWidget(listing);
-        backup_ = makeMarkdownLabel({}, opener, TextStyle::caption, diff_);
-        backup_->setObjectName(QStringLiteral("zprofile-backup"));
-        applySecondaryStyle(backup_);
-        diffStack->addWidget(backup_);
-        stack->addWidget(diff_);
-        stack->addStretch(1);
+        return listing;
+    }
 
+    void addFooter(QVBoxLayout* stack) {
         applyError_ = makeErrorLabel(this);
         applyError_->setObjectName(QStringLiteral("zprofile-apply-error"));
         stack->addWidget(applyError_);
@@ -330,24 +309,8 @@ public:
                                QStringLiteral("zprofile-continue"), this);
         footer->addWidget(continue_);
         stack->addLayout(footer);
-
-        // The choice follows the marked button, however it was marked.
-        connect(fullFile_, &QPushButton::toggled, model,
-                [model](bool full) { model->setShowFullFile(full); });
-        connect(cancel_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::cancel);
-        connect(close_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::finishApplyFailed);
-        connect(apply_, &QPushButton::clicked, model, &ZprofileDiffSheetModel::apply);
-        connect(continue_, &QPushButton::clicked, model, [model] {
-            if (model->state() == ZprofileDiffSheetModel::State::alreadySet)
-                model->finishAlreadySet();
-            else
-                model->finishApplied();
-        });
-        connect(model, &ZprofileDiffSheetModel::changed, this, [this] { render(); });
-        render();
     }
 
-private:
     using State = ZprofileDiffSheetModel::State;
 
     void render() {

@@ -1,18 +1,9 @@
 #include "products/brew/BrewVerifier.h"
 
+#include "model/HomebrewVersion.h"
 #include "platform/Error.h"
 
-#include <QRegularExpression>
-
 namespace tovr {
-
-std::optional<QString> parseHomebrewVersion(const QString& output) {
-    static const QRegularExpression separators(QStringLiteral("[ \\n]"));
-    const QStringList pieces = output.split(separators, Qt::SkipEmptyParts);
-    if (pieces.size() >= 2 && pieces[0] == u"Homebrew")
-        return pieces[1];
-    return std::nullopt;
-}
 
 // Runs through the shell runner it is handed, so fixture services never reach the Mac.
 SetupVerificationResult BrewVerifier::verify(const std::optional<SystemProfile>&,

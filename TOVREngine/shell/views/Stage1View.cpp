@@ -49,11 +49,42 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
     scaffold->setObjectName(QStringLiteral("audit-stage-foundations"));
     QWidget* content = stack->parentWidget();
 
+    homebrewBlock_ = makeHomebrewBlock(content);
+    stack->addWidget(homebrewBlock_);
+    toolsBlock_ = makeToolsBlock(content);
+    stack->addWidget(toolsBlock_);
+    macOSBlock_ = makeMacOSBlock(content);
+    stack->addWidget(macOSBlock_);
+
+    auto* next = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,
+                            QStringLiteral("audit-stage-skip"), content);
+    forward(next, &Stage1Foundations::continueOn);
+    stack->addSpacing(8);
+    auto* nextRow = new QHBoxLayout;
+    nextRow->addWidget(next);
+    // Beside the controls while a finished install is followed by a fresh look at the Mac.
+    busy_ = new BusyIndicator(QStringLiteral("Checking your Mac again…"), content);
+    nextRow->addWidget(busy_);
+    nextRow->addStretch(1);
+    stack->addLayout(nextRow);
+    connect(stage_, &AuditStage::changed, this, &Stage1View::render);
+    render();
+}
+
+void Stage1View::forward(QPushButton* button, void (Stage1Foundations::*action)()) {
+    buttons_.append(button);
+    connect(button, &QPushButton::clicked, this, [this, action] {
+        if (stage_)
+            (stage_->*action)();
+    });
+}
+
+QWidget* Stage1View::makeHomebrewBlock(QWidget* content) {
     QVBoxLayout* layout = nullptr;
-    homebrewBlock_ = block(content, 10, &layout);
+    auto* homebrew = block(content, 10, &layout);
     layout->addWidget(markedLabel(QString::fromUtf8("✗ Homebrew missing.")));
-    layout->addWidget(secondary(QStringLiteral("We'll run the official Homebrew install script:"),
-                                homebrewBlock_));
+    layout->addWidget(
+        secondary(QStringLiteral("We'll run the official Homebrew install script:"), homebrew));
     auto* command = makePlainLabel(Stage1Foundations::homebrewInstallCommand(), TextStyle::caption);
     applyMonospace(command);
     command->setObjectName(QStringLiteral("audit-homebrew-command"));
@@ -68,65 +99,49 @@ Stage1View::Stage1View(const ScreenContext& context, Stage1Foundations* stage, Q
                           "it for you. macOS will prompt you for your password. Homebrew will "
                           "also install Xcode Command Line Tools as part of its setup if they "
                           "aren't already installed."),
-        homebrewBlock_));
+        homebrew));
     auto* install = makeButton(QStringLiteral("Install Homebrew (recommended)"),
-                               ButtonRole::prominent, QString(), homebrewBlock_);
-    auto* later = makeButton(QStringLiteral("Maybe later"), ButtonRole::borderless, QString(),
-                             homebrewBlock_);
+                               ButtonRole::prominent, QString(), homebrew);
+    auto* later =
+        makeButton(QStringLiteral("Maybe later"), ButtonRole::borderless, QString(), homebrew);
+    forward(install, &Stage1Foundations::installHomebrew);
+    forward(later, &Stage1Foundations::maybeLater);
     layout->addSpacing(4);
     layout->addWidget(install, 0, Qt::AlignLeft);
     layout->addWidget(later, 0, Qt::AlignLeft);
-    stack->addWidget(homebrewBlock_);
+    return homebrew;
+}
 
-    toolsBlock_ = block(content, 8, &layout);
+QWidget* Stage1View::makeToolsBlock(QWidget* content) {
+    QVBoxLayout* layout = nullptr;
+    auto* tools = block(content, 8, &layout);
     layout->addWidget(markedLabel(QString::fromUtf8("✗ Xcode Command Line Tools missing.")));
     auto* toolsNote = makeMarkdownLabel(
         QString::fromUtf8("Homebrew is installed but Xcode Command Line Tools aren't — this is "
                           "unusual. Run `xcode-select --install` in Terminal, or read the "
                           "install guide."),
-        context_.urlOpener, TextStyle::footnote, toolsBlock_);
+        context_.urlOpener, TextStyle::footnote, tools);
     applySecondaryStyle(toolsNote);
     layout->addWidget(toolsNote);
     auto* toolsArticle = makeButton(QString::fromUtf8("Read the article on Lumbrook →"),
-                                    ButtonRole::link, QString(), toolsBlock_);
+                                    ButtonRole::link, QString(), tools);
     applyTextStyle(toolsArticle, TextStyle::footnote);
+    forward(toolsArticle, &Stage1Foundations::openCommandLineToolsArticle);
     layout->addWidget(toolsArticle, 0, Qt::AlignLeft);
-    stack->addWidget(toolsBlock_);
+    return tools;
+}
 
-    macOSBlock_ = block(content, 8, &layout);
+QWidget* Stage1View::makeMacOSBlock(QWidget* content) {
+    QVBoxLayout* layout = nullptr;
+    auto* macOS = block(content, 8, &layout);
     layout->addWidget(markedLabel(
         QString::fromUtf8("→ Your macOS is several versions behind the current release.")));
-    auto* upgrade = makeButton(QString::fromUtf8("How to update macOS →"), ButtonRole::link,
-                               QString(), macOSBlock_);
+    auto* upgrade =
+        makeButton(QString::fromUtf8("How to update macOS →"), ButtonRole::link, QString(), macOS);
     applyTextStyle(upgrade, TextStyle::footnote);
-    layout->addWidget(upgrade, 0, Qt::AlignLeft);
-    stack->addWidget(macOSBlock_);
-
-    auto* next = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,
-                            QStringLiteral("audit-stage-skip"), content);
-    stack->addSpacing(8);
-    auto* nextRow = new QHBoxLayout;
-    nextRow->addWidget(next);
-    // Beside the controls while a finished install is followed by a fresh look at the Mac.
-    busy_ = new BusyIndicator(QStringLiteral("Checking your Mac again…"), content);
-    nextRow->addWidget(busy_);
-    nextRow->addStretch(1);
-    stack->addLayout(nextRow);
-    buttons_ = {install, later, toolsArticle, upgrade, next};
-
-    const auto forward = [this](QPushButton* button, void (Stage1Foundations::*action)()) {
-        connect(button, &QPushButton::clicked, this, [this, action] {
-            if (stage_)
-                (stage_->*action)();
-        });
-    };
-    forward(install, &Stage1Foundations::installHomebrew);
-    forward(later, &Stage1Foundations::maybeLater);
-    forward(toolsArticle, &Stage1Foundations::openCommandLineToolsArticle);
     forward(upgrade, &Stage1Foundations::openMacOSUpgradeGuide);
-    forward(next, &Stage1Foundations::continueOn);
-    connect(stage_, &AuditStage::changed, this, &Stage1View::render);
-    render();
+    layout->addWidget(upgrade, 0, Qt::AlignLeft);
+    return macOS;
 }
 
 void Stage1View::render() {

@@ -23,6 +23,11 @@ public:
     Stage1View(const ScreenContext& context, Stage1Foundations* stage, QWidget* parent = nullptr);
 
 private:
+    QWidget* makeHomebrewBlock(QWidget* content);
+    QWidget* makeToolsBlock(QWidget* content);
+    QWidget* makeMacOSBlock(QWidget* content);
+    // Forwards the button's clicks to the stage while it is there.
+    void forward(QPushButton* button, void (Stage1Foundations::*action)());
     void render();
 
     ScreenContext context_;

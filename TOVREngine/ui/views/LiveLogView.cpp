@@ -1,6 +1,7 @@
 #include "ui/views/LiveLogView.h"
 
 #include "platform/ClipboardWriting.h"
+#include "platform/ReleaseOnWorker.h"
 #include "ui/views/LiveLogAccessible.h"
 #include "ui/views/LiveLogLines.h"
 

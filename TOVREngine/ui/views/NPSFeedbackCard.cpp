@@ -27,6 +27,19 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(14);
 
+    addHeader(stack);
+    addScores(stack);
+    addReason(stack);
+    addThanks(stack);
+
+    connect(model_, &NPSFeedbackCardModel::changed, this, &NPSFeedbackCard::render);
+    connect(model_, &NPSFeedbackCardModel::submitted, this, &NPSFeedbackCard::submitted);
+    connect(model_, &NPSFeedbackCardModel::dismissed, this, &NPSFeedbackCard::dismissed);
+    render();
+}
+
+// The heading, the Dismiss button beside it and the question.
+void NPSFeedbackCard::addHeader(QVBoxLayout* stack) {
     auto* header = new QHBoxLayout;
     auto* heading =
         makeHeadingLabel(QStringLiteral("How are we doing?"), TextStyle::headline, this);
@@ -34,6 +47,7 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     auto* dismiss = makeButton(QStringLiteral("Dismiss"), ButtonRole::borderless,
                                QStringLiteral("nps-dismiss"), this);
     applyTextStyle(dismiss, TextStyle::footnote);
+    connect(dismiss, &QPushButton::clicked, model_, &NPSFeedbackCardModel::dismiss);
     header->addWidget(dismiss, 0, Qt::AlignTop);
     stack->addLayout(header);
 
@@ -41,7 +55,9 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
                                         ProductConfig::current().displayName +
                                         QStringLiteral(" to a friend or colleague?"),
                                     TextStyle::callout, this));
+}
 
+void NPSFeedbackCard::addScores(QVBoxLayout* stack) {
     auto* scoreRow = new QHBoxLayout;
     scoreRow->setSpacing(4);
     // One choice of eleven: a screen reader hears each score as a radio button, the chosen
@@ -73,7 +89,9 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     scale->addWidget(low);
     scale->addWidget(high);
     stack->addLayout(scale);
+}
 
+void NPSFeedbackCard::addReason(QVBoxLayout* stack) {
     reasonArea_ = new QWidget(this);
     auto* reasonStack = new QVBoxLayout(reasonArea_);
     reasonStack->setContentsMargins(0, 4, 0, 0);
@@ -98,7 +116,9 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
     connect(submit, &QPushButton::clicked, model_, &NPSFeedbackCardModel::submit);
     reasonStack->addWidget(submit, 0, Qt::AlignRight);
     stack->addWidget(reasonArea_);
+}
 
+void NPSFeedbackCard::addThanks(QVBoxLayout* stack) {
     thanksRow_ = new QWidget(this);
     auto* thanks = new QHBoxLayout(thanksRow_);
     thanks->setContentsMargins(0, 4, 0, 0);
@@ -114,12 +134,6 @@ NPSFeedbackCard::NPSFeedbackCard(const ScreenContext& context, QWidget* parent,
         makePlainLabel(QStringLiteral("Thanks for the feedback."), TextStyle::callout, thanksRow_),
         1);
     stack->addWidget(thanksRow_);
-
-    connect(dismiss, &QPushButton::clicked, model_, &NPSFeedbackCardModel::dismiss);
-    connect(model_, &NPSFeedbackCardModel::changed, this, &NPSFeedbackCard::render);
-    connect(model_, &NPSFeedbackCardModel::submitted, this, &NPSFeedbackCard::submitted);
-    connect(model_, &NPSFeedbackCardModel::dismissed, this, &NPSFeedbackCard::dismissed);
-    render();
 }
 
 void NPSFeedbackCard::scoreToggled(int score, bool checked) {

@@ -12,6 +12,7 @@ class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace tovr {
@@ -33,6 +34,10 @@ Q_SIGNALS:
     void dismissed();
 
 private:
+    void addHeader(QVBoxLayout* stack);
+    void addScores(QVBoxLayout* stack);
+    void addReason(QVBoxLayout* stack);
+    void addThanks(QVBoxLayout* stack);
     void render();
     // A score's checked state changed, by whatever means: the model takes it, and the cells
     // show the model's choice again.

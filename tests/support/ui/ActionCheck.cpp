@@ -78,7 +78,7 @@ void renderModelsAgain(QWidget* root) {
         if (changed >= 0 && meta->method(changed).methodType() == QMetaMethod::Signal)
             meta->method(changed).invoke(object, Qt::DirectConnection);
     }
-    QApplication::processEvents();
+    EXPECT_TRUE(deliverQueued()) << "the screen keeps queueing work after its models changed";
 }
 
 // The action a screen reader takes on `choice`: toggle where offered, else press. A press is
@@ -100,7 +100,7 @@ bool act(QAbstractButton* choice) {
     actions->doAction(action);
     EXPECT_TRUE(spinUntil([&] { return !acted || !acted->isDown(); }, 2000))
         << describe(choice).toStdString() << " stays pressed";
-    settle();
+    EXPECT_TRUE(deliverQueued()) << describe(choice).toStdString() << " keeps queueing work";
     return true;
 }
 
