@@ -254,7 +254,11 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
     for (const QByteArray theirs :
          {"[mcp_servers]\nexa = { url = \"https://old\" }\n",
           "mcp_servers.exa.url = \"https://old\"\n", "[mcp_servers.'exa']\nurl = \"https://old\"\n",
-          "[ mcp_servers . exa ] # theirs\nurl = \"https://old\"\n"}) {
+          "[ mcp_servers . exa ] # theirs\nurl = \"https://old\"\n",
+          // TOML 1.1, which Codex reads: an inline table over lines with a trailing comma,
+          // and the \e and \xHH escapes (a key spelled "\x65xa" is exa).
+          "[mcp_servers]\nexa = {\n  url = \"https://old\",\n}\n",
+          "model = \"\\e[1m\"\n[mcp_servers.\"\\x65xa\"]\nurl = \"https://old\"\n"}) {
         fs->createFile(kConfig, theirs);
         EXPECT_EQ(writer.addToCodex("exa", "https://new").lines,
                   QStringList{"exa is already in your Codex config — left as is."})
@@ -274,24 +278,37 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
 }
 
 TEST(MCPConfigWriterCodex, WhatWouldNotReadBackNeverReplacesTheConfig) {
-    auto fs = std::make_shared<SandboxFileSystem>(kHome);
     // Valid, without a table for exa; a table appended under that name is a duplicate key.
-    const QByteArray theirs = "[mcp_servers]\nexa = \"https://old\"\n";
-    fs->createFile(kConfig, theirs);
-    const auto result = MCPConfigWriter{fs}.addToCodex("exa", "https://new");
-    EXPECT_FALSE(result.succeeded);
-    ASSERT_EQ(result.lines.size(), 1);
-    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
-    EXPECT_EQ(fs->contents(kConfig), theirs);
-    EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+    // A table for exa without an address is not the server (Codex refuses it), and ours
+    // would merge into it.
+    const std::pair<QByteArray, QString> configs[] = {
+        {"[mcp_servers]\nexa = \"https://old\"\n", "with exa added it would not be valid: "},
+        {"[mcp_servers.exa.env]\nKEY = \"k\"\n", "it has a table for exa without an address."}};
+    for (const auto& [theirs, message] : configs) {
+        auto fs = std::make_shared<SandboxFileSystem>(kHome);
+        fs->createFile(kConfig, theirs);
+        EXPECT_FALSE(MCPConfigWriter{fs}.isConfigured("exa"));
+        const auto result = MCPConfigWriter{fs}.addToCodex("exa", "https://new");
+        EXPECT_FALSE(result.succeeded);
+        ASSERT_EQ(result.lines.size(), 1);
+        EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: " + message))
+            << result.lines[0].toStdString();
+        EXPECT_EQ(fs->contents(kConfig), theirs);
+        EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+    }
 }
 
 TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
-    // Not UTF-8, and the duplicate table Codex refuses to start with.
+    // Not UTF-8, the duplicate table Codex refuses to start with, and a key of 40,000 parts
+    // that would overflow the parser's stack.
+    QByteArray deep = "a";
+    for (int part = 1; part < 40000; ++part)
+        deep += ".a";
     const std::pair<QByteArray, QString> configs[] = {
         {"model = \"caf\xe9\"\n", "utf-8 sequence (line 1, column "},
         {"[mcp_servers.search]\nurl = \"a\"\n\n[mcp_servers.search]\nurl = \"b\"\n",
-         "'mcp_servers.search' (line 4, column 1)"}};
+         "'mcp_servers.search' (line 4, column 1)"},
+        {deep + " = 1\n", "it nests more than "}};
     for (const auto& [theirs, message] : configs) {
         auto fs = std::make_shared<SandboxFileSystem>(kHome);
         fs->createFile(kConfig, theirs);
