@@ -1,5 +1,7 @@
 #include "services/CodexConfig.h"
 
+#include "platform/StackedCall.h"
+
 #include <toml++/toml.h>
 
 #include <algorithm>
@@ -13,10 +15,14 @@ QString fromStd(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// The parser recurses once per level of the document, in parsing and in freeing it; a
-// worker thread's stack (512 kB on macOS) holds this many with room to spare. Codex itself
-// stops at 80 key parts and 80 nested values, so what it reads stays well within.
-constexpr int kDepthLimit = 1000;
+// The parser recurses once per level of the document, in parsing and in freeing it, and
+// takes a few kB a level for nested values. A worker's stack (512 kB on macOS) holds a
+// shallow document; a deeper one gets a thread with room for it. Codex stops at 80 parts of
+// a key and 80 nested values, which with a table header of arrays still makes about 6,640
+// levels: what Codex reads is never refused.
+constexpr int kShallowDepth = 16;
+constexpr int kDepthLimit = 10000;
+constexpr std::size_t kDeepStack = 64 * 1024 * 1024;
 
 // Reads the document's structure only (keys, table headers, brackets, strings, comments) and
 // keeps the deepest level a key, table or array element reaches. Malformed text may give any
@@ -94,9 +100,8 @@ private:
             valueDepth_ = open_.back().depth + 1;
     }
 
-    // [a.b] or [[a.b]]: each part a table, an array of tables one level more.
+    // [a.b] or [[a.b]]: each part a table, or an array of tables and its last table.
     void header() {
-        const bool arrayOfTables = i_ < s_.size() && s_[i_] == '[';
         int parts = 1;
         while (i_ < s_.size() && s_[i_] != ']' && s_[i_] != '\n') {
             const char c = s_[i_++];
@@ -105,7 +110,7 @@ private:
             else if (c == '.')
                 ++parts;
         }
-        tableDepth_ = parts + (arrayOfTables ? 1 : 0);
+        tableDepth_ = 2 * parts;
         reach(tableDepth_);
         parts_ = 1;
     }
@@ -156,13 +161,28 @@ private:
 } // namespace
 
 CodexConfig CodexConfig::parse(const QByteArray& data) {
-    CodexConfig config;
     const std::string_view text(data.constData(), size_t(data.size()));
-    // Refused before the parser sees it: a document this deep would overflow its stack.
-    if (DepthScan(text, kDepthLimit).run() > kDepthLimit) {
+    const int depth = DepthScan(text, kDepthLimit).run();
+    CodexConfig config;
+    if (depth > kDepthLimit) {
+        // Refused before the parser sees it: no stack would be enough.
         config.error_ = QStringLiteral("it nests more than %1 levels deep").arg(kDepthLimit);
-        return config;
+    } else if (depth <= kShallowDepth) {
+        config = read(text);
+    } else if (!stackedCall(kDeepStack, [&] {
+                   try {
+                       config = read(text);
+                   } catch (const std::exception& e) {
+                       config.error_ = QString::fromLocal8Bit(e.what());
+                   }
+               })) {
+        config.error_ = QStringLiteral("it nests too deep to be read now");
     }
+    return config;
+}
+
+CodexConfig CodexConfig::read(std::string_view text) {
+    CodexConfig config;
     toml::table document;
     try {
         document = toml::parse(text);

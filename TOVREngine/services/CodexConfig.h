@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <string_view>
 
 namespace tovr {
 
@@ -28,6 +29,9 @@ public:
     bool hasTable(const QString& slug) const { return servers_.count(slug) > 0; }
 
 private:
+    // The parse itself, on a stack that holds the document's depth.
+    static CodexConfig read(std::string_view text);
+
     struct Server {
         std::optional<QString> url;
         bool reachable = false;

@@ -1,6 +1,7 @@
 #include "services/MCPConfigWriter.h"
 #include "platform/Error.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StackedCall.h"
 #include "support/FailingFileSystem.h"
 #include "support/FakeProcessRunner.h"
 #include "support/ForwardingFileSystem.h"
@@ -266,6 +267,18 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
         EXPECT_EQ(fs->contents(kConfig), theirs);
         EXPECT_TRUE(writer.isConfigured("exa")) << theirs.constData();
     }
+
+    // As deep as Codex reads (a header of 80 arrays of tables, then keys of 80 parts in 80
+    // nested tables), read from a worker whose stack is as small as macOS gives one.
+    const auto key = [](int parts) { return QByteArrayList(parts, "a").join('.'); };
+    QByteArray deep;
+    for (int parts = 1; parts <= 80; ++parts)
+        deep += "[[" + key(parts) + "]]\n";
+    deep += key(80) + " = " + ("{" + key(80) + " = ").repeated(80) + "1" + QByteArray(80, '}');
+    fs->createFile(kConfig, deep + "\n[mcp_servers.exa]\nurl = \"https://old\"\n");
+    bool configured = false;
+    ASSERT_TRUE(stackedCall(512 * 1024, [&] { configured = writer.isConfigured("exa"); }));
+    EXPECT_TRUE(configured);
 
     // Commented out, the table is not there: it is added, and the comment stays.
     const QByteArray commented = "# [mcp_servers.exa]\n# url = \"https://old\"\n";
