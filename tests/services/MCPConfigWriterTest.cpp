@@ -269,7 +269,7 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
     }
 
     // As deep as Codex reads (a header of 80 arrays of tables, then keys of 80 parts in 80
-    // nested tables), read from a worker whose stack is as small as macOS gives one.
+    // nested tables), read from a thread whose small stack that would overflow.
     const auto key = [](int parts) { return QByteArrayList(parts, "a").join('.'); };
     QByteArray deep;
     for (int parts = 1; parts <= 80; ++parts)
@@ -277,7 +277,7 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
     deep += key(80) + " = " + ("{" + key(80) + " = ").repeated(80) + "1" + QByteArray(80, '}');
     fs->createFile(kConfig, deep + "\n[mcp_servers.exa]\nurl = \"https://old\"\n");
     bool configured = false;
-    ASSERT_TRUE(stackedCall(512 * 1024, [&] { configured = writer.isConfigured("exa"); }));
+    ASSERT_TRUE(stackedCall(128 * 1024, [&] { configured = writer.isConfigured("exa"); }));
     EXPECT_TRUE(configured);
 
     // Commented out, the table is not there: it is added, and the comment stays.
