@@ -312,8 +312,8 @@ TEST(MCPConfigWriterCodex, WhatWouldNotReadBackNeverReplacesTheConfig) {
 }
 
 TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
-    // Not UTF-8, the duplicate table Codex refuses to start with, and a key of 40,000 parts
-    // that would overflow the parser's stack.
+    // Not UTF-8, the duplicate table Codex refuses to start with, a key of 40,000 parts
+    // that would overflow the parser's stack, and a key the parser only asserts against.
     QByteArray deep = "a";
     for (int part = 1; part < 40000; ++part)
         deep += ".a";
@@ -321,7 +321,8 @@ TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
         {"model = \"caf\xe9\"\n", "utf-8 sequence (line 1, column "},
         {"[mcp_servers.search]\nurl = \"a\"\n\n[mcp_servers.search]\nurl = \"b\"\n",
          "'mcp_servers.search' (line 4, column 1)"},
-        {deep + " = 1\n", "it nests more than "}};
+        {deep + " = 1\n", "it nests more than "},
+        {"[.a]\n", "(line 1, column 2)"}};
     for (const auto& [theirs, message] : configs) {
         auto fs = std::make_shared<SandboxFileSystem>(kHome);
         fs->createFile(kConfig, theirs);
