@@ -57,8 +57,8 @@ struct MCPAdd {
 };
 
 MCPAdd readMCPAdd(const QStringList& args) {
-    static const QStringList valued{"-t", "--transport", "-s", "--scope", "--callback-port",
-                                    "--client-id"};
+    static const QStringList valued{"-t",      "--transport",     "-s",
+                                    "--scope", "--callback-port", "--client-id"};
     static const QStringList listed{"-e", "--env", "-H", "--header"};
     MCPAdd add;
     for (qsizetype i = 0; i < args.size(); ++i) {

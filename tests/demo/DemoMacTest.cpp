@@ -121,8 +121,8 @@ TEST(DemoMac, HomebrewFixStreamsThenTheMacHasHomebrew) {
     // Claude Code from Homebrew reads a server's options as the real tool does.
     const ShellRunner shell{services.processRunner};
     ASSERT_EQ(shell.runInLoginShell("brew install --cask claude-code").exitCode, 0);
-    const ProcessResult added = shell.runInLoginShell(
-        MCPConfigWriter::claudeAddCommand("exa", "https://mcp.exa.ai/mcp"));
+    const ProcessResult added =
+        shell.runInLoginShell(MCPConfigWriter::claudeAddCommand("exa", "https://mcp.exa.ai/mcp"));
     EXPECT_EQ(added.stdout_, "Added HTTP MCP server exa with URL: https://mcp.exa.ai/mcp to user "
                              "config\nFile modified: /Users/dev/.claude.json\n");
     EXPECT_TRUE(MCPConfigWriter{services.fs}.isConfigured("exa"));

@@ -309,7 +309,8 @@ TEST(ClaudeProbes, FileChecksComeBeforeCommands) {
     EXPECT_TRUE(probes.ghPresent());
     EXPECT_EQ(mac.runner()->shellScripts().count("command -v gh"), 0);
     // Signed in to a company's server only is not signed in to GitHub.
-    mac.runner()->answerShell("gh auth status", "ghe.example.com\n  ✓ Logged in to ghe.example.com\n");
+    mac.runner()->answerShell("gh auth status",
+                              "ghe.example.com\n  ✓ Logged in to ghe.example.com\n");
     EXPECT_FALSE(probes.ghAuthed());
 
     mac.runner()->answerShell("command -v codex", " \n", 0);

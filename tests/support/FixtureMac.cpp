@@ -118,7 +118,8 @@ void FixtureMac::commonCommands(const QString& arch) {
     noClaudeOnPath();
     runner_->answerShell("command -v codex", {}, 1);
     runner_->answerShell("command -v gh", {}, 1);
-    runner_->answerShell("gh auth status --hostname github.com", "zsh:1: command not found: gh\n", 127);
+    runner_->answerShell("gh auth status --hostname github.com", "zsh:1: command not found: gh\n",
+                         127);
     runner_->answerShell(kGitIdentityScript, {}, 1);
 }
 
