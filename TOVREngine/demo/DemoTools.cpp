@@ -6,6 +6,9 @@
 #include "platform/Error.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QRegularExpression>
 #include <QVersionNumber>
@@ -42,6 +45,42 @@ MiseTool miseTool(const QString& request) {
     if (name == u"rust")
         return {name, QStringLiteral("1.83.0"), {QStringLiteral("cargo"), QStringLiteral("rustc")}};
     return {name, QStringLiteral("1.0.0"), {name}};
+}
+
+// `claude mcp add`'s arguments as its option parser reads them: an option that takes a value
+// takes the next argument (or what follows "="), -e and -H take every argument up to the next
+// option, and "--" ends the options.
+struct MCPAdd {
+    QString transport = QStringLiteral("stdio");
+    QString scope = QStringLiteral("local");
+    QStringList operands; // the name, then the URL or the command and its arguments
+};
+
+MCPAdd readMCPAdd(const QStringList& args) {
+    static const QStringList valued{"-t",      "--transport",     "-s",
+                                    "--scope", "--callback-port", "--client-id"};
+    static const QStringList listed{"-e", "--env", "-H", "--header"};
+    MCPAdd add;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const QString option = arg.section(u'=', 0, 0);
+        if (arg == u"--") {
+            add.operands << args.mid(i + 1);
+            break;
+        } else if (valued.contains(option)) {
+            const QString value = option != arg ? arg.section(u'=', 1) : args.value(++i);
+            if (option == u"-t" || option == u"--transport")
+                add.transport = value;
+            else if (option == u"-s" || option == u"--scope")
+                add.scope = value;
+        } else if (listed.contains(option)) {
+            while (i + 1 < args.size() && !args[i + 1].startsWith(u'-'))
+                ++i;
+        } else if (!arg.startsWith(u'-')) {
+            add.operands << arg;
+        }
+    }
+    return add;
 }
 
 } // namespace
@@ -164,8 +203,7 @@ DemoReply DemoTools::versionedTool(const QString& name, const QStringList& args)
     if (verb == u"--version" || verb == u"-V" || verb == u"version") {
         reply.print(versionLine(name));
     } else if (name == u"claude" && verb == u"mcp" && args.value(1) == u"add") {
-        reply.print(QStringLiteral("Added MCP server %1 to local config")
-                        .arg(operands(args.mid(2)).value(0)));
+        return claudeMCPAdd(args.mid(2));
     } else if (name == u"mise" && verb == u"use") {
         for (const QString& request : operands(args.mid(1))) {
             const MiseTool tool = miseTool(request);
@@ -203,6 +241,46 @@ DemoReply DemoTools::versionedTool(const QString& name, const QStringList& args)
                 fs->createExecutable(bin + QLatin1String(command));
         };
     }
+    return reply;
+}
+
+DemoReply DemoTools::claudeMCPAdd(const QStringList& args) const {
+    const MCPAdd add = readMCPAdd(args);
+    if (add.operands.size() < 2)
+        return DemoReply::failure(add.operands.isEmpty()
+                                      ? QStringLiteral("error: missing required argument 'name'")
+                                      : QStringLiteral("error: missing required argument "
+                                                       "'commandOrUrl'"),
+                                  1);
+    const QString name = add.operands[0];
+    const bool stdio = add.transport == u"stdio";
+    QJsonObject server{{QStringLiteral("type"), add.transport}};
+    if (stdio) {
+        server.insert(QStringLiteral("command"), add.operands[1]);
+        server.insert(QStringLiteral("args"), QJsonArray::fromStringList(add.operands.mid(2)));
+    } else {
+        server.insert(QStringLiteral("url"), add.operands[1]);
+    }
+    const QString config = home() + QStringLiteral("/.claude.json");
+    QJsonObject root = QJsonDocument::fromJson(fs->contents(config)).object();
+    QJsonObject servers = root.value(QStringLiteral("mcpServers")).toObject();
+    if (add.scope == u"user" && servers.contains(name))
+        return DemoReply::failure(
+            QStringLiteral("MCP server %1 already exists in user config").arg(name), 1);
+
+    DemoReply reply;
+    reply.print(QStringLiteral("Added %1 MCP server %2 with %3: %4 to %5 config")
+                    .arg(stdio ? add.transport : add.transport.toUpper(), name,
+                         stdio ? QStringLiteral("command") : QStringLiteral("URL"),
+                         add.operands.mid(1).join(u' '), add.scope));
+    if (add.scope != u"user")
+        return reply; // the project's own settings play no part in the demo
+    reply.print(QStringLiteral("File modified: ") + config);
+    servers.insert(name, server);
+    root.insert(QStringLiteral("mcpServers"), servers);
+    reply.effects << [fs = fs, config, data = QJsonDocument(root).toJson()] {
+        fs->createFile(config, data, 0600);
+    };
     return reply;
 }
 

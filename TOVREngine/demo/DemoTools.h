@@ -43,6 +43,8 @@ struct DemoTools {
 
 private:
     DemoReply versionedTool(const QString& name, const QStringList& args) const;
+    // `claude mcp add`: in the user's scope, the server goes into ~/.claude.json.
+    DemoReply claudeMCPAdd(const QStringList& args) const;
     QString home() const { return fs->homeDirectory(); }
 };
 

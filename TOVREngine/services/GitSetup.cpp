@@ -119,8 +119,10 @@ void GitSetup::githubAuth(const Sink& sink, CancellableProcess& latch) const {
         release();
     }
 
-    if (runStreamedLoginShell(*process, QStringLiteral("gh auth status >/dev/null 2>&1"), emit,
-                              &latch) != 0) {
+    // Asked about our host alone: without --hostname gh answers 0 for a sign-in to any host.
+    const QString check = QStringLiteral("gh auth status --hostname ") + shellQuote(githubHost) +
+                          QStringLiteral(" >/dev/null 2>&1");
+    if (runStreamedLoginShell(*process, check, emit, &latch) != 0) {
         emit(QStringLiteral("GitHub sign-in not completed. You can finish anytime by running "
                             "`gh auth login` in your terminal."));
         sink(StreamEvent::completed(1));

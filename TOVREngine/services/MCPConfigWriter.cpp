@@ -170,6 +170,11 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
     if (config.hasServer(slug))
         return {
             {slug + QStringLiteral(" is already in your Codex config — left as is.")}, true, true};
+    // A table for it with no address (only its env, say) Codex refuses already; ours would
+    // merge into it and still not load, so it is left for the user to finish.
+    if (config.hasTable(slug))
+        return failure(unwritten, QStringLiteral("it has a table for ") + slug +
+                                      QStringLiteral(" without an address."));
 
     // Appended, so the user's comments and layout stay as they are.
     const QString old = utf8Text(data);

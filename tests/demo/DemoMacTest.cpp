@@ -10,6 +10,7 @@
 #include "products/cli/CliProductConfig.h"
 #include "services/CommandLineToolsInstaller.h"
 #include "services/GitSetup.h"
+#include "services/MCPConfigWriter.h"
 #include "services/SetupRemediationRunner.h"
 #include "support/FixtureMac.h"
 #include "support/QtPrinting.h"
@@ -116,6 +117,15 @@ TEST(DemoMac, HomebrewFixStreamsThenTheMacHasHomebrew) {
     EXPECT_EQ(last->as<SetupRemediationRunner::Event::Completed>()->exitCode, 0);
     EXPECT_TRUE(
         ClaudeSetupProber{}.probe(ShellRunner{services.processRunner}, services.fs).ghPresent);
+
+    // Claude Code from Homebrew reads a server's options as the real tool does.
+    const ShellRunner shell{services.processRunner};
+    ASSERT_EQ(shell.runInLoginShell("brew install --cask claude-code").exitCode, 0);
+    const ProcessResult added =
+        shell.runInLoginShell(MCPConfigWriter::claudeAddCommand("exa", "https://mcp.exa.ai/mcp"));
+    EXPECT_EQ(added.stdout_, "Added HTTP MCP server exa with URL: https://mcp.exa.ai/mcp to user "
+                             "config\nFile modified: /Users/dev/.claude.json\n");
+    EXPECT_TRUE(MCPConfigWriter{services.fs}.isConfigured("exa"));
 }
 
 // The bundled example projects are copied from the application's own resources.

@@ -308,6 +308,10 @@ TEST(ClaudeProbes, FileChecksComeBeforeCommands) {
     mac.fs()->createExecutable("/usr/local/bin/gh");
     EXPECT_TRUE(probes.ghPresent());
     EXPECT_EQ(mac.runner()->shellScripts().count("command -v gh"), 0);
+    // Signed in to a company's server only is not signed in to GitHub.
+    mac.runner()->answerShell("gh auth status",
+                              "ghe.example.com\n  ✓ Logged in to ghe.example.com\n");
+    EXPECT_FALSE(probes.ghAuthed());
 
     mac.runner()->answerShell("command -v codex", " \n", 0);
     EXPECT_FALSE(probes.codexPresent());
@@ -342,7 +346,7 @@ TEST(ClaudeProbes, SixCommandsRunAtOnceAndSignInIsAskedEvenWithoutGh) {
     runner->setDefault(FakeProcessRunner::Answer{ProcessResult{1, {}, {}}, {}, {}, {}});
     const auto bundle = ClaudeSetupProber().probe(ShellRunner{runner}, mac.fs());
     EXPECT_TRUE(runner->allStartedTogether());
-    EXPECT_TRUE(runner->shellScripts().contains("gh auth status"));
+    EXPECT_TRUE(runner->shellScripts().contains("gh auth status --hostname github.com"));
     EXPECT_FALSE(bundle.ghPresent || bundle.ghAuthed);
     EXPECT_EQ(bundle.versionExitCode, 1);
     EXPECT_EQ(bundle.installedPrimaryToolLocations,

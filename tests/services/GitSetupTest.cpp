@@ -169,7 +169,7 @@ protected:
 TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {
     const QStringList lines = fixtureLines(u"login-web.txt"_s);
     answerLogin(lines + QStringList{u"https://github.com/login/device"_s}, 0);
-    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    runner_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 0);
     runner_->answerShell(u"gh auth setup-git"_s, {}, 0);
 
     const auto events = run();
@@ -199,7 +199,7 @@ TEST_F(GitHubAuthTest, AnOlderGhIsAskedAgainWithoutSkipSshKeyAndOnlyThatRunShows
     FakeProcessRunner::Answer login;
     login.lines = lines;
     runner_->answer(u"/bin/zsh"_s, {u"-lc"_s, git_.signInCommand(false)}, login);
-    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    runner_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 0);
     runner_->answerShell(u"gh auth setup-git"_s, {}, 0);
 
     const auto events = run();
@@ -244,7 +244,9 @@ TEST(GitHubCliLive, AnOlderGhRefusesSkipSshKeyInTheWordsTheSignInLooksFor) {
 
 TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
     answerLogin(fixtureLines(u"login-web.txt"_s), 0);
-    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 1);
+    runner_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 1);
+    // Signed in to a company's server only: gh answers 0 when no host is named.
+    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
 
     const auto events = run();
 
@@ -258,7 +260,7 @@ TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
 
 TEST_F(GitHubAuthTest, AlreadySignedInUserPassesEvenWhenTheLoginFails) {
     answerLogin({u"error: already logged in"_s}, 1);
-    runner_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    runner_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 0);
     runner_->answerShell(u"gh auth setup-git"_s, u"setup-git failed"_s, 1); // not looked at
 
     const auto events = run();

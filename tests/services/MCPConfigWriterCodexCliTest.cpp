@@ -27,6 +27,8 @@ TEST(MCPConfigWriterCodexCli, CodexLoadsWhatTheWriterLeaves) {
         {"mcp_servers.exa.url = \"https://old\"\n", "https://old"},
         {"[mcp_servers.'exa']\nurl = \"https://old\"\n", "https://old"},
         {"[ mcp_servers.exa ]\nurl = \"https://old\"\n", "https://old"},
+        {"[mcp_servers]\nexa = {\n  url = \"https://old\",\n}\n", "https://old"},
+        {"model = \"\\e[1m\"\n[mcp_servers.\"\\x65xa\"]\nurl = \"https://old\"\n", "https://old"},
     };
     for (const auto& [theirs, url] : configs) {
         auto fs = std::make_shared<SandboxFileSystem>(home);

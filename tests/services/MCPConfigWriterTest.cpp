@@ -1,6 +1,7 @@
 #include "services/MCPConfigWriter.h"
 #include "platform/Error.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StackedCall.h"
 #include "support/FailingFileSystem.h"
 #include "support/FakeProcessRunner.h"
 #include "support/ForwardingFileSystem.h"
@@ -188,20 +189,13 @@ TEST(MCPConfigWriterCodex, AppendsBesideTheUsersTablesAsValidTomlWhateverTheKeyH
     EXPECT_EQ(servers.keys(), (QStringList{"docs", "search"}));
     EXPECT_EQ(servers["search"].toObject()["url"].toString(), address);
     EXPECT_EQ(doc["profiles"].toObject()["fast"].toObject()["model"].toString(), "mini");
-}
 
-TEST(MCPConfigWriterCodex, TomlStringsEscapeWhatWouldEndOrBreakThem) {
-    auto fs = std::make_shared<SandboxFileSystem>(kHome);
-    fs->createFolder(kHome + "/.codex");
     // An address from a template is written whole, even with characters TOML must escape.
     const QString odd = QString("https://x/\"q\"\\\t\x01") + QChar(0x7f) + "é";
-    const QString slug = "my server.v2";
-    ASSERT_TRUE(MCPConfigWriter{fs}.addToCodex(slug, odd).succeeded);
-
-    QString error;
-    const QJsonObject doc = parseToml(fs->hostPath(kConfig), &error);
+    ASSERT_TRUE(MCPConfigWriter{fs}.addToCodex("my server.v2", odd).succeeded);
+    const QJsonObject again = parseToml(fs->hostPath(kConfig), &error);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    EXPECT_EQ(doc["mcp_servers"].toObject()[slug].toObject()["url"].toString(), odd);
+    EXPECT_EQ(again["mcp_servers"].toObject()["my server.v2"].toObject()["url"].toString(), odd);
 }
 
 TEST(MCPConfigWriterCodex, SeparatorBackupAndPresence) {
@@ -254,7 +248,11 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
     for (const QByteArray theirs :
          {"[mcp_servers]\nexa = { url = \"https://old\" }\n",
           "mcp_servers.exa.url = \"https://old\"\n", "[mcp_servers.'exa']\nurl = \"https://old\"\n",
-          "[ mcp_servers . exa ] # theirs\nurl = \"https://old\"\n"}) {
+          "[ mcp_servers . exa ] # theirs\nurl = \"https://old\"\n",
+          // TOML 1.1, which Codex reads: an inline table over lines with a trailing comma,
+          // and the \e and \xHH escapes (a key spelled "\x65xa" is exa).
+          "[mcp_servers]\nexa = {\n  url = \"https://old\",\n}\n",
+          "model = \"\\e[1m\"\n[mcp_servers.\"\\x65xa\"]\nurl = \"https://old\"\n"}) {
         fs->createFile(kConfig, theirs);
         EXPECT_EQ(writer.addToCodex("exa", "https://new").lines,
                   QStringList{"exa is already in your Codex config — left as is."})
@@ -262,6 +260,17 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
         EXPECT_EQ(fs->contents(kConfig), theirs);
         EXPECT_TRUE(writer.isConfigured("exa")) << theirs.constData();
     }
+
+    // As deep as Codex reads (80 arrays of tables, 80 tables of 80-part keys), on a small stack.
+    const auto key = [](int parts) { return QByteArrayList(parts, "a").join('.'); };
+    QByteArray deep;
+    for (int parts = 1; parts <= 80; ++parts)
+        deep += "[[" + key(parts) + "]]\n";
+    deep += key(80) + " = " + ("{" + key(80) + " = ").repeated(80) + "1" + QByteArray(80, '}');
+    fs->createFile(kConfig, deep + "\n[mcp_servers.exa]\nurl = \"https://old\"\n");
+    bool configured = false;
+    EXPECT_TRUE(stackedCall(128 * 1024, [&] { configured = writer.isConfigured("exa"); }) &&
+                configured);
 
     // Commented out, the table is not there: it is added, and the comment stays.
     const QByteArray commented = "# [mcp_servers.exa]\n# url = \"https://old\"\n";
@@ -274,24 +283,35 @@ TEST(MCPConfigWriterCodex, TheTableCountsInAnySpellingAndNotInAComment) {
 }
 
 TEST(MCPConfigWriterCodex, WhatWouldNotReadBackNeverReplacesTheConfig) {
-    auto fs = std::make_shared<SandboxFileSystem>(kHome);
-    // Valid, without a table for exa; a table appended under that name is a duplicate key.
-    const QByteArray theirs = "[mcp_servers]\nexa = \"https://old\"\n";
-    fs->createFile(kConfig, theirs);
-    const auto result = MCPConfigWriter{fs}.addToCodex("exa", "https://new");
-    EXPECT_FALSE(result.succeeded);
-    ASSERT_EQ(result.lines.size(), 1);
-    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
-    EXPECT_EQ(fs->contents(kConfig), theirs);
-    EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+    // A value under exa's name makes ours a duplicate key; a table for exa without an
+    // address is not the server (Codex refuses it), and ours would merge into it.
+    const std::pair<QByteArray, QString> configs[] = {
+        {"[mcp_servers]\nexa = \"https://old\"\n", "with exa added it would not be valid: "},
+        {"[mcp_servers.exa.env]\nKEY = \"k\"\n", "it has a table for exa without an address."}};
+    for (const auto& [theirs, message] : configs) {
+        auto fs = std::make_shared<SandboxFileSystem>(kHome);
+        fs->createFile(kConfig, theirs);
+        EXPECT_FALSE(MCPConfigWriter{fs}.isConfigured("exa"));
+        const auto result = MCPConfigWriter{fs}.addToCodex("exa", "https://new");
+        EXPECT_FALSE(result.succeeded);
+        ASSERT_EQ(result.lines.size(), 1);
+        EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: " + message))
+            << result.lines[0].toStdString();
+        EXPECT_EQ(fs->contents(kConfig), theirs);
+        EXPECT_FALSE(fs->fileExists(kConfig + ".bak"));
+    }
 }
 
 TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
-    // Not UTF-8, and the duplicate table Codex refuses to start with.
+    // Not UTF-8, the duplicate table Codex refuses, a key of 40,000 parts that would
+    // overflow the parser's stack, a key the parser only asserts against.
+    const QByteArray deep = QByteArrayList(40000, "a").join('.');
     const std::pair<QByteArray, QString> configs[] = {
         {"model = \"caf\xe9\"\n", "utf-8 sequence (line 1, column "},
         {"[mcp_servers.search]\nurl = \"a\"\n\n[mcp_servers.search]\nurl = \"b\"\n",
-         "'mcp_servers.search' (line 4, column 1)"}};
+         "'mcp_servers.search' (line 4, column 1)"},
+        {deep + " = 1\n", "it nests more than "},
+        {"[.a]\n", "(line 1, column 2)"}};
     for (const auto& [theirs, message] : configs) {
         auto fs = std::make_shared<SandboxFileSystem>(kHome);
         fs->createFile(kConfig, theirs);
@@ -344,13 +364,10 @@ TEST(MCPConfigWriterProbe, EveryExistingConfigMustHoldTheServer) {
         fs->createFile(kHome + "/.claude.json", json);
         EXPECT_FALSE(writer.isConfigured("search")) << json.constData();
     }
-}
 
-TEST(MCPConfigWriterProbe, CodexWithoutAConfigDoesNotHaveTheServerYet) {
-    auto fs = std::make_shared<SandboxFileSystem>(kHome);
-    const MCPConfigWriter writer{fs};
+    // Codex has run and written no config: it does not have the server yet.
     fs->createFile(kHome + "/.claude.json", R"({"mcpServers": {"search": {}}})");
-    fs->createFolder(kHome + "/.codex"); // Codex has run, and written no config
+    fs->removeItem(kConfig);
     EXPECT_FALSE(writer.isConfigured("search"));
     ASSERT_TRUE(writer.addToCodex("search", "https://s").succeeded);
     EXPECT_TRUE(writer.isConfigured("search"));

@@ -98,7 +98,7 @@ TEST_F(ShellFixDispatchTest, SignInHandsThePageAndCodeToTheSheet) {
                               u"Open this URL to continue in your web browser: "
                               "https://github.com/login/device"_s};
     fake_->answer(u"/bin/zsh"_s, {u"-lc"_s, GitSetup{}.signInCommand()}, login);
-    fake_->answerShell(u"gh auth status >/dev/null 2>&1"_s, {}, 0);
+    fake_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 0);
     fake_->answerShell(u"gh auth setup-git"_s, {}, 0);
 
     const auto events = run(SetupRemediation::githubAuth());

@@ -118,7 +118,8 @@ void FixtureMac::commonCommands(const QString& arch) {
     noClaudeOnPath();
     runner_->answerShell("command -v codex", {}, 1);
     runner_->answerShell("command -v gh", {}, 1);
-    runner_->answerShell("gh auth status", "zsh:1: command not found: gh\n", 127);
+    runner_->answerShell("gh auth status --hostname github.com", "zsh:1: command not found: gh\n",
+                         127);
     runner_->answerShell(kGitIdentityScript, {}, 1);
 }
 
@@ -288,7 +289,7 @@ void FixtureMac::claudeOnPath(const QStringList& paths, const QString& version, 
 
 void FixtureMac::gitHubReady() {
     fs_->createExecutable("/opt/homebrew/bin/gh");
-    runner_->answerShell("gh auth status",
+    runner_->answerShell("gh auth status --hostname github.com",
                          "github.com\n  ✓ Logged in to github.com account dev (keyring)\n");
     runner_->answerShell(kGitIdentityScript, {});
 }

@@ -89,7 +89,8 @@ bool ClaudeProbes::gitIdentitySet() const {
 }
 
 bool ClaudeProbes::ghAuthed() const {
-    return succeeds(shell, QStringLiteral("gh auth status"));
+    // Signed in to another host only (a company's server) is not signed in to GitHub.
+    return succeeds(shell, QStringLiteral("gh auth status --hostname github.com"));
 }
 
 SetupProbeBundle ClaudeProbes::run() const {
