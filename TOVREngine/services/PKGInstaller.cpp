@@ -3,6 +3,7 @@
 #include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
 #include "platform/DomainError.h"
+#include "platform/FileChecks.h"
 #include "services/BrewRunner.h"
 #include "services/Sha256Hex.h"
 
@@ -25,14 +26,6 @@ public:
 void throwIfCanceled(const WorkerTask& task) {
     if (task.isCanceled())
         throw Canceled();
-}
-
-void removeQuietly(FileSystemOperating& fs, const QString& path) {
-    try {
-        fs.removeItem(path);
-    } catch (const Error&) {
-        // Nothing there, or nothing we can do about it.
-    }
 }
 
 // Tells the user once that a step outlasts its allowance. Once end() has returned its
