@@ -153,17 +153,14 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
             WriteError::Kind::writeFailed,
             SystemError(ESTALE, preview.path + QStringLiteral(" changed since it was shown")));
 
+    const bool hasByteOrderMark = originalBytes.startsWith(kByteOrderMark);
+    const QString text =
+        hasByteOrderMark ? QChar(0xFEFF) + preview.proposedContents : preview.proposedContents;
     try {
-        writeBackup(*fs_, preview.backupPath, originalBytes, originalMode);
-    } catch (const SystemError& error) {
+        writeWithBackup(*fs_, preview.path, text.toUtf8(), std::nullopt, preview.backupPath,
+                        originalBytes, originalMode);
+    } catch (const BackupError& error) {
         throw WriteError(WriteError::Kind::backupFailed, error);
-    }
-
-    try {
-        const bool hasByteOrderMark = originalBytes.startsWith(kByteOrderMark);
-        fs_->write(hasByteOrderMark ? QChar(0xFEFF) + preview.proposedContents
-                                    : preview.proposedContents,
-                   preview.path, true);
     } catch (const SystemError& error) {
         throw WriteError(WriteError::Kind::writeFailed, error);
     }

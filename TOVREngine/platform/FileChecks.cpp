@@ -32,6 +32,14 @@ bool entryExists(const FileSystemOperating& fs, const QString& path) {
     }
 }
 
+void removeQuietly(FileSystemOperating& fs, const QString& path) {
+    try {
+        fs.removeItem(path);
+    } catch (const Error&) {
+        // Nothing there, or nothing we can do about it.
+    }
+}
+
 std::optional<QString> homebrewExecutable(const FileSystemOperating& fs) {
     for (const char* candidate : {"/opt/homebrew/bin/brew", "/usr/local/bin/brew"})
         if (fs.isExecutableFile(QLatin1String(candidate)))

@@ -16,6 +16,10 @@ bool isFile(const FileSystemOperating& fs, const QString& path);
 // the link.
 bool entryExists(const FileSystemOperating& fs, const QString& path);
 
+// Removes `path` (a folder with its contents); nothing there, or a removal that fails, is
+// no error.
+void removeQuietly(FileSystemOperating& fs, const QString& path);
+
 // `path` as the user reads it: a leading home folder written as "~".
 QString shownFromHome(const FileSystemOperating& fs, const QString& path);
 

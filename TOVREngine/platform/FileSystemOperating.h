@@ -35,13 +35,15 @@ public:
     virtual bool isExecutableFile(const QString& path) const = 0;
     // Entry names, hidden ones included, without "." and "..", in no particular order.
     virtual QStringList contentsOfDirectory(const QString& path) const = 0;
-    // An existing folder is no error.
+    // An existing folder is no error. A new one is never writable by group or others.
     virtual void createDirectory(const QString& path, bool withIntermediateDirectories) = 0;
     // Creates one folder, born with exactly `mode` (never wider at any moment); its parent
     // must exist, and anything already at `path` is an error.
     virtual void createDirectoryWithMode(const QString& path, int mode) = 0;
     // A folder is removed with its contents.
     virtual void removeItem(const QString& path) = 0;
+    // Never over an existing item. Across file systems only a file or a link moves (a file
+    // is copied beside its place, then renamed into it); a folder is refused with EXDEV.
     virtual void moveItem(const QString& from, const QString& to) = 0;
     virtual FileAttributes attributesOfItem(const QString& path) const = 0;
     // Sets the given attributes; the system sets POSIX permissions only.
@@ -50,7 +52,7 @@ public:
     virtual QString homeDirectory() const = 0;
     // Writes text as UTF-8; atomically means a temporary file, then a rename. A symbolic
     // link at `path` stays a link and its final target gets the text; a file that is
-    // replaced keeps its permission mode.
+    // replaced keeps its permission mode, and a new one is never writable by group or others.
     virtual void write(const QString& text, const QString& path, bool atomically) = 0;
     // Reads a whole file; throws when it is missing or unreadable.
     virtual QByteArray readData(const QString& path) const = 0;
@@ -60,6 +62,13 @@ public:
     // that mode in the same call that creates it: no one can open it whom the final file
     // would refuse, not even for a moment.
     virtual void writeDataWithMode(const QByteArray& data, const QString& path, int mode) = 0;
+    // The first half of writeData() (writeDataWithMode() when `mode` is given): `data` is
+    // written in full to a new temporary file beside the file `path` leads to, and nothing
+    // else changes. Returns the temporary file, for commitStaged() or removeItem().
+    virtual QString stageData(const QByteArray& data, const QString& path,
+                              std::optional<int> mode) = 0;
+    // The second half: renames `staged` over the file `path` leads to, in one step.
+    virtual void commitStaged(const QString& staged, const QString& path) = 0;
     // Reads a file as UTF-8; throws when it is missing, unreadable or not UTF-8.
     virtual QString readText(const QString& path) const = 0;
     // The user's caches folder, created when missing.

@@ -18,6 +18,11 @@ namespace tovr {
 
 namespace {
 
+// The shell runs some of what we write and agents load some as instructions: nothing we
+// create is writable by group or others, whatever the umask lets through.
+constexpr mode_t kNewFileMode = 0644;
+constexpr mode_t kNewFolderMode = 0755;
+
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
@@ -58,12 +63,12 @@ void writeAll(int fd, const QByteArray& data, const QString& path) {
 
 // Opens a new file at `mode` (O_EXCL: never one that is there already) and brings it to
 // exactly `mode`. The umask can only have taken bits away, so the file is never wider than
-// `mode`, from its creation on; what the umask took is given back. An absent mode leaves
-// the new file to the umask, as a plain write would. Returns the descriptor or -1 (errno).
+// `mode`, from its creation on; what the umask took is given back. An absent mode gives
+// kNewFileMode less the umask. Returns the descriptor or -1 (errno).
 int createExclusive(const QString& file, std::optional<mode_t> mode,
                     const LiveFileSystem::CreationObserver& observe) {
     const int fd = ::open(native(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                          mode.value_or(0666));
+                          mode.value_or(kNewFileMode));
     if (fd < 0)
         return -1;
     if (observe)
@@ -94,12 +99,12 @@ void fillAndClose(int fd, const QByteArray& data, const QString& path, bool sync
         fail(errno, QStringLiteral("Cannot write"), path);
 }
 
-// Replaces `path` (after following its links) with `data` through a temporary file in the
-// same folder, so a reader sees the old or the new contents, never a mix. The new file's
-// mode is `wanted`, else the replaced file's, else the umask's; the temporary file has it
-// from its creation.
-void writeAtomically(const QByteArray& data, const QString& path, std::optional<int> wanted,
-                     const LiveFileSystem::CreationObserver& observe) {
+// Writes `data` in full to a new temporary file beside `path` (after following its links),
+// so that renaming it over the target replaces the file in one step. The new file's mode
+// is `wanted`, else the replaced file's, else the default; the temporary file has it from
+// its creation. Returns the temporary file.
+QString stageAtomically(const QByteArray& data, const QString& path, std::optional<int> wanted,
+                        const LiveFileSystem::CreationObserver& observe) {
     const QString target = LiveFileSystem::resolveLinkChain(path);
     struct stat existing {};
     const bool exists = ::stat(native(target).constData(), &existing) == 0;
@@ -123,16 +128,28 @@ void writeAtomically(const QByteArray& data, const QString& path, std::optional<
     }
     try {
         fillAndClose(fd, data, path, true);
-        if (::rename(native(temp).constData(), native(target).constData()) != 0)
-            fail(errno, QStringLiteral("Cannot replace"), path);
     } catch (...) {
         ::unlink(native(temp).constData());
+        throw;
+    }
+    return temp;
+}
+
+// Renames a staged file over the file `path` leads to; the staged file is gone either way.
+void commitAtomically(const QString& staged, const QString& path) {
+    try {
+        const QString target = LiveFileSystem::resolveLinkChain(path);
+        if (::rename(native(staged).constData(), native(target).constData()) != 0)
+            fail(errno, QStringLiteral("Cannot replace"), path);
+    } catch (...) {
+        ::unlink(native(staged).constData());
         throw;
     }
 }
 
 void writePlain(const QByteArray& data, const QString& path) {
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
     if (fd < 0)
         fail(errno, QStringLiteral("Cannot write"), path);
     fillAndClose(fd, data, path, false);
@@ -159,44 +176,6 @@ void removeTree(const QString& path) {
             fail(errno, QStringLiteral("Cannot remove"), path);
     } else if (::unlink(native(path).constData()) != 0) {
         fail(errno, QStringLiteral("Cannot remove"), path);
-    }
-}
-
-// A move across file systems: copy, keeping modes and links, then remove the source.
-void copyTree(const QString& from, const QString& to,
-              const LiveFileSystem::CreationObserver& observe) {
-    struct stat st {};
-    if (::lstat(native(from).constData(), &st) != 0)
-        fail(errno, QStringLiteral("Cannot move"), from);
-    if (S_ISLNK(st.st_mode)) {
-        QByteArray buffer(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(native(from).constData(), buffer.data(), buffer.size());
-        if (n < 0)
-            fail(errno, QStringLiteral("Cannot move"), from);
-        buffer.truncate(n);
-        if (::symlink(buffer.constData(), native(to).constData()) != 0)
-            fail(errno, QStringLiteral("Cannot move to"), to);
-    } else if (S_ISDIR(st.st_mode)) {
-        if (::mkdir(native(to).constData(), st.st_mode & 07777) != 0)
-            fail(errno, QStringLiteral("Cannot move to"), to);
-        DIR* dir = ::opendir(native(from).constData());
-        if (!dir)
-            fail(errno, QStringLiteral("Cannot move"), from);
-        QStringList names;
-        while (dirent* entry = ::readdir(dir)) {
-            const QString name = QFile::decodeName(entry->d_name);
-            if (name != QLatin1String(".") && name != QLatin1String(".."))
-                names << name;
-        }
-        ::closedir(dir);
-        for (const auto& name : names)
-            copyTree(from + u'/' + name, to + u'/' + name, observe);
-    } else {
-        const QByteArray data = LiveFileSystem().readData(from);
-        const int fd = createExclusive(to, st.st_mode & 07777, observe);
-        if (fd < 0)
-            fail(errno, QStringLiteral("Cannot move to"), to);
-        fillAndClose(fd, data, to, false);
     }
 }
 
@@ -266,9 +245,12 @@ QStringList LiveFileSystem::contentsOfDirectory(const QString& path) const {
 }
 
 void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateDirectories) {
-    auto makeOne = [](const QString& p) {
-        if (::mkdir(native(p).constData(), 0777) == 0)
+    auto makeOne = [this](const QString& p) {
+        if (::mkdir(native(p).constData(), kNewFolderMode) == 0) {
+            if (observer_)
+                observer_(p);
             return;
+        }
         const int error = errno;
         struct stat st {};
         if (error == EEXIST && ::stat(native(p).constData(), &st) == 0 && S_ISDIR(st.st_mode))
@@ -318,15 +300,23 @@ void LiveFileSystem::moveItem(const QString& from, const QString& to) {
         return;
     if (errno != EXDEV)
         fail(errno, QStringLiteral("Cannot move"), from);
-    try {
-        copyTree(from, to, observer_);
-    } catch (...) {
-        if (::lstat(native(to).constData(), &st) == 0)
-            try {
-                removeTree(to);
-            } catch (const SystemError&) {
-            }
-        throw;
+    if (::lstat(native(from).constData(), &st) != 0)
+        fail(errno, QStringLiteral("Cannot move"), from);
+    // A folder copied across would stand half-built in its place until the copy ended.
+    if (S_ISDIR(st.st_mode))
+        fail(EXDEV, QStringLiteral("Cannot move"), from);
+    if (S_ISLNK(st.st_mode)) {
+        QByteArray buffer(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(native(from).constData(), buffer.data(), buffer.size());
+        if (n < 0)
+            fail(errno, QStringLiteral("Cannot move"), from);
+        buffer.truncate(n);
+        if (::symlink(buffer.constData(), native(to).constData()) != 0)
+            fail(errno, QStringLiteral("Cannot move to"), to);
+    } else {
+        commitAtomically(
+            stageAtomically(readData(from), to, static_cast<int>(st.st_mode & 07777), observer_),
+            to);
     }
     removeTree(from);
 }
@@ -365,7 +355,7 @@ QString LiveFileSystem::homeDirectory() const {
 
 void LiveFileSystem::write(const QString& text, const QString& path, bool atomically) {
     if (atomically)
-        writeAtomically(text.toUtf8(), path, std::nullopt, observer_);
+        writeData(text.toUtf8(), path);
     else
         writePlain(text.toUtf8(), path);
 }
@@ -393,11 +383,20 @@ QByteArray LiveFileSystem::readData(const QString& path) const {
 }
 
 void LiveFileSystem::writeData(const QByteArray& data, const QString& path) {
-    writeAtomically(data, path, std::nullopt, observer_);
+    commitAtomically(stageAtomically(data, path, std::nullopt, observer_), path);
 }
 
 void LiveFileSystem::writeDataWithMode(const QByteArray& data, const QString& path, int mode) {
-    writeAtomically(data, path, mode, observer_);
+    commitAtomically(stageAtomically(data, path, mode, observer_), path);
+}
+
+QString LiveFileSystem::stageData(const QByteArray& data, const QString& path,
+                                  std::optional<int> mode) {
+    return stageAtomically(data, path, mode, observer_);
+}
+
+void LiveFileSystem::commitStaged(const QString& staged, const QString& path) {
+    commitAtomically(staged, path);
 }
 
 QString LiveFileSystem::readText(const QString& path) const {

@@ -12,12 +12,12 @@ namespace tovr {
 // path that is a symbolic link (a ~/.zshrc kept in a dotfiles repository) stays a link:
 // the link is followed to its final target and that target is replaced. The temporary file
 // is created at the mode the final file gets: the one asked for, else the replaced file's;
-// a new file gets 0666 less the umask.
+// a new file gets 0644 and a new folder 0755, less the umask.
 class LiveFileSystem final : public FileSystemOperating {
 public:
     // Called with the path of each file an atomic write or a move creates, and of each
-    // folder createDirectoryWithMode() creates, right after the call that created it and
-    // before anything else is done to it: what a watcher could open at that moment.
+    // folder createDirectory() or createDirectoryWithMode() creates, right after the call that
+    // created it and before anything else is done to it: what a watcher could open at that moment.
     using CreationObserver = std::function<void(const QString& path)>;
     // Set before the file system is shared with other threads.
     void observeCreations(CreationObserver observer) { observer_ = std::move(observer); }
@@ -37,6 +37,9 @@ public:
     QByteArray readData(const QString& path) const override;
     void writeData(const QByteArray& data, const QString& path) override;
     void writeDataWithMode(const QByteArray& data, const QString& path, int mode) override;
+    QString stageData(const QByteArray& data, const QString& path,
+                      std::optional<int> mode) override;
+    void commitStaged(const QString& staged, const QString& path) override;
     QString readText(const QString& path) const override;
     QString cachesDirectory() override;
     QString applicationSupportDirectory(bool create) override;

@@ -200,7 +200,7 @@ void PosixChild::escalateIfDue() {
         return;
     if (Clock::now() - *terminateRequested_ < timings_.killGrace)
         return;
-    killed_ = true;
+    killed_ = Clock::now();
     qCWarning(lcProcess) << "Child" << pid_ << "ignored the termination request; killing it";
     ::kill(-pid_, SIGKILL);
 }
@@ -261,12 +261,26 @@ qint32 PosixChild::reap() {
     return r == pid_ ? statusToCode(status) : -1;
 }
 
+bool PosixChild::drainOver(std::optional<Clock::time_point> exitSeen) const {
+    if (!exitSeen)
+        return false;
+    std::lock_guard guard(lock_);
+    // A group asked to end keeps being read until it is killed: what holds the output then
+    // ignored the request, and must not outlive the leader's reaping, after which the
+    // group's number may belong to a stranger.
+    if (terminateRequested_ && !killed_)
+        return false;
+    const Clock::time_point since = killed_ ? std::max(*exitSeen, *killed_) : *exitSeen;
+    return Clock::now() - since >= timings_.outputDrainBound;
+}
+
 qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()>& stopReading) {
     std::optional<Clock::time_point> exitSeen;
     auto lastExitCheck = Clock::now();
     std::vector<char> buffer(64 * 1024);
     bool warned = false;
     bool watchFired = false;
+    bool discarding = false;
     for (;;) {
         pollfd pfds[3];
         int channel[3];
@@ -280,8 +294,10 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
         }
         if (n == 0)
             break;
-        if (stopReading && stopReading())
-            break;
+        // A consumer that left gets nothing more, but the output is still read: closing it
+        // now would let the leader be reaped while the group it was asked to end lives on.
+        if (!discarding && stopReading && stopReading())
+            discarding = true;
         // Until the exit is seen its watch wakes the loop, so the drain bound starts then.
         constexpr int kExitWatch = 2;
         if (!exitSeen && !watchFired && exitFd_ >= 0) {
@@ -303,7 +319,8 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
             int& fd = fds_[channel[k]];
             const ssize_t got = ::read(fd, buffer.data(), buffer.size());
             if (got > 0) {
-                onChunk(channel[k] == 0 ? Channel::out : Channel::err, buffer.data(), got);
+                if (!discarding)
+                    onChunk(channel[k] == 0 ? Channel::out : Channel::err, buffer.data(), got);
             } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
                 closeFd(fd);
             }
@@ -314,7 +331,7 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
             lastExitCheck = now;
             if (!exitSeen && pollExited())
                 exitSeen = now;
-            if (exitSeen && Clock::now() - *exitSeen >= timings_.outputDrainBound) {
+            if (drainOver(exitSeen)) {
                 if (!warned)
                     qCWarning(lcProcess)
                         << "Child" << pid_ << "exited but its output stayed open; stopped reading";

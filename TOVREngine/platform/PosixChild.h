@@ -39,10 +39,11 @@ public:
     bool isRunning() const override;
     void terminate() override;
 
-    // Reads the child's output until it ends (or the drain bound after the exit passes),
-    // handing each chunk to `onChunk`, then waits for the exit and reaps the child.
-    // `stopReading` returning true closes our ends early (the consumer left). Returns the
-    // exit status; a signal's number when the child was killed by one.
+    // Reads the child's output until it ends (or the drain bound after the exit passes;
+    // after terminate(), only once the grace is over and the whole group has been killed),
+    // handing each chunk to `onChunk`, then waits for the exit and reaps the child. Once
+    // `stopReading` returns true no chunk is handed on (the consumer left). Returns the exit
+    // status; a signal's number when the child was killed by one.
     qint32 drive(const ChunkHandler& onChunk, const std::function<bool()>& stopReading = {});
 
     pid_t pid() const { return pid_; }
@@ -52,6 +53,9 @@ private:
     bool pollExited(); // true once the child is a zombie or reaped; never reaps
     qint32 reap();
     void escalateIfDue();
+    // Whether reading may stop: the output has stayed open past the drain bound after the
+    // exit (or after the kill, once a termination was asked for).
+    bool drainOver(std::optional<std::chrono::steady_clock::time_point> exitSeen) const;
     // How long a wait may last before the next escalation check is due.
     int escalationSliceMs() const;
 
@@ -66,7 +70,7 @@ private:
     bool exited_ = false; // a zombie: its id is still ours until reaped
     bool reaped_ = false;
     std::optional<std::chrono::steady_clock::time_point> terminateRequested_;
-    bool killed_ = false;
+    std::optional<std::chrono::steady_clock::time_point> killed_;
 };
 
 } // namespace tovr

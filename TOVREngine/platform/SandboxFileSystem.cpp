@@ -183,6 +183,18 @@ void SandboxFileSystem::writeDataWithMode(const QByteArray& data, const QString&
     mapped([&] { live_.writeDataWithMode(data, writableHostPath(path), mode); });
 }
 
+QString SandboxFileSystem::stageData(const QByteArray& data, const QString& path,
+                                     std::optional<int> mode) {
+    return mapped([&] {
+        const QString staged = live_.stageData(data, writableHostPath(path), mode);
+        return staged.mid(dir_.path().size());
+    });
+}
+
+void SandboxFileSystem::commitStaged(const QString& staged, const QString& path) {
+    mapped([&] { live_.commitStaged(writableHostPath(staged), writableHostPath(path)); });
+}
+
 QString SandboxFileSystem::readText(const QString& path) const {
     return mapped([&] { return live_.readText(hostPath(path)); });
 }

@@ -55,6 +55,9 @@ public:
     QByteArray readData(const QString& path) const override;
     void writeData(const QByteArray& data, const QString& path) override;
     void writeDataWithMode(const QByteArray& data, const QString& path, int mode) override;
+    QString stageData(const QByteArray& data, const QString& path,
+                      std::optional<int> mode) override;
+    void commitStaged(const QString& staged, const QString& path) override;
     QString readText(const QString& path) const override;
     // ~/Library/Caches and ~/Library/Application Support, as on a Mac; /tmp for temporaries.
     QString cachesDirectory() override;

@@ -126,14 +126,16 @@ void AgentEnvDoc::writeSection(const QString& path, const QString& section, cons
     } catch (const Error&) {
         // The write below fails and says why.
     }
-    QString separator;
     try {
-        if (!old.isEmpty()) {
-            writeBackup(*fs, path + QStringLiteral(".bak"), fs->readData(path),
-                        backupModeOf(*fs, path));
-            separator = old.endsWith(u'\n') ? QStringLiteral("\n") : QStringLiteral("\n\n");
+        if (old.isEmpty()) {
+            fs->write(section + u'\n', path, true);
+        } else {
+            const QString separator =
+                old.endsWith(u'\n') ? QStringLiteral("\n") : QStringLiteral("\n\n");
+            writeWithBackup(*fs, path, (old + separator + section + u'\n').toUtf8(), std::nullopt,
+                            path + QStringLiteral(".bak"), fs->readData(path),
+                            backupModeOf(*fs, path));
         }
-        fs->write(old + separator + section + u'\n', path, true);
     } catch (const Error& e) {
         return failed(e);
     }

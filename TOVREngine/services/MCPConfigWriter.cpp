@@ -196,11 +196,13 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& slug,
 
     try {
         fs->createDirectory(dir, true);
-        // No config changes without its backup: a full disk fails the add here.
-        if (!data.isEmpty())
-            writeBackup(*fs, path + QStringLiteral(".bak"), data, backupModeOf(*fs, path));
-        // The new table may carry an API key in its address.
-        writePrivateText(*fs, text, path);
+        // No config changes without its backup. The new table may carry an API key in its
+        // address.
+        if (data.isEmpty())
+            writePrivateText(*fs, text, path);
+        else
+            writeWithBackup(*fs, path, text.toUtf8(), 0600, path + QStringLiteral(".bak"), data,
+                            backupModeOf(*fs, path));
     } catch (const Error& e) {
         return failure(unwritten, e.description());
     }

@@ -3,6 +3,7 @@
 #include "model/ProductConfig.h"
 #include "platform/CancellableProcess.h"
 #include "platform/DomainError.h"
+#include "platform/FileChecks.h"
 #include "platform/StreamFromTask.h"
 #include "platform/TaskLatches.h"
 #include "services/BrewRunner.h"
@@ -27,14 +28,6 @@ public:
 void throwIfCanceled(const WorkerTask& task) {
     if (task.isCanceled())
         throw Canceled();
-}
-
-void removeQuietly(FileSystemOperating& fs, const QString& path) {
-    try {
-        fs.removeItem(path);
-    } catch (const Error&) {
-        // Nothing there, or nothing we can do about it.
-    }
 }
 
 // Tells the user once that a step outlasts its allowance. Once end() has returned its

@@ -82,14 +82,17 @@ void SkillFolderInstaller::copyFolder(const QString& source, const QString& dest
     for (const auto& name : names) {
         const QString from = source + u'/' + name;
         const QString to = destination + u'/' + name;
-        const auto type = typeOf(*fs, from);
+        const FileAttributes attributes = fs->attributesOfItem(from);
+        const auto type = attributes.type;
         if (type == FileType::symbolicLink || type == FileType::other)
             continue;
         if (type == FileType::directory || (!type && isFolder(*fs, from))) {
             fs->createDirectory(to, true);
             copyFolder(from, to);
         } else {
-            fs->writeData(fs->readData(from), to);
+            // A script keeps its execute bits; an agent's file is writable by its owner alone.
+            fs->writeDataWithMode(fs->readData(from), to,
+                                  attributes.posixPermissions.value_or(0644) & 0755);
         }
     }
 }
@@ -111,6 +114,7 @@ WriterReport SkillFolderInstaller::install(const QString& source, const QString&
         const QString skills = agentFolder + QStringLiteral("/skills");
         const QString destination = skills + u'/' + name;
         removeUnfinishedCopies(agentFolder, name);
+        removeUnfinishedCopies(skills, name);
         const CopyState state = stateOf(destination);
         if (state == CopyState::complete) {
             alreadyHad << agent.label;
@@ -129,17 +133,20 @@ WriterReport SkillFolderInstaller::install(const QString& source, const QString&
             continue;
         }
         const bool createdSkills = !entryExists(*fs, skills);
-        // Built out of the agents' sight and renamed into place whole, so that neither a
-        // failure nor a crash part-way leaves half a skill where a whole one belongs.
-        const QString staging = agentFolder + QStringLiteral("/.") + name +
+        // Built inside the skills folder, where the path leads (on another volume, perhaps),
+        // so one rename on that file system puts it in place whole: neither a failure nor a
+        // crash part-way leaves half a skill where a whole one belongs. The holder is hidden
+        // and has no SKILL.md of its own, so no agent loads what is in it.
+        const QString staging = skills + QStringLiteral("/.") + name +
                                 QLatin1String(kUnfinishedInfix) +
                                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
         try {
             fs->createDirectory(skills, true);
-            fs->createDirectory(staging, false);
-            copyFolder(source, staging);
-            fs->moveItem(staging, destination);
+            fs->createDirectory(staging + u'/' + name, true);
+            copyFolder(source, staging + u'/' + name);
+            fs->moveItem(staging + u'/' + name, destination);
             installed << agent.label;
+            removeQuietly(*fs, staging); // empty now; the next run tries again
         } catch (const Error& e) {
             // Undo only this run's work.
             try {

@@ -45,11 +45,12 @@ struct SkillFolderInstaller {
                               ProcessRunning& process, const LineSink& onLine = {},
                               CancellableProcess* latch = nullptr) const;
 
-    // Copies `source` into every present agent that lacks `name`: built in a folder beside
-    // the agent's skills folder, then renamed into place, so a copy that fails or is cut
-    // short part-way never stands where the skill belongs (what a crash left is removed on
-    // the next run). A skill is there only with a SKILL.md file; anything else in its place
-    // (a half folder, a dangling link) is reported and left alone. Never throws.
+    // Copies `source` into every present agent that lacks `name`: built in a hidden folder
+    // inside the agent's skills folder, then renamed into place on that folder's own file
+    // system, so a copy that fails or is cut short part-way never stands where the skill
+    // belongs (what a crash left is removed on the next run). Files keep their execute bits;
+    // nothing is writable by group or others. A skill is there only with a SKILL.md file; anything
+    // else in its place (a half folder, a dangling link) is reported and left alone. Never throws.
     WriterReport install(const QString& source, const QString& name) const;
     // Copies a folder tree, hidden entries included, replacing files of the same name.
     // Symbolic links are skipped, so a link in a fetched skill never reaches outside it.
@@ -65,7 +66,8 @@ struct SkillFolderInstaller {
 private:
     // What stands where a skill belongs.
     enum class CopyState { missing, complete, danglingLink, incomplete };
-    // A copy being built is named "." + the skill + this + a UUID, in the agent's folder.
+    // A copy being built is held in a folder named "." + the skill + this + a UUID, in the
+    // skills folder (in the agent's folder, before).
     static constexpr const char* kUnfinishedInfix = ".tovr-partial-";
 
     QList<Agent> presentAgents() const;

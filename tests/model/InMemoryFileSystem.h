@@ -55,6 +55,8 @@ public:
     QByteArray readData(const QString&) const override { refuse(); }
     void writeData(const QByteArray&, const QString&) override { refuse(); }
     void writeDataWithMode(const QByteArray&, const QString&, int) override { refuse(); }
+    QString stageData(const QByteArray&, const QString&, std::optional<int>) override { refuse(); }
+    void commitStaged(const QString&, const QString&) override { refuse(); }
     QString readText(const QString&) const override { refuse(); }
     QString cachesDirectory() override { refuse(); }
     QString applicationSupportDirectory(bool) override { refuse(); }

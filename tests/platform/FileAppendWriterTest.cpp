@@ -49,6 +49,11 @@ public:
         check(path);
         inner_->writeDataWithMode(data, path, mode);
     }
+    QString stageData(const QByteArray& data, const QString& path,
+                      std::optional<int> mode) override {
+        check(path);
+        return inner_->stageData(data, path, mode);
+    }
 
 private:
     void check(const QString& path) const {
@@ -246,8 +251,10 @@ TEST_F(AppendTest, FileThatIsNotUtf8IsNeverReplaced) {
     EXPECT_FALSE(QFile::exists(path(u".zprofile.bak"_s)));
 }
 
-TEST_F(AppendTest, FileThatCannotBeWrittenKeepsItsTextAndTheBackupHoldsIt) {
+// The disk has room for the backup but not for the new file: the earlier backup stays too.
+TEST_F(AppendTest, FileThatCannotBeWrittenChangesNothingNotEvenTheBackup) {
     put(u".zprofile"_s, "old\n");
+    put(u".zprofile.bak"_s, "earlier\n");
     auto failing = std::make_shared<FailingWrites>(fs_);
     failing->failingPaths.insert(zprofile());
     try {
@@ -258,7 +265,9 @@ TEST_F(AppendTest, FileThatCannotBeWrittenKeepsItsTextAndTheBackupHoldsIt) {
         EXPECT_TRUE(error.description().startsWith(u"Couldn't write file: Cannot write "_s));
     }
     EXPECT_EQ(read(u".zprofile"_s), "old\n");
-    EXPECT_EQ(read(u".zprofile.bak"_s), "old\n");
+    EXPECT_EQ(read(u".zprofile.bak"_s), "earlier\n");
+    EXPECT_EQ(QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{u".zprofile"_s, u".zprofile.bak"_s}));
 }
 
 TEST_F(AppendTest, ABackupThatCannotBeMadeKeepsTheEarlierOneAndChangesNothing) {

@@ -59,7 +59,7 @@ TEST(LiveFileSystem, AtomicWriteFollowsRelativeChainsAndCreatesADanglingTarget) 
 TEST(LiveFileSystem, AtomicWriteOfANewFileUsesTheUmaskAndAnExistingFileKeepsItsMode) {
     SandboxFileSystem fs;
     fs.write("x", "/Users/dev/new.txt", true);
-    EXPECT_EQ(fs.attributesOfItem("/Users/dev/new.txt").posixPermissions, 0666 & ~currentUmask());
+    EXPECT_EQ(fs.attributesOfItem("/Users/dev/new.txt").posixPermissions, 0644 & ~currentUmask());
 
     fs.createFile("/Users/dev/run.sh", "#!/bin/sh\n", 0750);
     fs.writeData("#!/bin/sh\necho hi\n", "/Users/dev/run.sh");
@@ -80,11 +80,15 @@ TEST(LiveFileSystem, EveryFileIsCreatedAtItsFinalMode) {
     fs.write("new\n", "/Users/dev/.zshrc", true);
     fs.write("x", "/Users/dev/new.txt", true);
     fs.createDirectoryWithMode("/tmp/private", 0700);
+    fs.createDirectory("/Users/dev/.claude/skills", true);
 
     EXPECT_EQ(modes.of("/Users/dev/.codex/config.toml"), QList<int>{0600});
     EXPECT_EQ(modes.of("/Users/dev/.env"), QList<int>{0600});
     EXPECT_EQ(modes.of("/Users/dev/.zshrc"), QList<int>{0640});
-    EXPECT_EQ(modes.of("/Users/dev/new.txt"), QList<int>{0666}); // the umask's, here 000
+    // What the shell runs or an agent loads is never writable by others, whatever the umask.
+    EXPECT_EQ(modes.of("/Users/dev/new.txt"), QList<int>{0644});
+    EXPECT_EQ(modes.of("/Users/dev/.claude"), QList<int>{0755});
+    EXPECT_EQ(modes.of("/Users/dev/.claude/skills"), QList<int>{0755});
     EXPECT_EQ(modes.of("/tmp/private"), QList<int>{0700});
     EXPECT_EQ(fs.attributesOfItem("/Users/dev/.codex/config.toml").posixPermissions, 0600);
     EXPECT_EQ(fs.attributesOfItem("/Users/dev/.zshrc").posixPermissions, 0640);

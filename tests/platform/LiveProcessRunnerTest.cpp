@@ -147,6 +147,19 @@ TEST(LiveProcessRunnerStream, AChildIgnoringTerminationIsKilledAfterTheGrace) {
     ASSERT_TRUE(first && first->as<Event::Line>());
     stream.cancel();
     EXPECT_TRUE(waitUntilGone(first->as<Event::Line>()->text.toInt(), milliseconds(4000)));
+
+    // A grandchild that ignores it too and holds the output open, while the leader obeys:
+    // the quit returns only once the whole group is gone.
+    auto quitting = runner.stream(
+        "/bin/sh", {"-c", "sh -c \"trap '' TERM; while :; do sleep 0.05; done\" & echo $!; wait"},
+        std::nullopt, std::make_shared<LiveProcessCancellation>());
+    auto grandchild = quitting.next();
+    ASSERT_TRUE(grandchild && grandchild->as<Event::Line>());
+    const pid_t straggler = grandchild->as<Event::Line>()->text.toInt();
+    ChildProcessRegistry::shared().shutdown();
+    const bool gone = waitUntilGone(straggler, milliseconds(200));
+    ::kill(straggler, SIGKILL);
+    EXPECT_TRUE(gone) << "the grandchild outlived the quit";
 }
 
 TEST(LiveProcessRunnerRun, ACancelEndsTheChildAndWhatItStartedWithWhatItPrinted) {

@@ -52,14 +52,19 @@ TEST(AgentEnvDocWriter, KeepsTheUsersLinesWhateverTheirEnding) {
     }
 }
 
-TEST(AgentEnvDocWriter, TheBackupIsBornWithTheNotesOwnMode) {
+// An agent loads its note as instructions: what we create is writable by its owner alone,
+// whatever the umask (000 here); a note the user has keeps the mode they gave it.
+TEST(AgentEnvDocWriter, NotesAndBackupsAreBornWritableByTheOwnerAlone) {
     auto fs = std::make_shared<SandboxFileSystem>(kHome);
-    fs->createFile(kClaudeMd, "# Mine: token ghp_mine\n", 0640);
+    fs->createFile(kClaudeMd, "# Mine: token ghp_mine\n", 0660);
+    fs->createFile("/Applications/ChatGPT.app/Contents/Info.plist");
     CreationModes modes(*fs);
     ASSERT_TRUE(AgentEnvDoc{fs}.document().ok);
     EXPECT_EQ(modes.of(kClaudeMd + ".bak"), QList<int>{0640});
     EXPECT_EQ(fs->attributesOfItem(kClaudeMd + ".bak").posixPermissions, 0640);
-    EXPECT_EQ(fs->attributesOfItem(kClaudeMd).posixPermissions, 0640);
+    EXPECT_EQ(fs->attributesOfItem(kClaudeMd).posixPermissions, 0660);
+    EXPECT_EQ(modes.of(kHome + "/.codex"), QList<int>{0755});
+    EXPECT_EQ(modes.of(kAgentsMd), QList<int>{0644});
 }
 
 TEST(AgentEnvDocWriter, AFileThatCannotBeReadIsNeverReplaced) {
@@ -81,18 +86,22 @@ TEST(AgentEnvDocWriter, AFileThatCannotBeReadIsNeverReplaced) {
 }
 
 TEST(AgentEnvDocWriter, AFailedWriteIsReportedAndTheOtherAgentStillTried) {
-    auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
-    sandbox->createFile(kClaudeMd, "mine\n");
-    sandbox->createFile(kClaudeMd + ".bak", "earlier\n");
-    sandbox->createFolder(kHome + "/.codex");
-    auto fs = std::make_shared<FailingFileSystem>(sandbox, "/CLAUDE.md.bak");
-    const auto report = AgentEnvDoc{fs}.document();
-    EXPECT_FALSE(report.ok);
-    EXPECT_EQ(report.lines,
-              (QStringList{"Couldn't write " + kClaudeLabel + ": No space left on device",
-                           "Documented your setup for Codex (~/.codex/AGENTS.md)."}));
-    EXPECT_EQ(sandbox->contents(kClaudeMd), "mine\n");
-    EXPECT_EQ(sandbox->contents(kClaudeMd + ".bak"), "earlier\n"); // replaced only by a whole one
+    // No room for the backup, or room for it but not for the note.
+    for (const QString full : {"/CLAUDE.md.bak", "/CLAUDE.md"}) {
+        auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
+        sandbox->createFile(kClaudeMd, "mine\n");
+        sandbox->createFile(kClaudeMd + ".bak", "earlier\n");
+        sandbox->createFolder(kHome + "/.codex");
+        auto fs = std::make_shared<FailingFileSystem>(sandbox, full);
+        const auto report = AgentEnvDoc{fs}.document();
+        EXPECT_FALSE(report.ok);
+        EXPECT_EQ(report.lines,
+                  (QStringList{"Couldn't write " + kClaudeLabel + ": No space left on device",
+                               "Documented your setup for Codex (~/.codex/AGENTS.md)."}));
+        EXPECT_EQ(sandbox->contents(kClaudeMd), "mine\n");
+        EXPECT_EQ(sandbox->contents(kClaudeMd + ".bak"), "earlier\n") << full.toStdString();
+        EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.claude").size(), 2);
+    }
 
     auto none = std::make_shared<SandboxFileSystem>(kHome);
     EXPECT_EQ(AgentEnvDoc{none}.document(),

@@ -86,6 +86,19 @@ public:
         inner_->writeDataWithMode(data, p, mode);
         after("writeDataWithMode", p);
     }
+    QString stageData(const QByteArray& data, const QString& p, std::optional<int> m) override {
+        if (refuseModes && m)
+            throw SystemError(EPERM, "Operation not permitted");
+        if (m && holdsSecret(data) && *m != 0600)
+            exposures << "writing a secret into " + p + " at " + QString::number(*m, 8);
+        else if (!m)
+            before(p, data);
+        return inner_->stageData(data, p, m);
+    }
+    void commitStaged(const QString& staged, const QString& p) override {
+        inner_->commitStaged(staged, p);
+        after("commitStaged", p);
+    }
     void setAttributes(const FileAttributes& a, const QString& p) override {
         if (refuseModes)
             throw SystemError(EPERM, "Operation not permitted");
@@ -334,16 +347,20 @@ TEST(MCPConfigWriterCodex, AConfigThatCannotBeReadIsLeftAsItIs) {
 }
 
 TEST(MCPConfigWriterCodex, AFullDiskKeepsTheConfigAndItsEarlierBackup) {
-    auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
-    sandbox->createFile(kConfig, "a = 1\n");
-    sandbox->createFile(kConfig + ".bak", "earlier\n");
-    auto fs = std::make_shared<FailingFileSystem>(sandbox, ".bak");
-    const auto result = MCPConfigWriter{fs}.addToCodex("search", "https://s");
-    EXPECT_FALSE(result.succeeded);
-    ASSERT_EQ(result.lines.size(), 1);
-    EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
-    EXPECT_EQ(sandbox->contents(kConfig), "a = 1\n");
-    EXPECT_EQ(sandbox->contents(kConfig + ".bak"), "earlier\n");
+    // No room for the backup, or room for it but not for the new config.
+    for (const QString full : {".bak", "/config.toml"}) {
+        auto sandbox = std::make_shared<SandboxFileSystem>(kHome);
+        sandbox->createFile(kConfig, "a = 1\n");
+        sandbox->createFile(kConfig + ".bak", "earlier\n");
+        auto fs = std::make_shared<FailingFileSystem>(sandbox, full);
+        const auto result = MCPConfigWriter{fs}.addToCodex("search", "https://s");
+        EXPECT_FALSE(result.succeeded);
+        ASSERT_EQ(result.lines.size(), 1);
+        EXPECT_TRUE(result.lines[0].startsWith("Couldn't write your Codex config: "));
+        EXPECT_EQ(sandbox->contents(kConfig), "a = 1\n");
+        EXPECT_EQ(sandbox->contents(kConfig + ".bak"), "earlier\n") << full.toStdString();
+        EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.codex").size(), 2);
+    }
 }
 
 TEST(MCPConfigWriterProbe, EveryExistingConfigMustHoldTheServer) {

@@ -69,10 +69,18 @@ TEST_F(ShellConfiguratorTest, FreshHomeGetsHeadersBlocksAndPrivateEnvFile) {
 }
 
 // Checked at the creation: a mode set afterwards is too late for a reader who opened it.
-TEST_F(ShellConfiguratorTest, EnvFileIsPrivateFromItsCreation) {
+// The shell runs the start-up files: under umask 000 they and their backups are still
+// writable by their owner alone.
+TEST_F(ShellConfiguratorTest, NewFilesHaveTheirModesFromTheirCreation) {
     CreationModes modes(*fs_);
     ASSERT_TRUE(configurator().configure().ok);
     EXPECT_EQ(modes.of(kHome + u"/.env"_s), QList<int>{0600});
+    for (const QString& name : {u".zprofile"_s, u".zshrc"_s}) {
+        const QList<int> made = modes.of(kHome + u'/' + name); // each of its writes
+        EXPECT_FALSE(made.isEmpty());
+        EXPECT_EQ(made, QList<int>(made.size(), 0644)) << name.toStdString();
+        EXPECT_EQ(modes.of(kHome + u'/' + name + u".bak"_s), QList<int>{0644});
+    }
 }
 
 TEST_F(ShellConfiguratorTest, SecondRunChangesNothing) {

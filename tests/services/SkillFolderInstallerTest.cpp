@@ -2,6 +2,7 @@
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveProcessRunner.h"
 #include "platform/ResourceLocator.h"
+#include "support/CreationModes.h"
 #include "support/FailingFileSystem.h"
 #include "support/FakeProcessRunner.h"
 #include "support/SandboxFileSystem.h"
@@ -11,6 +12,11 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
 
 using namespace tovr;
 using namespace tovr::test;
@@ -36,14 +42,36 @@ class CrashingFileSystem final : public ForwardingFileSystem {
 public:
     CrashingFileSystem(std::shared_ptr<FileSystemOperating> inner, QString crashOn)
         : ForwardingFileSystem(std::move(inner)), crashOn_(std::move(crashOn)) {}
-    void writeData(const QByteArray& data, const QString& p) override {
+    void writeDataWithMode(const QByteArray& data, const QString& p, int mode) override {
         if (p.endsWith(crashOn_))
             throw Crash{};
-        inner_->writeData(data, p);
+        inner_->writeDataWithMode(data, p, mode);
     }
 
 private:
     QString crashOn_;
+};
+
+// A small file system of its own mounted at `path` (another volume), for as long as this
+// lives; needs the superuser.
+class TmpfsMount {
+public:
+    explicit TmpfsMount(QString path) : path_(std::move(path)) {
+        mounted_ = ::mount("tmpfs", QFile::encodeName(path_).constData(), "tmpfs", 0,
+                           "size=1m,mode=0755") == 0;
+        error_ = mounted_ ? 0 : errno;
+    }
+    ~TmpfsMount() {
+        if (mounted_)
+            ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    int error() const { return error_; }
+
+private:
+    QString path_;
+    bool mounted_ = false;
+    int error_ = 0;
 };
 
 } // namespace
@@ -59,6 +87,7 @@ TEST(SkillFolderInstaller, CopiesIntoEveryPresentAgentAndNeverOverAnExistingCopy
         EXPECT_EQ(fs->contents(kHome + dir + "/SKILL.md"), "---\nname: demo\n---\n");
         EXPECT_EQ(fs->contents(kHome + dir + "/.hidden"), "h");
         EXPECT_EQ(fs->contents(kHome + dir + "/scripts/run.sh"), "echo hi\n");
+        EXPECT_EQ(fs->attributesOfItem(kHome + dir + "/scripts/run.sh").posixPermissions, 0755);
     }
     EXPECT_FALSE(fs->fileExists(kHome + "/.codex"));
     EXPECT_TRUE(installer.isInstalled("demo"));
@@ -137,6 +166,29 @@ TEST(SkillFolderInstaller, ACopyCutShortIsNeverTakenForTheSkillAndTheNextRunComp
     EXPECT_EQ(sandbox->contents(kHome + "/.codex/skills/demo/scripts/run.sh"), "echo hi\n");
     // What the cut-short run had built is gone.
     EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.codex"), QStringList{"skills"});
+    EXPECT_EQ(sandbox->contentsOfDirectory(kHome + "/.codex/skills"), QStringList{"demo"});
+
+    // Claude's skills on another volume, through a link: the copy is built on that volume and
+    // renamed into place there, so nothing is ever written where the skill stands. Under
+    // umask 000 all that is made is writable by its owner alone; a script stays executable.
+    auto volume = homeWith({".claude", ".agents"});
+    TmpfsMount mount(volume->hostPath(volume->createFolder("/Volumes/dotfiles")));
+    if (!mount.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(mount.error()) << ")";
+    volume->createSymlink(kHome + "/.claude/skills", "/Volumes/dotfiles");
+    {
+        CreationModes modes(*volume);
+        EXPECT_EQ(SkillFolderInstaller{volume}.install(kSource, "demo"),
+                  (WriterReport{{"Installed demo for Claude, Zed."}, true}));
+        EXPECT_EQ(modes.of(kHome + "/.claude/skills/demo/SKILL.md"), QList<int>());
+        EXPECT_EQ(modes.of(kHome + "/.agents/skills"), QList<int>{0755});
+    }
+    EXPECT_EQ(volume->contentsOfDirectory("/Volumes/dotfiles"), QStringList{"demo"});
+    for (const QString dir : {"/.claude/skills/demo", "/.agents/skills/demo"}) {
+        EXPECT_EQ(volume->attributesOfItem(kHome + dir).posixPermissions, 0755);
+        EXPECT_EQ(volume->attributesOfItem(kHome + dir + "/SKILL.md").posixPermissions, 0644);
+        EXPECT_EQ(volume->attributesOfItem(kHome + dir + "/scripts/run.sh").posixPermissions, 0755);
+    }
 }
 
 TEST(SkillFolderInstaller, ABrokenEntryWhereTheSkillBelongsIsReportedAndLeftAlone) {

@@ -26,6 +26,10 @@ public:
         check(p);
         inner_->writeDataWithMode(data, p, mode);
     }
+    QString stageData(const QByteArray& data, const QString& p, std::optional<int> mode) override {
+        check(p);
+        return inner_->stageData(data, p, mode);
+    }
 
 private:
     void check(const QString& path) const {

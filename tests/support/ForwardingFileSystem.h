@@ -41,6 +41,12 @@ public:
     void writeDataWithMode(const QByteArray& data, const QString& p, int mode) override {
         inner_->writeDataWithMode(data, p, mode);
     }
+    QString stageData(const QByteArray& data, const QString& p, std::optional<int> mode) override {
+        return inner_->stageData(data, p, mode);
+    }
+    void commitStaged(const QString& staged, const QString& p) override {
+        inner_->commitStaged(staged, p);
+    }
     QString readText(const QString& p) const override { return inner_->readText(p); }
     QString cachesDirectory() override { return inner_->cachesDirectory(); }
     QString applicationSupportDirectory(bool c) override {

@@ -72,6 +72,12 @@ public:
     void writeDataWithMode(const QByteArray& data, const QString& path, int) override {
         writeData(data, path);
     }
+    QString stageData(const QByteArray&, const QString&, std::optional<int>) override {
+        throw SystemError(ENOTSUP, QStringLiteral("Not used by telemetry"));
+    }
+    void commitStaged(const QString&, const QString&) override {
+        throw SystemError(ENOTSUP, QStringLiteral("Not used by telemetry"));
+    }
     QString readText(const QString& path) const override {
         return QString::fromUtf8(readData(path));
     }
