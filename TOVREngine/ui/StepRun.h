@@ -53,6 +53,8 @@ private:
 // in batches, one queued call per burst, and a batch holds the GUI thread at most a frame's
 // slice before the rest waits for the next turn of the event loop.
 template <class Item> class StepRun final : public QObject {
+    struct Channel;
+
 public:
     enum class OnFailure { stop, goOn };
     enum class End { finished, canceled };
@@ -76,7 +78,7 @@ public:
 
     private:
         friend class StepRun;
-        Context(std::shared_ptr<typename StepRun::Channel> channel, WorkerTask& task)
+        Context(std::shared_ptr<Channel> channel, WorkerTask& task)
             : channel_(std::move(channel)), task_(task) {}
 
         template <class T, class Handle> bool follow(EventStream<T> stream, Handle& handle) const {
@@ -90,7 +92,7 @@ public:
             return !isCanceled();
         }
 
-        std::shared_ptr<typename StepRun::Channel> channel_;
+        std::shared_ptr<Channel> channel_;
         WorkerTask& task_;
     };
 
