@@ -1,10 +1,11 @@
 #include "diagnosis/StreamingRemediationModel.h"
 
-#include "diagnosis/StreamingRemediationRun.h"
 #include "model/ProductConfig.h"
 #include "model/RemediationWording.h"
 #include "platform/Error.h"
+#include "platform/Overloaded.h"
 #include "platform/ReleaseOnWorker.h"
+#include "platform/WorkerTask.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
 #include "ui/BackgroundCall.h"
@@ -29,27 +30,30 @@ StreamingRemediationModel::StreamingRemediationModel(
       onFinish_(std::move(onFinish)) {}
 
 StreamingRemediationModel::~StreamingRemediationModel() {
-    if (runTask_)
-        runTask_->cancel();
+    run_.reset();
     if (applyTask_)
         applyTask_->cancel();
     releaseOnWorker(std::move(lines_));
 }
 
 void StreamingRemediationModel::start() {
-    if (started_)
+    if (std::exchange(started_, true))
         return;
-    started_ = true;
-    runTask_ = WorkerTask::make();
+    using Run = StreamingRemediationRun::Run;
+    Run::Handlers handlers;
+    handlers.items = [this](std::vector<Item>& items) { take(items); };
+    handlers.delivered = [this] {
+        if (std::exchange(linesToAnnounce_, false))
+            Q_EMIT linesAdded();
+    };
+    // The end comes even after a cancel: it is what ends a canceled screen.
+    handlers.ended = [this](Run::End) { runEnded(); };
+    run_ = std::make_unique<Run>(StreamingRemediationRun::steps(remediation_, fs_, workers_),
+                                 Run::OnFailure::stop, std::move(handlers));
     // A cancel that came first still ends the screen the one way: through the run's end.
     if (canceledByUser_)
-        runTask_->cancel();
-    QPointer<StreamingRemediationModel> self(this);
-    std::weak_ptr<WorkerTask> weak = runTask_;
-    WorkerTask::launch(runTask_, [remediation = remediation_, fs = fs_, workers = workers_, self,
-                                  weak](WorkerTask& task) {
-        StreamingRemediationRun(remediation, fs, workers, self, weak, task).run();
-    });
+        run_->cancel();
+    run_->start();
 }
 
 StreamingRemediationModel::Row StreamingRemediationModel::row() const {
@@ -105,8 +109,8 @@ void StreamingRemediationModel::cancel() {
     if (finished_ || runEnded_ || canceledByUser_)
         return;
     canceledByUser_ = true;
-    if (runTask_)
-        runTask_->cancel();
+    if (run_)
+        run_->cancel();
     Q_EMIT changed();
 }
 
@@ -181,34 +185,34 @@ void StreamingRemediationModel::openArticle() {
         urlOpener_->open(ProductConfig::current().urls.installMethods);
 }
 
-void StreamingRemediationModel::appendLine(const QString& line) {
-    if (finished_ || canceledByUser_)
-        return;
-    lines_ << line;
-    Q_EMIT linesAdded();
-}
-
-void StreamingRemediationModel::setExitCode(std::optional<qint32> code) {
-    if (finished_ || canceledByUser_)
-        return;
-    exitCode_ = code;
-    Q_EMIT changed();
-}
-
-void StreamingRemediationModel::markCanceledByRunner() {
-    if (finished_ || canceledByUser_)
-        return;
-    canceledByUser_ = true;
-    Q_EMIT changed();
-}
-
-void StreamingRemediationModel::offerZshrcChange(const FileAppendWriter::DiffPreview& preview,
-                                                 ZshrcSource source) {
-    if (finished_ || canceledByUser_)
-        return;
-    zshrcPreview_ = preview;
-    zshrcSource_ = source;
-    Q_EMIT changed();
+void StreamingRemediationModel::take(std::vector<Item>& items) {
+    bool changes = false;
+    for (Item& item : items) {
+        if (finished_ || canceledByUser_)
+            break;
+        std::visit(Overloaded{
+                       [&](Item::Line& line) {
+                           lines_ << std::move(line.text);
+                           linesToAnnounce_ = true;
+                       },
+                       [&](Item::Exit& exit) {
+                           exitCode_ = exit.code;
+                           changes = true;
+                       },
+                       [&](Item::RunnerCanceled&) {
+                           canceledByUser_ = true;
+                           changes = true;
+                       },
+                       [&](Item::ZshrcOffer& offer) {
+                           zshrcPreview_ = std::move(offer.preview);
+                           zshrcSource_ = offer.source;
+                           changes = true;
+                       },
+                   },
+                   item.value);
+    }
+    if (changes)
+        Q_EMIT changed();
 }
 
 void StreamingRemediationModel::runEnded() {

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "diagnosis/RemediationOutcome.h"
-#include "diagnosis/RemediationWorkers.h"
+#include "diagnosis/StreamingRemediationRun.h"
 #include "model/Remediation.h"
 #include "model/RemediationWording.h"
 #include "platform/FileAppendWriter.h"
 #include "platform/URLOpening.h"
 #include "platform/WorkerTask.h"
+#include "services/RemediationWorkers.h"
 
 #include <QObject>
 #include <QStringList>
@@ -18,9 +19,9 @@
 namespace tovr {
 
 // Runs one remediation (every case but the two ~/.zprofile ones) while the user watches:
-// the run goes on a worker thread, its lines, exit code and cancel reach this model by
-// queued delivery, and the screen ends with one outcome through `onFinish`. Used on the
-// GUI thread only.
+// its phases are the steps of a StepRun, their lines, exit code and cancel reach this model
+// in batches, and the screen ends with one outcome through `onFinish`. Used on the GUI
+// thread only.
 class StreamingRemediationModel : public QObject {
     Q_OBJECT
 public:
@@ -84,8 +85,7 @@ public:
     static constexpr const char* kTemurinPrompt =
         "Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/";
 
-    // Which version manager asked for a ~/.zshrc change, so that it can be asked again.
-    enum class ZshrcSource { mise, jenv };
+    using ZshrcSource = tovr::ZshrcSource;
 
 Q_SIGNALS:
     void changed();
@@ -93,13 +93,10 @@ Q_SIGNALS:
     void linesAdded();
 
 private:
-    friend class StreamingRemediationRun;
+    using Item = StreamingRemediationRun::Item;
 
-    // What the run reports, delivered on the GUI thread; dropped once the user canceled.
-    void appendLine(const QString& line);
-    void setExitCode(std::optional<qint32> code);
-    void markCanceledByRunner();
-    void offerZshrcChange(const FileAppendWriter::DiffPreview& preview, ZshrcSource source);
+    // What the run reports, a batch at a time; dropped once the user canceled.
+    void take(std::vector<Item>& items);
     void runEnded();
 
     void finish(const RemediationOutcome& outcome);
@@ -123,7 +120,8 @@ private:
     bool zshrcApplied_ = false;
     std::optional<QString> zshrcError_;
 
-    std::shared_ptr<WorkerTask> runTask_;
+    std::unique_ptr<StreamingRemediationRun::Run> run_;
+    bool linesToAnnounce_ = false;
     std::shared_ptr<WorkerTask> applyTask_;
 };
 

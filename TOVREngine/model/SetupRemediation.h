@@ -71,7 +71,8 @@ public:
     static SetupRemediation installSkill(AgentSkill skill);
     static SetupRemediation addMCPServer(MCPServer server, std::optional<QString> apiKey = {});
     static SetupRemediation configureGit(QString name, QString email);
-    // The fixes without payload.
+    // The fixes without payload; `ofKind` takes any of their kinds.
+    static SetupRemediation ofKind(Kind kind) { return {kind}; }
     static SetupRemediation installCommandLineTools() { return {Kind::installCommandLineTools}; }
     static SetupRemediation installHomebrew() { return {Kind::installHomebrew}; }
     static SetupRemediation installClaudeCLI() { return {Kind::installClaudeCLI}; }

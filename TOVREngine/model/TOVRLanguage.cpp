@@ -1,5 +1,7 @@
 #include "model/TOVRLanguage.h"
 
+#include "model/SetupFixKind.h"
+
 namespace tovr {
 
 QString toRaw(TOVRLanguage language) {
@@ -44,19 +46,16 @@ QList<SetupRemediation> remediations(const QSet<TOVRLanguage>& chosen) {
         return fixes;
     const bool needsMise = chosen.contains(TOVRLanguage::node) ||
                            chosen.contains(TOVRLanguage::ruby) || chosen.size() > 1;
-    if (chosen.contains(TOVRLanguage::python))
-        fixes << SetupRemediation::installUv();
+    const auto add = [&](TOVRLanguage language) {
+        if (chosen.contains(language))
+            fixes << SetupRemediation::ofKind(SetupFixKind::installing(language, needsMise));
+    };
+    add(TOVRLanguage::python);
     if (needsMise)
         fixes << SetupRemediation::installMise();
-    if (chosen.contains(TOVRLanguage::node))
-        fixes << SetupRemediation::installNodeViaMise();
-    if (chosen.contains(TOVRLanguage::ruby))
-        fixes << SetupRemediation::installRubyViaMise();
-    if (chosen.contains(TOVRLanguage::java))
-        fixes << SetupRemediation::installTemurin();
-    if (chosen.contains(TOVRLanguage::rust))
-        fixes << (needsMise ? SetupRemediation::installRustViaMise()
-                            : SetupRemediation::installRustup());
+    for (TOVRLanguage language :
+         {TOVRLanguage::node, TOVRLanguage::ruby, TOVRLanguage::java, TOVRLanguage::rust})
+        add(language);
     return fixes;
 }
 

@@ -1,12 +1,7 @@
 #pragma once
 
-#include <QMetaObject>
-#include <QObject>
-#include <QPointer>
-
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -52,19 +47,15 @@ template <class T> struct EventStreamState {
     std::function<void(StreamTermination)> onTermination;
     std::function<void(T)> sink;   // callback mode
     std::function<void()> sinkEnd; // callback mode: after the last event of a finished stream
-    std::function<void()> consumerDetach; // the consumer's own clean-up at the end
 
     // Runs the termination callback exactly once, outside every lock.
     void runTermination() {
         std::function<void(StreamTermination)> f;
-        std::function<void()> detach;
         StreamTermination why;
         {
             std::lock_guard lock(m);
             if (!terminated)
                 return;
-            detach = std::move(consumerDetach);
-            consumerDetach = nullptr;
             if (!terminationRan && onTermination) {
                 terminationRan = true;
                 f = std::move(onTermination);
@@ -74,8 +65,6 @@ template <class T> struct EventStreamState {
         }
         if (f)
             f(why);
-        if (detach)
-            detach();
     }
 };
 
@@ -201,7 +190,7 @@ private:
 };
 
 // An unbounded, thread-safe stream of events with one consumer. The consumer either pulls
-// with next() or hands the stream to deliverTo()/forEach(). Dropping or cancelling the
+// with next() or hands the stream to forEach(). Dropping or cancelling the
 // stream ends it: the producer's further events are discarded and its termination
 // callback runs.
 template <class T> class EventStream {
@@ -308,40 +297,6 @@ public:
             if (auto st = weak.lock())
                 cancelState(st);
         };
-    }
-
-    // Delivers every event on `receiver`'s thread by queued invocation. When `receiver` is
-    // destroyed the stream is canceled (the producer is told through termination).
-    std::function<void()> deliverTo(QObject* receiver, std::function<void(T)> onEvent,
-                                    std::function<void()> onEnd = nullptr) && {
-        if (!s_)
-            return [] {};
-        std::weak_ptr<detail::EventStreamState<T>> weak = s_;
-        // Cancel under the delivery lock when the receiver goes, so that no event is posted
-        // to an object that is being destroyed.
-        auto watch = std::make_shared<QMetaObject::Connection>(
-            QObject::connect(receiver, &QObject::destroyed, [weak] {
-                if (auto st = weak.lock())
-                    cancelState(st);
-            }));
-        {
-            std::lock_guard lock(s_->m);
-            s_->consumerDetach = [watch] { QObject::disconnect(*watch); };
-        }
-        auto post = [receiver, onEvent](T v) {
-            QMetaObject::invokeMethod(
-                receiver, [onEvent, v = std::move(v)]() mutable { onEvent(std::move(v)); },
-                Qt::QueuedConnection);
-        };
-        std::function<void()> end;
-        if (onEnd)
-            end = [receiver, onEnd] {
-                QMetaObject::invokeMethod(receiver, onEnd, Qt::QueuedConnection);
-            };
-        auto keep = s_;
-        auto cancelHandle = std::move(*this).forEach(post, end);
-        keep->runTermination(); // the stream may have ended already: drop the watch now
-        return cancelHandle;
     }
 
 private:

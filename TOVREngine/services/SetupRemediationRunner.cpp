@@ -1,6 +1,8 @@
 #include "services/SetupRemediationRunner.h"
 
+#include "model/SetupFixKind.h"
 #include "platform/CancellableProcess.h"
+#include "platform/FileChecks.h"
 #include "platform/TaskLatches.h"
 #include "services/AgentEnvDoc.h"
 #include "services/CommandLineToolsInstaller.h"
@@ -63,15 +65,13 @@ void SetupRemediationRunner::Emitter::endIfOpen() {
 }
 
 bool SetupRemediationRunner::runsWhileBuilt(const SetupRemediation& remediation) {
-    using Kind = SetupRemediation::Kind;
-    switch (remediation.kind()) {
-    case Kind::repairPath:
-    case Kind::repairHomebrewPath:
-    case Kind::createProject:
-    case Kind::configureShell:
-    case Kind::documentEnvironment:
+    using Runs = SetupFixKind::Runs;
+    switch (SetupFixKind::of(remediation.kind()).runs) {
+    case Runs::writer:
+    case Runs::pathRepair:
+    case Runs::project:
         return true;
-    case Kind::installSkill:
+    case Runs::skill:
         return remediation.as<AgentSkill>()->source.as<AgentSkill::Source::Bundle>() != nullptr;
     default:
         return false;
@@ -99,92 +99,8 @@ EventStream<Event> SetupRemediationRunner::run(const SetupRemediation& remediati
 void SetupRemediationRunner::perform(const SetupRemediation& remediation,
                                      const QString& privilegedPrompt, Emitter& emitter,
                                      WorkerTask& task) const {
-    using Kind = SetupRemediation::Kind;
     try {
-        switch (remediation.kind()) {
-        case Kind::repairPath:
-            repairPath(remediation.as<SetupRemediation::RepairPath>()->directory, emitter);
-            break;
-        case Kind::createProject:
-            createProject(*remediation.as<SetupRemediation::CreateProject>(), emitter);
-            break;
-        case Kind::installSkill:
-            installSkill(*remediation.as<AgentSkill>(), emitter, task);
-            break;
-        case Kind::addMCPServer:
-            addMCPServer(*remediation.as<SetupRemediation::AddMCPServer>(), emitter, task);
-            break;
-        case Kind::configureGit: {
-            const auto* git = remediation.as<SetupRemediation::ConfigureGit>();
-            configureGit(git->name, git->email, emitter, task);
-            break;
-        }
-        case Kind::installCommandLineTools:
-            installCommandLineTools(emitter, task);
-            break;
-        case Kind::installHomebrew:
-            installHomebrew(emitter, task);
-            break;
-        case Kind::installClaudeCLI:
-            installClaudeCLI(privilegedPrompt, emitter, task);
-            break;
-        case Kind::repairHomebrewPath:
-            repairHomebrewPath(emitter);
-            break;
-        case Kind::installWarp:
-        case Kind::installClaudeDesktop:
-        case Kind::installZed:
-        case Kind::installVSCode:
-        case Kind::installCodexCLI:
-        case Kind::installChatGPTDesktop: {
-            static const QMap<Kind, QString> casks{
-                {Kind::installWarp, QStringLiteral("warp")},
-                {Kind::installClaudeDesktop, QStringLiteral("claude")},
-                {Kind::installZed, QStringLiteral("zed")},
-                {Kind::installVSCode, QStringLiteral("visual-studio-code")},
-                {Kind::installCodexCLI, QStringLiteral("codex")},
-                {Kind::installChatGPTDesktop, QStringLiteral("chatgpt")},
-            };
-            if (const auto code = caskStep(casks.value(remediation.kind()), privilegedPrompt,
-                                           BrewRunner::CaskRecoveryPolicy::none(), emitter, task))
-                emitter.completed(*code);
-            break;
-        }
-        case Kind::configureShell:
-            configureShell(emitter);
-            break;
-        case Kind::installUv:
-            installUv(emitter, task);
-            break;
-        case Kind::installMise:
-            installMise(emitter, task);
-            break;
-        case Kind::installNodeViaMise:
-            installMiseLanguage(ToolInstaller::MiseLanguage::node(), emitter, task);
-            break;
-        case Kind::installRubyViaMise:
-            installMiseLanguage(ToolInstaller::MiseLanguage::ruby(), emitter, task);
-            break;
-        case Kind::installRustViaMise:
-            installMiseLanguage(ToolInstaller::MiseLanguage::rust(), emitter, task);
-            break;
-        case Kind::installRustup:
-            installRustup(emitter, task);
-            break;
-        case Kind::installTemurin:
-            installTemurin(privilegedPrompt, emitter, task);
-            break;
-        case Kind::documentEnvironment:
-            documentEnvironment(emitter);
-            break;
-        case Kind::installGh:
-            if (const auto code = formulaStep(QStringLiteral("gh"), emitter, task))
-                emitter.completed(*code);
-            break;
-        case Kind::githubAuth:
-            githubAuth(emitter, task);
-            break;
-        }
+        dispatch(remediation, privilegedPrompt, emitter, task);
     } catch (const Error& e) {
         // Workers report their own failures; this is the net under a thrown one.
         emitter.output(e.description());
@@ -192,6 +108,60 @@ void SetupRemediationRunner::perform(const SetupRemediation& remediation,
         emitter.output(QString::fromUtf8(e.what()));
     }
     emitter.endIfOpen();
+}
+
+void SetupRemediationRunner::dispatch(const SetupRemediation& remediation,
+                                      const QString& privilegedPrompt, Emitter& emitter,
+                                      WorkerTask& task) const {
+    using Runs = SetupFixKind::Runs;
+    const SetupFixKind& kind = SetupFixKind::of(remediation.kind());
+    switch (kind.runs) {
+    case Runs::writer:
+        write(remediation.kind(), emitter);
+        break;
+    case Runs::pathRepair:
+        if (const auto* path = remediation.as<SetupRemediation::RepairPath>())
+            repairPath(path->directory, emitter);
+        else
+            repairHomebrewPath(emitter);
+        break;
+    case Runs::project:
+        createProject(*remediation.as<SetupRemediation::CreateProject>(), emitter);
+        break;
+    case Runs::skill:
+        installSkill(*remediation.as<AgentSkill>(), emitter, task);
+        break;
+    case Runs::mcpServer:
+        addMCPServer(*remediation.as<SetupRemediation::AddMCPServer>(), emitter, task);
+        break;
+    case Runs::gitConfig: {
+        const auto* git = remediation.as<SetupRemediation::ConfigureGit>();
+        configureGit(git->name, git->email, emitter, task);
+        break;
+    }
+    case Runs::commandLineTools:
+        installCommandLineTools(emitter, task);
+        break;
+    case Runs::homebrew:
+        installHomebrew(emitter, task);
+        break;
+    case Runs::cask:
+    case Runs::formula:
+        installPackage(kind, privilegedPrompt, emitter, task);
+        break;
+    case Runs::script:
+        if (remediation.kind() == SetupRemediation::Kind::installUv)
+            installUv(emitter, task);
+        else
+            installRustup(emitter, task);
+        break;
+    case Runs::miseTool:
+        installMiseLanguage(kind.packageName(), emitter, task);
+        break;
+    case Runs::signIn:
+        githubAuth(emitter, task);
+        break;
+    }
 }
 
 bool SetupRemediationRunner::homebrewGuard(Emitter& emitter) const {
@@ -263,37 +233,39 @@ void SetupRemediationRunner::installHomebrew(Emitter& emitter, WorkerTask& task)
     installer.install([&](const StreamEvent& event) { emitter.relay(event); }, task);
 }
 
-void SetupRemediationRunner::installClaudeCLI(const QString& prompt, Emitter& emitter,
-                                              WorkerTask& task) const {
-    const auto code = caskStep(QStringLiteral("claude-code@latest"), prompt,
-                               BrewRunner::CaskRecoveryPolicy::none(), emitter, task);
+void SetupRemediationRunner::installPackage(const SetupFixKind& kind, const QString& prompt,
+                                            Emitter& emitter, WorkerTask& task) const {
+    using Kind = SetupRemediation::Kind;
+    const QString package = kind.packageName();
+    std::optional<qint32> code;
+    if (kind.runs == SetupFixKind::Runs::formula)
+        code = formulaStep(package, emitter, task);
+    else
+        code = caskStep(package, prompt,
+                        kind.kind == Kind::installTemurin ? brewRunner().temurinRecoveryPolicy()
+                                                          : BrewRunner::CaskRecoveryPolicy::none(),
+                        emitter, task);
     if (!code)
         return;
     if (*code == 0)
-        emitter.output(InstallFollowUps{fs, {}, locations()}.enableClaudeAutoUpdate());
-    emitter.completed(*code);
-}
-
-void SetupRemediationRunner::installTemurin(const QString& prompt, Emitter& emitter,
-                                            WorkerTask& task) const {
-    const auto code = caskStep(QStringLiteral("temurin"), prompt,
-                               brewRunner().temurinRecoveryPolicy(), emitter, task);
-    if (!code)
-        return;
-    if (*code == 0)
-        for (const auto& line : setJavaHomeAfterTemurin())
+        for (const auto& line : followUp(kind.kind))
             emitter.output(line);
     emitter.completed(*code);
 }
 
-void SetupRemediationRunner::installMise(Emitter& emitter, WorkerTask& task) const {
-    const auto code = formulaStep(QStringLiteral("mise"), emitter, task);
-    if (!code)
-        return;
-    if (*code == 0)
-        for (const auto& line : configureMiseStartup())
-            emitter.output(line);
-    emitter.completed(*code);
+QStringList SetupRemediationRunner::followUp(SetupRemediation::Kind kind) const {
+    using Kind = SetupRemediation::Kind;
+    const InstallFollowUps followUps{fs, {}, locations()};
+    switch (kind) {
+    case Kind::installClaudeCLI:
+        return {followUps.enableClaudeAutoUpdate()};
+    case Kind::installTemurin:
+        return {followUps.setJavaHome()};
+    case Kind::installMise:
+        return followUps.configureMise();
+    default:
+        return {};
+    }
 }
 
 void SetupRemediationRunner::repairPath(const QString& directory, Emitter& emitter) const {
@@ -313,13 +285,10 @@ void SetupRemediationRunner::createProject(const SetupRemediation::CreateProject
     writerStep(report.lines, report.ok, emitter);
 }
 
-void SetupRemediationRunner::configureShell(Emitter& emitter) const {
-    const auto report = ShellConfigurator{fs, {}, locations()}.configure();
-    writerStep(report.lines, report.ok, emitter);
-}
-
-void SetupRemediationRunner::documentEnvironment(Emitter& emitter) const {
-    const auto report = AgentEnvDoc{fs, locations()}.document();
+void SetupRemediationRunner::write(SetupRemediation::Kind kind, Emitter& emitter) const {
+    const auto report = kind == SetupRemediation::Kind::configureShell
+                            ? ShellConfigurator{fs, {}, locations()}.configure()
+                            : AgentEnvDoc{fs, locations()}.document();
     writerStep(report.lines, report.ok, emitter);
 }
 
@@ -371,18 +340,26 @@ void SetupRemediationRunner::installRustup(Emitter& emitter, WorkerTask& task) c
                                   *latchFor(task));
 }
 
-void SetupRemediationRunner::installMiseLanguage(const ToolInstaller::MiseLanguage& language,
-                                                 Emitter& emitter, WorkerTask& task) const {
+void SetupRemediationRunner::installMiseLanguage(const QString& tool, Emitter& emitter,
+                                                 WorkerTask& task) const {
+    using Language = ToolInstaller::MiseLanguage;
+    Language language = Language::node();
+    for (const Language& known : {Language::ruby(), Language::rust()})
+        if (known.toolSpec == tool)
+            language = known;
     toolInstaller().installWithMise(
         language, [&](const StreamEvent& event) { emitter.relay(event); }, *latchFor(task));
 }
 
-QStringList SetupRemediationRunner::configureMiseStartup() const {
-    return InstallFollowUps{fs, {}, locations()}.configureMise();
-}
-
-QStringList SetupRemediationRunner::setJavaHomeAfterTemurin() const {
-    return {InstallFollowUps{fs, {}, locations()}.setJavaHome()};
+SetupRemediationRunner SetupRemediationRunner::live(const AppServices& services) {
+    SetupRemediationRunner runner;
+    if (services.fs)
+        runner.brewPath = homebrewExecutable(*services.fs);
+    runner.process = services.processRunner;
+    runner.fs = services.fs;
+    runner.http = services.http;
+    runner.toolLocations = services.toolLocations;
+    return runner;
 }
 
 } // namespace tovr

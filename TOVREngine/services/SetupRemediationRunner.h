@@ -1,6 +1,8 @@
 #pragma once
 
+#include "model/SetupFixKind.h"
 #include "model/SetupRemediation.h"
+#include "platform/AppServices.h"
 #include "platform/EventStream.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
@@ -99,6 +101,9 @@ struct SetupRemediationRunner {
     // Where the tools keep their files, as the login shell has it; null: the usual places.
     std::shared_ptr<ToolLocationsSource> toolLocations;
 
+    // The live runner over `services`, with the `brew` it finds there now.
+    static SetupRemediationRunner live(const AppServices& services);
+
     // Starts the fix and returns its stream at once. `privilegedPrompt` is the password
     // dialog's sentence for the cask installs; the other fixes ignore it.
     EventStream<Event> run(const SetupRemediation& remediation,
@@ -133,18 +138,23 @@ struct SetupRemediationRunner {
 private:
     void perform(const SetupRemediation& remediation, const QString& privilegedPrompt,
                  Emitter& emitter, WorkerTask& task) const;
+    // Picks the worker by how the fix's kind runs.
+    void dispatch(const SetupRemediation& remediation, const QString& privilegedPrompt,
+                  Emitter& emitter, WorkerTask& task) const;
     bool homebrewGuard(Emitter& emitter) const;
     // Read on the run's thread; the first read asks the login shell.
     ToolLocations locations() const { return toolLocationsOf(toolLocations); }
     void installCommandLineTools(Emitter& emitter, WorkerTask& task) const;
     void installHomebrew(Emitter& emitter, WorkerTask& task) const;
-    void installClaudeCLI(const QString& prompt, Emitter& emitter, WorkerTask& task) const;
-    void installTemurin(const QString& prompt, Emitter& emitter, WorkerTask& task) const;
-    void installMise(Emitter& emitter, WorkerTask& task) const;
+    // A cask or formula, then the kind's follow-up once it installed.
+    void installPackage(const SetupFixKind& kind, const QString& prompt, Emitter& emitter,
+                        WorkerTask& task) const;
+    // After a successful install; the sentences to show.
+    QStringList followUp(SetupRemediation::Kind kind) const;
 
     // The workers of other files, one function each. Run while the stream is built:
+    void write(SetupRemediation::Kind kind, Emitter& emitter) const;
     void createProject(const SetupRemediation::CreateProject& project, Emitter& emitter) const;
-    void documentEnvironment(Emitter& emitter) const;
     // A bundled skill runs while the stream is built (with a task that is never
     // canceled), a fetched one on the run's task.
     void installSkill(const AgentSkill& skill, Emitter& emitter, WorkerTask& task) const;
@@ -155,18 +165,13 @@ private:
     // The shell, Git and language workers. Run while the stream is built:
     void repairPath(const QString& directory, Emitter& emitter) const;
     void repairHomebrewPath(Emitter& emitter) const;
-    void configureShell(Emitter& emitter) const;
     // On the run's task:
     void configureGit(const QString& name, const QString& email, Emitter& emitter,
                       WorkerTask& task) const;
     void githubAuth(Emitter& emitter, WorkerTask& task) const;
     void installUv(Emitter& emitter, WorkerTask& task) const;
     void installRustup(Emitter& emitter, WorkerTask& task) const;
-    void installMiseLanguage(const ToolInstaller::MiseLanguage& language, Emitter& emitter,
-                             WorkerTask& task) const;
-    // After a successful install; the sentences to show.
-    QStringList configureMiseStartup() const;
-    QStringList setJavaHomeAfterTemurin() const;
+    void installMiseLanguage(const QString& tool, Emitter& emitter, WorkerTask& task) const;
 };
 
 } // namespace tovr

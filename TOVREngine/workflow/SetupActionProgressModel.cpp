@@ -1,84 +1,32 @@
 #include "workflow/SetupActionProgressModel.h"
 
 #include "model/ProductConfig.h"
+#include "model/SetupFixKind.h"
 #include "platform/ReleaseOnWorker.h"
+#include "platform/WorkerTask.h"
 #include "telemetry/TelemetryText.h"
 #include "telemetry/UsageEventCatalogue.h"
 
-#include <QElapsedTimer>
-#include <QMetaObject>
 #include <QUrl>
 
-#include <algorithm>
-#include <deque>
-#include <mutex>
 #include <utility>
 
 namespace tovr {
 
-// One fix's hand-over from its stream's thread to the GUI thread. The stream pushes; the
-// first push of a burst posts one call to the model; the model takes the whole burst.
-// Closing it (Cancel, or the model going away) drops everything that still arrives and
-// cancels the stream, whose termination stops the runner's child.
-struct SetupActionProgressModel::FixRun {
-    SetupRemediation fix;
-    SetupActionProgressModel* model = nullptr; // only dereferenced on the GUI thread
+namespace {
 
-    std::mutex lock;
-    std::deque<std::optional<Event>> queue; // absent: the stream ended
-    std::deque<std::optional<Event>> taken; // moved out of `queue`; GUI thread only
-    bool callPosted = false;
-    bool closed = false;
-    std::function<void()> cancelStream;
-    std::shared_ptr<WorkerTask> task;
+// The usage event a fix sends once it succeeded, if its kind has one.
+void sendSuccessEvent(const SetupRemediation& fix) {
+    const QString name = QString::fromLatin1(SetupFixKind::of(fix.kind()).successEvent);
+    if (name.isEmpty())
+        return;
+    if (const auto* repair = fix.as<SetupRemediation::RepairPath>())
+        sendUsageEvent({name, {{QStringLiteral("directory"), redactHomePath(repair->directory)}}});
+    else
+        sendUsageEvent({name, {{QStringLiteral("method"), fix.analyticsKey()}}});
+}
 
-    explicit FixRun(SetupRemediation fix) : fix(std::move(fix)) {}
-
-    void push(std::optional<Event> item, const std::shared_ptr<FixRun>& self) {
-        std::lock_guard guard(lock);
-        if (closed)
-            return;
-        queue.push_back(std::move(item));
-        if (callPosted)
-            return;
-        callPosted = true;
-        // Posted under the lock: the model closes the run under it before it goes, and a
-        // call already posted to it is discarded with it.
-        QMetaObject::invokeMethod(
-            model, [model = model, self] { model->deliver(self); }, Qt::QueuedConnection);
-    }
-
-    // The stream's cancel handle, once the worker has it; used at once when closed already.
-    void adopt(std::function<void()> cancel) {
-        {
-            std::lock_guard guard(lock);
-            if (!closed) {
-                cancelStream = std::move(cancel);
-                return;
-            }
-        }
-        if (cancel)
-            cancel();
-    }
-
-    // GUI thread. Never cancels under the lock: the stream's delivery lock is taken first.
-    void close() {
-        std::function<void()> cancel;
-        {
-            std::lock_guard guard(lock);
-            if (closed)
-                return;
-            closed = true;
-            queue.clear();
-            taken.clear();
-            cancel = std::move(cancelStream);
-        }
-        if (cancel)
-            cancel();
-        if (task)
-            task->cancel();
-    }
-};
+} // namespace
 
 SetupActionProgressModel::SetupActionProgressModel(Request request, FixStarter starter,
                                                    std::shared_ptr<ClipboardWriting> clipboard,
@@ -88,7 +36,8 @@ SetupActionProgressModel::SetupActionProgressModel(Request request, FixStarter s
       clipboard_(std::move(clipboard)), urlOpener_(std::move(urlOpener)) {}
 
 SetupActionProgressModel::~SetupActionProgressModel() {
-    leaveFix();
+    // Stops the fix being run before the log goes.
+    run_.reset();
     releaseOnWorker(std::move(lines_));
     releaseOnWorker(std::move(shownLines_));
 }
@@ -101,105 +50,69 @@ SetupActionProgressModel::starterFor(SetupRemediationRunner runner) {
 }
 
 void SetupActionProgressModel::start() {
-    if (started_)
+    if (std::exchange(started_, true) || !isRunning())
         return;
-    started_ = true;
     const ProductConfig config = ProductConfig::current();
-    defaultReason_ = config.spinePolicy.privilegedActionReason.value_or(config.displayName);
-    runNext();
+    const QString defaultReason =
+        config.spinePolicy.privilegedActionReason.value_or(config.displayName);
+    std::vector<Run::Step> steps;
+    for (const SetupRemediation& fix : request_.remediations)
+        steps.push_back(
+            step(fix, config.spinePolicy.privilegedReasons.value(fix.id(), defaultReason)));
+    Run::Handlers handlers;
+    handlers.items = [this](std::vector<Event>& events) { take(events); };
+    handlers.delivered = [this] { announceLines(); };
+    handlers.beforeStep = [this](qsizetype index) { return beforeFix(index); };
+    handlers.afterStep = [this](qsizetype index, StepEnd end) { fixEnded(index, end); };
+    handlers.ended = [this](Run::End end) { runEnded(end); };
+    run_ = std::make_unique<Run>(std::move(steps),
+                                 request_.continuesPastFailure ? Run::OnFailure::goOn
+                                                               : Run::OnFailure::stop,
+                                 std::move(handlers));
+    run_->start();
 }
 
-void SetupActionProgressModel::runNext() {
-    if (!isRunning())
-        return;
-    while (next_ < request_.remediations.size()) {
-        const SetupRemediation& fix = request_.remediations.at(next_);
-        using Kind = SetupRemediation::Kind;
-        const bool needsMise = fix.kind() == Kind::installNodeViaMise ||
-                               fix.kind() == Kind::installRubyViaMise ||
-                               fix.kind() == Kind::installRustViaMise;
-        if (needsMise && failedIDs_.contains(SetupRemediation::installMise().id())) {
-            QStringList skip{QStringLiteral("Skipping ") + fix.title() +
-                             QStringLiteral(" — it needs a step that didn't finish.")};
-            flushLines(skip);
-            announceLines();
-            ++next_;
-            continue;
-        }
-        launch(fix);
-        return;
+// One fix: its stream from the starter, on the step's worker; a stream that ends without a
+// completion (or a fix that could not even start) failed with -1.
+SetupActionProgressModel::Run::Step SetupActionProgressModel::step(const SetupRemediation& fix,
+                                                                   const QString& reason) const {
+    return [starter = starter_, fix, reason](const Run::Context& context) {
+        qint32 code = -1;
+        bool canceled = false;
+        context.consume([&] { return starter(fix, reason); },
+                        [&](Event event) {
+                            if (const auto* done = event.as<Event::Completed>())
+                                code = done->exitCode;
+                            else if (event.as<Event::Canceled>())
+                                canceled = true;
+                            context.send(std::move(event));
+                        });
+        if (canceled)
+            return StepEnd::canceled;
+        return code == 0 ? StepEnd::succeeded : StepEnd::failed;
+    };
+}
+
+bool SetupActionProgressModel::beforeFix(qsizetype index) {
+    const SetupRemediation& fix = request_.remediations.at(index);
+    const auto needs = SetupFixKind::of(fix.kind()).dependsOn;
+    if (needs && failedIDs_.contains(SetupRemediation::ofKind(*needs).id())) {
+        QStringList skip{QStringLiteral("Skipping ") + fix.title() +
+                         QStringLiteral(" — it needs a step that didn't finish.")};
+        flushLines(skip);
+        announceLines();
+        return false;
     }
-    exitCode_ = overallExitCode_;
-    Q_EMIT changed();
-}
-
-void SetupActionProgressModel::launch(const SetupRemediation& fix) {
     trackSetupRemediationApplied(fix);
-    const QString reason =
-        ProductConfig::current().spinePolicy.privilegedReasons.value(fix.id(), defaultReason_);
     lastExitCode_ = -1;
-    fixCanceled_ = false;
-
-    auto run = std::make_shared<FixRun>(fix);
-    run->model = this;
-    run->task = WorkerTask::make();
-    current_ = run;
-    WorkerTask::launch(run->task, [run, starter = starter_, reason](WorkerTask&) {
-        std::function<void()> cancel;
-        try {
-            auto stream = starter(run->fix, reason);
-            cancel =
-                std::move(stream).forEach([run](Event event) { run->push(std::move(event), run); },
-                                          [run] { run->push(std::nullopt, run); });
-        } catch (const std::exception&) {
-            // A fix that could not even start ends like a stream without a completion.
-            run->push(std::nullopt, run);
-        }
-        run->adopt(std::move(cancel));
-    });
+    return true;
 }
 
-void SetupActionProgressModel::deliver(const std::shared_ptr<FixRun>& run) {
-    if (run != current_)
-        return;
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 budget = std::chrono::nanoseconds(kBatchBudget).count();
+void SetupActionProgressModel::take(std::vector<Event>& events) {
     QStringList pending;
-    bool ended = false;
-    for (;;) {
-        if (run->taken.empty()) {
-            // Everything so far in one go, so the producer meets this lock once per call.
-            std::lock_guard guard(run->lock);
-            run->taken.swap(run->queue);
-            if (run->taken.empty()) {
-                run->callPosted = false;
-                break;
-            }
-        }
-        constexpr int kChunk = 256;
-        for (int i = 0; i < kChunk && !run->taken.empty() && !ended; ++i) {
-            std::optional<Event> item = std::move(run->taken.front());
-            run->taken.pop_front();
-            if (item)
-                handle(*item, pending);
-            else
-                ended = true;
-        }
-        // Filtered inside the budget, a chunk at a time.
-        flushLines(pending);
-        if (ended)
-            break;
-        if (clock.nsecsElapsed() >= budget) {
-            // The rest in a call of its own, after the event loop has had its turn.
-            QMetaObject::invokeMethod(
-                this, [this, run] { deliver(run); }, Qt::QueuedConnection);
-            break;
-        }
-    }
-    announceLines();
-    if (ended)
-        fixEnded();
+    for (const Event& event : events)
+        handle(event, pending);
+    flushLines(pending);
 }
 
 void SetupActionProgressModel::handle(const Event& event, QStringList& pending) {
@@ -224,8 +137,6 @@ void SetupActionProgressModel::handle(const Event& event, QStringList& pending) 
         const QUrl url(open->url, QUrl::StrictMode);
         if (url.isValid() && !url.isRelative() && urlOpener_)
             urlOpener_->open(url);
-    } else if (event.as<Event::Canceled>()) {
-        fixCanceled_ = true;
     }
 }
 
@@ -246,59 +157,30 @@ void SetupActionProgressModel::announceLines() {
         Q_EMIT linesAdded();
 }
 
-void SetupActionProgressModel::fixEnded() {
-    const std::shared_ptr<FixRun> run = current_;
-    current_.reset();
-    const SetupRemediation& fix = run->fix;
-    if (fixCanceled_) {
-        // The runner gave up (a refused password): no failure, nothing more runs.
-        canceled_ = true;
-        Q_EMIT changed();
-        return;
-    }
+void SetupActionProgressModel::fixEnded(qsizetype index, StepEnd end) {
+    const SetupRemediation& fix = request_.remediations.at(index);
+    if (end == StepEnd::canceled)
+        return; // the runner gave up (a refused password): no failure, nothing more runs
     if (lastExitCode_ != 0) {
         sendUsageEvent(
             setupRemediationFailedEvent(fix, lastExitCode_, QStringLiteral("nonzero_exit")));
         failedIDs_.insert(fix.id());
         if (overallExitCode_ == 0)
             overallExitCode_ = lastExitCode_;
-        if (!request_.continuesPastFailure) {
-            exitCode_ = overallExitCode_;
-            Q_EMIT changed();
-            return;
-        }
     } else {
         trackSetupRemediationCompleted(fix, 0);
-        sendAgentEvent(fix);
-    }
-    ++next_;
-    runNext();
-}
-
-void SetupActionProgressModel::sendAgentEvent(const SetupRemediation& fix) const {
-    using Kind = SetupRemediation::Kind;
-    switch (fix.kind()) {
-    case Kind::installClaudeCLI:
-        sendUsageEvent({QStringLiteral("claude_cli_installed"),
-                        {{QStringLiteral("method"), QStringLiteral("brew")}}});
-        break;
-    case Kind::installClaudeDesktop:
-        sendUsageEvent({QStringLiteral("claude_desktop_installed"),
-                        {{QStringLiteral("method"), QStringLiteral("brew")}}});
-        break;
-    case Kind::repairPath:
-        sendUsageEvent({QStringLiteral("claude_path_repaired"),
-                        {{QStringLiteral("directory"),
-                          redactHomePath(fix.as<SetupRemediation::RepairPath>()->directory)}}});
-        break;
-    default:
-        break;
+        sendSuccessEvent(fix);
     }
 }
 
-void SetupActionProgressModel::leaveFix() {
-    if (auto run = std::exchange(current_, nullptr))
-        run->close();
+void SetupActionProgressModel::runEnded(Run::End end) {
+    if (canceled_)
+        return;
+    if (end == Run::End::canceled)
+        canceled_ = true;
+    else
+        exitCode_ = overallExitCode_;
+    Q_EMIT changed();
 }
 
 void SetupActionProgressModel::cancel() {
@@ -306,8 +188,9 @@ void SetupActionProgressModel::cancel() {
         return;
     // The fix's stream may still deliver a completion, a failure or its end: the run has
     // left it, so none of that is counted, sent or followed by another fix.
-    leaveFix();
     canceled_ = true;
+    if (run_)
+        run_->cancel();
     Q_EMIT changed();
     report(SetupActionOutcome::canceled);
 }

@@ -6,6 +6,7 @@
 #include "platform/URLOpening.h"
 #include "services/InstallOutputFilter.h"
 #include "services/SetupRemediationRunner.h"
+#include "ui/StepRun.h"
 #include "workflow/SetupActionOutcome.h"
 
 #include <QList>
@@ -13,21 +14,16 @@
 #include <QSet>
 #include <QStringList>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace tovr {
 
-// The install sheet's run: the approved fixes one after another, each on a worker, with
-// their lines gathered into the log, the usage events of every fix, and one outcome for the
-// sheet's owner. GUI thread only.
-//
-// Each fix's events reach the GUI thread in batches (one queued call per burst, not per
-// line), and a batch handles at most a few milliseconds of events before it lets the event
-// loop breathe. A fix the run has left (after Cancel) is shut out: whatever it still
-// delivers is dropped, so nothing more starts and nothing more is sent.
+// The install sheet's run: the approved fixes one after another, each a step of a StepRun,
+// with their lines gathered into the log, the usage events of every fix, and one outcome for
+// the sheet's owner. GUI thread only. A fix the run has left (after Cancel) is shut out:
+// whatever it still delivers is dropped, so nothing more starts and nothing more is sent.
 class SetupActionProgressModel : public QObject {
     Q_OBJECT
 
@@ -70,9 +66,6 @@ public:
     // "Continue": reports how the run ended. Does nothing while it runs.
     void continueOn();
 
-    // How long one batch of events may hold the GUI thread.
-    static constexpr std::chrono::milliseconds kBatchBudget{2};
-
 Q_SIGNALS:
     // Running → finished or canceled.
     void changed();
@@ -82,19 +75,18 @@ Q_SIGNALS:
     void finished(SetupActionOutcome outcome);
 
 private:
-    struct FixRun;
+    using Run = StepRun<Event>;
 
-    void runNext();
-    void launch(const SetupRemediation& fix);
-    void deliver(const std::shared_ptr<FixRun>& run);
+    Run::Step step(const SetupRemediation& fix, const QString& reason) const;
+    bool beforeFix(qsizetype index);
+    void take(std::vector<Event>& events);
     void handle(const Event& event, QStringList& pending);
     // Moves `pending` into the log; announceLines() then signals what was added.
     void flushLines(QStringList& pending);
     void announceLines();
-    void fixEnded();
-    void leaveFix();
+    void fixEnded(qsizetype index, StepEnd end);
+    void runEnded(Run::End end);
     void report(SetupActionOutcome outcome);
-    void sendAgentEvent(const SetupRemediation& fix) const;
 
     Request request_;
     FixStarter starter_;
@@ -111,14 +103,11 @@ private:
     bool linesToAnnounce_ = false;
 
     // The run's own state.
-    QString defaultReason_;
-    qsizetype next_ = 0;
+    std::unique_ptr<Run> run_;
     QSet<QString> failedIDs_;
     qint32 overallExitCode_ = 0;
-    // The fix being run; its events are the only ones accepted.
-    std::shared_ptr<FixRun> current_;
+    // The last code of the fix being run.
     qint32 lastExitCode_ = -1;
-    bool fixCanceled_ = false;
 };
 
 } // namespace tovr

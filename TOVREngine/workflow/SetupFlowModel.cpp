@@ -363,4 +363,8 @@ void SetupFlowModel::changeStep(const Step& step) {
     Q_EMIT changed();
 }
 
+SetupActionProgressModel::FixStarter SetupFlowModel::fixStarter() const {
+    return SetupActionProgressModel::starterFor(SetupRemediationRunner::live(context_.services));
+}
+
 } // namespace tovr

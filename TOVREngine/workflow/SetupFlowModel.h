@@ -15,6 +15,7 @@
 #include "products/EffectivePlugins.h"
 #include "ui/ScreenContext.h"
 #include "workflow/SetupActionOutcome.h"
+#include "workflow/SetupActionProgressModel.h"
 
 #include <QList>
 #include <QObject>
@@ -111,6 +112,9 @@ public:
     const std::optional<SetupVerificationResult>& verifyResult() const { return verifyResult_; }
     const QList<OutcomeAuditSection>& outcomeAudit() const { return outcomeAudit_; }
     const std::optional<PendingInstall>& pendingInstall() const { return pendingInstall_; }
+    // How the install sheet starts each fix: the live runner with the first Homebrew the
+    // Mac has now, else none.
+    SetupActionProgressModel::FixStarter fixStarter() const;
     // The warnings still to show after the one on screen.
     const QList<ReadinessWarning>& pendingReadiness() const { return pendingReadiness_; }
     // The stage on screen is being re-probed after its install; its controls wait for it.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "diagnosis/RemediationWorkers.h"
+#include "services/RemediationWorkers.h"
 
 #include <QMap>
 

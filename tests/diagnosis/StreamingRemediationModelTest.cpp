@@ -273,7 +273,10 @@ TEST_F(StreamingRemediationModelTest, CancelBeforeAStreamExistsStillEndsAsCancel
     };
     auto chain = make(Remediation::installViaPKGThenJEnv(21));
     chain->start();
-    probed.get_future().wait();
+    // The probe starts once the package's end has reached the GUI thread.
+    auto probing = probed.get_future();
+    ASSERT_TRUE(spinUntil(
+        [&] { return probing.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     chain->cancel();
     release.set_value();
     ASSERT_TRUE(spinUntil([&] { return outcomes.size() == 2; }));

@@ -1,9 +1,5 @@
 #include "platform/EventStream.h"
 
-#include <QCoreApplication>
-#include <QObject>
-#include <QThread>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -114,46 +110,4 @@ TEST(EventStream, NothingIsDeliveredAfterCancelReturns) {
     canceled = true;
     producer.join();
     EXPECT_EQ(afterCancel.load(), 0);
-}
-
-TEST(EventStream, DeliverToRunsOnTheReceiversThread) {
-    auto [stream, c] = EventStream<int>::make();
-    QObject receiver;
-    std::vector<int> seen;
-    bool ended = false;
-    bool wrongThread = false;
-    std::move(stream).deliverTo(
-        &receiver,
-        [&](int v) {
-            wrongThread |= QThread::currentThread() != receiver.thread();
-            seen.push_back(v);
-        },
-        [&] { ended = true; });
-    std::thread producer([c = c] {
-        for (int i = 0; i < 50; ++i)
-            c.yield(i);
-        c.finish();
-    });
-    producer.join();
-    EXPECT_TRUE(seen.empty()); // queued, not yet delivered
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(seen.size(), 50u);
-    EXPECT_TRUE(ended);
-    EXPECT_FALSE(wrongThread);
-}
-
-TEST(EventStream, ADestroyedReceiverCancelsTheStream) {
-    auto [stream, c] = EventStream<int>::make();
-    bool canceledByReceiver = false;
-    c.onTermination(
-        [&](StreamTermination t) { canceledByReceiver = t == StreamTermination::canceled; });
-    {
-        QObject receiver;
-        std::move(stream).deliverTo(&receiver, [](int) {});
-        c.yield(1);
-    }
-    EXPECT_TRUE(canceledByReceiver);
-    EXPECT_FALSE(c.yield(2));
-    QCoreApplication::processEvents(); // the queued event died with its receiver
 }

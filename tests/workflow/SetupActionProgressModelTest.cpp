@@ -259,14 +259,11 @@ TEST(SetupActionProgress, AFloodOfLinesArrivesWholeInOrderAndFiltered) {
 TEST(SetupActionProgress, TheLiveRunnerReachesTheLogAndTheFailedSet) {
     // The runner itself, on a Mac without Homebrew: its guard line and -1 arrive like any fix's.
     FixtureMac mac(FixtureMac::Kind::newAppleSilicon);
-    const AppServices services = mac.services();
-    SetupRemediationRunner runner;
-    runner.process = services.processRunner;
-    runner.fs = services.fs;
-    runner.http = services.http;
     RecordedTelemetry telemetry;
-    SetupActionProgressModel model({"Install", {kGh}, false},
-                                   SetupActionProgressModel::starterFor(runner), nullptr, nullptr);
+    SetupActionProgressModel model(
+        {"Install", {kGh}, false},
+        SetupActionProgressModel::starterFor(SetupRemediationRunner::live(mac.services())), nullptr,
+        nullptr);
     model.start();
     ASSERT_TRUE(spinUntil([&] { return !model.isRunning(); }));
     EXPECT_EQ(model.lines(), QStringList{SetupRemediationRunner::kNoHomebrew});

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "diagnosis/DiagnoseViewModel.h"
-#include "diagnosis/RemediationWorkers.h"
+#include "services/RemediationWorkers.h"
 #include "ui/ScreenContext.h"
 #include "ui/views/ScreenTask.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "diagnosis/RemediationOutcome.h"
-#include "diagnosis/RemediationWorkers.h"
 #include "model/Remediation.h"
+#include "services/RemediationWorkers.h"
 #include "ui/ScreenContext.h"
 #include "ui/views/SheetDialog.h"
 

@@ -1,6 +1,6 @@
 #include "ui/views/LiveLogLines.h"
 
-#include "platform/WorkerTask.h"
+#include "platform/ReleaseOnWorker.h"
 
 #include <algorithm>
 

@@ -15,14 +15,6 @@
 
 namespace tovr {
 
-SetupActionProgressDialog*
-SetupActionProgressDialog::present(QWidget* parent, const ScreenContext& context,
-                                   SetupActionProgressModel::Request request,
-                                   SetupRemediationRunner runner, OnFinish onFinish) {
-    return present(parent, context, std::move(request),
-                   SetupActionProgressModel::starterFor(std::move(runner)), std::move(onFinish));
-}
-
 SetupActionProgressDialog* SetupActionProgressDialog::present(
     QWidget* parent, const ScreenContext& context, SetupActionProgressModel::Request request,
     SetupActionProgressModel::FixStarter starter, OnFinish onFinish) {
@@ -51,7 +43,17 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     auto* title = makeHeadingLabel(model_->request().title, TextStyle::headline, this);
     title->setObjectName(QStringLiteral("setup-action-title"));
     stack->addWidget(title);
+    addStatusRow(stack);
+    addLog(stack, context);
+    connect(model_, &SetupActionProgressModel::changed, this, &SetupActionProgressDialog::render);
+    connect(cancel_, &QPushButton::clicked, model_, &SetupActionProgressModel::cancel);
+    connect(continue_, &QPushButton::clicked, model_, &SetupActionProgressModel::continueOn);
+    connect(model_, &SetupActionProgressModel::finished, this,
+            &SetupActionProgressDialog::finishWith);
+    render();
+}
 
+void SetupActionProgressDialog::addStatusRow(QVBoxLayout* stack) {
     // A small busy indicator, the caption and Cancel in one row. The indicator and the caption
     // keep their room once hidden, and the row is as tall as "Continue", so the log stays put
     // when the run ends.
@@ -83,7 +85,9 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     row->setContentsMargins(0, 0, 0, 0);
     rowBox->setMinimumHeight(std::max(continue_->sizeHint().height(), continue_->minimumHeight()));
     stack->addWidget(rowBox);
+}
 
+void SetupActionProgressDialog::addLog(QVBoxLayout* stack, const ScreenContext& context) {
     log_ = new LiveLogView(QStringLiteral("Installation log"), context.clipboard, this);
     log_->setObjectName(QStringLiteral("setup-action-log"));
     log_->setMinimumHeight(220);
@@ -94,21 +98,18 @@ SetupActionProgressDialog::SetupActionProgressDialog(QWidget* parent, const Scre
     log_->setSource(model_,
                     [model = model_]() -> const QStringList& { return model->shownLines(); });
     connect(model_, &SetupActionProgressModel::linesAdded, log_, &LiveLogView::linesAdded);
-    connect(model_, &SetupActionProgressModel::changed, this, &SetupActionProgressDialog::render);
-    connect(cancel_, &QPushButton::clicked, model_, &SetupActionProgressModel::cancel);
-    connect(continue_, &QPushButton::clicked, model_, &SetupActionProgressModel::continueOn);
-    connect(model_, &SetupActionProgressModel::finished, this, [this](SetupActionOutcome outcome) {
-        // Closed first (deleted later), so an owner that drops its window in the callback
-        // leaves nothing behind.
-        OnFinish finish = std::move(onFinish_);
-        // The second press of a double click must not land on the page the sheet uncovers.
-        if (QWidget* owner = parentWidget())
-            guardAgainstSecondClick(owner->window());
-        closeSheet();
-        if (finish)
-            finish(outcome);
-    });
-    render();
+}
+
+void SetupActionProgressDialog::finishWith(SetupActionOutcome outcome) {
+    // Closed first (deleted later), so an owner that drops its window in the callback
+    // leaves nothing behind.
+    OnFinish finish = std::move(onFinish_);
+    // The second press of a double click must not land on the page the sheet uncovers.
+    if (QWidget* owner = parentWidget())
+        guardAgainstSecondClick(owner->window());
+    closeSheet();
+    if (finish)
+        finish(outcome);
 }
 
 void SetupActionProgressDialog::cancelForQuit() {

@@ -10,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace tovr {
@@ -26,12 +27,8 @@ class SetupActionProgressDialog : public SheetDialog {
 public:
     using OnFinish = std::function<void(SetupActionOutcome)>;
 
-    // Opens the sheet over `parent`'s window and starts the run. `onFinish` gets the one
-    // outcome; the sheet has closed itself (deleted later) by then.
-    static SetupActionProgressDialog* present(QWidget* parent, const ScreenContext& context,
-                                              SetupActionProgressModel::Request request,
-                                              SetupRemediationRunner runner, OnFinish onFinish);
-    // The same with any way of starting a fix.
+    // Opens the sheet over `parent`'s window and starts the run, each fix through `starter`.
+    // `onFinish` gets the one outcome; the sheet has closed itself (deleted later) by then.
     static SetupActionProgressDialog* present(QWidget* parent, const ScreenContext& context,
                                               SetupActionProgressModel::Request request,
                                               SetupActionProgressModel::FixStarter starter,
@@ -47,6 +44,9 @@ private:
                               SetupActionProgressModel::Request request,
                               SetupActionProgressModel::FixStarter starter, OnFinish onFinish);
 
+    void addStatusRow(QVBoxLayout* stack);
+    void addLog(QVBoxLayout* stack, const ScreenContext& context);
+    void finishWith(SetupActionOutcome outcome);
     void render();
 
     SetupActionProgressModel* model_ = nullptr;

@@ -1,5 +1,4 @@
 #include "workflow/views/SetupWorkflowView.h"
-#include "platform/FileChecks.h"
 
 #include "platform/ReadinessScreenCopy.h"
 #include "ui/views/ClickGuard.h"
@@ -298,17 +297,6 @@ void SetupWorkflowView::showWindowTitle() {
                                  window()->property("tovrTitleSuffix").toString());
 }
 
-SetupRemediationRunner SetupWorkflowView::makeRunner(const AppServices& services) {
-    SetupRemediationRunner runner;
-    if (services.fs)
-        runner.brewPath = homebrewExecutable(*services.fs);
-    runner.process = services.processRunner;
-    runner.fs = services.fs;
-    runner.http = services.http;
-    runner.toolLocations = services.toolLocations;
-    return runner;
-}
-
 void SetupWorkflowView::render() {
     const auto& step = model_->step();
     if (!shownStep_ || !(*shownStep_ == step)) {
@@ -418,7 +406,7 @@ void SetupWorkflowView::presentInstallSheet(const SetupFlowModel::PendingInstall
     QPointer<SetupFlowModel> model = model_;
     SetupActionProgressDialog::present(
         this, context_, {install.title, install.remediations, install.continuesPastFailure},
-        makeRunner(context_.services), [model](SetupActionOutcome outcome) {
+        makeRunner(), [model](SetupActionOutcome outcome) {
             if (model)
                 model->finishStageAfterInstall(outcome);
         });

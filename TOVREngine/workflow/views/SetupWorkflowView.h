@@ -35,8 +35,8 @@ public:
     // Pushed: profile, probe and show the summary.
     void startTask() override;
 
-    // The runner the install sheet gets: the first Homebrew the Mac has, else none.
-    static SetupRemediationRunner makeRunner(const AppServices& services);
+    // How the install sheet starts its fixes, as the model has it ready.
+    SetupActionProgressModel::FixStarter makeRunner() const { return model_->fixStarter(); }
 
 private:
     void render();

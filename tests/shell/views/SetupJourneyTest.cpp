@@ -332,7 +332,7 @@ TEST(SetupJourney, ASetUpMacGoesFromTheSummaryToVerificationAndEndsWithoutAScore
           SetupRemediation::configureShell(), SetupRemediation::installWarp()}) {
         // A runner made for each finds Homebrew once it is installed.
         const SetupRemediationRunner runner =
-            SetupWorkflowView::makeRunner(journey.demo().services());
+            SetupRemediationRunner::live(journey.demo().services());
         auto events = runner.run(fix, fix.title());
         while (events.next()) {
         }

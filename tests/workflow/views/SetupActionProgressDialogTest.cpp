@@ -144,6 +144,8 @@ TEST(SetupActionProgressDialog, EscPressesCancelOnce) {
     QTest::keyClick(sheet, Qt::Key_Escape);
     if (sheet)
         QTest::keyClick(sheet, Qt::Key_Escape);
+    // The fix's stream is let go on its worker thread.
+    EXPECT_TRUE(spinUntil([&] { return !w.fixes_.canceledIDs().isEmpty(); }));
     settle();
     EXPECT_EQ(w.outcomes, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
     EXPECT_TRUE(sheet.isNull());

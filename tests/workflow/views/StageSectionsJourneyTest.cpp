@@ -74,7 +74,7 @@ TEST(StageSectionsJourney, ChoicesChangedThroughTheAccessibilityTreeAreWhatIsIns
     const DemoMac demo(testDemoOptions(std::chrono::milliseconds(100)));
     {
         // With Homebrew, so that the sections show rather than the banner.
-        auto events = SetupWorkflowView::makeRunner(demo.services())
+        auto events = SetupRemediationRunner::live(demo.services())
                           .run(SetupRemediation::installHomebrew(), QString());
         while (events.next()) {
         }

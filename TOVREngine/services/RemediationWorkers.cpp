@@ -1,4 +1,4 @@
-#include "diagnosis/RemediationWorkers.h"
+#include "services/RemediationWorkers.h"
 
 #include "platform/Probes.h"
 #include "platform/ShellRunner.h"
