@@ -27,7 +27,9 @@ QAction* actionNamed(QWidget* widget, const QString& text) {
 // Counts the rows the log measures, each measured by the log's own delegate.
 class CountingDelegate final : public QAbstractItemDelegate {
 public:
-    explicit CountingDelegate(QAbstractItemDelegate* inner) : inner_(inner) {}
+    // Owned by the log, as the log's own delegate is.
+    CountingDelegate(QAbstractItemDelegate* inner, QObject* owner)
+        : QAbstractItemDelegate(owner), inner_(inner) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         inner_->paint(painter, option, index);
@@ -47,7 +49,7 @@ struct ShownLog {
     QStringList lines;
     std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
     LiveLogView log{QStringLiteral("Output"), clipboard};
-    CountingDelegate* counting = new CountingDelegate(log.itemDelegate());
+    CountingDelegate* counting = new CountingDelegate(log.itemDelegate(), &log);
     QList<int> frames; // the rows each frame took
 
     explicit ShownLog(QSize size) {
