@@ -54,86 +54,105 @@ QString behindSheet(const QString& look, const QString& state = {}) {
         .arg(QLatin1String(kBehindSheetProperty), state, look);
 }
 
+// What every role's sheet shares: the focus ring, the quiet edge and the disabled text.
+struct ButtonInk {
+    explicit ButtonInk(const QPalette& palette)
+        : ring(cssColor(focusRingColor(palette))),
+          edge(cssColor(toneColor(Tone::secondary, palette), 0.45)),
+          disabledText(cssColor(palette.color(QPalette::Disabled, QPalette::ButtonText))) {}
+    QString ring, edge, disabledText;
+};
+
+QString prominentSheet(const QPalette& palette, const ButtonInk& ink) {
+    const QColor onFill = palette.color(QPalette::HighlightedText);
+    const QColor fill = fillUnder(palette.color(QPalette::Highlight), onFill);
+    const QColor pressed = mixColors(fill, onFill, 0.2);
+    const QString look = QStringLiteral("padding: 4px 16px; border-radius: 6px;"
+                                        " border: 2px solid %1; background: %1; color: %2;")
+                             .arg(cssColor(fill), cssColor(onFill));
+    // The ring must stand out from the filled button itself, so it takes the text colour.
+    return QStringLiteral("QPushButton { %1 }"
+                          "QPushButton:focus { border-color: %2; }"
+                          "QPushButton:pressed { background: %3; }"
+                          "QPushButton:disabled { background: %4; color: %5; border: 1px solid"
+                          " %6; padding: 5px 17px; }")
+               .arg(look, cssColor(palette.color(QPalette::WindowText)), cssColor(pressed),
+                    cssColor(palette.color(QPalette::Disabled, QPalette::Button)), ink.disabledText,
+                    ink.edge) +
+           behindSheet(look);
+}
+
+QString borderedSheet(const QPalette& palette, const ButtonInk& ink) {
+    const QString look =
+        QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
+    return QStringLiteral(
+               "QPushButton { padding: 4px 12px; border-radius: 6px; border: 1px solid %1;"
+               " background: %2; margin: 1px; }"
+               "QPushButton:focus { border: 2px solid %3; margin: 0px; }"
+               "QPushButton:pressed { background: %4; }"
+               "QPushButton:disabled { color: %5; }")
+               .arg(ink.edge, cssColor(palette.color(QPalette::Button)), ink.ring,
+                    cssColor(palette.color(QPalette::Button).darker(115)), ink.disabledText) +
+           behindSheet(look);
+}
+
+QString borderlessSheet(const QPalette& palette, const ButtonInk& ink) {
+    const QString look =
+        QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
+    return QStringLiteral("QPushButton { text-align: left; padding: 2px 2px; border-radius: 4px;"
+                          " border: 2px solid transparent; background: transparent; outline: none;"
+                          " %1 }"
+                          "QPushButton:focus { border-color: %2; }"
+                          "QPushButton:disabled { color: %3; }")
+               .arg(look, ink.ring, ink.disabledText) +
+           behindSheet(look);
+}
+
+QString linkSheet(const QPalette& palette, const ButtonInk& ink) {
+    const QString look =
+        QStringLiteral("color: %1;")
+            .arg(cssColor(readableOn(palette.color(QPalette::Link), palette, kTextContrast)));
+    return QStringLiteral("QPushButton { %1 border: 2px solid transparent;"
+                          " background: transparent; outline: none; border-radius: 4px; padding: 0;"
+                          " text-align: left; }"
+                          "QPushButton:hover { text-decoration: underline; }"
+                          "QPushButton:focus { border-color: %2; }"
+                          "QPushButton:disabled { color: %3; }")
+               .arg(look, ink.ring, ink.disabledText) +
+           behindSheet(look);
+}
+
+QString scoreSheet(const QPalette& palette, const ButtonInk& ink) {
+    const QColor onFill = palette.color(QPalette::HighlightedText);
+    const QString look =
+        QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
+    const QString checked =
+        QStringLiteral("background: %1; color: %2; border-color: %1;"
+                       " font-weight: 600;")
+            .arg(cssColor(fillUnder(palette.color(QPalette::Highlight), onFill)), cssColor(onFill));
+    return QStringLiteral("QPushButton { background: transparent; %1"
+                          " border-radius: 4px; border: 1px solid %2; }"
+                          "QPushButton:checked { %3 }"
+                          "QPushButton:focus { border: 2px solid %4; }"
+                          "QPushButton:disabled { color: %5; }")
+               .arg(look, ink.edge, checked, cssColor(palette.color(QPalette::WindowText)),
+                    ink.disabledText) +
+           behindSheet(look) + behindSheet(checked, QStringLiteral(":checked"));
+}
+
 QString buttonSheet(ButtonRole role, const QPalette& palette) {
-    const QString ring = cssColor(focusRingColor(palette));
-    const QString edge = cssColor(toneColor(Tone::secondary, palette), 0.45);
-    const QString disabledText = cssColor(palette.color(QPalette::Disabled, QPalette::ButtonText));
+    const ButtonInk ink(palette);
     switch (role) {
-    case ButtonRole::prominent: {
-        const QColor onFill = palette.color(QPalette::HighlightedText);
-        const QColor fill = fillUnder(palette.color(QPalette::Highlight), onFill);
-        const QColor pressed = mixColors(fill, onFill, 0.2);
-        const QString look = QStringLiteral("padding: 4px 16px; border-radius: 6px;"
-                                            " border: 2px solid %1; background: %1; color: %2;")
-                                 .arg(cssColor(fill), cssColor(onFill));
-        // The ring must stand out from the filled button itself, so it takes the text colour.
-        return QStringLiteral("QPushButton { %1 }"
-                              "QPushButton:focus { border-color: %2; }"
-                              "QPushButton:pressed { background: %3; }"
-                              "QPushButton:disabled { background: %4; color: %5; border: 1px solid"
-                              " %6; padding: 5px 17px; }")
-                   .arg(look, cssColor(palette.color(QPalette::WindowText)), cssColor(pressed),
-                        cssColor(palette.color(QPalette::Disabled, QPalette::Button)), disabledText,
-                        edge) +
-               behindSheet(look);
-    }
-    case ButtonRole::bordered: {
-        const QString look =
-            QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
-        return QStringLiteral(
-                   "QPushButton { padding: 4px 12px; border-radius: 6px; border: 1px solid %1;"
-                   " background: %2; margin: 1px; }"
-                   "QPushButton:focus { border: 2px solid %3; margin: 0px; }"
-                   "QPushButton:pressed { background: %4; }"
-                   "QPushButton:disabled { color: %5; }")
-                   .arg(edge, cssColor(palette.color(QPalette::Button)), ring,
-                        cssColor(palette.color(QPalette::Button).darker(115)), disabledText) +
-               behindSheet(look);
-    }
-    case ButtonRole::borderless: {
-        const QString look =
-            QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
-        return QStringLiteral(
-                   "QPushButton { text-align: left; padding: 2px 2px; border-radius: 4px;"
-                   " border: 2px solid transparent; background: transparent; outline: none;"
-                   " %1 }"
-                   "QPushButton:focus { border-color: %2; }"
-                   "QPushButton:disabled { color: %3; }")
-                   .arg(look, ring, disabledText) +
-               behindSheet(look);
-    }
-    case ButtonRole::link: {
-        const QString look =
-            QStringLiteral("color: %1;")
-                .arg(cssColor(readableOn(palette.color(QPalette::Link), palette, kTextContrast)));
-        return QStringLiteral(
-                   "QPushButton { %1 border: 2px solid transparent;"
-                   " background: transparent; outline: none; border-radius: 4px; padding: 0;"
-                   " text-align: left; }"
-                   "QPushButton:hover { text-decoration: underline; }"
-                   "QPushButton:focus { border-color: %2; }"
-                   "QPushButton:disabled { color: %3; }")
-                   .arg(look, ring, disabledText) +
-               behindSheet(look);
-    }
-    case ButtonRole::score: {
-        const QColor onFill = palette.color(QPalette::HighlightedText);
-        const QString look =
-            QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
-        const QString checked =
-            QStringLiteral("background: %1; color: %2; border-color: %1;"
-                           " font-weight: 600;")
-                .arg(cssColor(fillUnder(palette.color(QPalette::Highlight), onFill)),
-                     cssColor(onFill));
-        return QStringLiteral("QPushButton { background: transparent; %1"
-                              " border-radius: 4px; border: 1px solid %2; }"
-                              "QPushButton:checked { %3 }"
-                              "QPushButton:focus { border: 2px solid %4; }"
-                              "QPushButton:disabled { color: %5; }")
-                   .arg(look, edge, checked, cssColor(palette.color(QPalette::WindowText)),
-                        disabledText) +
-               behindSheet(look) + behindSheet(checked, QStringLiteral(":checked"));
-    }
+    case ButtonRole::prominent:
+        return prominentSheet(palette, ink);
+    case ButtonRole::bordered:
+        return borderedSheet(palette, ink);
+    case ButtonRole::borderless:
+        return borderlessSheet(palette, ink);
+    case ButtonRole::link:
+        return linkSheet(palette, ink);
+    case ButtonRole::score:
+        return scoreSheet(palette, ink);
     }
     return {};
 }
