@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tovr {
@@ -24,8 +23,8 @@ QLineEdit* makeField(const QString& name, const QString& placeholder, const QStr
     applyPlaceholderStyle(field);
     field->setAccessibleName(name);
     field->setMaximumWidth(kFieldMaxWidth);
-    const QSignalBlocker blocker(field);
-    field->setText(text);
+    // Filled from the user's Git settings, a long name shows from its start.
+    stagerows::setTextQuietly(field, text);
     return field;
 }
 

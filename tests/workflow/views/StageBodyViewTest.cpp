@@ -44,6 +44,7 @@ TEST(StageBodyView, GitFieldsKeepTextAndFocusAcrossModelChanges) {
     auto* email = findVisible<QLineEdit>(&body.view, "git-email");
     ASSERT_TRUE(name && email);
     EXPECT_EQ(email->text(), "ada@example.com") << "a return shows what was typed before";
+    EXPECT_EQ(email->cursorPosition(), 0) << "a filled field shows its start";
     EXPECT_FALSE(findVisible<QPushButton>(&body.view, "setup-git")->isEnabled());
 
     name->setFocus();
