@@ -1,8 +1,19 @@
 #include "model/Diagnosis.h"
 
+#include <QStringList>
+
 namespace tovr {
 
 namespace {
+
+// " (vendor, architecture)", naming only what is known: a JDK found by the folder scan has no
+// architecture, and one read from its Info.plist no vendor either.
+QString maker(const JDKInfo& jdk) {
+    QStringList known{jdk.vendor, jdk.architecture};
+    known.removeAll(QString());
+    return known.isEmpty() ? QString()
+                           : QStringLiteral(" (%1)").arg(known.join(QStringLiteral(", ")));
+}
 
 // The major version when it can be read, else the version text as found.
 QString shownVersion(const JDKInfo& jdk) {
@@ -36,9 +47,8 @@ QString Diagnosis::detailText() const {
     switch (kind_) {
     case Kind::D2_HomeUnset: {
         const JDKInfo& jdk = *detectedJDK_;
-        return QStringLiteral("Java ") + jdk.version + QStringLiteral(" (") + jdk.vendor +
-               QStringLiteral(", ") + jdk.architecture + QStringLiteral(") is installed at ") +
-               jdk.path +
+        return QStringLiteral("Java ") + jdk.version + maker(jdk) +
+               QStringLiteral(" is installed at ") + jdk.path +
                QStringLiteral(", but JAVA_HOME isn't set in your shell. Many build tools (Maven, "
                               "Gradle, some IDE plugins) depend on JAVA_HOME pointing at the Java "
                               "installation.");

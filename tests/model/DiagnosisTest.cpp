@@ -42,6 +42,17 @@ TEST(Diagnosis, TitlesDetailsAndCompletionSurfaces) {
          "in your shell. Many build tools (Maven, Gradle, some IDE plugins) depend on JAVA_HOME "
          "pointing at the Java installation.",
          CompletionSurface::prompt(BuildIntentSurface::postFix)},
+        {Diagnosis::D2_HomeUnset(jdk("21.0.2", "/opt/j", "Eclipse Adoptium", "")),
+         "JAVA_HOME isn't set",
+         "Java 21.0.2 (Eclipse Adoptium) is installed at /opt/j, but JAVA_HOME isn't set in your "
+         "shell. Many build tools (Maven, Gradle, some IDE plugins) depend on JAVA_HOME pointing "
+         "at the Java installation.",
+         CompletionSurface::prompt(BuildIntentSurface::postFix)},
+        {Diagnosis::D2_HomeUnset(jdk("21", "/opt/j", "", "")), "JAVA_HOME isn't set",
+         "Java 21 is installed at /opt/j, but JAVA_HOME isn't set in your shell. Many build tools "
+         "(Maven, Gradle, some IDE plugins) depend on JAVA_HOME pointing at the Java "
+         "installation.",
+         CompletionSurface::prompt(BuildIntentSurface::postFix)},
         {Diagnosis::D3_LegacyOnly(jdk("1.8.0_292", kHome8)), "Java is installed, but it's too old",
          "We found Java 8 on your Mac (at "
          "`/Library/Java/JavaVirtualMachines/jdk1.8.0_292.jdk/Contents/Home`). Most modern Java "
