@@ -54,13 +54,23 @@ QString behindSheet(const QString& look, const QString& state = {}) {
         .arg(QLatin1String(kBehindSheetProperty), state, look);
 }
 
-// What every role's sheet shares: the focus ring, the quiet edge and the disabled text.
+// What the roles' sheets share: the focus ring, the quiet edge, the disabled text and the
+// plain text colour.
 struct ButtonInk {
     explicit ButtonInk(const QPalette& palette)
         : ring(cssColor(focusRingColor(palette))),
           edge(cssColor(toneColor(Tone::secondary, palette), 0.45)),
-          disabledText(cssColor(palette.color(QPalette::Disabled, QPalette::ButtonText))) {}
-    QString ring, edge, disabledText;
+          disabledText(cssColor(palette.color(QPalette::Disabled, QPalette::ButtonText))),
+          text(QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)))) {}
+
+    // A button drawn without a frame: the ring shows in its transparent border.
+    QString frameless() const {
+        return QStringLiteral("QPushButton:focus { border-color: %1; }"
+                              "QPushButton:disabled { color: %2; }")
+            .arg(ring, disabledText);
+    }
+
+    QString ring, edge, disabledText, text;
 };
 
 QString prominentSheet(const QPalette& palette, const ButtonInk& ink) {
@@ -83,8 +93,6 @@ QString prominentSheet(const QPalette& palette, const ButtonInk& ink) {
 }
 
 QString borderedSheet(const QPalette& palette, const ButtonInk& ink) {
-    const QString look =
-        QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
     return QStringLiteral(
                "QPushButton { padding: 4px 12px; border-radius: 6px; border: 1px solid %1;"
                " background: %2; margin: 1px; }"
@@ -93,19 +101,15 @@ QString borderedSheet(const QPalette& palette, const ButtonInk& ink) {
                "QPushButton:disabled { color: %5; }")
                .arg(ink.edge, cssColor(palette.color(QPalette::Button)), ink.ring,
                     cssColor(palette.color(QPalette::Button).darker(115)), ink.disabledText) +
-           behindSheet(look);
+           behindSheet(ink.text);
 }
 
-QString borderlessSheet(const QPalette& palette, const ButtonInk& ink) {
-    const QString look =
-        QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
+QString borderlessSheet(const ButtonInk& ink) {
     return QStringLiteral("QPushButton { text-align: left; padding: 2px 2px; border-radius: 4px;"
                           " border: 2px solid transparent; background: transparent; outline: none;"
-                          " %1 }"
-                          "QPushButton:focus { border-color: %2; }"
-                          "QPushButton:disabled { color: %3; }")
-               .arg(look, ink.ring, ink.disabledText) +
-           behindSheet(look);
+                          " %1 }")
+               .arg(ink.text) +
+           ink.frameless() + behindSheet(ink.text);
 }
 
 QString linkSheet(const QPalette& palette, const ButtonInk& ink) {
@@ -115,17 +119,13 @@ QString linkSheet(const QPalette& palette, const ButtonInk& ink) {
     return QStringLiteral("QPushButton { %1 border: 2px solid transparent;"
                           " background: transparent; outline: none; border-radius: 4px; padding: 0;"
                           " text-align: left; }"
-                          "QPushButton:hover { text-decoration: underline; }"
-                          "QPushButton:focus { border-color: %2; }"
-                          "QPushButton:disabled { color: %3; }")
-               .arg(look, ink.ring, ink.disabledText) +
-           behindSheet(look);
+                          "QPushButton:hover { text-decoration: underline; }")
+               .arg(look) +
+           ink.frameless() + behindSheet(look);
 }
 
 QString scoreSheet(const QPalette& palette, const ButtonInk& ink) {
     const QColor onFill = palette.color(QPalette::HighlightedText);
-    const QString look =
-        QStringLiteral("color: %1;").arg(cssColor(palette.color(QPalette::ButtonText)));
     const QString checked =
         QStringLiteral("background: %1; color: %2; border-color: %1;"
                        " font-weight: 600;")
@@ -135,9 +135,9 @@ QString scoreSheet(const QPalette& palette, const ButtonInk& ink) {
                           "QPushButton:checked { %3 }"
                           "QPushButton:focus { border: 2px solid %4; }"
                           "QPushButton:disabled { color: %5; }")
-               .arg(look, ink.edge, checked, cssColor(palette.color(QPalette::WindowText)),
+               .arg(ink.text, ink.edge, checked, cssColor(palette.color(QPalette::WindowText)),
                     ink.disabledText) +
-           behindSheet(look) + behindSheet(checked, QStringLiteral(":checked"));
+           behindSheet(ink.text) + behindSheet(checked, QStringLiteral(":checked"));
 }
 
 QString buttonSheet(ButtonRole role, const QPalette& palette) {
@@ -148,7 +148,7 @@ QString buttonSheet(ButtonRole role, const QPalette& palette) {
     case ButtonRole::bordered:
         return borderedSheet(palette, ink);
     case ButtonRole::borderless:
-        return borderlessSheet(palette, ink);
+        return borderlessSheet(ink);
     case ButtonRole::link:
         return linkSheet(palette, ink);
     case ButtonRole::score:
