@@ -58,7 +58,8 @@ struct Harness {
         c.kvStore = store;
         c.fs = fs;
         c.pendingFileURL = kPendingFile;
-        c.requestTimeoutSeconds = 0.3;
+        // Generous: a post slower than this under a sanitizer would be sent twice.
+        c.requestTimeoutSeconds = 10;
         c.now = [] { return QDateTime::fromString("2025-03-04T05:06:07.089Z", Qt::ISODateWithMs); };
         c.pause = [lock = pauseLock, pauses = pauses](std::chrono::milliseconds d,
                                                       std::stop_token) {
@@ -173,7 +174,9 @@ TEST(TelemetryService, FailedPostIsTriedThreeTimesThenKeptFirst) {
     for (const auto& [status, delay] : failures) {
         Harness h;
         h.answer(status, delay);
-        auto service = h.start();
+        auto configuration = h.configuration();
+        configuration.requestTimeoutSeconds = 0.3;
+        auto service = std::make_unique<TelemetryService>(configuration);
         service->track("first", {});
         ASSERT_TRUE(service->waitUntilIdle(30s));
         EXPECT_EQ(h.requests().size(), 3) << status;
