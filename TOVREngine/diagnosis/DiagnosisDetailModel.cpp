@@ -33,6 +33,16 @@ DiagnosisDetailModel::Section DiagnosisDetailModel::section() const {
     return Section::unknown;
 }
 
+QString DiagnosisDetailModel::proposedFixTitle() const {
+    const QString text = d2Remediation_ ? d2Remediation_->title() : QString();
+    return callbacks_.namingFiles ? callbacks_.namingFiles(text) : text;
+}
+
+QString DiagnosisDetailModel::proposedFixExplanation() const {
+    const QString text = d2Remediation_ ? d2Remediation_->explanation() : QString();
+    return callbacks_.namingFiles ? callbacks_.namingFiles(text) : text;
+}
+
 std::optional<QString> DiagnosisDetailModel::detailMarkdown() const {
     const auto& jdk = diagnosis_.detectedJDK();
     if (diagnosis_.kind() != Diagnosis::Kind::D3_LegacyOnly || !jdk)

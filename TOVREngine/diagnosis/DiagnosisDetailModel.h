@@ -24,6 +24,8 @@ public:
         std::function<void(qint64 major)> onInstallChosen;
         std::function<void()> onKeepLegacy;
         std::function<void()> onContinue;
+        // Names the user's files in the fix's texts as this Mac has them; unset: as written.
+        std::function<QString(const QString&)> namingFiles;
     };
 
     // Which content the diagnosis gets.
@@ -45,6 +47,9 @@ public:
     const std::optional<Remediation>& d1Remediation() const { return d1Remediation_; }
     const std::optional<Remediation>& d2Remediation() const { return d2Remediation_; }
     Section section() const;
+    // The proposed fix's button and explanation.
+    QString proposedFixTitle() const;
+    QString proposedFixExplanation() const;
     // The explanation as inline Markdown when its only markup is the code span around the
     // legacy JDK's path; absent when it must be shown as plain text, because names read
     // from the Mac (paths, folder names, versions) would otherwise turn into markup or links.

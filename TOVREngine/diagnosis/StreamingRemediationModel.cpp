@@ -3,6 +3,7 @@
 #include "model/ProductConfig.h"
 #include "model/RemediationWording.h"
 #include "platform/Error.h"
+#include "platform/FileChecks.h"
 #include "platform/Overloaded.h"
 #include "platform/ReleaseOnWorker.h"
 #include "platform/WorkerTask.h"
@@ -164,10 +165,16 @@ void StreamingRemediationModel::applyZshrcChange() {
 void StreamingRemediationModel::skipZshrcChange() {
     if (finished_ || row() != Row::awaitingZshrc || applyTask_)
         return;
+    const QString shown = shownFromHome(*fs_, zshrcPreview_->path);
     zshrcPreview_.reset();
-    lines_ << QStringLiteral("Skipped ~/.zshrc edit. JAVA_HOME may stay unset in fresh shells "
-                             "until you add the line manually.");
+    lines_ << QStringLiteral("Skipped ") + shown +
+                  QStringLiteral(" edit. JAVA_HOME may stay unset in fresh shells until you add "
+                                 "the line manually.");
     Q_EMIT changed();
+}
+
+QString StreamingRemediationModel::namingFiles(const QString& text) const {
+    return fs_ && workers_ ? namingStartupFiles(*fs_, workers_->toolLocations(), text) : text;
 }
 
 void StreamingRemediationModel::finishSuccess() {

@@ -53,16 +53,19 @@ public:
 
     Row row() const;
     QString title() const { return RemediationWording::title(remediation_); }
-    QString subtitle() const { return RemediationWording::subtitle(remediation_); }
+    QString subtitle() const { return namingFiles(RemediationWording::subtitle(remediation_)); }
     // "Running…" or "Canceling…" while the row shows progress.
     QString statusText() const;
     QString successButtonTitle() const;
-    QString successMessage() const { return RemediationWording::successMessage(remediation_); }
+    QString successMessage() const {
+        return namingFiles(RemediationWording::successMessage(remediation_));
+    }
     // Markdown: names the troubleshooting article.
     QString failureMessage() const;
     // Markdown texts of the ~/.zshrc prompt for the preview on screen.
     QString zshrcPromptText() const;
     QString zshrcBackupText() const;
+    QString applyZshrcTitle() const { return namingFiles(QStringLiteral("Apply ~/.zshrc change")); }
 
     // The buttons. Each acts only in the row it is drawn in, and the screen reports at most
     // one outcome.
@@ -100,6 +103,8 @@ private:
     void runEnded();
 
     void finish(const RemediationOutcome& outcome);
+    // `text` naming zsh's start-up files where the user's login shell reads them.
+    QString namingFiles(const QString& text) const;
     void emitTerminalEventIfNeeded();
 
     Remediation remediation_;

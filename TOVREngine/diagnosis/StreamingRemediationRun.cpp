@@ -200,15 +200,19 @@ ZshrcPreparation prepareZshrc(const RemediationWorkers& workers,
     const QStringList lines = mise ? workers.missingMiseActivation() : workers.missingJEnvInit();
     if (lines.isEmpty())
         return {};
-    const FileAppendWriter writer(fs->homeDirectory() + QStringLiteral("/.zshrc"), fs,
-                                  ProductConfig::current().shellMarker());
+    const QString zshrc =
+        toolLocationsOf(workers.toolLocations()).zshStartupDir(fs->homeDirectory()) +
+        QStringLiteral("/.zshrc");
+    const FileAppendWriter writer(zshrc, fs, ProductConfig::current().shellMarker());
     try {
         return {writer.preview(
                     lines, mise ? QStringLiteral("Mise activation") : QStringLiteral("jEnv init"),
                     [](const QString&) { return false; }),
                 {}};
     } catch (const Error& error) {
-        return {{}, QStringLiteral("Couldn't read ~/.zshrc: ") + error.description()};
+        return {{},
+                QStringLiteral("Couldn't read ") + shownFromHome(*fs, zshrc) +
+                    QStringLiteral(": ") + error.description()};
     }
 }
 

@@ -127,6 +127,14 @@ QString ZprofileDiffSheetModel::titleText() const {
     return QStringLiteral("Set `JAVA_HOME` in `") + markdownLiteral(shownFile()) + u'`';
 }
 
+QString ZprofileDiffSheetModel::windowTitle() const {
+    return QStringLiteral("Set JAVA_HOME in ") + shownFile();
+}
+
+QString ZprofileDiffSheetModel::readingText() const {
+    return QStringLiteral("Reading ") + shownFile() + QStringLiteral("…");
+}
+
 QString ZprofileDiffSheetModel::explainerText() const {
     return QStringLiteral("Review the change before we write it. Your current file is backed up "
                           "to `") +

@@ -53,6 +53,9 @@ public:
 
     // Markdown texts; they name the file as the user reads it once it is known.
     QString titleText() const;
+    // Plain texts: the sheet's window title and the line beside the spinner while it reads.
+    QString windowTitle() const;
+    QString readingText() const;
     QString explainerText() const;
     QString alreadySetText() const;
     QString createdText() const;

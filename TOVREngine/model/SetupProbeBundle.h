@@ -19,6 +19,7 @@ struct SetupProbeBundle {
     bool ghPresent = false;
     bool gitIdentitySet = false;
     bool ghAuthed = false;
+    QString gitConfigFile; // the file `git config --global` writes; empty when not probed
     bool operator==(const SetupProbeBundle&) const = default;
 };
 

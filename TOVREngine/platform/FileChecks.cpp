@@ -16,6 +16,27 @@ QString shownFromHome(const FileSystemOperating& fs, const QString& path) {
     return path;
 }
 
+QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& locations,
+                           const QString& text) {
+    const QString home = fs.homeDirectory();
+    const QString folder = locations.zshStartupDir(home);
+    if (folder == home)
+        return text;
+    const QString shown = shownFromHome(fs, folder);
+    QString named = text;
+    for (const QLatin1StringView file :
+         {QLatin1StringView("/.zprofile"), QLatin1StringView("/.zshrc")})
+        named.replace(u'~' + file, shown + file);
+    return named;
+}
+
+QString namingStartupFiles(const FileSystemOperating& fs,
+                           const std::shared_ptr<ToolLocationsSource>& source,
+                           const QString& text) {
+    const auto known = source ? source->ifRead() : std::nullopt;
+    return known ? namingStartupFiles(fs, *known, text) : text;
+}
+
 bool isFile(const FileSystemOperating& fs, const QString& path) {
     bool dir = false;
     return fs.fileExists(path, &dir) && !dir;

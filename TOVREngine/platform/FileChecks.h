@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 
 namespace tovr {
 
@@ -22,6 +23,15 @@ void removeQuietly(FileSystemOperating& fs, const QString& path);
 
 // `path` as the user reads it: a leading home folder written as "~".
 QString shownFromHome(const FileSystemOperating& fs, const QString& path);
+
+// `text` with "~/.zprofile" and "~/.zshrc" (backups included) naming the files zsh reads
+// when the user's shell moved them with ZDOTDIR; unchanged otherwise.
+QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& locations,
+                           const QString& text);
+// The same on the GUI thread: never waits for the login shell; until it has answered, the
+// usual names.
+QString namingStartupFiles(const FileSystemOperating& fs,
+                           const std::shared_ptr<ToolLocationsSource>& source, const QString& text);
 
 // The `brew` Homebrew installs, the Apple silicon location first: the first of
 // "/opt/homebrew/bin/brew" and "/usr/local/bin/brew" that is an executable file.

@@ -107,8 +107,10 @@ ToolLocationsSource::loginShell(std::shared_ptr<ProcessRunning> runner) {
 }
 
 std::shared_ptr<ToolLocationsSource> ToolLocationsSource::fixed(ToolLocations locations) {
-    return std::make_shared<ToolLocationsSource>(
+    auto source = std::make_shared<ToolLocationsSource>(
         [locations = std::move(locations)] { return locations; });
+    source->get(); // nothing to wait for: known at once
+    return source;
 }
 
 ToolLocations toolLocationsOf(const std::shared_ptr<ToolLocationsSource>& source) {

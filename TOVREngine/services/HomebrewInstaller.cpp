@@ -130,8 +130,10 @@ void HomebrewInstaller::runScript(const QString& script, const ProcessEnvironmen
 void HomebrewInstaller::appendShellenv(const Sink& sink) const {
     const QString brew = homebrewExecutable(*fs).value_or(QString());
     if (brew.isEmpty()) {
-        sink(output(QStringLiteral("Note: brew not found in expected locations after install; "
-                                   "skipping ~/.zprofile shellenv append.")));
+        sink(output(namingStartupFiles(*fs, locations,
+                                       QStringLiteral("Note: brew not found in expected locations "
+                                                      "after install; skipping ~/.zprofile "
+                                                      "shellenv append."))));
         return;
     }
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");

@@ -20,9 +20,10 @@ EventStream<StreamEvent> JEnvRunner::setGlobal(const QString& javaHome, qint64 m
 
 QStringList JEnvRunner::ensureShellInit() const {
     return missingZshrcLines(
-        *fs, {{QStringLiteral(".jenv/bin"),
-               QStringLiteral(R"sh(export PATH="$HOME/.jenv/bin:$PATH")sh")},
-              {QStringLiteral("jenv init"), QStringLiteral(R"sh(eval "$(jenv init -)")sh")}});
+        *fs, shell.toolLocations(),
+        {{QStringLiteral(".jenv/bin"),
+          QStringLiteral(R"sh(export PATH="$HOME/.jenv/bin:$PATH")sh")},
+         {QStringLiteral("jenv init"), QStringLiteral(R"sh(eval "$(jenv init -)")sh")}});
 }
 
 } // namespace tovr

@@ -24,8 +24,9 @@ EventStream<StreamEvent> MiseRunner::useGlobalJava(const QString& version) const
 }
 
 QStringList MiseRunner::ensureShellActivation() const {
-    return missingZshrcLines(*fs, {{QStringLiteral("mise activate"),
-                                    QStringLiteral(R"sh(eval "$(mise activate zsh)")sh")}});
+    return missingZshrcLines(
+        *fs, shell.toolLocations(),
+        {{QStringLiteral("mise activate"), QStringLiteral(R"sh(eval "$(mise activate zsh)")sh")}});
 }
 
 } // namespace tovr

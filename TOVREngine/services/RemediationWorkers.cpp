@@ -30,8 +30,9 @@ public:
     }
 
     EventStream<StreamEvent> installHomebrew() const override {
-        const HomebrewInstaller installer{s_.processRunner, s_.fs,
-                                          PrivilegedExecutor{s_.fs, nullptr}, s_.http};
+        HomebrewInstaller installer{s_.processRunner, s_.fs, PrivilegedExecutor{s_.fs, nullptr},
+                                    s_.http};
+        installer.locations = toolLocationsOf(s_.toolLocations);
         return installer.install();
     }
 
@@ -64,9 +65,11 @@ public:
         return Probes{shell(), s_.fs}.collect([&task] { return latchFor(task); }).installedJDKs;
     }
 
+    std::shared_ptr<ToolLocationsSource> toolLocations() const override { return s_.toolLocations; }
+
 private:
     QString home() const { return s_.fs->homeDirectory(); }
-    ShellRunner shell() const { return ShellRunner{s_.processRunner}; }
+    ShellRunner shell() const { return ShellRunner{s_.processRunner, s_.toolLocations}; }
     MiseRunner mise() const { return MiseRunner{QStringLiteral("/usr/bin/env"), shell(), s_.fs}; }
     JEnvRunner jenv() const {
         return JEnvRunner{home() + QStringLiteral("/.jenv"), shell(), s_.fs};

@@ -41,6 +41,8 @@ public:
     // The JDKs installed now, from a fresh probe. Cancelling `task` ends the probe's
     // children at once (their login shell may take as long as the user's start-up files).
     virtual QList<JDKInfo> installedJDKs(WorkerTask& task) const = 0;
+    // Where the user's login shell keeps zsh's start-up files; none: the usual places.
+    virtual std::shared_ptr<ToolLocationsSource> toolLocations() const { return nullptr; }
 };
 
 // The live workers, each built from `services` when it is called.

@@ -4,11 +4,11 @@
 
 namespace tovr {
 
-QStringList missingZshrcLines(const FileSystemOperating& fs,
+QStringList missingZshrcLines(const FileSystemOperating& fs, const ToolLocations& locations,
                               const QList<ZshrcStartupLine>& wanted) {
     QString text;
     try {
-        text = fs.readText(fs.homeDirectory() + QStringLiteral("/.zshrc"));
+        text = fs.readText(locations.zshStartupDir(fs.homeDirectory()) + QStringLiteral("/.zshrc"));
     } catch (const Error&) {
         // Missing, unreadable or not UTF-8: every line is offered.
     }

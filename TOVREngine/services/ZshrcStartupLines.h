@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystemOperating.h"
+#include "platform/ToolLocations.h"
 
 #include <QList>
 #include <QString>
@@ -15,8 +16,9 @@ struct ZshrcStartupLine {
     QString line;
 };
 
-// The lines of `wanted`, in order, whose needle no active line of ~/.zshrc holds. A missing
-// or unreadable file holds nothing. Writes nothing.
-QStringList missingZshrcLines(const FileSystemOperating& fs, const QList<ZshrcStartupLine>& wanted);
+// The lines of `wanted`, in order, whose needle no active line of ~/.zshrc (in $ZDOTDIR when
+// set) holds. A missing or unreadable file holds nothing. Writes nothing.
+QStringList missingZshrcLines(const FileSystemOperating& fs, const ToolLocations& locations,
+                              const QList<ZshrcStartupLine>& wanted);
 
 } // namespace tovr

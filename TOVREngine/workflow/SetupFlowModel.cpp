@@ -1,6 +1,7 @@
 #include "workflow/SetupFlowModel.h"
 
 #include "platform/Concurrently.h"
+#include "platform/FileChecks.h"
 #include "platform/NetworkReadinessProbe.h"
 #include "platform/SystemProfiler.h"
 #include "telemetry/UsageEvent.h"
@@ -91,6 +92,16 @@ std::optional<WorkflowStep> SetupFlowModel::workflowStep(const QString& domainID
         if (step.stage->domainID() == domainID)
             return step;
     return std::nullopt;
+}
+
+QString SetupFlowModel::namingUsersFiles(const QString& text) const {
+    const auto& fs = context_.services.fs;
+    if (!fs)
+        return text;
+    QString named = namingStartupFiles(*fs, context_.services.toolLocations, text);
+    if (probes_ && !probes_->gitConfigFile.isEmpty())
+        named.replace(QStringLiteral("~/.gitconfig"), shownFromHome(*fs, probes_->gitConfigFile));
+    return named;
 }
 
 void SetupFlowModel::keep(std::shared_ptr<WorkerTask> task) {

@@ -127,6 +127,9 @@ public:
     const EffectivePlugins& plugins() const { return plugins_; }
     // The first workflow step of that domain.
     std::optional<WorkflowStep> workflowStep(const QString& domainID) const;
+    // A stage's text naming the files this Mac's login shell uses: zsh's start-up files
+    // where ZDOTDIR moved them, and Git's global file where git writes it.
+    QString namingUsersFiles(const QString& text) const;
 
     // Whether the score card already reported a submission or dismissal. Not published.
     bool npsResolved() const { return npsResolved_; }

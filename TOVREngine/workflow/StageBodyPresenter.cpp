@@ -63,7 +63,7 @@ StageBodyPresenter::fixRows(const QList<SetupRemediation>& fixes) const {
         return rows;
     const auto& policy = scope_.model->config().spinePolicy;
     for (const auto& fix : fixes)
-        rows.append({fix.id(), fix.title(), caption(policy, fix)});
+        rows.append({fix.id(), fix.title(), scope_.model->namingUsersFiles(caption(policy, fix))});
     return rows;
 }
 

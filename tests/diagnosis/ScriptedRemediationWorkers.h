@@ -33,6 +33,7 @@ public:
     QStringList jenv;
     // Runs on the worker thread for installedJDKs().
     std::function<QList<JDKInfo>(WorkerTask&)> probe = [](WorkerTask&) { return QList<JDKInfo>{}; };
+    std::shared_ptr<ToolLocationsSource> locations; // set before the run starts
 
     QList<QStringList> calls() const {
         std::lock_guard lock(mutex_);
@@ -91,6 +92,7 @@ public:
         record({QStringLiteral("installedJDKs")});
         return probe(task);
     }
+    std::shared_ptr<ToolLocationsSource> toolLocations() const override { return locations; }
 
 private:
     void record(QStringList call) const {

@@ -347,12 +347,21 @@ TEST_F(StreamingRemediationModelTest, TheZshrcChangeIsWrittenWithABackupOrSkippe
     model->finishSuccess();
     EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::success("Installed Temurin via Mise.")));
 
+    // Where the user's ZDOTDIR moved zsh's start-up files, the change is offered there.
+    workers->locations = ToolLocationsSource::fixed({{{"ZDOTDIR", "/Users/dev/zsh"}}});
+    fs->createFolder("/Users/dev/zsh");
     auto skipped = run(Remediation::setJavaHomeViaMise(QStringLiteral("temurin-21")));
+    EXPECT_EQ(skipped->subtitle(), "Running `mise use -g java@temurin-<X>` and ensuring "
+                                   "`~/zsh/.zshrc` activates Mise.");
+    ASSERT_EQ(skipped->row(), Row::awaitingZshrc);
+    EXPECT_EQ(skipped->zshrcPreview()->path, "/Users/dev/zsh/.zshrc");
+    EXPECT_EQ(skipped->applyZshrcTitle(), "Apply ~/zsh/.zshrc change");
     const QByteArray written = fs->contents("/Users/dev/.zshrc");
     skipped->skipZshrcChange();
     EXPECT_EQ(skipped->row(), Row::succeeded);
     EXPECT_EQ(fs->contents("/Users/dev/.zshrc"), written);
-    EXPECT_TRUE(skipped->lines().last().startsWith("Skipped ~/.zshrc edit."));
+    EXPECT_FALSE(fs->fileExists("/Users/dev/zsh/.zshrc"));
+    EXPECT_TRUE(skipped->lines().last().startsWith("Skipped ~/zsh/.zshrc edit."));
 }
 
 TEST_F(StreamingRemediationModelTest, AStaleZshrcPreviewIsMadeAgainBeforeTheNextApply) {

@@ -60,6 +60,7 @@ TEST_F(ZprofileDiffSheetModelTest, AMissingFileIsCreatedWithTheBlockAndAnEmptyBa
         ASSERT_EQ(model->state(), State::review);
         EXPECT_TRUE(model->preview()->wasCreated);
         EXPECT_EQ(model->titleText(), "Set `JAVA_HOME` in `" + shown + "`");
+        EXPECT_EQ(model->windowTitle(), "Set JAVA_HOME in " + shown);
         EXPECT_EQ(model->createdText(), "Creating `" + shown + "` (didn't exist before).");
         const auto rows = model->listing();
         ASSERT_EQ(rows.size(), 3);

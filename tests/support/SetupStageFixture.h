@@ -21,8 +21,10 @@ namespace tovr::test {
 // screen's selections and recorded telemetry; `show` puts a stage on screen.
 struct SetupStageFixture {
     explicit SetupStageFixture(FixtureMac::Kind kind = FixtureMac::Kind::developerAppleSilicon,
-                               ProductConfig config = cliProduct())
+                               ProductConfig config = cliProduct(),
+                               std::shared_ptr<ToolLocationsSource> locations = nullptr)
         : product(config), mac(kind), ctx(mac.services(), mac.environment()) {
+        ctx.context.services.toolLocations = std::move(locations);
         ctx.profile->set(mac.profiler().profile());
         model = std::make_unique<SetupFlowModel>(std::move(config), ctx.context);
         model->start();

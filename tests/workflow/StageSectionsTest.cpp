@@ -99,6 +99,20 @@ TEST(StageBodyPresenter, CaptionIsThePolicysEvenWhenEmptyElseTheFixDetail) {
     EXPECT_EQ(StageBodyPresenter::caption(policy, SetupRemediation::installGh()), "");
     EXPECT_EQ(StageBodyPresenter::caption(policy, SetupRemediation::installZed()),
               SetupRemediation::installZed().detail());
+
+    // The files named are those the user's login shell moved elsewhere.
+    SetupStageFixture f(Kind::newAppleSilicon, cliProduct(),
+                        ToolLocationsSource::fixed({{{"ZDOTDIR", "/Users/dev/zsh"},
+                                                     {"GIT_CONFIG_GLOBAL", "/Users/dev/d/git"}}}));
+    f.show("shell-config");
+    const StageBodyPresenter shell(f.scope("shell-config"), f.mac.fs());
+    const auto rows = shell.fixRows({SetupRemediation::configureShell()});
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(rows[0].caption.startsWith("We'll set up `~/zsh/.zprofile` (PATH), "
+                                           "`~/zsh/.zshrc` (aliases and completions)"))
+        << rows[0].caption.toStdString();
+    EXPECT_EQ(f.model->namingUsersFiles("saved to ~/.gitconfig; backed up to ~/.zprofile.bak"),
+              "saved to ~/d/git; backed up to ~/zsh/.zprofile.bak");
 }
 
 // A language set up since the user ticked it is neither ticked, nor installed, nor counted

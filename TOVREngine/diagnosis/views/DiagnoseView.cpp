@@ -4,6 +4,7 @@
 #include "diagnosis/views/DiagnosisDetailView.h"
 #include "diagnosis/views/RemediationProgressDialog.h"
 #include "model/ProductConfig.h"
+#include "platform/FileChecks.h"
 #include "platform/URLOpening.h"
 #include "ui/views/ClickGuard.h"
 #include "ui/views/KeyboardFocus.h"
@@ -296,6 +297,10 @@ DiagnosisDetailView* DiagnoseView::makeDetail(const Diagnosis& diagnosis,
                 model->continueFlow();
         };
     }
+    callbacks.namingFiles = [fs = context_.services.fs,
+                             locations = context_.services.toolLocations](const QString& text) {
+        return fs ? namingStartupFiles(*fs, locations, text) : text;
+    };
     auto* detailModel = new DiagnosisDetailModel(diagnosis, std::move(d1), std::move(d2),
                                                  std::move(callbacks), *context_.userDefaults);
     const ScreenContext context = context_;

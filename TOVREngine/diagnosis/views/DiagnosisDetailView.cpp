@@ -98,12 +98,12 @@ std::function<void()> DiagnosisDetailView::forward(void (DiagnosisDetailModel::*
 
 void DiagnosisDetailView::addProposedFix(QWidget* section) {
     auto* stack = sectionStack(section, 8);
-    const Remediation& fix = *model_->d2Remediation();
-    auto* button = makeButton(fix.title(), ButtonRole::prominent,
+    auto* button = makeButton(model_->proposedFixTitle(), ButtonRole::prominent,
                               QStringLiteral("remediation-primary-button"), section);
     connect(button, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::remediate));
     stack->addWidget(button, 0, Qt::AlignLeft);
-    auto* explanation = makePlainLabel(fix.explanation(), TextStyle::footnote, section);
+    auto* explanation =
+        makePlainLabel(model_->proposedFixExplanation(), TextStyle::footnote, section);
     applySecondaryStyle(explanation);
     stack->addWidget(explanation);
     auto* article = makeButton(QStringLiteral("Read the JAVA_HOME article"), ButtonRole::link,

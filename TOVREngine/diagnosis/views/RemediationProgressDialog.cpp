@@ -104,7 +104,7 @@ private:
         status_->setObjectName(QStringLiteral("remediation-status"));
         applySecondaryStyle(status_);
         row->addWidget(status_);
-        apply_ = makeButton(QStringLiteral("Apply ~/.zshrc change"), ButtonRole::prominent,
+        apply_ = makeButton(model_->applyZshrcTitle(), ButtonRole::prominent,
                             QStringLiteral("remediation-apply-zshrc"), this);
         row->addWidget(apply_);
         article_ = makeButton(QStringLiteral("Open the article"), ButtonRole::link,
@@ -203,7 +203,7 @@ public:
         header_ = makeHeader(shownTitle_, model->explainerText(), opener, this);
         stack->addWidget(header_);
 
-        spinner_ = makeSpinner(this, QStringLiteral("Reading ~/.zprofile…"));
+        spinner_ = makeSpinner(this, model->readingText());
         stack->addWidget(spinner_, 0, Qt::AlignHCenter);
         loadError_ = makeErrorLabel(this);
         loadError_->setObjectName(QStringLiteral("zprofile-load-error"));
@@ -427,9 +427,9 @@ RemediationProgressDialog::RemediationProgressDialog(
     layout->setContentsMargins(0, 0, 0, 0);
     const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };
     if (isReviewedInZprofile(remediation)) {
-        setWindowTitle(QStringLiteral("Set JAVA_HOME in ~/.zprofile"));
         zprofile_ = new ZprofileDiffSheetModel(remediation, context.services.fs, report, this,
                                                context.services.toolLocations);
+        setWindowTitle(zprofile_->windowTitle());
         layout->addWidget(new ZprofileFace(zprofile_, context.urlOpener, this));
     } else {
         if (!workers)

@@ -2,6 +2,7 @@
 
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
+#include "services/GitSetup.h"
 #include "services/ShellConfigurator.h"
 
 namespace tovr {
@@ -38,7 +39,9 @@ SetupProbeBundle BrewProber::probe(const ShellRunner& shell,
     bundle.installedPrimaryToolLocations = candidates;
     bundle.versionOutput = version.first;
     bundle.versionExitCode = version.second;
-    bundle.shellConfigured = ShellConfigurator{fs, {}, shell.toolLocations()}.isConfigured();
+    const ToolLocations locations = shell.toolLocations();
+    bundle.shellConfigured = ShellConfigurator{fs, {}, locations}.isConfigured();
+    bundle.gitConfigFile = GitSetup{nullptr, fs, locations}.globalConfigFile();
     return bundle;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Concurrently.h"
 #include "platform/Error.h"
 #include "services/AgentEnvDoc.h"
+#include "services/GitSetup.h"
 #include "services/ShellConfigurator.h"
 
 namespace tovr {
@@ -99,6 +100,7 @@ SetupProbeBundle ClaudeProbes::run() const {
         bool shellConfigured = false;
         bool agentDocNeeded = false;
         bool projectExists = false;
+        QString gitConfigFile;
     };
     auto [local, onPath, version, codex, gh, identity, authed] = concurrently(
         [&] {
@@ -108,6 +110,7 @@ SetupProbeBundle ClaudeProbes::run() const {
             l.shellConfigured = ShellConfigurator{fs, {}, locations}.isConfigured();
             l.agentDocNeeded = AgentEnvDoc{fs, locations}.isNeeded();
             l.projectExists = exampleProjectFolder();
+            l.gitConfigFile = GitSetup{nullptr, fs, locations}.globalConfigFile();
             return l;
         },
         [&] { return claudePathEntries(); }, [&] { return claudeVersion(); },
@@ -126,6 +129,7 @@ SetupProbeBundle ClaudeProbes::run() const {
     bundle.ghPresent = gh;
     bundle.gitIdentitySet = identity;
     bundle.ghAuthed = authed;
+    bundle.gitConfigFile = local.gitConfigFile;
     return bundle;
 }
 

@@ -164,8 +164,10 @@ public:
         const SetupDiagnosis diagnosis = step->stage->diagnosis();
         const auto screen = model_->plugins().spineCopy->screenCopy(domainID_, diagnosis);
         scaffold_->setTitle(screen ? screen->headline : diagnosis.headline);
-        scaffold_->setExplainer(screen ? screen->body : diagnosis.detail);
-        const auto footer = screen ? screen->footer : std::nullopt;
+        scaffold_->setExplainer(model_->namingUsersFiles(screen ? screen->body : diagnosis.detail));
+        auto footer = screen ? screen->footer : std::nullopt;
+        if (footer)
+            footer = model_->namingUsersFiles(*footer);
         if (classification_ == diagnosis.classification && footer == footer_)
             return;
         classification_ = diagnosis.classification;
@@ -186,7 +188,8 @@ public:
             break;
         }
         case SetupDiagnosisClassification::blocked: {
-            auto* detail = makePlainLabel(diagnosis.detail, TextStyle::callout, content);
+            auto* detail = makePlainLabel(model_->namingUsersFiles(diagnosis.detail),
+                                          TextStyle::callout, content);
             applySecondaryStyle(detail);
             content->layout()->addWidget(detail);
             auto* button = makeButton(QStringLiteral("Continue"), ButtonRole::prominent,

@@ -76,6 +76,7 @@ protected:
             prepare(*mac);
         auto services = mac->services();
         services.isFixtureMode = fixtureMode;
+        services.toolLocations = locations;
         screen = std::make_unique<TestScreenContext>(services, mac->environment());
         if (fixtureMode)
             screen->profile->set(mac->profiler().profile());
@@ -97,6 +98,8 @@ protected:
             {ProcessResult{0, version, {}}, {}, {}, std::chrono::milliseconds(ms)});
         mac->runner()->answerShell(kJavaHomeScript, "__QLM_VERIFY_JAVA_HOME__:" + javaHome + "\n");
     }
+
+    std::shared_ptr<ToolLocationsSource> locations; // the login shell's, when set before open
 
     Model* model() const { return view->model(); }
     template <class S> bool on() const { return std::holds_alternative<S>(model()->state()); }
@@ -186,19 +189,23 @@ TEST_F(DiagnoseJourney, NoJavaChoose21InstallVerifyAndOnToTheAudit) {
     EXPECT_EQ(homeListing(), homeBefore); // the package writes nothing in the home folder
 }
 
+// With zsh's start-up files moved by the user's ZDOTDIR.
 TEST_F(DiagnoseJourney, ModernJavaWithoutJavaHomeReviewApplyAndVerify) {
     const QString zprofile = "export PATH=\"$HOME/bin:$PATH\"\n";
+    locations = ToolLocationsSource::fixed({{{"ZDOTDIR", "/Users/dev/zsh"}}});
     open(
         Kind::newAppleSilicon,
         [&](FixtureMac& m) {
             m.installJDK("temurin-21.jdk");
-            m.fs()->createFile(m.fs()->homeDirectory() + "/.zprofile", zprofile.toUtf8());
+            m.fs()->createFile(m.fs()->homeDirectory() + "/zsh/.zprofile", zprofile.toUtf8());
         },
         true);
     ASSERT_TRUE(spinUntil([&] { return on<Model::Diagnosed>(); }));
     settle();
     saveScreenshot(&window, "diagnose-d2-home-unset");
     shellsAnswer(kJava21, homeOf("temurin-21.jdk"));
+    EXPECT_EQ(findVisible<QPushButton>(view, "remediation-primary-button")->text(),
+              "Set JAVA_HOME in ~/zsh/.zprofile (recommended)");
     clickButton(view, "remediation-primary-button");
     ASSERT_EQ(model()->sheetRemediation(),
               Remediation::writeJavaHomeToZprofile(homeOf("temurin-21.jdk")));
@@ -215,9 +222,10 @@ TEST_F(DiagnoseJourney, ModernJavaWithoutJavaHomeReviewApplyAndVerify) {
 
     EXPECT_EQ(telemetry.names(), (QStringList{"diagnosis_reached", "remediation_applied",
                                               "remediation_completed", "verify_passed"}));
-    EXPECT_TRUE(homeFile(".zprofile").startsWith(zprofile));
-    EXPECT_TRUE(homeFile(".zprofile").contains("export JAVA_HOME=$(/usr/libexec/java_home)\n"));
-    EXPECT_EQ(homeFile(".zprofile.bak"), zprofile);
+    EXPECT_TRUE(homeFile("zsh/.zprofile").startsWith(zprofile));
+    EXPECT_TRUE(homeFile("zsh/.zprofile").contains("export JAVA_HOME=$(/usr/libexec/java_home)\n"));
+    EXPECT_EQ(homeFile("zsh/.zprofile.bak"), zprofile);
+    EXPECT_FALSE(mac->fs()->fileExists("/Users/dev/.zprofile"));
 }
 
 TEST_F(DiagnoseJourney, LegacyJavaOnlyKeepItAndVerify) {

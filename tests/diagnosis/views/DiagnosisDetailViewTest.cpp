@@ -61,7 +61,9 @@ protected:
     int continued_ = 0;
     DiagnosisDetailModel::Callbacks callbacks_{[this](const Remediation& r) { remediated_ << r; },
                                                [this](qint64 major) { installs_ << major; },
-                                               [this] { ++kept_; }, [this] { ++continued_; }};
+                                               [this] { ++kept_; },
+                                               [this] { ++continued_; },
+                                               {}};
 };
 
 } // namespace
