@@ -30,6 +30,14 @@ StreamingRemediationModel::StreamingRemediationModel(
       workers_(std::move(workers)), urlOpener_(std::move(urlOpener)),
       onFinish_(std::move(onFinish)) {}
 
+StreamingRemediationModel::StreamingRemediationModel(
+    Remediation remediation, const AppServices& services,
+    std::shared_ptr<RemediationWorkers> workers, std::shared_ptr<URLOpening> urlOpener,
+    std::function<void(const RemediationOutcome&)> onFinish, QObject* parent)
+    : StreamingRemediationModel(std::move(remediation), services.fs,
+                                workers ? std::move(workers) : liveRemediationWorkers(services),
+                                std::move(urlOpener), std::move(onFinish), parent) {}
+
 StreamingRemediationModel::~StreamingRemediationModel() {
     run_.reset();
     if (applyTask_)

@@ -33,6 +33,12 @@ public:
                               std::shared_ptr<URLOpening> urlOpener,
                               std::function<void(const RemediationOutcome&)> onFinish,
                               QObject* parent = nullptr);
+    // On the services' file system, with their live workers unless `workers` replaces them.
+    StreamingRemediationModel(Remediation remediation, const AppServices& services,
+                              std::shared_ptr<RemediationWorkers> workers,
+                              std::shared_ptr<URLOpening> urlOpener,
+                              std::function<void(const RemediationOutcome&)> onFinish,
+                              QObject* parent = nullptr);
     ~StreamingRemediationModel() override;
 
     // Starts the run; once.

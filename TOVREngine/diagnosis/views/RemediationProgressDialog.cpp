@@ -432,10 +432,8 @@ RemediationProgressDialog::RemediationProgressDialog(
         setWindowTitle(zprofile_->windowTitle());
         layout->addWidget(new ZprofileFace(zprofile_, context.urlOpener, this));
     } else {
-        if (!workers)
-            workers = liveRemediationWorkers(context.services);
         streaming_ = new StreamingRemediationModel(
-            remediation, context.services.fs, std::move(workers), context.urlOpener, report, this);
+            remediation, context.services, std::move(workers), context.urlOpener, report, this);
         // Until the run has returned, the page under the sheet stays where it is.
         const auto hold = [model = streaming_, navigation = context.navigation] {
             if (navigation)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "services/SetupRemediationRunner.h"
 #include "ui/ScreenContext.h"
 #include "ui/views/ScreenTask.h"
 #include "workflow/SetupFlowModel.h"
