@@ -351,11 +351,17 @@ TEST_F(PKGInstallerTest, CancelWhileThePasswordDialogWaitsEndsOsascript) {
 
     InstallRun run(installer(), 21);
     ASSERT_TRUE(run.waitFor(Event::installing()));
-    for (int i = 0; i < 500 && !QFile::exists(pidFile); ++i)
-        std::this_thread::sleep_for(10ms);
-    QFile f(pidFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const pid_t pid = f.readAll().trimmed().toInt();
+    // The shell makes the file before it writes the number: wait for the number.
+    pid_t pid = 0;
+    for (int i = 0; i < 1000 && pid <= 0; ++i) {
+        QFile f(pidFile);
+        if (f.open(QIODevice::ReadOnly))
+            pid = f.readAll().trimmed().toInt();
+        if (pid <= 0)
+            std::this_thread::sleep_for(10ms);
+    }
+    if (pid <= 0)
+        run.cancel();
     ASSERT_GT(pid, 0);
 
     run.cancel();
