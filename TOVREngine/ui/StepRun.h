@@ -238,6 +238,10 @@ private:
                 if (taken_.empty()) {
                     channel->posted = false;
                     ended = channel->ended;
+                    // Nothing is sent after the end: the producer's buffer goes now, not
+                    // whenever its thread lets the channel go.
+                    if (ended)
+                        std::vector<Item>().swap(channel->queue);
                     break;
                 }
             }
@@ -264,7 +268,9 @@ private:
     void stepEnded(StepEnd how) {
         channel_.reset();
         task_.reset();
-        taken_.clear();
+        // A flood's buffer is as long as the flood; the next step grows its own (clear()
+        // would keep the capacity).
+        std::vector<Item>().swap(taken_);
         takenNext_ = 0;
         if (canceled_) {
             finish(End::canceled);
