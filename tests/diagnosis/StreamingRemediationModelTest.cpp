@@ -300,8 +300,9 @@ TEST_F(StreamingRemediationModelTest, CancelEndsTheJDKProbesLoginShellAtOnce) {
     QElapsedTimer sinceCancel;
     sinceCancel.start();
     chain->cancel();
-    ASSERT_TRUE(spinUntil([&] { return !outcomes.isEmpty(); }, 3000));
-    EXPECT_LT(sinceCancel.elapsed(), 1000);
+    // Well short of the shell's 10 s, with room for a loaded, sanitized run.
+    ASSERT_TRUE(spinUntil([&] { return !outcomes.isEmpty(); }, 8000));
+    EXPECT_LT(sinceCancel.elapsed(), 5000);
     EXPECT_THAT(outcomes, ElementsAre(RemediationOutcome::canceled()));
 }
 

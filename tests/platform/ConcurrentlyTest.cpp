@@ -53,8 +53,9 @@ TEST(Concurrently, NestedBlockingUseDoesNotStarve) {
             sum += v;
         return sum;
     });
-    // Sequentially this takes 12.8 s; a bounded pool would not finish at all.
-    EXPECT_LT(steady_clock::now() - start, milliseconds(6000));
+    // Sequentially this takes 12.8 s; a bounded pool would not finish at all. Concurrently it
+    // takes about a second, several on a loaded machine under a sanitizer.
+    EXPECT_LT(steady_clock::now() - start, milliseconds(10000));
     EXPECT_EQ(sums, QList<int>(16, 16));
 }
 
