@@ -27,8 +27,27 @@ namespace {
 constexpr int kRowSpacing = 2; // as a stack of lines 2 points apart
 constexpr int kTextMargin = 3;
 
+// The one advance every printable ASCII character has in `font`, or 0 where they differ. The
+// glyphs are asked rather than the font's fixed-pitch flag, which not every monospaced font
+// sets. Kept for the last font asked: the log asks in one font, on the GUI thread only. The
+// font is never destroyed, so that nothing of it outlives the application's font cache.
+int asciiAdvance(const QFont& font, const QFontMetrics& metrics) {
+    static QFont* const asked = new QFont(font);
+    static int advance = -1;
+    if (advance >= 0 && font == *asked)
+        return advance;
+    *asked = font;
+    advance = metrics.horizontalAdvance(QLatin1Char(' '));
+    for (char c = 0x21; c < 0x7F; ++c)
+        if (metrics.horizontalAdvance(QLatin1Char(c)) != advance) {
+            advance = 0;
+            break;
+        }
+    return advance;
+}
+
 // Printable ASCII that stays on one line, told without laying it out: by the widest glyph, in
-// a fixed-pitch font by its characters' one advance, else by the line's own advance.
+// a font whose characters share one advance by that advance, else by the line's own advance.
 bool fitsWithoutShaping(const QFont& font, const QFontMetrics& metrics, const QString& text,
                         int width) {
     if (!std::all_of(text.begin(), text.end(),
@@ -37,8 +56,8 @@ bool fitsWithoutShaping(const QFont& font, const QFontMetrics& metrics, const QS
     const qsizetype size = text.size();
     if (qsizetype(metrics.maxWidth()) * size <= width)
         return true;
-    if (QFontInfo(font).fixedPitch())
-        return qsizetype(metrics.horizontalAdvance(QLatin1Char('x'))) * size <= width;
+    if (const int advance = asciiAdvance(font, metrics))
+        return qsizetype(advance) * size <= width;
     return 2 * size <= width && metrics.horizontalAdvance(text) <= width;
 }
 
