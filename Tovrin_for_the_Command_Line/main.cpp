@@ -12,7 +12,6 @@
 #include "ui/views/LiveDesktopServices.h"
 
 #include <QApplication>
-#include <QSettings>
 #include <QWidget>
 
 #include <cstdio>
@@ -108,9 +107,6 @@ int main(int argc, char** argv) {
                          qPrintable(runFolder->path()), error.what());
             return 1;
         }
-        // Whatever else keeps settings through Qt keeps them inside the demo Mac too.
-        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-            QSettings::setPath(format, QSettings::UserScope, demo->mac().preferencesFolder());
     }
     std::unique_ptr<QWidget> window(
         application.makeWindow(demo ? demo->context() : liveContext(picker),
