@@ -8,6 +8,7 @@
 #include "platform/LiveKeyValueStore.h"
 #include "platform/TemporaryFolder.h"
 #include "telemetry/TelemetryService.h"
+#include "ui/views/ApplicationMenu.h"
 #include "ui/views/ApplicationQuit.h"
 #include "ui/views/LiveDesktopServices.h"
 
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<QWidget> window(
         application.makeWindow(demo ? demo->context() : liveContext(picker),
                                demo ? QStringLiteral(" — Demo Mac") : QString()));
+    // The application's menus and their keys; their Quit ends it as every other quit does.
+    new ApplicationMenu(window.get(), [&quit] { quit.quit(); }); // the window owns it
     if (demo)
         demo->setWindow(window.get());
     else
