@@ -4,7 +4,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 4)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build app run test test-asan test-tsan bench format clean
+.PHONY: all deps configure build app run bundle test test-asan test-tsan bench format clean
 
 all: build
 
@@ -29,6 +29,16 @@ ifeq ($(shell uname -s),Darwin)
 	TOVR_DEMO=$(DEMO) "$(BUILD)/Tovrin_for_the_Command_Line/Tovrin for the Command Line.app/Contents/MacOS/Tovrin for the Command Line"
 else
 	TOVR_DEMO=1 $(BUILD)/Tovrin_for_the_Command_Line/Tovrin_for_the_Command_Line
+endif
+
+# On macOS, a bundle that runs without Homebrew's Qt, signed ad hoc: $(BUILD)/bundle/.
+ifeq ($(shell uname -s),Darwin)
+bundle: configure
+	cmake --build $(BUILD) -j $(JOBS) --target bundle
+else
+bundle:
+	@echo "Application bundles are made on macOS; here \`make run\` opens the application." >&2
+	@exit 1
 endif
 
 test: build

@@ -8,11 +8,11 @@
 #include "platform/LiveKeyValueStore.h"
 #include "platform/TemporaryFolder.h"
 #include "telemetry/TelemetryService.h"
+#include "ui/views/ApplicationMenu.h"
 #include "ui/views/ApplicationQuit.h"
 #include "ui/views/LiveDesktopServices.h"
 
 #include <QApplication>
-#include <QSettings>
 #include <QWidget>
 
 #include <cstdio>
@@ -108,13 +108,12 @@ int main(int argc, char** argv) {
                          qPrintable(runFolder->path()), error.what());
             return 1;
         }
-        // Whatever else keeps settings through Qt keeps them inside the demo Mac too.
-        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-            QSettings::setPath(format, QSettings::UserScope, demo->mac().preferencesFolder());
     }
     std::unique_ptr<QWidget> window(
         application.makeWindow(demo ? demo->context() : liveContext(picker),
                                demo ? QStringLiteral(" — Demo Mac") : QString()));
+    // The application's menus and their keys; their Quit ends it as every other quit does.
+    new ApplicationMenu(window.get(), [&quit] { quit.quit(); }); // the window owns it
     if (demo)
         demo->setWindow(window.get());
     else

@@ -18,7 +18,8 @@ class DemoNotes;
 // instead of the browser, the clipboard, the Finder and other apps; a folder panel over the
 // Mac's own files) and its usage events, switched off, with their session kept among the
 // Mac's settings. Nothing outside the Mac's folder is written, and that folder goes when the
-// session and the screens it served are gone.
+// session and the screens it served are gone: whatever keeps settings through Qt's defaults
+// keeps them in an INI file among the Mac's settings while the session lives.
 class DemoSession {
 public:
     explicit DemoSession(DemoMac::Options options = {});
@@ -35,7 +36,10 @@ public:
     DemoMac& mac() { return *mac_; }
 
 private:
+    class QtSettingsInside;
+
     std::unique_ptr<DemoMac> mac_;
+    std::unique_ptr<QtSettingsInside> qtSettings_;
     std::unique_ptr<DemoNotes> notes_;
     std::shared_ptr<DemoDesktop> desktop_;
     std::shared_ptr<DemoFolderPicker> picker_;

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
 
 #include "ui/views/Typography.h"
 
@@ -23,26 +24,37 @@ void LiveClipboard::setText(const QString& text) {
         clipboard->setText(text);
 }
 
+QString LiveFileRevealer::macFinder() {
+#if defined(Q_OS_MACOS)
+    return QStringLiteral("/usr/bin/open");
+#else
+    return {};
+#endif
+}
+
 void LiveFileRevealer::reveal(const QStringList& paths) {
     if (paths.isEmpty())
         return;
+    QStringList absolute; // never taken for an option: each begins with "/"
+    for (const QString& path : paths)
+        absolute << QFileInfo(path).absoluteFilePath();
+    if (!finder_.isEmpty() &&
+        QProcess::startDetached(finder_, QStringList{QStringLiteral("-R")} + absolute))
+        return;
     // Qt cannot select items in the file manager; one window on the folder that holds them
     // all shows them together (a single folder shows itself).
-    QString common = QFileInfo(paths.first()).absoluteFilePath();
+    QString common = absolute.first();
     if (paths.size() > 1 || !QFileInfo(common).isDir())
         common = QFileInfo(common).absolutePath();
-    for (const QString& path : paths) {
-        const QString absolute = QFileInfo(path).absoluteFilePath();
-        while (common != u"/" && absolute != common && !absolute.startsWith(common + u'/'))
+    for (const QString& path : std::as_const(absolute))
+        while (common != u"/" && path != common && !path.startsWith(common + u'/'))
             common = QFileInfo(common).absolutePath();
-    }
     QDesktopServices::openUrl(QUrl::fromLocalFile(common));
 }
 
 namespace {
 
-// The panel's message above its contents, where Qt draws the panel itself; a native panel
-// shows the caption.
+// The panel's message above its contents.
 void showMessage(QFileDialog* dialog, const QString& message) {
     auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
     if (!grid || message.isEmpty())
@@ -68,6 +80,7 @@ void LiveFolderPicker::pickFolder(const QString& message, const QString& startPa
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
     dialog->setWindowModality(Qt::WindowModal);
     showMessage(dialog, message);

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -197,6 +198,32 @@ LiveLogView::LiveLogView(const QString& accessibleName, std::shared_ptr<Clipboar
 }
 
 LiveLogView::~LiveLogView() = default;
+
+bool LiveLogView::event(QEvent* event) {
+    // Copy and Select All are the log's own while it has the focus, before a menu's or the
+    // window's shortcut with the same keys.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
+void LiveLogView::keyPressEvent(QKeyEvent* event) {
+    // The selected lines, whole; the table alone would copy the current row.
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        event->accept();
+    } else {
+        QTableView::keyPressEvent(event);
+    }
+}
 
 void LiveLogView::setSource(QObject* owner, std::function<const QStringList&()> lines) {
     owner_ = owner;

@@ -57,6 +57,8 @@ public:
     static constexpr QAccessible::Text kIdentifierText = QAccessible::UserText;
 
 protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

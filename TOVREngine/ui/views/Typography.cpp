@@ -185,6 +185,8 @@ public:
         static auto* copy = new LabelCopy(qApp);
         Q_UNUSED(copy);
     }
+    // None until a label has become selectable.
+    static inline QPointer<LabelCopy> installed;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!watched->isWidgetType())
@@ -208,9 +210,6 @@ public:
         return true;
     }
 
-private:
-    explicit LabelCopy(QObject* app) : QObject(app) { app->installEventFilter(this); }
-
     // The selection made last, else any label's.
     QString selectionIn(QWidget* window) const {
         if (lastSelected_ && lastSelected_->window() == window && lastSelected_->hasSelectedText())
@@ -221,8 +220,22 @@ private:
         return {};
     }
 
+private:
+    explicit LabelCopy(QObject* app) : QObject(app) {
+        app->installEventFilter(this);
+        installed = this;
+    }
+
     QPointer<QLabel> lastSelected_;
 };
+
+} // namespace
+
+QString selectedLabelText(QWidget* window) {
+    return window && LabelCopy::installed ? LabelCopy::installed->selectionIn(window) : QString();
+}
+
+namespace {
 
 void makeSelectable(QLabel* label) {
     LabelCopy::install();

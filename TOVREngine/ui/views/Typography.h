@@ -40,6 +40,8 @@ QLabel* makeHeadingLabel(const QString& text, TextStyle style, QWidget* parent =
 // An empty label that remembers the heights it measured for its last few widths, so that the
 // layouts' many questions before a page's first paint lay its text out once a width.
 QLabel* makeMeasuredLabel(QWidget* parent = nullptr);
+// The text selected in one of `window`'s labels (the selection made last first), or none.
+QString selectedLabelText(QWidget* window);
 
 // A check box whose unticked box shows its edge in both palettes, with a focus ring around
 // the whole box, ticked or not.

@@ -6,12 +6,14 @@
 #include "demo/views/DemoFolderPicker.h"
 #include "demo/views/DemoSession.h"
 #include "products/cli/CliProductConfig.h"
+#include "shell/RootModel.h"
 #include "shell/views/TOVRRootView.h"
 #include "workflow/views/SetupWorkflowView.h"
 
 #include <QDialog>
 #include <QDirIterator>
 #include <QLabel>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -84,6 +86,18 @@ TEST(DemoSession, RunsAsANewMacAndLeavesNothingBehind) {
             saveScreenshot(window.get(), "demo-note-browser");
 
         ASSERT_TRUE(clickButton(window.get(), "consent-continue"));
+        // The consent is kept among the Mac's settings, and so is whatever keeps settings
+        // through Qt's defaults (on a Mac those would be the real home's system defaults).
+        const QString preferences = session->mac().preferencesFolder();
+        QStringList consented;
+        for (const QFileInfo& file : QDir(preferences).entryInfoList({"*.ini"}, QDir::Files))
+            if (QSettings(file.filePath(), QSettings::IniFormat).value(consentKey()).toBool())
+                consented << file.fileName();
+        EXPECT_EQ(consented.size(), 1);
+        const QSettings qtDefaults;
+        EXPECT_EQ(qtDefaults.format(), QSettings::IniFormat);
+        EXPECT_TRUE(qtDefaults.fileName().startsWith(preferences + '/'))
+            << qtDefaults.fileName().toStdString();
         ASSERT_TRUE(clickButton(window.get(), "welcome-diagnose-button"));
         auto* workflow = findVisible<SetupWorkflowView>(window.get(), QString());
         ASSERT_NE(workflow, nullptr);
@@ -98,6 +112,7 @@ TEST(DemoSession, RunsAsANewMacAndLeavesNothingBehind) {
         session.reset();
         settle();
         EXPECT_FALSE(QFileInfo::exists(macFolder));
+        EXPECT_FALSE(QSettings().fileName().startsWith(macFolder));
     }
     EXPECT_EQ(snapshot(home.path()), before);
 }
