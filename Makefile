@@ -4,7 +4,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 4)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build app run test test-asan test-tsan bench format clean
+.PHONY: all deps configure build app run test test-asan test-tsan check-libcxx bench format clean
 
 all: build
 
@@ -43,6 +43,16 @@ test-tsan:
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DTOVR_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
 
+# Every source the build compiles (engine, views, application, tests, benchmarks) parsed once
+# more by clang with libc++ and no experimental features, as a Mac's toolchain has them. Qt here
+# is built against libstdc++, so nothing is linked: the commands are the build's own, syntax only.
+LIBCXX_CXX ?= clang++-19
+check-libcxx: deps
+	cmake -S . -B build-libcxx -DCMAKE_CXX_COMPILER=$(LIBCXX_CXX) -DCMAKE_CXX_FLAGS=-stdlib=libc++ \
+		-DTOVR_BUILD_BENCH=ON -DCMAKE_PROJECT_INCLUDE=$(CURDIR)/scripts/check-libcxx.cmake
+	cmake --build build-libcxx -j $(JOBS) --target autogen
+	LIBCXX_CXX=$(LIBCXX_CXX) scripts/check-libcxx.py build-libcxx $(JOBS)
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOVR_BUILD_BENCH=ON -DTOVR_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
@@ -54,4 +64,4 @@ format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan build-bench
+	rm -rf build build-asan build-tsan build-bench build-libcxx
