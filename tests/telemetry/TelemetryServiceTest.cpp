@@ -427,16 +427,10 @@ TEST(TelemetryService, DestroyingItCancelsAStalledPost) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
     EXPECT_EQ(h.requests().size(), 1);
 
-    // The live pause between attempts ends as soon as a stop is asked for.
-    StopFlag stop;
+    StopFlag stop; // the live pause between attempts ends as soon as a stop is asked for
     const auto pauseStart = std::chrono::steady_clock::now();
-    {
-        JoiningThread stopper([&] {
-            std::this_thread::sleep_for(50ms);
-            stop.requestStop();
-        });
-        TelemetryService::Configuration::interruptiblePause(30s, stop);
-    }
+    JoiningThread stopper([&] { std::this_thread::sleep_for(50ms), stop.requestStop(); });
+    TelemetryService::Configuration::interruptiblePause(30s, stop);
     EXPECT_LT(std::chrono::steady_clock::now() - pauseStart, 5s);
 }
 
