@@ -1,5 +1,6 @@
 // Cost of TelemetryService::track to its callers: 10,000 calls from 8 threads with the
 // backend answering at once, against a bare mutex-guarded queue as the baseline.
+#include "platform/JoiningThread.h"
 #include "telemetry/TelemetryService.h"
 
 #include "Figures.h"
@@ -12,7 +13,6 @@
 #include <deque>
 #include <latch>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 using namespace tovr;
@@ -46,7 +46,7 @@ template <class F> double timeCalls(F call) {
     std::vector<double> spent(kThreads);
     {
         std::latch ready(kThreads);
-        std::vector<std::jthread> threads;
+        std::vector<JoiningThread> threads;
         for (int t = 0; t < kThreads; ++t)
             threads.emplace_back([&, t] {
                 ready.arrive_and_wait();

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/JoiningThread.h"
+
 #include <QList>
 
 #include <exception>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -40,7 +41,7 @@ template <class... F> auto concurrently(F&&... fs) {
     std::tuple<std::decay_t<F>...> calls(std::forward<F>(fs)...);
     std::tuple<detail::Slot<std::decay_t<F>>...> slots;
     {
-        std::vector<std::jthread> threads;
+        std::vector<JoiningThread> threads;
         threads.reserve(sizeof...(F));
         [&]<std::size_t... I>(std::index_sequence<I...>) {
             ((I == 0 ? void() : void(threads.emplace_back([&] {
@@ -63,7 +64,7 @@ template <class Item, class F> auto concurrentlyMap(const QList<Item>& items, F 
     std::vector<std::optional<R>> values(items.size());
     std::vector<std::exception_ptr> errors(items.size());
     {
-        std::vector<std::jthread> threads;
+        std::vector<JoiningThread> threads;
         threads.reserve(items.size());
         for (qsizetype i = 1; i < items.size(); ++i)
             threads.emplace_back([&, i] {

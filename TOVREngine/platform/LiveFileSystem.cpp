@@ -36,6 +36,15 @@ QString parentOf(const QString& path) {
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+// macOS names the POSIX 2008 field st_mtimespec.
+const timespec& modificationTime(const struct stat& st) {
+#ifdef __APPLE__
+    return st.st_mtimespec;
+#else
+    return st.st_mtim;
+#endif
+}
+
 QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
@@ -332,8 +341,9 @@ FileAttributes LiveFileSystem::attributesOfItem(const QString& path) const {
                       : S_ISDIR(st.st_mode) ? FileType::directory
                       : S_ISLNK(st.st_mode) ? FileType::symbolicLink
                                             : FileType::other;
+    const timespec& modified = modificationTime(st);
     attributes.modificationDate = QDateTime::fromMSecsSinceEpoch(
-        static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+        static_cast<qint64>(modified.tv_sec) * 1000 + modified.tv_nsec / 1000000);
     return attributes;
 }
 

@@ -2,8 +2,10 @@
 
 #include "platform/WorkerTask.h"
 
-#ifdef __GLIBC__
+#if defined(__GLIBC__)
 #include <malloc.h>
+#elif defined(__APPLE__)
+#include <malloc/malloc.h>
 #endif
 
 namespace tovr {
@@ -16,11 +18,19 @@ void releaseOnWorker(QStringList&& lines) {
     }
     WorkerTask::launch(WorkerTask::make(), [held = std::move(lines)](WorkerTask&) mutable {
         held = {};
-#ifdef __GLIBC__
-        // glibc keeps freed small blocks for reuse; a closed log's are not needed again.
-        malloc_trim(0);
-#endif
+        // A closed log's blocks are not needed again.
+        returnFreedMemory();
     });
+}
+
+void returnFreedMemory() {
+#if defined(__GLIBC__)
+    // glibc keeps freed small blocks for reuse.
+    malloc_trim(0);
+#elif defined(__APPLE__)
+    // So do a Mac's malloc zones; null relieves them all.
+    malloc_zone_pressure_relief(nullptr, 0);
+#endif
 }
 
 } // namespace tovr

@@ -9,4 +9,7 @@ namespace tovr {
 // sheet closes. The freed pages then go back to the system. A short list goes at once.
 void releaseOnWorker(QStringList&& lines);
 
+// Hands the blocks the allocator keeps for reuse back to the system, where it keeps any.
+void returnFreedMemory();
+
 } // namespace tovr

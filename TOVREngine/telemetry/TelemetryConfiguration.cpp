@@ -6,9 +6,7 @@
 
 #include <QDir>
 
-#include <condition_variable>
 #include <exception>
-#include <mutex>
 
 namespace tovr {
 
@@ -89,11 +87,8 @@ QString TelemetryConfiguration::defaultPendingFile(FileSystemOperating& fs,
 }
 
 void TelemetryConfiguration::interruptiblePause(std::chrono::milliseconds duration,
-                                                std::stop_token stop) {
-    std::mutex mutex;
-    std::condition_variable_any cv;
-    std::unique_lock lock(mutex);
-    cv.wait_for(lock, stop, duration, [] { return false; });
+                                                const StopFlag& stop) {
+    stop.waitFor(duration);
 }
 
 } // namespace tovr

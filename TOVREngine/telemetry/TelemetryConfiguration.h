@@ -3,6 +3,7 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
 #include "platform/KeyValueStoring.h"
+#include "platform/StopFlag.h"
 
 #include <QDateTime>
 #include <QString>
@@ -11,14 +12,13 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <stop_token>
 
 namespace tovr {
 
 // Everything the telemetry service reads from outside, fixed at its creation: the backend,
 // the app's identity, the switches of the environment, and the services it works through.
 struct TelemetryConfiguration {
-    using Pause = std::function<void(std::chrono::milliseconds, std::stop_token)>;
+    using Pause = std::function<void(std::chrono::milliseconds, const StopFlag&)>;
 
     QUrl endpointURL; // empty: nothing is ever posted
     QString anonKey;  // sent only as a bearer credential
@@ -36,7 +36,7 @@ struct TelemetryConfiguration {
     double requestTimeoutSeconds = 15;
     // The clock that stamps events; called on the tracking thread.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
-    // The wait between attempts; must return early once the token asks to stop.
+    // The wait between attempts; must return early once a stop is asked for.
     Pause pause = interruptiblePause;
 
     // The configuration of the shipped application, read from the build, the environment
@@ -60,7 +60,7 @@ struct TelemetryConfiguration {
     // "<Application Support>/<appSupportDirName>/pending-events.json", under the
     // temporary folder when Application Support cannot be resolved or created.
     static QString defaultPendingFile(FileSystemOperating& fs, const QString& appSupportDirName);
-    static void interruptiblePause(std::chrono::milliseconds duration, std::stop_token stop);
+    static void interruptiblePause(std::chrono::milliseconds duration, const StopFlag& stop);
 };
 
 } // namespace tovr

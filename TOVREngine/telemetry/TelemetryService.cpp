@@ -95,7 +95,7 @@ TelemetryService::~TelemetryService() {
         if (inFlight_)
             inFlight_->cancel();
     }
-    stop_.request_stop();
+    stop_.requestStop();
     wake_.notify_all();
     idle_.notify_all();
     worker_.join();
@@ -126,7 +126,7 @@ void TelemetryService::run() {
             batch.swap(jobs_);
             busy_ = true;
         }
-        while (!batch.empty() && !stop_.stop_requested()) {
+        while (!batch.empty() && !stop_.stopRequested()) {
             auto job = std::move(batch.front());
             batch.pop_front();
             job();
@@ -190,7 +190,7 @@ void TelemetryService::flushNext() {
     if (finished)
         pending_.removeFirst();
     pendingFile_.save(pending_);
-    if (!finished || stop_.stop_requested()) {
+    if (!finished || stop_.stopRequested()) {
         isFlushing_ = false;
         return;
     }
@@ -257,13 +257,13 @@ bool TelemetryService::send(const PendingEvent& event, int attempt) {
 }
 
 bool TelemetryService::retryAfterBackoff(const PendingEvent& event, int attempt) {
-    if (attempt > 1 || stop_.stop_requested())
+    if (attempt > 1 || stop_.stopRequested())
         return false;
     // 0.5 s after the first attempt, 1 s after the second.
     const auto pause = std::chrono::milliseconds(250) * (1 << (attempt + 1));
     if (configuration_.pause)
-        configuration_.pause(pause, stop_.get_token());
-    if (stop_.stop_requested())
+        configuration_.pause(pause, stop_);
+    if (stop_.stopRequested())
         return false;
     return send(event, attempt + 1);
 }

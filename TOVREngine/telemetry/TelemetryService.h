@@ -15,7 +15,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 
 namespace tovr {
@@ -93,7 +92,7 @@ private:
     bool stopping_ = false;
     std::shared_ptr<HTTPCancellation> inFlight_;
 
-    std::stop_source stop_;
+    StopFlag stop_;
     std::thread worker_;
 };
 

@@ -2,6 +2,8 @@
 
 #include "Figures.h"
 
+#include "platform/ReleaseOnWorker.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListView>
@@ -9,25 +11,49 @@
 #include <QThread>
 
 #include <fstream>
-#include <malloc.h>
 #include <memory>
 #include <string>
 #include <vector>
+
+#if defined(__APPLE__)
+#include <mach/mach.h>
+#include <malloc/malloc.h>
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#else
+#error "the log's memory figures are read on glibc and macOS only"
+#endif
 
 namespace tovr::bench {
 
 namespace {
 
+// The bytes the program's allocations hold now.
 double heapBytes() {
+#if defined(__APPLE__)
+    malloc_statistics_t stats{};
+    malloc_zone_statistics(nullptr, &stats); // every zone
+    return double(stats.size_in_use);
+#else
     const struct mallinfo2 info = mallinfo2();
     return double(info.uordblks + info.hblkhd);
+#endif
 }
 
 double residentBytes() {
+#if defined(__APPLE__)
+    mach_task_basic_info_data_t info{};
+    mach_msg_type_number_t count = MACH_TASK_BASIC_INFO_COUNT;
+    if (task_info(mach_task_self(), MACH_TASK_BASIC_INFO, reinterpret_cast<task_info_t>(&info),
+                  &count) != KERN_SUCCESS)
+        return 0;
+    return double(info.resident_size);
+#else
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return double(resident) * 4096;
+#endif
 }
 
 // Every round starts from a heap with nothing kept for reuse, so rounds do not feed each other.
@@ -39,7 +65,7 @@ struct Start {
 Start settledStart() {
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    malloc_trim(0);
+    returnFreedMemory();
     return {heapBytes(), residentBytes()};
 }
 

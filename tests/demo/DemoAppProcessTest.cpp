@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -43,15 +44,24 @@ QStringList demoFoldersOf(const QString& folder, qint64 pid) {
 }
 
 // The processes, the application's own and what it started however far removed, that
-// carry `marker` in their environment. Linux only (/proc).
+// carry `marker` in their environment.
 QStringList processesMarked(const QByteArray& marker) {
     QStringList found;
+#ifdef __APPLE__
+    QProcess ps; // -E: each of our own processes' environment after its command
+    ps.start("/bin/ps", {"-A", "-E", "-ww", "-o", "pid=,command="});
+    ps.waitForFinished();
+    for (const QByteArray& line : ps.readAllStandardOutput().split('\n'))
+        if (line.split(' ').contains(marker))
+            found << QString::fromLatin1(line.trimmed().split(' ').first());
+#else
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
         QFile environ("/proc/" + pid + "/environ");
         if (pid.toLongLong() > 0 && environ.open(QIODevice::ReadOnly) &&
             environ.readAll().split('\0').contains(marker))
             found << pid;
     }
+#endif
     return found;
 }
 
@@ -59,14 +69,16 @@ QStringList processesMarked(const QByteArray& marker) {
 // The sanitizer runtime this test program runs with, if any: a sanitized application wants
 // it loaded before anything preloaded.
 QString sanitizerRuntime() {
+#ifdef __linux__ // a Mac's loader needs no such order
     QFile maps("/proc/self/maps");
-    if (!maps.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        const QString path = QString::fromLocal8Bit(line.mid(line.indexOf('/')));
-        if (line.contains('/') && (path.contains("/libasan.so") || path.contains("/libtsan.so")))
-            return path;
-    }
+    if (maps.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : maps.readAll().split('\n')) {
+            const QString path = QString::fromLocal8Bit(line.mid(line.indexOf('/')));
+            if (line.contains('/') &&
+                (path.contains("/libasan.so") || path.contains("/libtsan.so")))
+                return path;
+        }
+#endif
     return {};
 }
 
@@ -74,10 +86,11 @@ QString sanitizerRuntime() {
 QProcessEnvironment drivenEnvironment(QProcessEnvironment environment, const QByteArray& marker) {
     const QList<QByteArray> parts = marker.split('=');
     environment.insert(QString::fromLatin1(parts.first()), QString::fromLatin1(parts.last()));
-    QStringList preload{sanitizerRuntime(), TOVR_INSTALL_SHEET_DRIVER,
-                        environment.value("LD_PRELOAD")};
+    const QString variable =
+        QSysInfo::kernelType() == "darwin" ? "DYLD_INSERT_LIBRARIES" : "LD_PRELOAD";
+    QStringList preload{sanitizerRuntime(), TOVR_INSTALL_SHEET_DRIVER, environment.value(variable)};
     preload.removeAll(QString());
-    environment.insert("LD_PRELOAD", preload.join(':'));
+    environment.insert(variable, preload.join(':'));
     return environment;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/LiveHTTPFetcher.h"
+#include "platform/JoiningThread.h"
 #include "platform/NetworkReadinessProbe.h"
 #include "support/LoopbackHTTPServer.h"
 
@@ -216,7 +217,7 @@ TEST_F(LiveHTTPFetcherTest, ACanceledDownloadThrowsAndLeavesNoFile) {
 
 TEST_F(LiveHTTPFetcherTest, CallsFromManyThreadsShareTheOneNetworkThread) {
     server.answer("/n", 200, "body");
-    std::vector<std::jthread> callers;
+    std::vector<JoiningThread> callers;
     std::atomic<int> ok{0};
     for (int i = 0; i < 8; ++i)
         callers.emplace_back([&] {

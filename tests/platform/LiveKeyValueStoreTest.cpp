@@ -1,5 +1,6 @@
 #include "platform/LiveKeyValueStore.h"
 #include "platform/AppServices.h"
+#include "platform/JoiningThread.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/LiveProcessRunner.h"
@@ -7,8 +8,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <thread>
 
 using namespace tovr;
 
@@ -40,7 +39,7 @@ TEST(LiveKeyValueStore, StoresReadsAndRemoves) {
 TEST(AppServices, LiveIsOneBundleOfTheLiveServices) {
     std::vector<AppServices> seen(4);
     {
-        std::vector<std::jthread> threads;
+        std::vector<JoiningThread> threads;
         for (auto& s : seen)
             threads.emplace_back([&s] { s = AppServices::live(); });
     }

@@ -12,6 +12,11 @@
 #include <csignal>
 #include <thread>
 
+#ifdef __APPLE__
+#include <libproc.h>
+#include <sys/proc.h>
+#endif
+
 using namespace tovr;
 using namespace std::chrono;
 
@@ -40,17 +45,23 @@ QStringList linesOf(const QList<Event>& events) {
     return lines;
 }
 
-bool processAlive(pid_t pid) {
-    return ::kill(pid, 0) == 0;
+// A process that has exited but was never reaped.
+bool isZombie(pid_t pid) {
+#ifdef __APPLE__
+    proc_bsdinfo info{}; // the argument 1 asks for zombies too
+    return ::proc_pidinfo(pid, PROC_PIDTBSDINFO, 1, &info, sizeof info) == int(sizeof info) &&
+           info.pbi_status == SZOMB;
+#else
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    return stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z");
+#endif
 }
 
 [[nodiscard]] bool waitUntilGone(pid_t pid, milliseconds limit = milliseconds(5000)) {
     const auto end = steady_clock::now() + limit;
     while (steady_clock::now() < end) {
         // A zombie still answers kill(); look at its state too.
-        QFile stat(QString("/proc/%1/stat").arg(pid));
-        if (!processAlive(pid) ||
-            (stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z")))
+        if (::kill(pid, 0) != 0 || isZombie(pid))
             return true;
         std::this_thread::sleep_for(milliseconds(10));
     }
@@ -60,6 +71,12 @@ bool processAlive(pid_t pid) {
 // Children of this process that have exited but were never reaped.
 int zombieChildren() {
     int zombies = 0;
+#ifdef __APPLE__
+    pid_t children[4096] = {}; // zombies included
+    const int count = ::proc_listchildpids(::getpid(), children, int(sizeof children));
+    for (int i = 0; i < count && i < 4096; ++i)
+        zombies += isZombie(children[i]) ? 1 : 0;
+#else
     const QString self = QString::number(::getpid());
     for (const auto& entry : QDir("/proc").entryList(QDir::Dirs)) {
         QFile stat("/proc/" + entry + "/stat");
@@ -70,6 +87,7 @@ int zombieChildren() {
         if (fields.size() > 1 && fields[0] == "Z" && fields[1] == self)
             ++zombies;
     }
+#endif
     return zombies;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -53,25 +54,33 @@ private:
 };
 
 // A small file system of its own mounted at `path` (another volume), for as long as this
-// lives; needs the superuser.
-class TmpfsMount {
-public:
-    explicit TmpfsMount(QString path) : path_(std::move(path)) {
-        mounted_ = ::mount("tmpfs", QFile::encodeName(path_).constData(), "tmpfs", 0,
-                           "size=1m,mode=0755") == 0;
-        error_ = mounted_ ? 0 : errno;
+// lives: on Linux a tmpfs, which needs the superuser; on a Mac a RAM disk.
+struct OtherVolume {
+    explicit OtherVolume(const QString& path) : path_(QFile::encodeName(path)) {
+#ifdef __linux__
+        if (::mount("tmpfs", path_.constData(), "tmpfs", 0, "size=1m,mode=0755") != 0)
+            why_ = std::string("cannot mount a tmpfs here (") + std::strerror(errno) + ")";
+#else
+        QProcess sh;
+        sh.start("/bin/sh", {"-c", R"(d=$(hdiutil attach -nomount ram://16384) && echo $d &&
+            newfs_hfs $d >&2 && diskutil mount -mountPoint "$0" $d >&2)",
+                             path});
+        device_ = sh.waitForFinished(60000) ? sh.readAllStandardOutput().trimmed() : "";
+        if (sh.exitCode() != 0 || device_.isEmpty())
+            why_ = "cannot make a RAM disk here: " + sh.readAllStandardError().toStdString();
+#endif
     }
-    ~TmpfsMount() {
-        if (mounted_)
-            ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+    ~OtherVolume() {
+#ifdef __linux__
+        if (why_.empty())
+            ::umount2(path_.constData(), MNT_DETACH);
+#else
+        if (!device_.isEmpty())
+            QProcess::execute("hdiutil", {"detach", "-quiet", "-force", device_});
+#endif
     }
-    bool mounted() const { return mounted_; }
-    int error() const { return error_; }
-
-private:
-    QString path_;
-    bool mounted_ = false;
-    int error_ = 0;
+    QByteArray path_, device_;
+    std::string why_; // empty once mounted
 };
 
 } // namespace
@@ -172,10 +181,10 @@ TEST(SkillFolderInstaller, ACopyCutShortIsNeverTakenForTheSkillAndTheNextRunComp
     // renamed into place there, so nothing is ever written where the skill stands. Under
     // umask 000 all that is made is writable by its owner alone; a script stays executable.
     auto volume = homeWith({".claude", ".agents"});
-    TmpfsMount mount(volume->hostPath(volume->createFolder("/Volumes/dotfiles")));
-    if (!mount.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(mount.error()) << ")";
-    volume->createSymlink(kHome + "/.claude/skills", "/Volumes/dotfiles");
+    OtherVolume other(volume->hostPath(volume->createFolder("/Volumes")));
+    if (!other.why_.empty())
+        GTEST_SKIP() << other.why_;
+    volume->createSymlink(kHome + "/.claude/skills", volume->createFolder("/Volumes/dotfiles"));
     {
         CreationModes modes(*volume);
         EXPECT_EQ(SkillFolderInstaller{volume}.install(kSource, "demo"),

@@ -4,6 +4,7 @@
 #include "support/SandboxFileSystem.h"
 
 #include "model/ProductConfig.h"
+#include "platform/JoiningThread.h"
 #include "platform/LiveHTTPFetcher.h"
 #include "telemetry/TelemetryService.h"
 
@@ -62,7 +63,7 @@ struct Harness {
         c.requestTimeoutSeconds = 10;
         c.now = [] { return QDateTime::fromString("2025-03-04T05:06:07.089Z", Qt::ISODateWithMs); };
         c.pause = [lock = pauseLock, pauses = pauses](std::chrono::milliseconds d,
-                                                      std::stop_token) {
+                                                      const StopFlag&) {
             std::lock_guard guard(*lock);
             pauses->append(d);
         };
@@ -390,7 +391,7 @@ TEST(TelemetryService, EventsFromManyThreadsEachArriveOnce) {
     constexpr int kThreads = 8;
     constexpr int kEach = 32;
     {
-        std::vector<std::jthread> threads;
+        std::vector<JoiningThread> threads;
         for (int t = 0; t < kThreads; ++t)
             threads.emplace_back([&, t] {
                 for (int i = 0; i < kEach; ++i)
@@ -425,6 +426,12 @@ TEST(TelemetryService, DestroyingItCancelsAStalledPost) {
     service.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
     EXPECT_EQ(h.requests().size(), 1);
+
+    StopFlag stop; // the live pause between attempts ends as soon as a stop is asked for
+    const auto pauseStart = std::chrono::steady_clock::now();
+    JoiningThread stopper([&] { std::this_thread::sleep_for(50ms), stop.requestStop(); });
+    TelemetryService::Configuration::interruptiblePause(30s, stop);
+    EXPECT_LT(std::chrono::steady_clock::now() - pauseStart, 5s);
 }
 
 TEST(TelemetryConfiguration, EnvironmentSwitches) {

@@ -1,6 +1,7 @@
 #include "TelemetryDoubles.h"
 #include "support/LoopbackHTTPServer.h"
 
+#include "platform/JoiningThread.h"
 #include "platform/LiveHTTPFetcher.h"
 
 #include "telemetry/TelemetryService.h"
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 using namespace tovr;
 using namespace tovr::test;
@@ -239,7 +239,7 @@ TEST(UsageEventCatalogue, RecommendationCardShownGoesOutOncePerProcess) {
     SentEvents sent;
     std::atomic<int> winners{0};
     {
-        std::vector<std::jthread> screens;
+        std::vector<JoiningThread> screens;
         for (int i = 0; i < 8; ++i)
             screens.emplace_back([&] { winners += trackRecommendationCardShown() ? 1 : 0; });
     }
