@@ -269,12 +269,34 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             for (const char* name :
                  {"lang-python", "lang-node", "lang-java", "lang-ruby", "lang-rust"})
                 tick(page, name);
-        if (domain == "mcp") {
+        if (domain == "mcp" && !installed.contains(domain)) {
+            installed.insert(domain);
             tick(page, "mcp-exa");
             auto* key = findVisible<QLineEdit>(page, "mcp-key-exa");
             ASSERT_NE(key, nullptr);
-            QTest::keyClicks(key, "secret-key");
+            QTest::keyClicks(key, "exa-secret-key-0123");
             EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+            shot.insert(domain);
+            saveScreenshotsAtTwoSizes(&window, "stage-mcp");
+            // Claude Code's tool echoes the address it was given; the log and its copy show
+            // the key only masked.
+            clickButton(page, "add-mcp");
+            auto* sheet = window.findChild<QDialog*>("setup-action-sheet");
+            ASSERT_NE(sheet, nullptr);
+            auto* log = sheet->findChild<LiveLogView*>("setup-action-log");
+            ASSERT_TRUE(spinUntil([&] {
+                auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
+                return button && button->isEnabled() && log->toPlainText().contains("Codex");
+            }));
+            EXPECT_TRUE(log->toPlainText().contains("exaApiKey=exa-…"))
+                << log->toPlainText().toStdString();
+            log->selectAll();
+            log->copySelection();
+            ASSERT_EQ(ctx.clipboard->texts.size(), 1);
+            for (const QString& shown : {log->toPlainText(), ctx.clipboard->texts[0]})
+                EXPECT_FALSE(shown.contains("secret")) << shown.toStdString();
+            clickButton(sheet, "setup-action-continue");
+            continue;
         }
         if (domain == "git") {
             auto* name = findVisible<QLineEdit>(page, "git-name");
