@@ -19,6 +19,7 @@ struct SetupProbeBundle {
     bool ghPresent = false;
     bool gitIdentitySet = false;
     bool ghAuthed = false;
+    bool gitUsesGhCredentials = false; // git's credential helper for GitHub is gh's
     QString gitConfigFile; // the file `git config --global` writes; empty when not probed
     bool operator==(const SetupProbeBundle&) const = default;
 };

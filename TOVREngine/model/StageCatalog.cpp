@@ -81,7 +81,8 @@ std::optional<SetupDiagnosis> stageDiagnosis(const QString& domainID, const Syst
                        "sign-in). We set up the configuration so you don't get annoying "
                        "errors.");
     if (domainID == QLatin1String("git"))
-        return verdict(probes.ghPresent && probes.gitIdentitySet && probes.ghAuthed,
+        return verdict(probes.ghPresent && probes.gitIdentitySet && probes.ghAuthed &&
+                           probes.gitUsesGhCredentials, // else an HTTPS push asks for a password
                        "Git and GitHub are set up",
                        "Your name and email are configured and you're signed in to GitHub.",
                        "Set up Git with GitHub",

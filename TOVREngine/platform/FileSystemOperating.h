@@ -21,6 +21,14 @@ struct FileAttributes {
     bool operator==(const FileAttributes&) const = default;
 };
 
+// Which file a path names: two paths with the same identity are one file, however they are
+// spelled (links, "//", a trailing "/").
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // Every file operation of the system. Paths are absolute, without a trailing slash.
 // Failing operations throw SystemError with the platform's message.
 class FileSystemOperating {
@@ -77,6 +85,11 @@ public:
     virtual QString applicationSupportDirectory(bool create) = 0;
     // The system's temporary folder.
     virtual QString temporaryDirectory() const = 0;
+    // The file at `path`, links followed; absent when nothing is there or it cannot be told.
+    virtual std::optional<FileIdentity> fileIdentity(const QString& path) const {
+        (void)path;
+        return std::nullopt;
+    }
 };
 
 } // namespace tovr

@@ -235,6 +235,13 @@ bool LiveFileSystem::isExecutableFile(const QString& path) const {
            ::access(native(path).constData(), X_OK) == 0;
 }
 
+std::optional<FileIdentity> LiveFileSystem::fileIdentity(const QString& path) const {
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+}
+
 QStringList LiveFileSystem::contentsOfDirectory(const QString& path) const {
     DIR* dir = ::opendir(native(path).constData());
     if (!dir)

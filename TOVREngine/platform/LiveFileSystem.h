@@ -44,6 +44,7 @@ public:
     QString cachesDirectory() override;
     QString applicationSupportDirectory(bool create) override;
     QString temporaryDirectory() const override;
+    std::optional<FileIdentity> fileIdentity(const QString& path) const override;
 
     // The file an atomic write of `path` replaces: `path` itself, or the end of its chain
     // of symbolic links (which need not exist yet). Throws SystemError on a link loop.

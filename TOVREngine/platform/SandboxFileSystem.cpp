@@ -139,6 +139,14 @@ bool SandboxFileSystem::isExecutableFile(const QString& path) const {
     return path.startsWith(u'/') && live_.isExecutableFile(hostPath(path));
 }
 
+std::optional<FileIdentity> SandboxFileSystem::fileIdentity(const QString& path) const {
+    try {
+        return live_.fileIdentity(hostPath(path));
+    } catch (const Error&) {
+        return std::nullopt; // relative, or outside the Mac
+    }
+}
+
 QStringList SandboxFileSystem::contentsOfDirectory(const QString& path) const {
     return mapped([&] { return live_.contentsOfDirectory(hostPath(path)); });
 }

@@ -63,6 +63,7 @@ public:
     QString cachesDirectory() override;
     QString applicationSupportDirectory(bool create) override;
     QString temporaryDirectory() const override;
+    std::optional<FileIdentity> fileIdentity(const QString& path) const override;
 
 private:
     // The host path behind a Mac path that is about to be changed; throws for a shared folder.

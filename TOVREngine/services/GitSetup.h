@@ -41,9 +41,9 @@ struct GitSetup {
     };
 
     std::shared_ptr<ProcessRunning> process; // starts "/bin/zsh -lc" for each command
-    // Where `configureGit` looks for the global Git files, and the variables that move them
-    // as the login shell, where git runs, has them.
-    std::shared_ptr<const FileSystemOperating> fs = nullptr;
+    // Where `configureGit` finds (and, to place the identity, edits) the global Git file, and
+    // the variables that move it as the login shell, where git runs, has them.
+    std::shared_ptr<FileSystemOperating> fs = nullptr;
     ToolLocations locations = {};
     QString githubHost = QStringLiteral("github.com");
 
@@ -59,16 +59,32 @@ struct GitSetup {
     QString globalConfigFile() const;
     // gh's answer when it does not know "--skip-ssh-key".
     static bool refusesSkipSshKey(const QString& line);
+    // A credential helper value that `gh auth setup-git` writes: "!/path/to/gh auth
+    // git-credential", the path as gh was started.
+    static bool isGhCredentialHelper(const QString& value);
+
+    // Git has a user name and e-mail in its global file or the files it includes, as git
+    // reads them for a commit. False when the shell cannot start.
+    bool identitySet() const;
+    // An HTTPS push to the GitHub host signs in through gh: the credential helper git picks
+    // for it is gh's. False when the shell cannot start.
+    bool usesGhCredentials() const;
 
     using Sink = std::function<void(const StreamEvent&)>;
 
     void configureGit(const QString& name, const QString& email, const Sink& sink,
                       CancellableProcess& latch) const;
     // Success is decided by `gh auth status` after the login ends, never by the login's
-    // own exit code: an abandoned browser flow and an already signed-in user both show there.
-    // A gh that refuses "--skip-ssh-key" is asked once more without it; only the second
-    // run's lines are shown. Lines, at most one page to open, then `completed`.
+    // own exit code: an abandoned browser flow shows there. A user already signed in is not
+    // signed in again (gh would make a second token); both end by making git use gh for
+    // the host, and fail when that fails. A gh that refuses "--skip-ssh-key" is asked once
+    // more without it; only the second run's lines are shown. Lines, at most one page to
+    // open, then `completed`.
     void githubAuth(const Sink& sink, CancellableProcess& latch) const;
+
+private:
+    // The browser sign-in and its check; false when it ended the fix (completed or canceled).
+    bool signIn(const Sink& sink, CancellableProcess& latch) const;
 };
 
 } // namespace tovr

@@ -46,6 +46,12 @@ QString tomlKey(const QString& key) {
     return bare.match(key).hasMatch() ? key : MCPConfigWriter::tomlString(key);
 }
 
+WriterReport masked(WriterReport report, const std::optional<QString>& apiKey) {
+    for (QString& line : report.lines)
+        line = MCPConfigWriter::withKeyMasked(line, apiKey);
+    return report;
+}
+
 } // namespace
 
 QString MCPConfigWriter::tomlString(const QString& value) {
@@ -103,6 +109,29 @@ QString MCPConfigWriter::effectiveAddress(const MCPServer& server,
     QString address = *keyless->keyURLTemplate;
     address.replace(QStringLiteral("{key}"), QString::fromLatin1(QUrl::toPercentEncoding(*apiKey)));
     return address;
+}
+
+QString MCPConfigWriter::withKeyMasked(const QString& text, const std::optional<QString>& apiKey) {
+    if (!apiKey || apiKey->isEmpty())
+        return text;
+    const QString shown = (apiKey->size() > 8 ? apiKey->left(4) : QString()) + u'\u2026';
+    QString masked = text;
+    // Where it stands on its own, as in an address: a short key inside a word of a sentence
+    // leaves the word alone.
+    for (const QString& form : {QString::fromLatin1(QUrl::toPercentEncoding(*apiKey)), *apiKey}) {
+        const QRegularExpression alone(QStringLiteral("(?<![A-Za-z0-9])") +
+                                       QRegularExpression::escape(form) +
+                                       QStringLiteral("(?![A-Za-z0-9])"));
+        QString out;
+        qsizetype from = 0;
+        for (auto it = alone.globalMatch(masked); it.hasNext();) {
+            const auto match = it.next();
+            out += masked.mid(from, match.capturedStart() - from) + shown;
+            from = match.capturedEnd();
+        }
+        masked = out + masked.mid(from);
+    }
+    return masked;
 }
 
 QString MCPConfigWriter::claudeDesktopSupportDir() const {
@@ -243,7 +272,12 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
                                         const std::optional<QString>& apiKey,
                                         ProcessRunning& process, const LineSink& onLine,
                                         CancellableProcess* latch) const {
-    WriterLog log(onLine);
+    // The tool echoes the address it was given, and an error may quote it: no line shows
+    // the key.
+    WriterLog log([&](const QString& line) {
+        if (onLine)
+            onLine(withKeyMasked(line, apiKey));
+    });
     const QString name = server.displayName;
     const QString address = effectiveAddress(server, apiKey);
     const bool desktop = isFolder(*fs, claudeDesktopSupportDir());
@@ -273,7 +307,7 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
     if (!claudeReached && !codex.codexPresent && !desktop) {
         log.add(QStringLiteral("No AI agent is set up yet — nothing to configure ") + name +
                 QStringLiteral(" for."));
-        return log.report();
+        return masked(log.report(), apiKey);
     }
     if (desktop)
         log.add(QStringLiteral("For Claude Desktop’s Chat, add ") + name +
@@ -289,7 +323,7 @@ WriterReport MCPConfigWriter::addServer(const MCPServer& server,
             log.add(QStringLiteral("Sign in to ") + name +
                     QStringLiteral(" inside Claude or Codex, then restart it to finish."));
     }
-    return log.report();
+    return masked(log.report(), apiKey);
 }
 
 } // namespace tovr

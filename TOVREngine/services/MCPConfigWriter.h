@@ -47,6 +47,10 @@ struct MCPConfigWriter {
     // The server's address with the user's key, percent-encoded, put into its template;
     // the plain address without a template or a key.
     static QString effectiveAddress(const MCPServer& server, const std::optional<QString>& apiKey);
+    // `text` with the user's key, as typed and as it stands in the address, shown as its
+    // first four characters and "…" (only "…" for a short key): the field that took it hides
+    // it, and so does every line the fix shows.
+    static QString withKeyMasked(const QString& text, const std::optional<QString>& apiKey);
     // The Codex table for a server: header and url line, each ended by a line feed.
     static QString codexTable(const QString& slug, const QString& address);
     // `value` as a TOML basic string, quotes included.

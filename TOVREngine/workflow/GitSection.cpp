@@ -54,7 +54,8 @@ QList<SetupRemediation> GitSection::fixes(const SetupProbeBundle& probes, const 
     const QString trimmedEmail = trimmed(email);
     if (!trimmedName.isEmpty() && !trimmedEmail.isEmpty())
         fixes.append(SetupRemediation::configureGit(trimmedName, trimmedEmail));
-    if (!probes.ghAuthed)
+    // Signed in already, the sign-in only makes git use gh.
+    if (!probes.ghAuthed || !probes.gitUsesGhCredentials)
         fixes.append(SetupRemediation::githubAuth());
     return fixes;
 }

@@ -48,8 +48,11 @@ TEST(StageCatalog, EachDomainJudgesAndOffersFixes) {
     docNeeded.agentDocNeeded = true;
     SetupProbeBundle gitDone;
     gitDone.ghPresent = gitDone.gitIdentitySet = gitDone.ghAuthed = true;
+    gitDone.gitUsesGhCredentials = true;
     SetupProbeBundle noIdentity = gitDone;
     noIdentity.gitIdentitySet = false;
+    SetupProbeBundle pushAsksForPassword = gitDone; // signed in, git's helper is not gh's
+    pushAsksForPassword.gitUsesGhCredentials = false;
     SystemProfile both = developerMac();
     both.aiTooling.claudeCodeCLI = true;
     SystemProfile chatgpt;
@@ -122,6 +125,7 @@ TEST(StageCatalog, EachDomainJudgesAndOffersFixes) {
         {u"mcp"_s, developerMac(), configured, u"Add MCP servers"_s, C::fixable, {}},
         {u"git"_s, newMac(), {}, u"Set up Git with GitHub"_s, C::fixable, {}},
         {u"git"_s, newMac(), noIdentity, u"Set up Git with GitHub"_s, C::fixable, {}},
+        {u"git"_s, newMac(), pushAsksForPassword, u"Set up Git with GitHub"_s, C::fixable, {}},
         {u"git"_s, newMac(), gitDone, u"Git and GitHub are set up"_s, C::ready, {}},
     };
     for (const auto& c : cases) {
@@ -201,6 +205,7 @@ TEST(StageCatalog, EveryVerdictReadsAsWritten) {
     SetupProbeBundle allDone;
     allDone.companionToolPresent = allDone.shellConfigured = allDone.projectExists = true;
     allDone.ghPresent = allDone.gitIdentitySet = allDone.ghAuthed = true;
+    allDone.gitUsesGhCredentials = true;
     SetupProbeBundle nothingDone;
     nothingDone.agentDocNeeded = true;
 

@@ -8,6 +8,7 @@
 #include "products/claude/ClaudeSpineCopyProvider.h"
 #include "products/claude/ClaudeSpineProvider.h"
 #include "products/claude/ClaudeVerifier.h"
+#include "services/LiveHome.h"
 #include "support/FixtureMac.h"
 #include "support/QtPrinting.h"
 #include "support/ScopedProductConfig.h"
@@ -292,6 +293,22 @@ TEST(ClaudeProbes, ClaudeOnPathAndItsVersion) {
     EXPECT_EQ(probes.claudeVersion(),
               std::pair(std::optional<QString>("zsh:1: command not found: claude"), qint32(127)));
 
+    // Through real zsh and `which -a`: one file by three spellings ("//" from a PATH folder
+    // ending in "/", a linked ~/bin, a doubled slash) is one command, named as installed.
+    {
+        LiveHome live;
+        QDir(live.path()).mkpath(".local/bin");
+        live.put(".local/bin/claude", "#!/bin/sh\necho '2.0.14 (Claude Code)'\n");
+        QFile::setPermissions(live.file(".local/bin/claude"), QFile::ReadOwner | QFile::ExeOwner);
+        ASSERT_TRUE(QFile::link(live.file(".local/bin"), live.file("bin")));
+        qputenv("PATH", QFile::encodeName(live.path() + "/.local/bin/:" + live.path() +
+                                          "/bin:" + live.path() + "//.local/bin"));
+        const auto found = ClaudeSetupProber().probe(
+            ShellRunner{std::make_shared<LiveProcessRunner>()}, live.fs());
+        EXPECT_EQ(found.pathVisiblePrimaryTools, QStringList{live.file(".local/bin/claude")});
+        EXPECT_EQ(ClaudeSpineProvider::cliStatus({}, found).headline, "Claude Code CLI is ready");
+    }
+
     // A shell that cannot start: every check falls back, the version's exit code is -1.
     const auto bundle =
         ClaudeSetupProber().probe(ShellRunner{std::make_shared<FakeProcessRunner>()}, mac.fs());
@@ -322,8 +339,8 @@ TEST(ClaudeProbes, FileChecksComeBeforeCommands) {
     EXPECT_FALSE(probes.gitIdentitySet());
     EXPECT_EQ(mac.runner()->shellScripts().filter("git config").size(), 0);
     mac.fs()->createExecutable("/opt/homebrew/bin/git");
-    mac.runner()->answerShell("git config --global --get user.name >/dev/null && git config "
-                              "--global --get user.email >/dev/null",
+    mac.runner()->answerShell("git config --global --includes --get user.name >/dev/null && "
+                              "git config --global --includes --get user.email >/dev/null",
                               {});
     EXPECT_TRUE(probes.gitIdentitySet());
 
@@ -340,9 +357,9 @@ TEST(ClaudeProbes, FileChecksComeBeforeCommands) {
     EXPECT_TRUE(probes.exampleProjectFolder());
 }
 
-TEST(ClaudeProbes, SixCommandsRunAtOnceAndSignInIsAskedEvenWithoutGh) {
+TEST(ClaudeProbes, SevenCommandsRunAtOnceAndSignInIsAskedEvenWithoutGh) {
     const FixtureMac mac(FixtureMac::Kind::intelWithThreeJDKs); // git is available
-    auto runner = std::make_shared<BarrierRunner>(6);
+    auto runner = std::make_shared<BarrierRunner>(7);
     runner->setDefault(FakeProcessRunner::Answer{ProcessResult{1, {}, {}}, {}, {}, {}});
     const auto bundle = ClaudeSetupProber().probe(ShellRunner{runner}, mac.fs());
     EXPECT_TRUE(runner->allStartedTogether());

@@ -29,6 +29,9 @@ QStringList fixtureLines(const QString& name) {
     return QString::fromUtf8(fixture(name)).split(u'\n', Qt::SkipEmptyParts);
 }
 
+// Asked before the sign-in, its output unshown.
+const QString kSignedIn = u"gh auth status --hostname 'github.com'"_s;
+
 // What gh 2.23 answers the sign-in command: it does not know "--skip-ssh-key".
 const QString kUnknownSkipSshKey = u"login-unknown-skip-ssh-key.txt"_s;
 
@@ -99,32 +102,47 @@ TEST(GitConfigLive, FailureKeepsGitsWordsAndCode) {
 
 // git writes ~/.gitconfig unless only the XDG file is there; the sentence names the file
 // that git wrote, which now holds the name. A start-up file may move it, as the login shell
-// that runs git has it.
+// that runs git has it. An identity in an included file is one git has; the one written
+// never overrides the work identity an [includeIf] gives in ~/work.
 TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
     struct Home {
         QStringList present;
         QByteArray zshenv, zprofile; // what the start-up files export
         QString written;
+        QByteArray config = {}; // what the written file holds before
+        bool identityBefore = false;
     };
     const QString user = u".gitconfig"_s, xdg = u".config/git/config"_s;
     const QByteArray moved = "export XDG_CONFIG_HOME=$HOME/moved\n";
+    const QByteArray work = "[includeIf \"gitdir:~/work/\"]\n\tpath = ~/work.inc\n";
     for (const Home& setup :
          {Home{{}, {}, {}, user}, Home{{user, xdg}, {}, {}, user}, Home{{xdg}, {}, {}, xdg},
           Home{{user}, {}, {}, user},
           Home{{xdg, u"moved/git/config"_s}, moved, {}, u"moved/git/config"_s},
           Home{{xdg}, {}, moved, user}, // the moved XDG file is the one that counts
-          Home{{user}, {}, "export GIT_CONFIG_GLOBAL=~/own.cfg\n", u"own.cfg"_s}}) {
+          Home{{user}, {}, "export GIT_CONFIG_GLOBAL=~/own.cfg\n", u"own.cfg"_s},
+          Home{{user}, {}, {}, user, "[include]\n\tpath = ~/own.inc\n", true},
+          Home{{xdg}, {}, {}, xdg, "[core]\n\teditor = vi\n" + work},
+          Home{{user},
+               {},
+               {},
+               user,
+               "[user]\n\tname = Old\n" + work + "[user]\n\tsigningkey = K\n"}}) {
         SCOPED_TRACE(
-            (setup.present.join(u", "_s) + u" / "_s + setup.zshenv + setup.zprofile).toStdString());
+            (setup.present.join(u", "_s) + u" / "_s + setup.zshenv + setup.zprofile + setup.config)
+                .toStdString());
         LiveHome home;
         for (const QString& file : setup.present) {
             QDir(home.path()).mkpath(QFileInfo(home.file(file)).path());
-            home.put(file, "");
+            home.put(file, file == setup.written ? setup.config : QByteArray());
         }
         home.put(u".zshenv"_s, setup.zshenv);
         home.put(u".zprofile"_s, setup.zprofile);
+        home.put(u"own.inc"_s, "[user]\n\tname = Own\n\temail = own@example.com\n");
+        home.put(u"work.inc"_s, "[user]\n\tname = Work\n\temail = work@example.com\n");
         const auto runner = std::make_shared<LiveProcessRunner>();
         const GitSetup git{runner, home.fs(), ToolLocations::fromLoginShell(*runner)};
+        EXPECT_EQ(git.identitySet(), setup.identityBefore);
 
         const auto events = collect(git, &GitSetup::configureGit, u"Ann"_s, u"ann@example.com"_s);
 
@@ -132,6 +150,20 @@ TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
         EXPECT_EQ(events[events.size() - 2],
                   StreamEvent::output(u"Saved to ~/"_s + setup.written + u'.'));
         EXPECT_TRUE(home.read(setup.written).contains("name = Ann"));
+        EXPECT_TRUE(git.identitySet());
+        if (!setup.config.contains("includeIf"))
+            continue;
+        LiveProcessRunner live;
+        const auto env = home.environment();
+        ASSERT_EQ(
+            live.run(u"/usr/bin/git"_s, {u"init"_s, u"-q"_s, home.file(u"work/r"_s)}, env).exitCode,
+            0);
+        const auto in = [&](const QString& folder, const QString& key) {
+            return live.run(u"/usr/bin/git"_s, {u"-C"_s, folder, u"config"_s, key}, env).stdout_;
+        };
+        EXPECT_EQ(in(home.file(u"work/r"_s), u"user.name"_s), u"Work\n"_s);
+        EXPECT_EQ(in(home.file(u"work/r"_s), u"user.email"_s), u"work@example.com\n"_s);
+        EXPECT_EQ(in(home.path(), u"user.name"_s), u"Ann\n"_s);
     }
 }
 
@@ -186,8 +218,9 @@ TEST_F(GitHubAuthTest, OpensThePageOnceAndSucceedsOnTheStatusCheck) {
     expected.push_back(StreamEvent::completed(0));
     EXPECT_EQ(events, expected);
     EXPECT_TRUE(ranSetupGit());
-    EXPECT_EQ(runner_->shellScripts().first(),
-              u"gh auth login --web --git-protocol https --hostname 'github.com' --skip-ssh-key"_s);
+    EXPECT_EQ(runner_->shellScripts().mid(0, 2),
+              (QStringList{kSignedIn, u"gh auth login --web --git-protocol https --hostname "
+                                      "'github.com' --skip-ssh-key"_s}));
 }
 
 TEST_F(GitHubAuthTest, AnOlderGhIsAskedAgainWithoutSkipSshKeyAndOnlyThatRunShows) {
@@ -213,7 +246,7 @@ TEST_F(GitHubAuthTest, AnOlderGhIsAskedAgainWithoutSkipSshKeyAndOnlyThatRunShows
         u"Signed in to GitHub. Git is ready \u2014 pushes won't ask for a password."_s));
     expected.push_back(StreamEvent::completed(0));
     EXPECT_EQ(events, expected);
-    EXPECT_EQ(runner_->shellScripts().value(1),
+    EXPECT_EQ(runner_->shellScripts().value(2),
               u"gh auth login --web --git-protocol https --hostname 'github.com'"_s);
 }
 
@@ -242,6 +275,25 @@ TEST(GitHubCliLive, AnOlderGhRefusesSkipSshKeyInTheWordsTheSignInLooksFor) {
     }
 }
 
+// What gh writes is what the check takes for gh's helper, as git picks it for GitHub;
+// another helper (the Keychain's) is not.
+TEST(GitHubCliLive, SetupGitWritesTheHelperTheCheckRecognises) {
+    const QString gh = QStandardPaths::findExecutable(u"gh"_s);
+    if (gh.isEmpty())
+        GTEST_SKIP() << "gh is not installed";
+    LiveHome home;
+    const GitSetup git{std::make_shared<LiveProcessRunner>()};
+    EXPECT_FALSE(git.usesGhCredentials());
+    home.put(u".gitconfig"_s, "[credential]\n\thelper = osxkeychain\n");
+    EXPECT_FALSE(git.usesGhCredentials());
+
+    auto env = home.environment(QFileInfo(gh).absolutePath());
+    env.insert(u"GH_TOKEN"_s, u"gho_0000"_s); // signed in, as far as setup-git asks
+    const ProcessResult setup = LiveProcessRunner().run(gh, {u"auth"_s, u"setup-git"_s}, env);
+    ASSERT_EQ(setup.exitCode, 0) << setup.stderr_.toStdString();
+    EXPECT_TRUE(git.usesGhCredentials()) << home.read(u".gitconfig"_s).toStdString();
+}
+
 TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
     answerLogin(fixtureLines(u"login-web.txt"_s), 0);
     runner_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 1);
@@ -258,17 +310,30 @@ TEST_F(GitHubAuthTest, FailedCheckMeansNotSignedInWhateverTheLoginSaid) {
     EXPECT_FALSE(ranSetupGit());
 }
 
-TEST_F(GitHubAuthTest, AlreadySignedInUserPassesEvenWhenTheLoginFails) {
-    answerLogin({u"error: already logged in"_s}, 1);
-    runner_->answerShell(u"gh auth status --hostname 'github.com' >/dev/null 2>&1"_s, {}, 0);
-    runner_->answerShell(u"gh auth setup-git"_s, u"setup-git failed"_s, 1); // not looked at
+// Signed in earlier (or through GH_TOKEN), the user is not signed in again, which would make
+// a second token: the fix only makes git use gh, and says so when that fails.
+TEST_F(GitHubAuthTest, AnAlreadySignedInUserIsOnlyGivenGitsCredentials) {
+    runner_->answerShell(kSignedIn, u"github.com\n  ✓ Logged in to github.com as ann"_s, 0);
+    runner_->answerShell(u"gh auth setup-git"_s, u"failed to set up git credential helper"_s, 1);
 
-    const auto events = run();
+    QList<StreamEvent> events = run();
 
+    EXPECT_EQ(events, (QList<StreamEvent>{
+                          StreamEvent::output(u"Starting GitHub sign-in\u2026"_s),
+                          StreamEvent::output(u"You're already signed in to GitHub."_s),
+                          StreamEvent::output(u"failed to set up git credential helper"_s),
+                          StreamEvent::output(u"Signed in to GitHub, but Git isn't set up to use "
+                                              "it yet. Run `gh auth setup-git` in your terminal "
+                                              "to finish."_s),
+                          StreamEvent::completed(1)}));
+    EXPECT_EQ(runner_->shellScripts().filter(u"gh auth login"_s), QStringList{});
+
+    runner_->answerShell(u"gh auth setup-git"_s, {}, 0);
+    events = run();
     EXPECT_EQ(events.back(), StreamEvent::completed(0));
-    EXPECT_EQ(std::count_if(events.begin(), events.end(),
-                            [](const StreamEvent& e) { return e.as<OpenBrowser>() != nullptr; }),
-              0);
+    EXPECT_EQ(events[events.size() - 2],
+              StreamEvent::output(
+                  u"Signed in to GitHub. Git is ready \u2014 pushes won't ask for a password."_s));
 }
 
 TEST_F(GitHubAuthTest, ShellThatCannotStartEndsAsNotSignedIn) {

@@ -68,6 +68,22 @@ TEST(MCPConfigWriterFix, ReportsEachAgentAndFailsOnlyWhereItWasHandedTheServer) 
     EXPECT_FALSE(refused.ok);
     EXPECT_FALSE(refused.lines.last().startsWith("Sign in"));
 
+    // The key the user typed, echoed by the tool in its address (encoded) or its own words,
+    // is shown masked, streamed and reported alike.
+    const QString key = "sk live/0123456789";
+    const QString address = MCPConfigWriter::effectiveAddress(keyed(), key);
+    process.answerShell(MCPConfigWriter::claudeAddCommand("search", address),
+                        "Added HTTP MCP server search with URL: " + address +
+                            "\nwarning: key sk live/0123456789 is not verified",
+                        1);
+    streamed.clear();
+    const auto echoed = MCPConfigWriter{fs}.addServer(
+        keyed(), key, process, [&](const QString& line) { streamed << line; });
+    EXPECT_EQ(echoed.lines.mid(1, 2), (QStringList{"Added HTTP MCP server search with URL: "
+                                                   "https://mcp.example.com/mcp?key=sk l…",
+                                                   "warning: key sk l… is not verified"}));
+    EXPECT_EQ(streamed, echoed.lines);
+
     // A tool that cannot start is a failure too.
     FakeProcessRunner broken;
     const auto unstarted = MCPConfigWriter{fs}.addServer(server, std::nullopt, broken);

@@ -30,8 +30,8 @@ const QString kNoJavaRuntime =
                       "Please visit http://www.java.com for information on installing Java.\n\n");
 
 const QString kGitIdentityScript =
-    QStringLiteral("git config --global --get user.name >/dev/null && git config --global --get "
-                   "user.email >/dev/null");
+    QStringLiteral("git config --global --includes --get user.name >/dev/null && git config "
+                   "--global --includes --get user.email >/dev/null");
 
 const QString kNoDeveloperDirectory = QStringLiteral(
     "xcode-select: error: unable to get active developer directory, use `sudo xcode-select "
@@ -292,6 +292,8 @@ void FixtureMac::gitHubReady() {
     runner_->answerShell("gh auth status --hostname github.com",
                          "github.com\n  ✓ Logged in to github.com account dev (keyring)\n");
     runner_->answerShell(kGitIdentityScript, {});
+    runner_->answerShell("git config --get-urlmatch credential.helper 'https://github.com'",
+                         "!/opt/homebrew/bin/gh auth git-credential\n");
 }
 
 SystemProfile FixtureMac::expectedProfile() const {

@@ -53,6 +53,9 @@ public:
         return inner_->applicationSupportDirectory(c);
     }
     QString temporaryDirectory() const override { return inner_->temporaryDirectory(); }
+    std::optional<FileIdentity> fileIdentity(const QString& p) const override {
+        return inner_->fileIdentity(p);
+    }
 
 protected:
     std::shared_ptr<FileSystemOperating> inner_;

@@ -323,6 +323,12 @@ TEST(GitSection, TrimsSpacesAndTabsOnlyAndAsksOnlyForWhatIsMissing) {
     EXPECT_TRUE(GitSection::canSetUp(identity, "", ""));
     EXPECT_EQ(GitSection::fixes(identity, "", ""),
               QList<SetupRemediation>{SetupRemediation::githubAuth()});
+    // Signed in, yet an HTTPS push would ask for a password: the sign-in step sets git up.
+    identity.ghAuthed = true;
+    EXPECT_EQ(GitSection::fixes(identity, "", ""),
+              QList<SetupRemediation>{SetupRemediation::githubAuth()});
+    identity.gitUsesGhCredentials = true;
+    EXPECT_TRUE(GitSection::fixes(identity, "", "").isEmpty());
 
     SetupStageFixture f(Kind::newAppleSilicon);
     f.show("git");

@@ -6,6 +6,11 @@
 #include "services/GitSetup.h"
 #include "services/ShellConfigurator.h"
 
+#include <QDir>
+
+#include <algorithm>
+#include <variant>
+
 namespace tovr {
 
 namespace {
@@ -46,6 +51,31 @@ QStringList ClaudeProbes::claudePathEntries() const {
     return shell.pathEntries(QStringLiteral("claude"));
 }
 
+QStringList ClaudeProbes::onePerFile(const QStringList& paths, const QStringList& known) const {
+    // A file that cannot be told is known by its cleaned spelling.
+    using Key = std::variant<FileIdentity, QString>;
+    const auto keyOf = [this](const QString& path) -> Key {
+        if (const auto identity = fs->fileIdentity(path))
+            return *identity;
+        return QDir::cleanPath(path);
+    };
+    QList<std::pair<Key, QString>> seen;
+    for (const QString& path : known)
+        seen.append({keyOf(path), path});
+    QStringList result;
+    for (const QString& path : paths) {
+        const Key key = keyOf(path);
+        const auto same = std::find_if(seen.cbegin(), seen.cend(),
+                                       [&](const auto& entry) { return entry.first == key; });
+        const QString spelling = same == seen.cend() ? QDir::cleanPath(path) : same->second;
+        if (!result.contains(spelling))
+            result << spelling;
+        if (same == seen.cend())
+            seen.append({key, spelling});
+    }
+    return result;
+}
+
 std::pair<std::optional<QString>, qint32> ClaudeProbes::claudeVersion() const {
     try {
         const auto result = shell.runInLoginShell(QStringLiteral("claude --version 2>&1"));
@@ -76,17 +106,20 @@ bool ClaudeProbes::ghPresent() const {
     return toolPresent(QStringLiteral("gh"));
 }
 
-bool ClaudeProbes::gitIdentitySet() const {
-    bool gitAvailable = false;
+bool ClaudeProbes::gitAvailable() const {
     for (const char* path : {"/Library/Developer/CommandLineTools", "/Applications/Xcode.app",
                              "/opt/homebrew/bin/git", "/usr/local/bin/git"})
-        if (fs->fileExists(QLatin1String(path))) {
-            gitAvailable = true;
-            break;
-        }
-    return gitAvailable && succeeds(shell, QStringLiteral("git config --global --get user.name "
-                                                          ">/dev/null && git config --global "
-                                                          "--get user.email >/dev/null"));
+        if (fs->fileExists(QLatin1String(path)))
+            return true;
+    return false;
+}
+
+bool ClaudeProbes::gitIdentitySet() const {
+    return gitAvailable() && GitSetup{shell.process}.identitySet();
+}
+
+bool ClaudeProbes::gitUsesGhCredentials() const {
+    return gitAvailable() && GitSetup{shell.process}.usesGhCredentials();
 }
 
 bool ClaudeProbes::ghAuthed() const {
@@ -102,7 +135,7 @@ SetupProbeBundle ClaudeProbes::run() const {
         bool projectExists = false;
         QString gitConfigFile;
     };
-    auto [local, onPath, version, codex, gh, identity, authed] = concurrently(
+    auto [local, onPath, version, codex, gh, identity, authed, helper] = concurrently(
         [&] {
             Local l;
             l.candidates = claudeBinaryCandidates();
@@ -115,11 +148,12 @@ SetupProbeBundle ClaudeProbes::run() const {
         },
         [&] { return claudePathEntries(); }, [&] { return claudeVersion(); },
         [&] { return codexPresent(); }, [&] { return ghPresent(); },
-        [&] { return gitIdentitySet(); }, [&] { return ghAuthed(); });
+        [&] { return gitIdentitySet(); }, [&] { return ghAuthed(); },
+        [&] { return gitUsesGhCredentials(); });
 
     SetupProbeBundle bundle;
-    bundle.pathVisiblePrimaryTools = onPath;
-    bundle.installedPrimaryToolLocations = local.candidates;
+    bundle.installedPrimaryToolLocations = onePerFile(local.candidates);
+    bundle.pathVisiblePrimaryTools = onePerFile(onPath, bundle.installedPrimaryToolLocations);
     bundle.versionOutput = version.first;
     bundle.versionExitCode = version.second;
     bundle.companionToolPresent = codex;
@@ -129,6 +163,7 @@ SetupProbeBundle ClaudeProbes::run() const {
     bundle.ghPresent = gh;
     bundle.gitIdentitySet = identity;
     bundle.ghAuthed = authed;
+    bundle.gitUsesGhCredentials = helper;
     bundle.gitConfigFile = local.gitConfigFile;
     return bundle;
 }

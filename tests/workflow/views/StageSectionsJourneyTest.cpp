@@ -165,6 +165,20 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
     ASSERT_TRUE(spinUntil([&] { return model->step().kind == Kind::diagnosisSummary; }));
     clickButton(&window, "diagnosis-continue");
 
+    // Presses `button` and waits for its sheet to end with `awaited` in the log; the log.
+    auto sheetLog = [&](QWidget* page, const char* button, const char* awaited) {
+        clickButton(page, button);
+        auto* sheet = window.findChild<QDialog*>("setup-action-sheet");
+        auto* log = sheet ? sheet->findChild<LiveLogView*>("setup-action-log") : nullptr;
+        const bool ended =
+            log && spinUntil(
+                       [&] {
+                           auto* done = findVisible<QPushButton>(sheet, "setup-action-continue");
+                           return done && done->isEnabled() && log->toPlainText().contains(awaited);
+                       },
+                       15000);
+        return ended ? log : nullptr;
+    };
     // At rest: no refresh or install under way and, on a stage, its body has read the disk
     // and shows.
     auto settled = [&] {
@@ -247,34 +261,41 @@ TEST(StageSectionsJourney, DemoMacReachesEverySection) {
             installed.insert(domain);
             shot.insert(domain);
             saveScreenshotsAtTwoSizes(&window, "stage-skills");
-            clickButton(page, "add-skills");
-            auto* sheet = window.findChild<QDialog*>("setup-action-sheet");
-            ASSERT_NE(sheet, nullptr);
-            auto* log = sheet->findChild<LiveLogView*>("setup-action-log");
-            ASSERT_TRUE(spinUntil(
-                [&] {
-                    auto* button = findVisible<QPushButton>(sheet, "setup-action-continue");
-                    return button && button->isEnabled() &&
-                           log->toPlainText().contains("avoid-ai-writing");
-                },
-                15000));
+            LiveLogView* log = sheetLog(page, "add-skills", "avoid-ai-writing");
+            ASSERT_NE(log, nullptr);
             EXPECT_TRUE(
                 log->toPlainText().contains("Installed avoid-ai-writing for Claude, Codex."))
                 << log->toPlainText().toStdString();
-            saveScreenshot(sheet, "stage-skills-sheet");
-            clickButton(sheet, "setup-action-continue");
+            saveScreenshot(log->window(), "stage-skills-sheet");
+            clickButton(log->window(), "setup-action-continue");
             continue;
         }
         if (domain == "languages")
             for (const char* name :
                  {"lang-python", "lang-node", "lang-java", "lang-ruby", "lang-rust"})
                 tick(page, name);
-        if (domain == "mcp") {
+        if (domain == "mcp" && !installed.contains(domain)) {
+            installed.insert(domain);
             tick(page, "mcp-exa");
             auto* key = findVisible<QLineEdit>(page, "mcp-key-exa");
             ASSERT_NE(key, nullptr);
-            QTest::keyClicks(key, "secret-key");
+            QTest::keyClicks(key, "exa-secret-key-0123");
             EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+            shot.insert(domain);
+            saveScreenshotsAtTwoSizes(&window, "stage-mcp");
+            // Claude Code's tool echoes the address it was given; the log and its copy show
+            // the key only masked.
+            LiveLogView* log = sheetLog(page, "add-mcp", "Codex config");
+            ASSERT_NE(log, nullptr);
+            EXPECT_TRUE(log->toPlainText().contains("exaApiKey=exa-…"))
+                << log->toPlainText().toStdString();
+            log->selectAll();
+            log->copySelection();
+            ASSERT_EQ(ctx.clipboard->texts.size(), 1);
+            for (const QString& shown : {log->toPlainText(), ctx.clipboard->texts[0]})
+                EXPECT_FALSE(shown.contains("secret")) << shown.toStdString();
+            clickButton(log->window(), "setup-action-continue");
+            continue;
         }
         if (domain == "git") {
             auto* name = findVisible<QLineEdit>(page, "git-name");
