@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
 #include "platform/LineSplitter.h"
+#include "platform/StartupFile.h"
 #include "services/ZprofileWriter.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
@@ -31,8 +32,8 @@ ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
 
 namespace {
 
-QString zprofileIn(const ToolLocations& locations, const FileSystemOperating& fs) {
-    return locations.zshStartupDir(fs.homeDirectory()) + QStringLiteral("/.zprofile");
+StartupFile zprofileIn(const ToolLocations& locations, const FileSystemOperating& fs) {
+    return StartupFile::of(fs, locations, QStringLiteral(".zprofile"));
 }
 
 } // namespace
@@ -42,7 +43,7 @@ QString ZprofileDiffSheetModel::shownFile() const {
         return shownFromHome(*fs_, preview_->path);
     // Never waits for the login shell: until it has answered, the usual name.
     const auto known = locations_ ? locations_->ifRead() : std::optional(ToolLocations{});
-    return shownFromHome(*fs_, zprofileIn(known.value_or(ToolLocations{}), *fs_));
+    return zprofileIn(known.value_or(ToolLocations{}), *fs_).shown;
 }
 
 void ZprofileDiffSheetModel::loadPreview() {
@@ -56,7 +57,10 @@ void ZprofileDiffSheetModel::loadPreview() {
         this,
         [fs = fs_, locations = locations_,
          marker = ProductConfig::current().shellMarker()](WorkerTask&) {
-            const QString path = zprofileIn(toolLocationsOf(locations), *fs);
+            const StartupFile file = zprofileIn(toolLocationsOf(locations), *fs);
+            if (!file.path)
+                return Loaded{{}, file.untold};
+            const QString& path = *file.path;
             try {
                 return Loaded{
                     ZprofileWriter{FileAppendWriter(path, fs, marker)}.previewJavaHome(true), {}};

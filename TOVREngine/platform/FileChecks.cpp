@@ -19,14 +19,10 @@ QString shownFromHome(const FileSystemOperating& fs, const QString& path) {
 QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& locations,
                            const QString& text) {
     const QString home = fs.homeDirectory();
-    const QString folder = locations.zshStartupDir(home);
-    if (folder == home)
-        return text;
-    const QString shown = shownFromHome(fs, folder);
     QString named = text;
-    for (const QLatin1StringView file :
-         {QLatin1StringView("/.zprofile"), QLatin1StringView("/.zshrc")})
-        named.replace(u'~' + file, shown + file);
+    for (const QLatin1StringView file : {QLatin1StringView(".zprofile"), QLatin1StringView(".zshrc")})
+        if (const auto path = locations.startupFile(home, file); path && *path != home + u'/' + file)
+            named.replace(QStringLiteral("~/") + file, shownFromHome(fs, *path));
     return named;
 }
 

@@ -124,7 +124,7 @@ TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
         home.put(u".zshenv"_s, setup.zshenv);
         home.put(u".zprofile"_s, setup.zprofile);
         const auto runner = std::make_shared<LiveProcessRunner>();
-        const GitSetup git{runner, home.fs(), ToolLocations::fromLoginShell(*runner)};
+        const GitSetup git{runner, home.fs(), home.loginShell()};
 
         const auto events = collect(git, &GitSetup::configureGit, u"Ann"_s, u"ann@example.com"_s);
 

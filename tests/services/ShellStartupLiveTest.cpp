@@ -76,10 +76,9 @@ esac)"_s);
             QDir(home_.path()).mkdir(u"dot files"_s);
             dot_ = u"dot files/"_s;
         }
-        LiveProcessRunner runner;
-        locations_ = ToolLocations::fromLoginShell(runner);
-        EXPECT_EQ(locations_.zshStartupDir(home_.path()),
-                  GetParam() ? home_.file(u"dot files"_s) : home_.path());
+        locations_ = home_.loginShell();
+        EXPECT_EQ(locations_.startupFile(home_.path(), u".zprofile"_s),
+                  (GetParam() ? home_.file(u"dot files"_s) : home_.path()) + u"/.zprofile"_s);
         home_.put(dot_ + u".zprofile"_s, "export TOVR_USER=1\n");
         home_.put(dot_ + u".zshrc"_s, "alias ll='ls -l'");
     }
@@ -248,8 +247,7 @@ TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) 
     for (const QString& folder : {u"codex home"_s, u"claude"_s, u"skill"_s})
         QDir(home.path()).mkdir(folder);
     home.put(u"skill/SKILL.md"_s, "---\nname: probe\n---\n");
-    LiveProcessRunner runner;
-    const ToolLocations locations = ToolLocations::fromLoginShell(runner);
+    const ToolLocations locations = home.loginShell();
     const auto fs = home.fs();
 
     const MCPConfigWriter writer{fs, locations};
