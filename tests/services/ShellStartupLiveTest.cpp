@@ -3,7 +3,9 @@
 
 #include "LiveHome.h"
 #include "model/ProductConfig.h"
+#include "platform/LoginEnvironmentRunner.h"
 #include "platform/LoginShellRead.h"
+#include "platform/SystemProfiler.h"
 #include "platform/ToolLocations.h"
 #include "platform/WorkerTask.h"
 #include "services/AgentEnvDoc.h"
@@ -13,6 +15,7 @@
 #include "services/ShellConfigurator.h"
 #include "services/SkillFolderInstaller.h"
 #include "support/FakeExecutables.h"
+#include "support/FakeSystemEnvironment.h"
 #include "support/ScopedProductConfig.h"
 
 #include <QMap>
@@ -273,30 +276,51 @@ INSTANTIATE_TEST_SUITE_P(StartupFolder, ShellStartupLiveTest,
                          ::testing::Values(Startup::home, Startup::zdotdirInZshenv,
                                            Startup::zdotdirInZprofile, Startup::bashLogin));
 
-// Codex's and Claude Code's folders moved by ~/.zshenv and ~/.zprofile: the server, the
-// skill and the note go where the tools, started from the same login shell, look for them.
+// Codex's and Claude Code's folders moved by ~/.zshrc, where most guides put them, and the
+// tools put on PATH by ~/.zprofile, for an application that has launchd's PATH: the server,
+// the skill and the note go where the tools look, the profiler finds the tools, and the
+// tools the engine runs see what the writers wrote.
 TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) {
     if (!QFile::exists(u"/bin/zsh"_s))
         GTEST_SKIP() << "zsh is not installed";
     LiveHome home;
-    home.put(u".zshenv"_s, "export CODEX_HOME=\"$HOME/codex home\"\n");
-    home.put(u".zprofile"_s, "export CLAUDE_CONFIG_DIR=$HOME/claude\n");
+    FakeExecutables tools;
+    for (const QString& tool : {u"aider"_s, u"mise"_s, u"claude"_s, u"codex"_s})
+        tools.write(tool, u"exit 0"_s);
+    qputenv("PATH", "/usr/bin:/bin:/usr/sbin:/sbin");
+    home.put(u".zprofile"_s, "export PATH=" + QFile::encodeName(tools.dir()) + ":$PATH\n");
+    home.put(u".zshrc"_s, "export CODEX_HOME=\"$HOME/codex home\" CLAUDE_CONFIG_DIR=$HOME/claude\n");
     for (const QString& folder : {u"codex home"_s, u"claude"_s, u"skill"_s})
         QDir(home.path()).mkdir(folder);
     home.put(u"skill/SKILL.md"_s, "---\nname: probe\n---\n");
-    const ToolLocations locations = home.loginShell();
+    // The services as the application builds them.
+    const auto source = LoginShellRead::source(
+        LoginShellRead::runner(),
+        FakeSystemEnvironment({{u"SHELL"_s, u"/bin/zsh"_s}}, OperatingSystemVersion{14, 5, 0}));
+    const auto engine =
+        std::make_shared<LoginEnvironmentRunner>(std::make_shared<LiveProcessRunner>(), source);
+    const ToolLocations locations = source->get();
     const auto fs = home.fs();
+
+    const SystemProfile profile = SystemProfiler{ShellRunner{engine, source}, fs}.profile();
+    EXPECT_TRUE(profile.aiTooling.aider);
+    EXPECT_TRUE(profile.aiTooling.claudeCodeCLI && profile.aiTooling.codexCLI);
+    EXPECT_EQ(profile.miseExecutable, tools.path(u"mise"_s));
 
     const MCPConfigWriter writer{fs, locations};
     EXPECT_TRUE(writer.addToCodex(u"exa"_s, u"https://mcp.exa.ai/mcp"_s).succeeded);
     EXPECT_TRUE(home.read(u"codex home/config.toml"_s).contains("[mcp_servers.exa]"));
     home.put(u"claude/.claude.json"_s, R"({"mcpServers": {}})");
     EXPECT_FALSE(writer.isConfigured(u"exa"_s));
-    home.put(u"claude/.claude.json"_s, R"({"mcpServers": {"exa": {"type": "http"}}})");
+    home.put(u"claude/.claude.json"_s,
+             R"({"mcpServers": {"exa": {"type": "http", "url": "https://mcp.exa.ai/mcp"}}})");
     EXPECT_TRUE(writer.isConfigured(u"exa"_s));
-    if (QFile::exists(u"/usr/bin/codex"_s)) { // Codex itself, run as the engine runs it
-        EXPECT_EQ(home.zsh(u"codex mcp get exa --json"_s, false).exitCode, 0);
-    }
+    // The real tools, run as the engine runs them, find what was written.
+    const ShellRunner shell{engine, source};
+    for (const QString& cli : {u"/usr/bin/codex mcp get exa --json"_s, u"/usr/bin/claude mcp get exa"_s})
+        if (QFile::exists(cli.section(u' ', 0, 0))) {
+            EXPECT_EQ(shell.runInLoginShell(cli).exitCode, 0) << cli.toStdString();
+        }
 
     SkillFolderInstaller installer{fs};
     installer.locations = locations;
