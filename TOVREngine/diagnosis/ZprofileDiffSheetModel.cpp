@@ -19,9 +19,12 @@ namespace tovr {
 ZprofileDiffSheetModel::ZprofileDiffSheetModel(
     Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
     std::function<void(const RemediationOutcome&)> onFinish, QObject* parent,
-    std::shared_ptr<ToolLocationsSource> locations)
+    std::shared_ptr<ToolLocationsSource> locations, QPointer<ToolLocationsState> known)
     : QObject(parent), remediation_(std::move(remediation)), fs_(std::move(fs)),
-      locations_(std::move(locations)), onFinish_(std::move(onFinish)) {}
+      locations_(std::move(locations)), known_(std::move(known)), onFinish_(std::move(onFinish)) {
+    if (known_)
+        connect(known_, &ToolLocationsState::changed, this, &ZprofileDiffSheetModel::changed);
+}
 
 ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
     if (loadTask_)
@@ -42,8 +45,13 @@ QString ZprofileDiffSheetModel::shownFile() const {
     if (preview_)
         return shownFromHome(*fs_, preview_->path);
     // Never waits for the login shell: until it has answered, the usual name.
-    const auto known = locations_ ? locations_->ifRead() : std::optional(ToolLocations{});
-    return zprofileIn(known.value_or(ToolLocations{}), *fs_).shown;
+    return zprofileIn(knownLocations().value_or(ToolLocations{}), *fs_).shown;
+}
+
+std::optional<ToolLocations> ZprofileDiffSheetModel::knownLocations() const {
+    if (known_)
+        return known_->value();
+    return locations_ ? locations_->ifRead() : std::optional(ToolLocations{});
 }
 
 void ZprofileDiffSheetModel::loadPreview() {
@@ -140,9 +148,11 @@ QString ZprofileDiffSheetModel::readingText() const {
 }
 
 QString ZprofileDiffSheetModel::explainerText() const {
-    return QStringLiteral("Review the change before we write it. Your current file is backed up "
-                          "to `") +
-           markdownLiteral(shownFile()) + QStringLiteral(".bak`.");
+    const QString text = QStringLiteral("Review the change before we write it. Your current file "
+                                        "is backed up to `") +
+                         markdownLiteral(shownFile()) + QStringLiteral(".bak`.");
+    const QString note = unansweredShellNote(knownLocations(), QStringLiteral("/.zprofile"));
+    return note.isEmpty() ? text : text + u' ' + note;
 }
 
 QString ZprofileDiffSheetModel::alreadySetText() const {

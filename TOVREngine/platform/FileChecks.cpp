@@ -27,10 +27,16 @@ QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& l
 }
 
 QString namingStartupFiles(const FileSystemOperating& fs,
-                           const std::shared_ptr<ToolLocationsSource>& source,
-                           const QString& text) {
-    const auto known = source ? source->ifRead() : std::nullopt;
-    return known ? namingStartupFiles(fs, *known, text) : text;
+                           const std::optional<ToolLocations>& locations, const QString& text) {
+    return locations ? namingStartupFiles(fs, *locations, text) : text;
+}
+
+QString unansweredShellNote(const std::optional<ToolLocations>& locations, const QString& text) {
+    if (!locations || !locations->unanswered ||
+        !(text.contains(QStringLiteral("/.zprofile")) || text.contains(QStringLiteral("/.zshrc"))))
+        return {};
+    return QStringLiteral("Your login shell didn't answer in time, so this names the usual file; "
+                          "your shell may read another.");
 }
 
 bool isFile(const FileSystemOperating& fs, const QString& path) {
