@@ -4,8 +4,8 @@
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
-#include "platform/StartupFile.h"
 #include "platform/Overloaded.h"
+#include "platform/StartupFile.h"
 #include "services/HomebrewInstaller.h"
 
 namespace tovr {

@@ -20,8 +20,10 @@ QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& l
                            const QString& text) {
     const QString home = fs.homeDirectory();
     QString named = text;
-    for (const QLatin1StringView file : {QLatin1StringView(".zprofile"), QLatin1StringView(".zshrc")})
-        if (const auto path = locations.startupFile(home, file); path && *path != home + u'/' + file)
+    for (const QLatin1StringView file :
+         {QLatin1StringView(".zprofile"), QLatin1StringView(".zshrc")})
+        if (const auto path = locations.startupFile(home, file);
+            path && *path != home + u'/' + file)
             named.replace(QStringLiteral("~/") + file, shownFromHome(fs, *path));
     return named;
 }

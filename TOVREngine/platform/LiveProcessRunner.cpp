@@ -144,11 +144,10 @@ RawProcessResult LiveProcessRunner::runRaw(const QString& executable, const QStr
     if (cancellation)
         cancellation->attach(child);
     RawProcessResult result;
-    result.exitCode =
-        child->drive([&](PosixChild::Channel channel, const char* data, qsizetype size) {
-            (channel == PosixChild::Channel::out ? result.stdout_ : result.stderr_)
-                .append(data, size);
-        });
+    result.exitCode = child->drive([&](PosixChild::Channel channel, const char* data,
+                                       qsizetype size) {
+        (channel == PosixChild::Channel::out ? result.stdout_ : result.stderr_).append(data, size);
+    });
     return result;
 }
 

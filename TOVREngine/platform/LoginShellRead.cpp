@@ -85,8 +85,8 @@ QMap<QString, QString> tracedStartupFiles(const QByteArray& err, const QByteArra
         const qsizetype at = raw.indexOf(nonce);
         if (at < 0 || !raw.endsWith(end))
             continue;
-        const auto line = strictUtf8(
-            QByteArrayView(raw).sliced(at + nonce.size(), raw.size() - at - nonce.size() - end.size()));
+        const auto line = strictUtf8(QByteArrayView(raw).sliced(
+            at + nonce.size(), raw.size() - at - nonce.size() - end.size()));
         const qsizetype colon = line ? line->indexOf(u':') : -1;
         if (colon <= 0 || line->left(colon) != u"0")
             continue;
@@ -148,9 +148,8 @@ ToolLocations parse(const RawProcessResult& result, const QByteArray& nonce, con
     // zsh follows ZDOTDIR whether or not it is exported.
     if (!zdotdir.isEmpty())
         locations.variables.insert(QStringLiteral("ZDOTDIR"), zdotdir);
-    locations.startupFiles =
-        startupFiles(traceHeld ? tracedStartupFiles(result.stderr_, nonce) : QMap<QString, QString>(),
-                     zdotdir);
+    locations.startupFiles = startupFiles(
+        traceHeld ? tracedStartupFiles(result.stderr_, nonce) : QMap<QString, QString>(), zdotdir);
     locations.unanswered = false;
     return locations;
 }
@@ -181,8 +180,8 @@ ToolLocations LoginShellRead::run(ProcessRunning& runner, WorkerTask* task) cons
     std::optional<RawProcessResult> result;
     try {
         if (!handle->isCanceled())
-            result = runner.runRaw(shell, arguments(shell, QString::fromLatin1(nonce)),
-                                   environment, handle);
+            result = runner.runRaw(shell, arguments(shell, QString::fromLatin1(nonce)), environment,
+                                   handle);
     } catch (const Error&) {
         // A shell that cannot start answers nothing.
     }
@@ -209,9 +208,8 @@ std::shared_ptr<ProcessRunning> LoginShellRead::runner() {
     return std::make_shared<LiveProcessRunner>(timings);
 }
 
-std::shared_ptr<ToolLocationsSource>
-LoginShellRead::source(std::shared_ptr<ProcessRunning> runner,
-                       const SystemEnvironment& environment) {
+std::shared_ptr<ToolLocationsSource> LoginShellRead::source(std::shared_ptr<ProcessRunning> runner,
+                                                            const SystemEnvironment& environment) {
     const LoginShellRead read{userLoginShell(environment)};
     return std::make_shared<ToolLocationsSource>(
         [read, runner = std::move(runner)](WorkerTask& task) { return read.run(*runner, &task); });

@@ -89,10 +89,10 @@ WriterReport PathRepairer::repairPath(const QString& directory) const {
             return noted({{u'`' + directory + QStringLiteral("` is already on your PATH in ") +
                            shown + QStringLiteral(" \u2014 nothing to do.")},
                           true});
-        return noted({{QStringLiteral("Added `") + directory +
-                       QStringLiteral("` to your PATH in ") + shown +
-                       QStringLiteral(" (backup at ") + preview.backupPath + QStringLiteral(").")},
-                      true});
+        return noted(
+            {{QStringLiteral("Added `") + directory + QStringLiteral("` to your PATH in ") + shown +
+              QStringLiteral(" (backup at ") + preview.backupPath + QStringLiteral(").")},
+             true});
     } catch (const Error& error) {
         return {{couldNotUpdate + error.description()}, false};
     }

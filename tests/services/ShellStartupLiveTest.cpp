@@ -232,7 +232,8 @@ TEST_P(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
     for (const Fix& fix : fixes) {
         SCOPED_TRACE(fix.name);
         for (const QString& s : fix.run())
-            EXPECT_TRUE(s.contains(u"already"_s) || s.startsWith(u"Shell configuration complete"_s) ||
+            EXPECT_TRUE(s.contains(u"already"_s) ||
+                        s.startsWith(u"Shell configuration complete"_s) ||
                         s.startsWith(u"Your login shell is bash,"_s))
                 << s.toStdString();
     }
@@ -243,14 +244,13 @@ TEST_P(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
 // reach a new shell: each writer must add its line rather than report it as set.
 TEST_P(ShellStartupLiveTest, CommentedSettingsAndLongerEntriesDoNotCountAsSet) {
     home_.put(zprofile_, userZprofile_ +
-              "# export PATH=\"$HOME/.local/bin:$PATH\"\n"
-              "# export PATH=\"$HOME/.cargo/bin:$PATH\"\n"
-              "#command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
-              "--shims)\"\n"
-              "  # export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"
-              "export PATH=\"/opt/x/bin2:$PATH\"\n");
-    home_.put(zshrc_,
-              "# command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"\n");
+                             "# export PATH=\"$HOME/.local/bin:$PATH\"\n"
+                             "# export PATH=\"$HOME/.cargo/bin:$PATH\"\n"
+                             "#command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
+                             "--shims)\"\n"
+                             "  # export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"
+                             "export PATH=\"/opt/x/bin2:$PATH\"\n");
+    home_.put(zshrc_, "# command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"\n");
     const auto fs = home_.fs();
     const ShellConfigurator configurator{fs, {}, locations_};
     const InstallFollowUps followUps{fs, {}, locations_};
@@ -272,9 +272,14 @@ TEST_P(ShellStartupLiveTest, CommentedSettingsAndLongerEntriesDoNotCountAsSet) {
     EXPECT_EQ(shell(true).values.value(u"ACTIVE"_s), u"1"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(StartupFolder, ShellStartupLiveTest,
-                         ::testing::Values(Startup::home, Startup::zdotdirInZshenv,
-                                           Startup::zdotdirInZprofile, Startup::bashLogin));
+INSTANTIATE_TEST_SUITE_P(
+    StartupFolder, ShellStartupLiveTest,
+    ::testing::Values(Startup::home, Startup::zdotdirInZshenv, Startup::zdotdirInZprofile,
+                      Startup::bashLogin),
+    [](const auto& info) {
+        const char* names[] = {"home", "zdotdirInZshenv", "zdotdirInZprofile", "bashLogin"};
+        return std::string(names[static_cast<int>(info.param)]);
+    });
 
 // Codex's and Claude Code's folders moved by ~/.zshrc, where most guides put them, and the
 // tools put on PATH by ~/.zprofile, for an application that has launchd's PATH: the server,
@@ -289,7 +294,8 @@ TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) 
         tools.write(tool, u"exit 0"_s);
     qputenv("PATH", "/usr/bin:/bin:/usr/sbin:/sbin");
     home.put(u".zprofile"_s, "export PATH=" + QFile::encodeName(tools.dir()) + ":$PATH\n");
-    home.put(u".zshrc"_s, "export CODEX_HOME=\"$HOME/codex home\" CLAUDE_CONFIG_DIR=$HOME/claude\n");
+    home.put(u".zshrc"_s,
+             "export CODEX_HOME=\"$HOME/codex home\" CLAUDE_CONFIG_DIR=$HOME/claude\n");
     for (const QString& folder : {u"codex home"_s, u"claude"_s, u"skill"_s})
         QDir(home.path()).mkdir(folder);
     home.put(u"skill/SKILL.md"_s, "---\nname: probe\n---\n");
@@ -317,7 +323,8 @@ TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) 
     EXPECT_TRUE(writer.isConfigured(u"exa"_s));
     // The real tools, run as the engine runs them, find what was written.
     const ShellRunner shell{engine, source};
-    for (const QString& cli : {u"/usr/bin/codex mcp get exa --json"_s, u"/usr/bin/claude mcp get exa"_s})
+    for (const QString& cli :
+         {u"/usr/bin/codex mcp get exa --json"_s, u"/usr/bin/claude mcp get exa"_s})
         if (QFile::exists(cli.section(u' ', 0, 0))) {
             EXPECT_EQ(shell.runInLoginShell(cli).exitCode, 0) << cli.toStdString();
         }
@@ -342,9 +349,10 @@ namespace {
 // Ended, or a zombie that nobody reaps (a container's first process may not).
 bool processGone(const QByteArray& pidText) {
     const qint64 pid = pidText.trimmed().toLongLong();
-    const QString state = LiveProcessRunner()
-                              .run(u"/bin/ps"_s, {u"-o"_s, u"stat="_s, u"-p"_s, QString::number(pid)})
-                              .stdout_.trimmed();
+    const QString state =
+        LiveProcessRunner()
+            .run(u"/bin/ps"_s, {u"-o"_s, u"stat="_s, u"-p"_s, QString::number(pid)})
+            .stdout_.trimmed();
     return pid > 0 && (state.isEmpty() || state.startsWith(u'Z'));
 }
 
@@ -422,7 +430,8 @@ TEST(ToolFoldersLiveTest, TheReadTakesWhatTheShellExportsAndNothingItsFilesPrint
              files(l, h, u"<untold>"_s, u"<untold>"_s);
          }},
         {"a .zshrc that ~/.zprofile sources is not the one zsh reads",
-         {{u".zprofile"_s, "source $HOME/elsewhere/.zshrc\n"}, {u"elsewhere/.zshrc"_s, ""},
+         {{u".zprofile"_s, "source $HOME/elsewhere/.zshrc\n"},
+          {u"elsewhere/.zshrc"_s, ""},
           {u"zd/.zlogin"_s, ""},
           {u".zshrc"_s, "export ZDOTDIR=$HOME/zd\n"}},
          [&](const ToolLocations& l, const LiveHome& h) {
