@@ -7,7 +7,6 @@
 #include "platform/LoginShellRead.h"
 #include "platform/SystemProfiler.h"
 #include "platform/ToolLocations.h"
-#include "platform/WorkerTask.h"
 #include "services/AgentEnvDoc.h"
 #include "services/InstallFollowUps.h"
 #include "services/MCPConfigWriter.h"
@@ -25,7 +24,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 
 using namespace tovr;
 using namespace tovr::test;
@@ -272,14 +270,16 @@ TEST_P(ShellStartupLiveTest, CommentedSettingsAndLongerEntriesDoNotCountAsSet) {
     EXPECT_EQ(shell(true).values.value(u"ACTIVE"_s), u"1"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StartupFolder, ShellStartupLiveTest,
-    ::testing::Values(Startup::home, Startup::zdotdirInZshenv, Startup::zdotdirInZprofile,
-                      Startup::bashLogin),
-    [](const auto& info) {
-        const char* names[] = {"home", "zdotdirInZshenv", "zdotdirInZprofile", "bashLogin"};
-        return std::string(names[static_cast<int>(info.param)]);
-    });
+static std::string startupName(const ::testing::TestParamInfo<Startup>& info) {
+    static const char* const names[] = {"home", "zdotdirInZshenv", "zdotdirInZprofile",
+                                        "bashLogin"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(StartupFolder, ShellStartupLiveTest,
+                         ::testing::Values(Startup::home, Startup::zdotdirInZshenv,
+                                           Startup::zdotdirInZprofile, Startup::bashLogin),
+                         startupName);
 
 // Codex's and Claude Code's folders moved by ~/.zshrc, where most guides put them, and the
 // tools put on PATH by ~/.zprofile, for an application that has launchd's PATH: the server,
@@ -342,154 +342,4 @@ TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) 
                            u"Documented your setup for Codex (~/codex home/AGENTS.md)."_s}));
     EXPECT_FALSE(doc.isNeeded());
     EXPECT_FALSE(QDir(home.file(u".claude"_s)).exists() || QDir(home.file(u".codex"_s)).exists());
-}
-
-namespace {
-
-// Ended, or a zombie that nobody reaps (a container's first process may not).
-bool processGone(const QByteArray& pidText) {
-    const qint64 pid = pidText.trimmed().toLongLong();
-    const QString state =
-        LiveProcessRunner()
-            .run(u"/bin/ps"_s, {u"-o"_s, u"stat="_s, u"-p"_s, QString::number(pid)})
-            .stdout_.trimmed();
-    return pid > 0 && (state.isEmpty() || state.startsWith(u'Z'));
-}
-
-} // namespace
-
-// What the login shell's start-up files print, and how long they take, never passes for its
-// answer: only what it exports after the read's own marker counts, and a shell that does not
-// answer in time is ended with all it started.
-TEST(ToolFoldersLiveTest, TheReadTakesWhatTheShellExportsAndNothingItsFilesPrint) {
-    if (!QFile::exists(u"/bin/zsh"_s) || !QFile::exists(u"/bin/bash"_s))
-        GTEST_SKIP() << "zsh or bash is not installed";
-    using std::chrono::milliseconds;
-    struct Case {
-        const char* name;
-        std::map<QString, QByteArray> files;
-        std::function<void(const ToolLocations&, const LiveHome&)> check;
-        QString shell = u"/bin/zsh"_s;
-        milliseconds limit{5000};
-        bool cancel = false; // canceled once the start-up files wrote "pid"
-    };
-    const auto codexIn = [](const QString& folder) {
-        return [folder](const ToolLocations& l, const LiveHome& h) {
-            EXPECT_FALSE(l.unanswered);
-            EXPECT_EQ(l.codexHome(h.path()), h.file(folder));
-        };
-    };
-    const auto files = [](const ToolLocations& l, const LiveHome& h, const QString& zprofile,
-                          const QString& zshrc) {
-        const auto shown = [&](const QString& name) {
-            return l.startupFile(h.path(), name).value_or(u"<untold>"_s);
-        };
-        EXPECT_EQ(shown(u".zprofile"_s), zprofile.startsWith(u'<') ? zprofile : h.file(zprofile));
-        EXPECT_EQ(shown(u".zshrc"_s), zshrc.startsWith(u'<') ? zshrc : h.file(zshrc));
-    };
-    const auto unanswered = [](const ToolLocations& l, const LiveHome& h) {
-        EXPECT_TRUE(l.unanswered);
-        EXPECT_EQ(l.codexHome(h.path()), h.file(u".codex"_s));
-        EXPECT_TRUE(processGone(h.read(u"pid"_s))) << "what the start-up file started lives on";
-    };
-    const QList<Case> cases{
-        {"an odd byte beside the export",
-         {{u".zshenv"_s, "printf 'Gr\\374\\337 Gott\\n'; printf '\\374\\n' >&2\n"
-                         "export CODEX_HOME=$HOME/cx\n"}},
-         codexIn(u"cx"_s)},
-        {"a marker and a record printed by a start-up file",
-         {{u".zshenv"_s, "printf '\\0tovr-tool-locations\\0CODEX_HOME=/evil\\0"
-                         "tovr-tool-locations\\0'\nprint -rN -- tovr-tool-locations "
-                         "CODEX_HOME=/evil\n"}},
-         codexIn(u".codex"_s)},
-        {"print, builtin and the options redefined",
-         {{u".zshrc"_s, "print() { echo hijacked; }\nalias builtin=true for=true\n"
-                        "setopt kshArrays shwordsplit\nexport CODEX_HOME=\"$HOME/c x\"\n"}},
-         codexIn(u"c x"_s)},
-        {"exports in ~/.zshrc count, as in the Terminal",
-         {{u".zshrc"_s, "export GH_CONFIG_DIR=$HOME/gh CLAUDE_CONFIG_DIR=$HOME/cl\n"
-                        "export PATH=$HOME/tools:$PATH\n"}},
-         [](const ToolLocations& l, const LiveHome& h) {
-             EXPECT_EQ(l.environment.value(u"GH_CONFIG_DIR"_s), h.file(u"gh"_s));
-             EXPECT_EQ(l.claudeConfigDir(h.path()), h.file(u"cl"_s));
-             EXPECT_TRUE(l.environment.value(u"PATH"_s).startsWith(h.file(u"tools:"_s)));
-         }},
-        {"ZDOTDIR exported in ~/.zprofile moves only what zsh reads after it",
-         {{u".zprofile"_s, "export ZDOTDIR=$HOME/zd\n"}, {u"zd/.zshrc"_s, ""}},
-         [&](const ToolLocations& l, const LiveHome& h) {
-             files(l, h, u".zprofile"_s, u"zd/.zshrc"_s);
-         }},
-        {"a ZDOTDIR quoted with its ~ after ~/.zprofile",
-         {{u".zprofile"_s, "export ZDOTDIR=\"~/zsh\"\n"}},
-         [&](const ToolLocations& l, const LiveHome& h) {
-             files(l, h, u".zprofile"_s, u"<untold>"_s);
-         }},
-        {"a relative ZDOTDIR in ~/.zshenv",
-         {{u".zshenv"_s, "export ZDOTDIR=zsh\n"}},
-         [&](const ToolLocations& l, const LiveHome& h) {
-             files(l, h, u"<untold>"_s, u"<untold>"_s);
-         }},
-        {"a .zshrc that ~/.zprofile sources is not the one zsh reads",
-         {{u".zprofile"_s, "source $HOME/elsewhere/.zshrc\n"},
-          {u"elsewhere/.zshrc"_s, ""},
-          {u"zd/.zlogin"_s, ""},
-          {u".zshrc"_s, "export ZDOTDIR=$HOME/zd\n"}},
-         [&](const ToolLocations& l, const LiveHome& h) {
-             files(l, h, u".zprofile"_s, u".zshrc"_s);
-         }},
-        {"a bash login shell reads ~/.bash_profile",
-         {{u".bash_profile"_s, "export CODEX_HOME=$HOME/cx\n"}},
-         [](const ToolLocations& l, const LiveHome& h) {
-             EXPECT_EQ(l.codexHome(h.path()), h.file(u"cx"_s));
-             EXPECT_EQ(l.loginShellName(), u"bash"_s);
-             EXPECT_FALSE(l.loginShellIsZsh());
-         },
-         u"/bin/bash"_s},
-        {"a start-up file that sleeps",
-         {{u".zshenv"_s, "sleep 20 & print $! > $HOME/pid; wait\n"}},
-         unanswered,
-         u"/bin/zsh"_s,
-         milliseconds(300)},
-        {"one that never ends and ignores the end",
-         {{u".zshrc"_s, "trap '' TERM HUP; print $$ > $HOME/pid; while :; do :; done\n"}},
-         unanswered,
-         u"/bin/zsh"_s,
-         milliseconds(300)},
-        {"a read canceled",
-         {{u".zshenv"_s, "sleep 20 & print $! > $HOME/pid; wait\n"}},
-         unanswered,
-         u"/bin/zsh"_s,
-         milliseconds(20000),
-         true},
-        {"a background child holding the output of a shell that answered",
-         {{u".zshrc"_s, "sleep 30 & print $! > $HOME/pid\nexport CODEX_HOME=$HOME/cx\n"}},
-         [](const ToolLocations& l, const LiveHome& h) {
-             EXPECT_EQ(l.codexHome(h.path()), h.file(u"cx"_s));
-             EXPECT_TRUE(processGone(h.read(u"pid"_s)));
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LiveHome home;
-        for (const auto& [name, text] : c.files) {
-            QDir(home.path()).mkpath(QFileInfo(home.file(name)).path());
-            home.put(name, text);
-        }
-        const auto started = std::chrono::steady_clock::now();
-        const LoginShellRead read{c.shell, c.limit};
-        ToolLocations locations;
-        if (c.cancel) {
-            const ToolLocationsSource source(
-                [&](WorkerTask& task) { return read.run(*LoginShellRead::runner(), &task); });
-            source.start();
-            while (home.read(u"pid"_s) == "<missing>")
-                std::this_thread::sleep_for(milliseconds(10));
-            source.cancel();
-            locations = source.get();
-        } else {
-            locations = read.run(*LoginShellRead::runner());
-        }
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
-        c.check(locations, home);
-    }
 }
