@@ -28,17 +28,11 @@ bool hasEditor(const SystemProfile& profile) {
 
 // The login shell's name when it is known and is not zsh, whose files the stage writes.
 QString otherLoginShell(const Shell& shell) {
-    switch (shell.kind) {
-    case Shell::Kind::zsh:
+    if (shell.kind == Shell::Kind::other)
+        return shell.name == u"unknown" ? QString() : shell.name;
+    if (shell.kind == Shell::Kind::zsh)
         return {};
-    case Shell::Kind::bash:
-        return QStringLiteral("bash");
-    case Shell::Kind::fish:
-        return QStringLiteral("fish");
-    case Shell::Kind::other:
-        break;
-    }
-    return shell.name == u"unknown" ? QString() : shell.name;
+    return shell.kind == Shell::Kind::bash ? QStringLiteral("bash") : QStringLiteral("fish");
 }
 
 } // namespace

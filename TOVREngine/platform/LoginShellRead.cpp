@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <pwd.h>
@@ -67,13 +68,18 @@ QString script(const QString& nonce) {
            shellQuote(body);
 }
 
-QStringList arguments(const QString& shell, const QString& nonce) {
+// The command line that starts the login shell as the Terminal does. A POSIX shell reads its
+// own files, then becomes the zsh the engine's commands run in; another kind of shell, whose
+// syntax the read does not speak, is stood in for by zsh alone.
+std::pair<QString, QStringList> commandLine(const QString& shell, const QString& nonce) {
     const QString name = QFileInfo(shell).fileName();
     if (name == u"bash" || name == u"sh")
-        return {QStringLiteral("-il"), QStringLiteral("-c"),
-                QStringLiteral("exec /bin/zsh -o sourcetrace -l -c \"$1\""), name, script(nonce)};
-    return {QStringLiteral("-o"), QStringLiteral("sourcetrace"), QStringLiteral("-il"),
-            QStringLiteral("-c"), script(nonce)};
+        return {shell,
+                {QStringLiteral("-il"), QStringLiteral("-c"),
+                 QStringLiteral("exec /bin/zsh -o sourcetrace -l -c \"$1\""), name, script(nonce)}};
+    return {name == u"zsh" ? shell : QStringLiteral("/bin/zsh"),
+            {QStringLiteral("-o"), QStringLiteral("sourcetrace"), QStringLiteral("-il"),
+             QStringLiteral("-c"), script(nonce)}};
 }
 
 // The user start-up files zsh loaded itself (not through `source`), by name: from the
@@ -179,9 +185,9 @@ ToolLocations LoginShellRead::run(ProcessRunning& runner, WorkerTask* task) cons
     });
     std::optional<RawProcessResult> result;
     try {
+        const auto [executable, arguments] = commandLine(shell, QString::fromLatin1(nonce));
         if (!handle->isCanceled())
-            result = runner.runRaw(shell, arguments(shell, QString::fromLatin1(nonce)), environment,
-                                   handle);
+            result = runner.runRaw(executable, arguments, environment, handle);
     } catch (const Error&) {
         // A shell that cannot start answers nothing.
     }

@@ -15,7 +15,7 @@ namespace tovr {
 class CancellableProcess;
 class LiveProcessCancellation;
 
-// A child's whole environment; absent means the child inherits the application's.
+// A child's whole environment; absent means the runner's own (baseEnvironment()).
 using ProcessEnvironment = QMap<QString, QString>;
 
 // The outcome of a program run to completion.

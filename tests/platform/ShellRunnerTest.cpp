@@ -237,6 +237,13 @@ QList<ReadCase> whatFilesPrint() {
              EXPECT_FALSE(l.loginShellIsZsh());
          },
          u"/bin/bash"_s},
+        {"a login shell whose syntax the read does not speak is stood in for by zsh",
+         {{u".zshrc"_s, "export CODEX_HOME=$HOME/cx\n"}},
+         [](const ToolLocations& l, const test::LiveHome& h) {
+             EXPECT_EQ(l.codexHome(h.path()), h.file(u"cx"_s));
+             EXPECT_EQ(l.loginShellName(), u"fish"_s);
+         },
+         u"/nowhere/bin/fish"_s},
     };
 }
 
