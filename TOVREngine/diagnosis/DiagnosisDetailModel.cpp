@@ -40,7 +40,9 @@ QString DiagnosisDetailModel::proposedFixTitle() const {
 
 QString DiagnosisDetailModel::proposedFixExplanation() const {
     const QString text = d2Remediation_ ? d2Remediation_->explanation() : QString();
-    return callbacks_.namingFiles ? callbacks_.namingFiles(text) : text;
+    const QString named = callbacks_.namingFiles ? callbacks_.namingFiles(text) : text;
+    const QString note = callbacks_.filesNote ? callbacks_.filesNote(named) : QString();
+    return note.isEmpty() ? named : named + u' ' + note;
 }
 
 std::optional<QString> DiagnosisDetailModel::detailMarkdown() const {

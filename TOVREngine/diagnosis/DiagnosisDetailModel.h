@@ -26,6 +26,8 @@ public:
         std::function<void()> onContinue;
         // Names the user's files in the fix's texts as this Mac has them; unset: as written.
         std::function<QString(const QString&)> namingFiles;
+        // What an explanation naming those files adds when they are only the usual ones.
+        std::function<QString(const QString&)> filesNote = {};
     };
 
     // Which content the diagnosis gets.

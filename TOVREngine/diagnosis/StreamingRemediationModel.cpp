@@ -181,8 +181,20 @@ void StreamingRemediationModel::skipZshrcChange() {
     Q_EMIT changed();
 }
 
+void StreamingRemediationModel::followLocations(QPointer<ToolLocationsState> known) {
+    known_ = std::move(known);
+    if (known_)
+        connect(known_, &ToolLocationsState::changed, this, &StreamingRemediationModel::changed);
+}
+
 QString StreamingRemediationModel::namingFiles(const QString& text) const {
-    return fs_ && workers_ ? namingStartupFiles(*fs_, workers_->toolLocations(), text) : text;
+    if (!fs_ || !workers_)
+        return text;
+    if (known_)
+        return namingStartupFiles(*fs_, known_->value(), text);
+    const auto source = workers_->toolLocations();
+    return namingStartupFiles(*fs_, source ? source->ifRead() : std::optional(ToolLocations{}),
+                              text);
 }
 
 void StreamingRemediationModel::finishSuccess() {

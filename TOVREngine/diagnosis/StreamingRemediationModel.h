@@ -8,8 +8,10 @@
 #include "platform/URLOpening.h"
 #include "platform/WorkerTask.h"
 #include "services/RemediationWorkers.h"
+#include "ui/ToolLocationsState.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -40,6 +42,9 @@ public:
                               std::function<void(const RemediationOutcome&)> onFinish,
                               QObject* parent = nullptr);
     ~StreamingRemediationModel() override;
+
+    // Its texts name the user's files as the window knows them, with this model's signal.
+    void followLocations(QPointer<ToolLocationsState> known);
 
     // Starts the run; once.
     void start();
@@ -111,6 +116,7 @@ private:
     void finish(const RemediationOutcome& outcome);
     // `text` naming zsh's start-up files where the user's login shell reads them.
     QString namingFiles(const QString& text) const;
+    QPointer<ToolLocationsState> known_;
     void emitTerminalEventIfNeeded();
 
     Remediation remediation_;

@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
 #include "platform/Overloaded.h"
+#include "platform/StartupFile.h"
 #include "services/HomebrewInstaller.h"
 
 namespace tovr {
@@ -200,9 +201,11 @@ ZshrcPreparation prepareZshrc(const RemediationWorkers& workers,
     const QStringList lines = mise ? workers.missingMiseActivation() : workers.missingJEnvInit();
     if (lines.isEmpty())
         return {};
-    const QString zshrc =
-        toolLocationsOf(workers.toolLocations()).zshStartupDir(fs->homeDirectory()) +
-        QStringLiteral("/.zshrc");
+    const StartupFile file =
+        StartupFile::of(*fs, toolLocationsOf(workers.toolLocations()), QStringLiteral(".zshrc"));
+    if (!file.path)
+        return {{}, file.untold};
+    const QString& zshrc = *file.path;
     const FileAppendWriter writer(zshrc, fs, ProductConfig::current().shellMarker());
     try {
         return {writer.preview(

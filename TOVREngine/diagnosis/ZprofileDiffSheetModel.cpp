@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
 #include "platform/LineSplitter.h"
+#include "platform/StartupFile.h"
 #include "services/ZprofileWriter.h"
 #include "telemetry/UsageEvent.h"
 #include "telemetry/UsageEventCatalogue.h"
@@ -18,9 +19,12 @@ namespace tovr {
 ZprofileDiffSheetModel::ZprofileDiffSheetModel(
     Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
     std::function<void(const RemediationOutcome&)> onFinish, QObject* parent,
-    std::shared_ptr<ToolLocationsSource> locations)
+    std::shared_ptr<ToolLocationsSource> locations, QPointer<ToolLocationsState> known)
     : QObject(parent), remediation_(std::move(remediation)), fs_(std::move(fs)),
-      locations_(std::move(locations)), onFinish_(std::move(onFinish)) {}
+      locations_(std::move(locations)), known_(std::move(known)), onFinish_(std::move(onFinish)) {
+    if (known_)
+        connect(known_, &ToolLocationsState::changed, this, &ZprofileDiffSheetModel::changed);
+}
 
 ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
     if (loadTask_)
@@ -31,8 +35,8 @@ ZprofileDiffSheetModel::~ZprofileDiffSheetModel() {
 
 namespace {
 
-QString zprofileIn(const ToolLocations& locations, const FileSystemOperating& fs) {
-    return locations.zshStartupDir(fs.homeDirectory()) + QStringLiteral("/.zprofile");
+StartupFile zprofileIn(const ToolLocations& locations, const FileSystemOperating& fs) {
+    return StartupFile::of(fs, locations, QStringLiteral(".zprofile"));
 }
 
 } // namespace
@@ -41,8 +45,13 @@ QString ZprofileDiffSheetModel::shownFile() const {
     if (preview_)
         return shownFromHome(*fs_, preview_->path);
     // Never waits for the login shell: until it has answered, the usual name.
-    const auto known = locations_ ? locations_->ifRead() : std::optional(ToolLocations{});
-    return shownFromHome(*fs_, zprofileIn(known.value_or(ToolLocations{}), *fs_));
+    return zprofileIn(knownLocations().value_or(ToolLocations{}), *fs_).shown;
+}
+
+std::optional<ToolLocations> ZprofileDiffSheetModel::knownLocations() const {
+    if (known_)
+        return known_->value();
+    return locations_ ? locations_->ifRead() : std::optional(ToolLocations{});
 }
 
 void ZprofileDiffSheetModel::loadPreview() {
@@ -56,7 +65,10 @@ void ZprofileDiffSheetModel::loadPreview() {
         this,
         [fs = fs_, locations = locations_,
          marker = ProductConfig::current().shellMarker()](WorkerTask&) {
-            const QString path = zprofileIn(toolLocationsOf(locations), *fs);
+            const StartupFile file = zprofileIn(toolLocationsOf(locations), *fs);
+            if (!file.path)
+                return Loaded{{}, file.untold};
+            const QString& path = *file.path;
             try {
                 return Loaded{
                     ZprofileWriter{FileAppendWriter(path, fs, marker)}.previewJavaHome(true), {}};
@@ -136,9 +148,11 @@ QString ZprofileDiffSheetModel::readingText() const {
 }
 
 QString ZprofileDiffSheetModel::explainerText() const {
-    return QStringLiteral("Review the change before we write it. Your current file is backed up "
-                          "to `") +
-           markdownLiteral(shownFile()) + QStringLiteral(".bak`.");
+    const QString text = QStringLiteral("Review the change before we write it. Your current file "
+                                        "is backed up to `") +
+                         markdownLiteral(shownFile()) + QStringLiteral(".bak`.");
+    const QString note = unansweredShellNote(knownLocations(), QStringLiteral("/.zprofile"));
+    return note.isEmpty() ? text : text + u' ' + note;
 }
 
 QString ZprofileDiffSheetModel::alreadySetText() const {

@@ -5,8 +5,10 @@
 #include "platform/FileAppendWriter.h"
 #include "platform/ToolLocations.h"
 #include "platform/WorkerTask.h"
+#include "ui/ToolLocationsState.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -29,11 +31,13 @@ public:
         bool operator==(const ListingRow&) const = default;
     };
 
-    // `locations` says where zsh's start-up files are; null: the home folder.
+    // `locations` says where zsh's start-up files are (null: the home folder); the texts
+    // follow `known`, the window's knowledge of them, with this model's change signal.
     ZprofileDiffSheetModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
                            std::function<void(const RemediationOutcome&)> onFinish,
                            QObject* parent = nullptr,
-                           std::shared_ptr<ToolLocationsSource> locations = nullptr);
+                           std::shared_ptr<ToolLocationsSource> locations = nullptr,
+                           QPointer<ToolLocationsState> known = nullptr);
     ~ZprofileDiffSheetModel() override;
 
     // Loads the preview, unless one is already shown.
@@ -78,11 +82,13 @@ Q_SIGNALS:
 private:
     // The file's path shown from the home folder.
     QString shownFile() const;
+    std::optional<ToolLocations> knownLocations() const;
     void finish(const RemediationOutcome& outcome);
 
     Remediation remediation_;
     std::shared_ptr<FileSystemOperating> fs_;
     std::shared_ptr<ToolLocationsSource> locations_;
+    QPointer<ToolLocationsState> known_;
     std::function<void(const RemediationOutcome&)> onFinish_;
 
     std::optional<FileAppendWriter::DiffPreview> preview_;

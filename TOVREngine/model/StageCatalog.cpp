@@ -26,6 +26,15 @@ bool hasEditor(const SystemProfile& profile) {
     return profile.aiTooling.zed || profile.aiTooling.vsCode;
 }
 
+// The login shell's name when it is known and is not zsh, whose files the stage writes.
+QString otherLoginShell(const Shell& shell) {
+    if (shell.kind == Shell::Kind::other)
+        return shell.name == u"unknown" ? QString() : shell.name;
+    if (shell.kind == Shell::Kind::zsh)
+        return {};
+    return shell.kind == Shell::Kind::bash ? QStringLiteral("bash") : QStringLiteral("fish");
+}
+
 } // namespace
 
 std::optional<SetupDiagnosis> stageDiagnosis(const QString& domainID, const SystemProfile& profile,
@@ -47,12 +56,24 @@ std::optional<SetupDiagnosis> stageDiagnosis(const QString& domainID, const Syst
                        "A recommended editor is already installed.", "Install Zed, a better editor",
                        "Based on what you have, we recommend Zed, a native and fast editor. VS "
                        "Code is a slower alternative if you prefer it.");
-    if (domainID == QLatin1String("shell-config"))
+    if (domainID == QLatin1String("shell-config")) {
+        // zsh's files set up are not a configured shell when the login shell reads none.
+        if (const QString other = otherLoginShell(profile.shell);
+            probes.shellConfigured && !other.isEmpty())
+            return SetupDiagnosis{
+                QStringLiteral("Shell configuration"),
+                QStringLiteral("Your zsh files are set up, but your login shell is %1, which "
+                               "doesn't read them. To use them, make zsh your login shell "
+                               "(run chsh -s /bin/zsh in Terminal), then open a new "
+                               "terminal.")
+                    .arg(other),
+                Kind::fixable};
         return verdict(probes.shellConfigured, "Your shell is configured",
                        "Your shell files already have the PATH, mise, and ~/.env setup we add.",
                        "Shell configuration",
                        "We'll configure your shell files so a new terminal finds your tools, and "
                        "create ~/.env for your API keys.");
+    }
     if (domainID == QLatin1String("languages"))
         return fixable("Install programming languages",
                        "Pick the languages you want. This app also installs a version manager "

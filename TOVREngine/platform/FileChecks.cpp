@@ -19,22 +19,26 @@ QString shownFromHome(const FileSystemOperating& fs, const QString& path) {
 QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& locations,
                            const QString& text) {
     const QString home = fs.homeDirectory();
-    const QString folder = locations.zshStartupDir(home);
-    if (folder == home)
-        return text;
-    const QString shown = shownFromHome(fs, folder);
     QString named = text;
     for (const QLatin1StringView file :
-         {QLatin1StringView("/.zprofile"), QLatin1StringView("/.zshrc")})
-        named.replace(u'~' + file, shown + file);
+         {QLatin1StringView(".zprofile"), QLatin1StringView(".zshrc")})
+        if (const auto path = locations.startupFile(home, file);
+            path && *path != home + u'/' + file)
+            named.replace(QStringLiteral("~/") + file, shownFromHome(fs, *path));
     return named;
 }
 
 QString namingStartupFiles(const FileSystemOperating& fs,
-                           const std::shared_ptr<ToolLocationsSource>& source,
-                           const QString& text) {
-    const auto known = source ? source->ifRead() : std::nullopt;
-    return known ? namingStartupFiles(fs, *known, text) : text;
+                           const std::optional<ToolLocations>& locations, const QString& text) {
+    return locations ? namingStartupFiles(fs, *locations, text) : text;
+}
+
+QString unansweredShellNote(const std::optional<ToolLocations>& locations, const QString& text) {
+    if (!locations || !locations->unanswered ||
+        !(text.contains(QStringLiteral("/.zprofile")) || text.contains(QStringLiteral("/.zshrc"))))
+        return {};
+    return QStringLiteral("Your login shell didn't answer in time, so this names the usual file; "
+                          "your shell may read another.");
 }
 
 bool isFile(const FileSystemOperating& fs, const QString& path) {

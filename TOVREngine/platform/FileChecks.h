@@ -28,10 +28,12 @@ QString shownFromHome(const FileSystemOperating& fs, const QString& path);
 // when the user's shell moved them with ZDOTDIR; unchanged otherwise.
 QString namingStartupFiles(const FileSystemOperating& fs, const ToolLocations& locations,
                            const QString& text);
-// The same on the GUI thread: never waits for the login shell; until it has answered, the
-// usual names.
+// The same for what a screen knows; unknown yet: the usual names.
 QString namingStartupFiles(const FileSystemOperating& fs,
-                           const std::shared_ptr<ToolLocationsSource>& source, const QString& text);
+                           const std::optional<ToolLocations>& locations, const QString& text);
+// The sentence a screen adds to a text that names a start-up file when the login shell did
+// not answer, so that the file named is only the usual one; empty otherwise.
+QString unansweredShellNote(const std::optional<ToolLocations>& locations, const QString& text);
 
 // The `brew` Homebrew installs, the Apple silicon location first: the first of
 // "/opt/homebrew/bin/brew" and "/usr/local/bin/brew" that is an executable file.

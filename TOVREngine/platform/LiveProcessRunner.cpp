@@ -132,15 +132,23 @@ ProcessResult
 LiveProcessRunner::runCancellable(const QString& executable, const QStringList& arguments,
                                   const std::optional<ProcessEnvironment>& environment,
                                   std::shared_ptr<LiveProcessCancellation> cancellation) {
+    const auto raw = runRaw(executable, arguments, environment, std::move(cancellation));
+    return ProcessResult{raw.exitCode, decodeUtf8OrEmpty(raw.stdout_),
+                         decodeUtf8OrEmpty(raw.stderr_)};
+}
+
+RawProcessResult LiveProcessRunner::runRaw(const QString& executable, const QStringList& arguments,
+                                           const std::optional<ProcessEnvironment>& environment,
+                                           std::shared_ptr<LiveProcessCancellation> cancellation) {
     auto child = PosixChild::spawn(executable, arguments, environment, false, timings_);
     if (cancellation)
         cancellation->attach(child);
-    QByteArray out, err;
-    const qint32 code =
-        child->drive([&](PosixChild::Channel channel, const char* data, qsizetype size) {
-            (channel == PosixChild::Channel::out ? out : err).append(data, size);
-        });
-    return ProcessResult{code, decodeUtf8OrEmpty(out), decodeUtf8OrEmpty(err)};
+    RawProcessResult result;
+    result.exitCode = child->drive([&](PosixChild::Channel channel, const char* data,
+                                       qsizetype size) {
+        (channel == PosixChild::Channel::out ? result.stdout_ : result.stderr_).append(data, size);
+    });
+    return result;
 }
 
 EventStream<ProcessStreamEvent>

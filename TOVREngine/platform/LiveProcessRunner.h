@@ -19,6 +19,10 @@ public:
                                  const std::optional<ProcessEnvironment>& environment,
                                  std::shared_ptr<LiveProcessCancellation> cancellation) override;
 
+    RawProcessResult runRaw(const QString& executable, const QStringList& arguments,
+                            const std::optional<ProcessEnvironment>& environment,
+                            std::shared_ptr<LiveProcessCancellation> cancellation) override;
+
     EventStream<ProcessStreamEvent>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<ProcessEnvironment>& environment,

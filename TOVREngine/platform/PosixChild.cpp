@@ -205,6 +205,15 @@ void PosixChild::escalateIfDue() {
     ::kill(-pid_, SIGKILL);
 }
 
+void PosixChild::endGroup() {
+    std::lock_guard guard(lock_);
+    // The leader is a zombie until reaped, so its group's number is still ours.
+    if (reaped_ || killed_)
+        return;
+    ::kill(-pid_, SIGKILL);
+    killed_ = Clock::now();
+}
+
 bool PosixChild::pollExited() {
     {
         std::lock_guard guard(lock_);
@@ -329,8 +338,11 @@ qint32 PosixChild::drive(const ChunkHandler& onChunk, const std::function<bool()
         const auto now = Clock::now();
         if (exitSignalled || ready == 0 || now - lastExitCheck >= std::chrono::milliseconds(100)) {
             lastExitCheck = now;
-            if (!exitSeen && pollExited())
+            if (!exitSeen && pollExited()) {
                 exitSeen = now;
+                if (timings_.endGroupOnExit)
+                    endGroup();
+            }
             if (drainOver(exitSeen)) {
                 if (!warned)
                     qCWarning(lcProcess)

@@ -17,6 +17,9 @@ namespace tovr {
 struct ChildTimings {
     std::chrono::milliseconds outputDrainBound{3000};
     std::chrono::milliseconds killGrace{5000};
+    // Once the child has exited, what it left running in its group is killed: for a child
+    // whose leftovers are of no use to anyone (a read of the login shell).
+    bool endGroupOnExit = false;
 };
 
 // One child started with posix_spawn in a process group of its own, standard input from
@@ -53,6 +56,7 @@ private:
     bool pollExited(); // true once the child is a zombie or reaped; never reaps
     qint32 reap();
     void escalateIfDue();
+    void endGroup(); // kills what the exited leader left in its group
     // Whether reading may stop: the output has stayed open past the drain bound after the
     // exit (or after the kill, once a termination was asked for).
     bool drainOver(std::optional<std::chrono::steady_clock::time_point> exitSeen) const;

@@ -3,7 +3,17 @@
 #include "platform/CancellableProcess.h"
 #include "platform/Error.h"
 
+#include <QProcessEnvironment>
+
 namespace tovr {
+
+ProcessEnvironment ProcessRunning::baseEnvironment() const {
+    const auto system = QProcessEnvironment::systemEnvironment();
+    ProcessEnvironment environment;
+    for (const auto& key : system.keys())
+        environment.insert(key, system.value(key));
+    return environment;
+}
 
 std::optional<QString> successfulOutput(ProcessRunning& runner, const QString& executable,
                                         const QStringList& arguments, CancellableProcess* latch) {

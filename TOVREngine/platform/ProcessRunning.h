@@ -15,7 +15,7 @@ namespace tovr {
 class CancellableProcess;
 class LiveProcessCancellation;
 
-// A child's whole environment; absent means the child inherits the application's.
+// A child's whole environment; absent means the runner's own (baseEnvironment()).
 using ProcessEnvironment = QMap<QString, QString>;
 
 // The outcome of a program run to completion.
@@ -24,6 +24,13 @@ struct ProcessResult {
     QString stdout_; // `stdout` is a macro in <cstdio>
     QString stderr_;
     bool operator==(const ProcessResult&) const = default;
+};
+
+// The same, with each output as the bytes the program wrote.
+struct RawProcessResult {
+    qint32 exitCode = 0;
+    QByteArray stdout_;
+    QByteArray stderr_;
 };
 
 // One event of a streamed child process.
@@ -80,6 +87,19 @@ public:
         (void)cancellation;
         return run(executable, arguments, environment);
     }
+
+    // Like runCancellable(), with the outputs undecoded: text that is not UTF-8 in one place
+    // does not cost the rest.
+    virtual RawProcessResult runRaw(const QString& executable, const QStringList& arguments,
+                                    const std::optional<ProcessEnvironment>& environment,
+                                    std::shared_ptr<LiveProcessCancellation> cancellation) {
+        const auto result = runCancellable(executable, arguments, environment, cancellation);
+        return {result.exitCode, result.stdout_.toUtf8(), result.stderr_.toUtf8()};
+    }
+
+    // What a child is given when the caller passes no environment: the application's own,
+    // unless the runner starts its children from another.
+    virtual ProcessEnvironment baseEnvironment() const;
 
     // Starts a program and returns at once a stream of its combined output lines, then
     // `exited`; or `failedToStart` alone. Dropping the stream terminates the child.

@@ -1,12 +1,13 @@
 #include "platform/ToolLocations.h"
 
+#include "platform/WorkerTask.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 namespace tovr {
 
 namespace {
-
-const QString kStart = QStringLiteral("tovr-tool-locations");
 
 QString orDefault(const std::optional<QString>& value, const QString& fallback) {
     return value ? *value : fallback;
@@ -43,8 +44,14 @@ QString ToolLocations::claudeJson(const QString& home) const {
     return (moved ? *moved : home) + QStringLiteral("/.claude.json");
 }
 
-QString ToolLocations::zshStartupDir(const QString& home) const {
-    return orDefault(variable(QStringLiteral("ZDOTDIR")), home);
+std::optional<QString> ToolLocations::startupFile(const QString& home, const QString& name) const {
+    if (const auto traced = startupFiles.constFind(name); traced != startupFiles.cend())
+        return traced->isEmpty() ? std::nullopt : std::optional(*traced);
+    return orDefault(variable(QStringLiteral("ZDOTDIR")), home) + u'/' + name;
+}
+
+QString ToolLocations::loginShellName() const {
+    return loginShell.isEmpty() ? QStringLiteral("zsh") : QFileInfo(loginShell).fileName();
 }
 
 ToolLocations ToolLocations::fromEnvironment(const SystemEnvironment& environment) {
@@ -55,61 +62,83 @@ ToolLocations ToolLocations::fromEnvironment(const SystemEnvironment& environmen
     return locations;
 }
 
-ToolLocations ToolLocations::fromLoginShell(ProcessRunning& runner) {
-    // The tools see only what is exported; zsh itself follows ZDOTDIR exported or not.
-    const QString script =
-        QStringLiteral("print -rN -- ") + kStart + QStringLiteral("; for n in ") +
-        names().join(u' ') +
-        QStringLiteral("; do t=${(tP)n}; if [[ $t == *export* || ( $n == ZDOTDIR && -n $t ) "
-                       "]]; then print -rN -- \"$n=${(P)n}\"; fi; done");
-    try {
-        return parse(
-            runner.run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), script}).stdout_);
-    } catch (const std::exception&) {
-        return {};
+struct ToolLocationsSource::State {
+    Read read;
+    std::mutex lock;
+    std::condition_variable ready;
+    bool started = false;
+    std::optional<ToolLocations> value;
+    std::weak_ptr<WorkerTask> task;
+
+    void publish(ToolLocations locations) {
+        {
+            std::lock_guard guard(lock);
+            if (!value)
+                value = std::move(locations);
+        }
+        ready.notify_all();
     }
+};
+
+ToolLocationsSource::ToolLocationsSource(Read read) : state_(std::make_shared<State>()) {
+    state_->read = std::move(read);
 }
 
-ToolLocations ToolLocations::parse(const QString& output) {
-    ToolLocations locations;
-    const qsizetype start = output.indexOf(kStart + QChar(u'\0'));
-    if (start < 0)
-        return locations;
-    QStringList records = output.mid(start + kStart.size() + 1).split(QChar(u'\0'));
-    records.removeLast(); // what follows the last record is not one
-    for (const QString& record : records) {
-        const qsizetype eq = record.indexOf(u'=');
-        const QString name = record.left(eq);
-        if (eq > 0 && names().contains(name))
-            locations.variables.insert(name, record.mid(eq + 1));
+ToolLocationsSource::~ToolLocationsSource() {
+    cancel();
+}
+
+void ToolLocationsSource::start() const {
+    std::shared_ptr<WorkerTask> task;
+    {
+        std::lock_guard guard(state_->lock);
+        if (std::exchange(state_->started, true))
+            return;
+        task = WorkerTask::make();
+        state_->task = task;
     }
-    return locations;
+    // The task holds the state, not the source, so the source may go first.
+    WorkerTask::launch(task, [state = state_](WorkerTask& self) {
+        ToolLocations locations = self.isCanceled() ? ToolLocations{} : state->read(self);
+        if (self.isCanceled())
+            locations = ToolLocations{};
+        locations.unanswered = locations.unanswered || self.isCanceled();
+        state->publish(std::move(locations));
+    });
 }
 
 ToolLocations ToolLocationsSource::get() const {
-    std::call_once(once_, [this] {
-        value_ = read_();
-        ready_.store(true, std::memory_order_release);
-    });
-    return value_;
+    start();
+    std::unique_lock guard(state_->lock);
+    state_->ready.wait(guard, [this] { return state_->value.has_value(); });
+    return *state_->value;
 }
 
 std::optional<ToolLocations> ToolLocationsSource::ifRead() const {
-    if (!ready_.load(std::memory_order_acquire))
-        return std::nullopt;
-    return value_;
+    std::lock_guard guard(state_->lock);
+    return state_->value;
 }
 
-std::shared_ptr<ToolLocationsSource>
-ToolLocationsSource::loginShell(std::shared_ptr<ProcessRunning> runner) {
-    return std::make_shared<ToolLocationsSource>(
-        [runner = std::move(runner)] { return ToolLocations::fromLoginShell(*runner); });
+void ToolLocationsSource::cancel() const {
+    std::shared_ptr<WorkerTask> task;
+    {
+        std::lock_guard guard(state_->lock);
+        state_->started = true; // a read canceled before its start never starts
+        task = state_->task.lock();
+    }
+    if (task) {
+        task->cancel(); // the task publishes its unanswered value itself
+        return;
+    }
+    ToolLocations none;
+    none.unanswered = true;
+    state_->publish(std::move(none));
 }
 
 std::shared_ptr<ToolLocationsSource> ToolLocationsSource::fixed(ToolLocations locations) {
-    auto source = std::make_shared<ToolLocationsSource>(
-        [locations = std::move(locations)] { return locations; });
-    source->get(); // nothing to wait for: known at once
+    auto source = std::make_shared<ToolLocationsSource>(Read{});
+    source->state_->started = true; // nothing to wait for: known at once
+    source->state_->publish(std::move(locations));
     return source;
 }
 

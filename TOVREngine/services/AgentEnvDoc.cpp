@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
 #include "platform/PrivateFiles.h"
+#include "platform/StartupFile.h"
 
 namespace tovr {
 
@@ -19,7 +20,8 @@ bool AgentEnvDoc::hasBrewBinary(const QString& name) const {
 }
 
 bool AgentEnvDoc::zprofileContains(const QString& text) const {
-    return readOrEmpty(locations.zshStartupDir(fs->homeDirectory()) + "/.zprofile").contains(text);
+    const auto zprofile = locations.startupFile(fs->homeDirectory(), QStringLiteral(".zprofile"));
+    return zprofile && readOrEmpty(*zprofile).contains(text);
 }
 
 AgentEnvDoc::DetectedTools AgentEnvDoc::detectTools() const {
@@ -52,7 +54,8 @@ bool AgentEnvDoc::isNeeded() const {
     return false;
 }
 
-QString AgentEnvDoc::render(const DetectedTools& tools, const QString& startupDir) {
+QString AgentEnvDoc::render(const DetectedTools& tools, const QString& zprofile,
+                            const QString& zshrc) {
     QStringList lines{
         QStringLiteral("<!-- ") + QString::fromUtf8(kMarkerPhrase) +
             QStringLiteral(" (managed; you can edit the lines below) -->"),
@@ -82,11 +85,11 @@ QString AgentEnvDoc::render(const DetectedTools& tools, const QString& startupDi
         lines << QStringLiteral("- Java: Temurin JDK via Homebrew; `JAVA_HOME` is set with "
                                 "`/usr/libexec/java_home` (use `-v <N>` to select a version).");
     lines << QString()
-          << QStringLiteral("PATH and tool activation live in `%1/.zprofile` (login shells, "
-                            "including this agent's own subshells) and `%1/.zshrc` (interactive "
-                            "mise activation). API keys go in `~/.env` (sourced by `%1/.zshrc`); "
+          << QStringLiteral("PATH and tool activation live in `%1` (login shells, "
+                            "including this agent's own subshells) and `%2` (interactive "
+                            "mise activation). API keys go in `~/.env` (sourced by `%2`); "
                             "never hardcode a key.")
-                 .arg(startupDir)
+                 .arg(zprofile, zshrc)
           << QString();
     return lines.join(u'\n');
 }
@@ -149,7 +152,9 @@ WriterReport AgentEnvDoc::document() const {
                                 "setup note.")},
                 true};
     const QString home = fs->homeDirectory();
-    const QString section = render(tools, shownFromHome(*fs, locations.zshStartupDir(home)));
+    const QString section =
+        render(tools, StartupFile::of(*fs, locations, QStringLiteral(".zprofile")).shown,
+               StartupFile::of(*fs, locations, QStringLiteral(".zshrc")).shown);
     WriterReport report;
     if (tools.claudeFound)
         documentIn(QStringLiteral("Claude"), locations.claudeConfigDir(home),

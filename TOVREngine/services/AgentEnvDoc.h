@@ -33,10 +33,11 @@ struct AgentEnvDoc {
     // Appends the note to the file of each agent found, after a backup; a file that already
     // has it, or that cannot be read, is left alone. Never throws.
     WriterReport document() const;
-    // The note for what is installed; it ends with a line feed. `startupDir` is where zsh's
-    // start-up files are, as the user reads it.
+    // The note for what is installed; it ends with a line feed. `zprofile` and `zshrc` name
+    // the start-up files zsh reads, as the user reads them.
     static QString render(const DetectedTools& tools,
-                          const QString& startupDir = QStringLiteral("~"));
+                          const QString& zprofile = QStringLiteral("~/.zprofile"),
+                          const QString& zshrc = QStringLiteral("~/.zshrc"));
     // Appends `section` to `path` unless it is there; adds the sentence for `label` to
     // `report` and clears its `ok` on failure.
     void writeSection(const QString& path, const QString& section, const QString& label,

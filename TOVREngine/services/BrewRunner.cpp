@@ -71,7 +71,8 @@ void BrewRunner::installFormula(const QString& formula, const Sink& sink, Worker
     auto latch = latchFor(task);
     const auto outcome = StreamedChild::run(
         *process, brewPath, {QStringLiteral("install"), formula},
-        childEnvironment({{QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1")}}),
+        childEnvironment(*process,
+                         {{QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1")}}),
         latch.get(), [&](const QString& line) { sink(output(line)); });
     if (outcome.startFailure) {
         sink(output(QStringLiteral("Failed to start brew: ") + *outcome.startFailure));
@@ -92,11 +93,12 @@ BrewRunner::Attempt BrewRunner::runBrew(const QString& verb, const QString& cask
     arguments << cask;
 
     Attempt attempt;
-    const auto outcome = StreamedChild::run(*process, brewPath, arguments, childEnvironment(extra),
-                                            &latch, [&](const QString& line) {
-                                                sink(output(line));
-                                                attempt.output += line.toLower() + u'\n';
-                                            });
+    const auto outcome =
+        StreamedChild::run(*process, brewPath, arguments, childEnvironment(*process, extra), &latch,
+                           [&](const QString& line) {
+                               sink(output(line));
+                               attempt.output += line.toLower() + u'\n';
+                           });
     if (outcome.startFailure) {
         sink(output(QStringLiteral("Failed to start brew: ") + *outcome.startFailure));
         return Attempt{};

@@ -43,7 +43,7 @@ void CommandLineToolsInstaller::install(const Sink& sink, CancellableProcess& la
             StreamedChild::run(*process, QStringLiteral("/usr/bin/sudo"),
                                {QStringLiteral("-A"), QStringLiteral("/bin/bash"),
                                 QStringLiteral("-c"), installScript()},
-                               childEnvironment(prepared.environment), &latch,
+                               childEnvironment(*process, prepared.environment), &latch,
                                [&](const QString& line) { held(StreamEvent::output(line)); });
         if (outcome.startFailure) {
             held(StreamEvent::output(cannotStart + *outcome.startFailure));

@@ -5,6 +5,7 @@
 #include "platform/FileAppendWriter.h"
 #include "platform/FileChecks.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/StartupFile.h"
 #include "platform/StreamFromTask.h"
 #include "platform/StreamedChild.h"
 #include "platform/TaskLatches.h"
@@ -92,7 +93,7 @@ HomebrewInstaller::fetchScript(const Sink& sink, const CancellableProcess& latch
 
 void HomebrewInstaller::runScript(const QString& script, const ProcessEnvironment& privileged,
                                   const Sink& held, CancellableProcess& latch) const {
-    ProcessEnvironment environment = childEnvironment(privileged);
+    ProcessEnvironment environment = childEnvironment(*process, privileged);
     environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
 
     QString lowered;
@@ -137,21 +138,27 @@ void HomebrewInstaller::appendShellenv(const Sink& sink) const {
         return;
     }
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
-    const QString zprofile =
-        locations.zshStartupDir(fs->homeDirectory()) + QStringLiteral("/.zprofile");
-    const QString shown = shownFromHome(*fs, zprofile);
+    const StartupFile zprofile = StartupFile::of(*fs, locations, QStringLiteral(".zprofile"));
+    const QString& shown = zprofile.shown;
+    if (!zprofile.path) {
+        sink(output(zprofile.untold));
+        return;
+    }
+    const QString note = otherLoginShellNote(locations);
     try {
-        const FileAppendWriter writer(zprofile, fs, ProductConfig::current().shellMarker());
+        const FileAppendWriter writer(*zprofile.path, fs, ProductConfig::current().shellMarker());
         const auto preview = writer.append(line, QStringLiteral("Homebrew shellenv"),
                                            QStringLiteral("brew shellenv"), true);
         if (preview.alreadySet) {
             sink(output(QStringLiteral("brew shellenv already active in ") + shown +
                         QStringLiteral(" — skipping.")));
-            return;
+        } else {
+            sink(output(QStringLiteral("Appending brew shellenv to ") + shown +
+                        QStringLiteral(" (so brew is fully integrated in new shells).")));
+            sink(output(QStringLiteral("Appended. Backup at ") + preview.backupPath + u'.'));
         }
-        sink(output(QStringLiteral("Appending brew shellenv to ") + shown +
-                    QStringLiteral(" (so brew is fully integrated in new shells).")));
-        sink(output(QStringLiteral("Appended. Backup at ") + preview.backupPath + u'.'));
+        if (!note.isEmpty())
+            sink(output(note));
     } catch (const Error& e) {
         sink(output(QStringLiteral("Couldn't append brew shellenv to ") + shown +
                     QStringLiteral(": ") + e.description()));

@@ -3,20 +3,24 @@
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
+#include "platform/StartupFile.h"
 #include "services/ShellConfigurator.h"
 #include "services/ZprofileWriter.h"
 
 namespace tovr {
 
-QString InstallFollowUps::zprofile() const {
-    return locations.zshStartupDir(fs->homeDirectory()) + QStringLiteral("/.zprofile");
+StartupFile InstallFollowUps::zprofile() const {
+    return StartupFile::of(*fs, locations, QStringLiteral(".zprofile"));
 }
 
 QString InstallFollowUps::enableClaudeAutoUpdate() const {
-    const QString shown = shownFromHome(*fs, zprofile());
+    const StartupFile zprofile = this->zprofile();
+    if (!zprofile.path)
+        return zprofile.untold;
+    const QString& shown = zprofile.shown;
     try {
         const auto preview =
-            FileAppendWriter(zprofile(), fs, ProductConfig::current().shellMarker(), clock)
+            FileAppendWriter(*zprofile.path, fs, ProductConfig::current().shellMarker(), clock)
                 .append(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
                         QStringLiteral("Claude Code auto-update"),
                         QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"),
@@ -31,9 +35,12 @@ QString InstallFollowUps::enableClaudeAutoUpdate() const {
 }
 
 QString InstallFollowUps::setJavaHome() const {
-    const QString shown = shownFromHome(*fs, zprofile());
+    const StartupFile zprofile = this->zprofile();
+    if (!zprofile.path)
+        return zprofile.untold;
+    const QString& shown = zprofile.shown;
     try {
-        const FileAppendWriter writer(zprofile(), fs, ProductConfig::current().shellMarker(),
+        const FileAppendWriter writer(*zprofile.path, fs, ProductConfig::current().shellMarker(),
                                       clock);
         const auto preview = ZprofileWriter{writer}.previewJavaHome(/*includePathLine=*/false);
         writer.apply(preview);

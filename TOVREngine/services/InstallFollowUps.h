@@ -2,6 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/StartupFile.h"
 #include "platform/ToolLocations.h"
 
 #include <QStringList>
@@ -15,7 +16,7 @@ namespace tovr {
 struct InstallFollowUps {
     std::shared_ptr<FileSystemOperating> fs;
     FileAppendWriter::Clock clock = {};
-    ToolLocations locations = {}; // ~/.zprofile is in $ZDOTDIR when the user set it
+    ToolLocations locations = {}; // where zsh reads ~/.zprofile
 
     // After the Claude Code CLI cask: lets the CLI update itself through Homebrew. Present
     // when the variable is named anywhere in ~/.zprofile, comments included.
@@ -26,7 +27,7 @@ struct InstallFollowUps {
     QStringList configureMise() const;
 
 private:
-    QString zprofile() const;
+    StartupFile zprofile() const;
 };
 
 } // namespace tovr

@@ -3,6 +3,7 @@
 #include "model/ProductConfig.h"
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
+#include "platform/StartupFile.h"
 
 namespace tovr {
 
@@ -54,20 +55,29 @@ QString PathRepairer::escapeForDoubleQuotes(const QString& value) {
     return escaped;
 }
 
-QString PathRepairer::zprofile() const {
-    return locations.zshStartupDir(fs->homeDirectory()) + QStringLiteral("/.zprofile");
+StartupFile PathRepairer::zprofile() const {
+    return StartupFile::of(*fs, locations, QStringLiteral(".zprofile"));
+}
+
+WriterReport PathRepairer::noted(WriterReport report) const {
+    if (const QString note = otherLoginShellNote(locations); report.ok && !note.isEmpty())
+        report.lines << note;
+    return report;
 }
 
 WriterReport PathRepairer::repairPath(const QString& directory) const {
-    const QString shown = shownFromHome(*fs, zprofile());
+    const StartupFile file = zprofile();
+    const QString& shown = file.shown;
     const QString couldNotUpdate =
         QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ");
     if (const QString refusal = refusalOf(directory); !refusal.isEmpty())
         return {{couldNotUpdate + refusal}, false};
+    if (!file.path)
+        return {{file.untold}, false};
     const QString escaped = escapeForDoubleQuotes(directory);
     const QString line = QStringLiteral("export PATH=\"") + escaped + QStringLiteral(":$PATH\"");
     try {
-        const FileAppendWriter writer(zprofile(), fs, ProductConfig::current().shellMarker(),
+        const FileAppendWriter writer(*file.path, fs, ProductConfig::current().shellMarker(),
                                       clock);
         const auto preview =
             writer.preview({line}, QStringLiteral("Claude Code PATH"), [&](const QString& text) {
@@ -76,13 +86,13 @@ WriterReport PathRepairer::repairPath(const QString& directory) const {
             });
         writer.apply(preview);
         if (preview.alreadySet)
-            return {{u'`' + directory + QStringLiteral("` is already on your PATH in ") + shown +
-                     QStringLiteral(" \u2014 nothing to do.")},
-                    true};
-        return {{QStringLiteral("Added `") + directory + QStringLiteral("` to your PATH in ") +
-                 shown + QStringLiteral(" (backup at ") + preview.backupPath +
-                 QStringLiteral(").")},
-                true};
+            return noted({{u'`' + directory + QStringLiteral("` is already on your PATH in ") +
+                           shown + QStringLiteral(" \u2014 nothing to do.")},
+                          true});
+        return noted(
+            {{QStringLiteral("Added `") + directory + QStringLiteral("` to your PATH in ") + shown +
+              QStringLiteral(" (backup at ") + preview.backupPath + QStringLiteral(").")},
+             true});
     } catch (const Error& error) {
         return {{couldNotUpdate + error.description()}, false};
     }
@@ -100,23 +110,26 @@ WriterReport PathRepairer::repairHomebrewPath() const {
     if (brew.isEmpty())
         return {{QStringLiteral("Homebrew isn't installed yet \u2014 nothing to repair.")}, false};
 
-    const QString shown = shownFromHome(*fs, zprofile());
+    const StartupFile file = zprofile();
+    if (!file.path)
+        return {{file.untold}, false};
+    const QString& shown = file.shown;
     const QString couldNotUpdate =
         QStringLiteral("Couldn't update ") + shown + QStringLiteral(": ");
     // One of two fixed paths: nothing in it needs escaping.
     const QString line = QStringLiteral("eval \"$(") + brew + QStringLiteral(" shellenv)\"");
     try {
         const auto preview =
-            FileAppendWriter(zprofile(), fs, ProductConfig::current().shellMarker(), clock)
+            FileAppendWriter(*file.path, fs, ProductConfig::current().shellMarker(), clock)
                 .append(line, QStringLiteral("Homebrew shellenv"), QStringLiteral("brew shellenv"),
                         /*activeLineOnly=*/true);
         if (preview.alreadySet)
-            return {{QStringLiteral("Homebrew's shellenv is already active in ") + shown +
-                     QStringLiteral(" \u2014 re-checking in a fresh shell.")},
-                    true};
-        return {{QStringLiteral("Added Homebrew to your PATH in ") + shown +
-                 QStringLiteral(" (backup at ") + preview.backupPath + QStringLiteral(").")},
-                true};
+            return noted({{QStringLiteral("Homebrew's shellenv is already active in ") + shown +
+                           QStringLiteral(" \u2014 re-checking in a fresh shell.")},
+                          true});
+        return noted({{QStringLiteral("Added Homebrew to your PATH in ") + shown +
+                       QStringLiteral(" (backup at ") + preview.backupPath + QStringLiteral(").")},
+                      true});
     } catch (const Error& error) {
         return {{couldNotUpdate + error.description()}, false};
     }

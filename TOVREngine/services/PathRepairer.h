@@ -2,6 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/StartupFile.h"
 #include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
@@ -31,7 +32,9 @@ struct PathRepairer {
     static QString escapeForDoubleQuotes(const QString& value);
 
 private:
-    QString zprofile() const;
+    StartupFile zprofile() const;
+    // A report that succeeded, with what a login shell other than zsh asks of the user.
+    WriterReport noted(WriterReport report) const;
 };
 
 } // namespace tovr

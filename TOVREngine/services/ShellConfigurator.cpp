@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/FileChecks.h"
 #include "platform/PrivateFiles.h"
+#include "platform/StartupFile.h"
 
 namespace tovr {
 
@@ -32,20 +33,20 @@ struct ShellConfigurator::ToolLine {
     QString shortName; // names the line in every sentence; %1 is the file
 };
 
-QString ShellConfigurator::startupFile(const QString& name) const {
-    return locations.zshStartupDir(fs->homeDirectory()) + u'/' + name;
+StartupFile ShellConfigurator::startupFile(const QString& name) const {
+    return StartupFile::of(*fs, locations, name);
 }
 
 QString ShellConfigurator::shown(const QString& name) const {
-    return shownFromHome(*fs, startupFile(name));
+    return startupFile(name).shown;
 }
 
 bool ShellConfigurator::isConfigured() const {
     const QString home = fs->homeDirectory();
-    return hasActiveLine(*fs, startupFile(QStringLiteral(".zprofile")),
-                         QString::fromLatin1(kZprofileNeedle)) &&
-           hasActiveLine(*fs, startupFile(QStringLiteral(".zshrc")),
-                         QString::fromLatin1(kZshrcNeedle)) &&
+    const auto zprofile = startupFile(QStringLiteral(".zprofile")).path;
+    const auto zshrc = startupFile(QStringLiteral(".zshrc")).path;
+    return zprofile && hasActiveLine(*fs, *zprofile, QString::fromLatin1(kZprofileNeedle)) &&
+           zshrc && hasActiveLine(*fs, *zshrc, QString::fromLatin1(kZshrcNeedle)) &&
            fs->fileExists(home + "/.env");
 }
 
@@ -82,7 +83,10 @@ WriterReport ShellConfigurator::configure() const {
         },
         QString::fromLatin1(kZshrcNeedle), outcome);
     createEnvFile(outcome);
-    if (outcome.ok)
+    // A login shell that is not zsh reads none of this: say what the user must do instead.
+    if (const QString note = otherLoginShellNote(locations); outcome.ok && !note.isEmpty())
+        outcome.lines << note;
+    else if (outcome.ok)
         outcome.lines << QStringLiteral(
             "Shell configuration complete. Open a new terminal for the changes to take effect.");
     return outcome;
@@ -91,8 +95,14 @@ WriterReport ShellConfigurator::configure() const {
 void ShellConfigurator::configureBlock(const QString& fileName, const QString& header,
                                        const QString& label, const QStringList& lines,
                                        const QString& needle, WriterReport& outcome) const {
-    const QString path = startupFile(fileName);
-    const QString shown = this->shown(fileName);
+    const StartupFile file = startupFile(fileName);
+    if (!file.path) {
+        outcome.lines << file.untold;
+        outcome.ok = false;
+        return;
+    }
+    const QString& path = *file.path;
+    const QString& shown = file.shown;
     ensureHeader(path, header);
     try {
         // The active-line test, as in isConfigured(): a commented-out line is not the
@@ -150,11 +160,13 @@ void ShellConfigurator::createEnvFile(WriterReport& outcome) const {
 }
 
 QString ShellConfigurator::toolLine(const ToolLine& row) const {
-    const QString path = startupFile(row.fileName);
-    const QString shortName = row.shortName.arg(shown(row.fileName));
+    const StartupFile file = startupFile(row.fileName);
+    if (!file.path)
+        return file.untold;
+    const QString shortName = row.shortName.arg(file.shown);
     try {
         const auto preview =
-            FileAppendWriter(path, fs, ProductConfig::current().shellMarker(), clock)
+            FileAppendWriter(*file.path, fs, ProductConfig::current().shellMarker(), clock)
                 .append(row.line, row.label, row.needle, /*activeLineOnly=*/true);
         return preview.alreadySet
                    ? shortName + QStringLiteral(" is already set \u2014 nothing to do.")

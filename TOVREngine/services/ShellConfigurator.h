@@ -2,6 +2,7 @@
 
 #include "platform/FileAppendWriter.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/StartupFile.h"
 #include "platform/ToolLocations.h"
 #include "services/WriterReport.h"
 
@@ -11,7 +12,8 @@ namespace tovr {
 
 // Sets up the user's zsh start-up files: a de-duplicated PATH in ~/.zprofile, completions
 // and the loading of ~/.env in ~/.zshrc, and ~/.env itself as a private place for keys.
-// The start-up files are those zsh reads: in $ZDOTDIR when the user set it, and named so.
+// The start-up files are those zsh reads, as the login shell traced them, and named so;
+// where that cannot be told nothing is written and a sentence says why.
 // Every change is a marked append after a backup; nothing here throws.
 struct ShellConfigurator {
     std::shared_ptr<FileSystemOperating> fs;
@@ -41,7 +43,7 @@ struct ShellConfigurator {
 private:
     struct ToolLine;
     // A start-up file (".zprofile", ".zshrc") where zsh reads it, and as the user reads it.
-    QString startupFile(const QString& name) const;
+    StartupFile startupFile(const QString& name) const;
     QString shown(const QString& name) const;
     QString toolLine(const ToolLine& row) const;
     void configureBlock(const QString& fileName, const QString& header, const QString& label,

@@ -8,7 +8,8 @@ QStringList missingZshrcLines(const FileSystemOperating& fs, const ToolLocations
                               const QList<ZshrcStartupLine>& wanted) {
     QString text;
     try {
-        text = fs.readText(locations.zshStartupDir(fs.homeDirectory()) + QStringLiteral("/.zshrc"));
+        if (const auto zshrc = locations.startupFile(fs.homeDirectory(), QStringLiteral(".zshrc")))
+            text = fs.readText(*zshrc);
     } catch (const Error&) {
         // Missing, unreadable or not UTF-8: every line is offered.
     }

@@ -19,8 +19,9 @@ RootModel::RootModel(ScreenContext context, QObject* parent)
 }
 
 RootModel::~RootModel() {
-    if (profiling_)
-        profiling_->cancel();
+    for (const auto& task : {profiling_, reading_})
+        if (task)
+            task->cancel();
 }
 
 void RootModel::acceptConsent() {
@@ -33,6 +34,7 @@ void RootModel::acceptConsent() {
 void RootModel::startupTask() {
     if (std::exchange(startupStarted_, true))
         return;
+    readLocations();
     if (!context_.currentProfile() && !context_.services.isFixtureMode) {
         const SystemProfiler profiler{ShellRunner{context_.services.processRunner},
                                       context_.services.fs, context_.environment};
@@ -47,6 +49,25 @@ void RootModel::startupTask() {
         return;
     }
     sendUsageEvent(appLaunchedEvent(context_.currentProfile()));
+}
+
+void RootModel::readLocations() {
+    if (!context_.locations)
+        return;
+    const auto source = context_.services.toolLocations;
+    if (!source) {
+        context_.locations->set(ToolLocations{});
+        return;
+    }
+    // The read runs on a worker of its own from now on; this one only waits for its end.
+    source->start();
+    reading_ = runInBackground(
+        this, [source](WorkerTask&) { return source->get(); },
+        [this](ToolLocations locations) {
+            reading_.reset();
+            if (context_.locations)
+                context_.locations->set(std::move(locations));
+        });
 }
 
 } // namespace tovr

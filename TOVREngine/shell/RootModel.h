@@ -29,7 +29,8 @@ public:
 
     // The consent screen's callback, after it stored the flag.
     void acceptConsent();
-    // Runs once, when the navigation stack first shows: profiles the Mac off the GUI thread
+    // Runs once, when the navigation stack first shows: starts the read of the login shell
+    // and publishes its value to the window when it ends; profiles the Mac off the GUI thread
     // (unless the window has a profile or the services are fixtures), then "app_launched".
     void startupTask();
 
@@ -40,7 +41,10 @@ private:
     ScreenContext context_;
     bool hasConsented_ = false;
     bool startupStarted_ = false;
+    void readLocations();
+
     std::shared_ptr<WorkerTask> profiling_;
+    std::shared_ptr<WorkerTask> reading_;
 };
 
 } // namespace tovr

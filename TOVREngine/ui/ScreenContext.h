@@ -9,6 +9,7 @@
 #include "platform/SystemEnvironment.h"
 #include "platform/URLOpening.h"
 #include "ui/SystemProfileState.h"
+#include "ui/ToolLocationsState.h"
 
 #include <QPointer>
 
@@ -22,6 +23,8 @@ namespace tovr {
 struct ScreenContext {
     AppServices services;
     QPointer<SystemProfileState> profile;
+    // What the window knows of the login shell's locations; the root fills it after launch.
+    QPointer<ToolLocationsState> locations;
     QPointer<AppNavigation> navigation;
     // The standard user defaults (consent, feedback given), not `services.store`.
     std::shared_ptr<KeyValueStoring> userDefaults;
@@ -35,6 +38,14 @@ struct ScreenContext {
     // The window's profile, when it has one.
     std::optional<SystemProfile> currentProfile() const {
         return profile ? profile->value() : std::nullopt;
+    }
+    // The locations as the screens may name them now: the window's, once known; without a
+    // window's state, the services' own when they are known at once (fixtures, the demo).
+    std::optional<ToolLocations> knownLocations() const {
+        if (locations)
+            return locations->value();
+        return services.toolLocations ? services.toolLocations->ifRead()
+                                      : std::optional(ToolLocations{});
     }
 };
 

@@ -77,7 +77,11 @@ SetupFlowModel::SetupFlowModel(ProductConfig config, ScreenContext context,
                                QObject* parent)
     : QObject(parent), config_(std::move(config)), plugins_(resolvePlugins(config_)),
       context_(std::move(context)),
-      volumes_(volumes ? std::move(volumes) : VolumeCapacityReading::live()) {}
+      volumes_(volumes ? std::move(volumes) : VolumeCapacityReading::live()) {
+    // The sentences that name the user's files follow what the window learns of them.
+    if (context_.locations)
+        connect(context_.locations, &ToolLocationsState::changed, this, &SetupFlowModel::changed);
+}
 
 SetupFlowModel::~SetupFlowModel() {
     for (const auto& weak : tasks_)
@@ -98,9 +102,12 @@ QString SetupFlowModel::namingUsersFiles(const QString& text) const {
     const auto& fs = context_.services.fs;
     if (!fs)
         return text;
-    QString named = namingStartupFiles(*fs, context_.services.toolLocations, text);
+    const auto locations = context_.knownLocations();
+    QString named = namingStartupFiles(*fs, locations, text);
     if (probes_ && !probes_->gitConfigFile.isEmpty())
         named.replace(QStringLiteral("~/.gitconfig"), shownFromHome(*fs, probes_->gitConfigFile));
+    if (const QString note = unansweredShellNote(locations, named); !note.isEmpty())
+        named += u' ' + note;
     return named;
 }
 

@@ -57,6 +57,8 @@ TEST(StageCatalog, EachDomainJudgesAndOffersFixes) {
     both.aiTooling.claudeCodeCLI = true;
     SystemProfile chatgpt;
     chatgpt.aiTooling.chatgptDesktop = true;
+    SystemProfile bashLogin = newMac();
+    bashLogin.shell = Shell::bash();
 
     const QList<Case> cases{
         {u"ai-claude"_s,
@@ -94,6 +96,9 @@ TEST(StageCatalog, EachDomainJudgesAndOffersFixes) {
          C::fixable,
          {Fix::configureShell()}},
         {u"shell-config"_s, newMac(), configured, u"Your shell is configured"_s, C::ready, {}},
+        // zsh's files, configured, are not a configured shell for a bash login shell: what
+        // is left is the user's to do.
+        {u"shell-config"_s, bashLogin, configured, u"Shell configuration"_s, C::fixable, {}},
         {u"languages"_s,
          developerMac(),
          configured,

@@ -3,7 +3,7 @@
 #include "platform/JoiningThread.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveHTTPFetcher.h"
-#include "platform/LiveProcessRunner.h"
+#include "platform/LoginEnvironmentRunner.h"
 
 #include <QTemporaryDir>
 
@@ -51,7 +51,7 @@ TEST(AppServices, LiveIsOneBundleOfTheLiveServices) {
         EXPECT_EQ(s.store, live.store);
     }
     EXPECT_FALSE(live.isFixtureMode);
-    EXPECT_NE(dynamic_cast<LiveProcessRunner*>(live.processRunner.get()), nullptr);
+    EXPECT_NE(dynamic_cast<LoginEnvironmentRunner*>(live.processRunner.get()), nullptr);
     EXPECT_NE(dynamic_cast<LiveHTTPFetcher*>(live.http.get()), nullptr);
     EXPECT_NE(dynamic_cast<LiveFileSystem*>(live.fs.get()), nullptr);
     EXPECT_NE(dynamic_cast<LiveKeyValueStore*>(live.store.get()), nullptr);

@@ -1,13 +1,20 @@
 #include "platform/ShellRunner.h"
 #include "platform/CancellableProcess.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/LoginShellRead.h"
 #include "platform/StreamedChild.h"
+#include "platform/WorkerTask.h"
+#include "services/LiveHome.h"
 #include "support/FakeProcessRunner.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <thread>
 
 using namespace tovr;
@@ -137,5 +144,172 @@ TEST(CancellableProcess, RacingCancelAndRegisterNeverLoseTheCancel) {
         latch.registerHandle(handle);
         canceller.join();
         EXPECT_TRUE(handle->isCanceled()) << "round " << round;
+    }
+}
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using std::chrono::milliseconds;
+
+// Ended, or a zombie that nobody reaps (a container's first process may not).
+bool processGone(const QByteArray& pidText) {
+    const qint64 pid = pidText.trimmed().toLongLong();
+    const QString state =
+        LiveProcessRunner()
+            .run(u"/bin/ps"_s, {u"-o"_s, u"stat="_s, u"-p"_s, QString::number(pid)})
+            .stdout_.trimmed();
+    return pid > 0 && (state.isEmpty() || state.startsWith(u'Z'));
+}
+
+// A home's start-up files, the read of its login shell, and what must hold of the answer.
+struct ReadCase {
+    const char* name;
+    std::map<QString, QByteArray> files;
+    std::function<void(const ToolLocations&, const test::LiveHome&)> check;
+    QString shell = u"/bin/zsh"_s;
+    milliseconds limit{5000};
+    bool cancel = false; // canceled once the start-up files wrote "pid"
+};
+
+std::function<void(const ToolLocations&, const test::LiveHome&)> codexIn(const QString& folder) {
+    return [folder](const ToolLocations& l, const test::LiveHome& h) {
+        EXPECT_FALSE(l.unanswered);
+        EXPECT_EQ(l.codexHome(h.path()), h.file(folder));
+    };
+}
+
+// Where zsh reads ~/.zprofile and ~/.zshrc, as paths in the home, or "<untold>".
+std::function<void(const ToolLocations&, const test::LiveHome&)> reads(const QString& zprofile,
+                                                                       const QString& zshrc) {
+    return [=](const ToolLocations& l, const test::LiveHome& h) {
+        for (const auto& [name, expected] :
+             {std::pair{u".zprofile"_s, zprofile}, {u".zshrc"_s, zshrc}})
+            EXPECT_EQ(l.startupFile(h.path(), name).value_or(u"<untold>"_s),
+                      expected.startsWith(u'<') ? expected : h.file(expected));
+    };
+}
+
+// What the start-up files print never passes for the answer.
+QList<ReadCase> whatFilesPrint() {
+    return {
+        {"an odd byte beside the export",
+         {{u".zshenv"_s, "printf 'Gr\\374\\337 Gott\\n'; printf '\\374\\n' >&2\n"
+                         "export CODEX_HOME=$HOME/cx\n"}},
+         codexIn(u"cx"_s)},
+        {"a marker and a record printed by a start-up file",
+         {{u".zshenv"_s, "printf '\\0tovr-tool-locations\\0CODEX_HOME=/evil\\0"
+                         "tovr-tool-locations\\0'\nprint -rN -- tovr-tool-locations "
+                         "CODEX_HOME=/evil\n"}},
+         codexIn(u".codex"_s)},
+        {"print, builtin and the options redefined",
+         {{u".zshrc"_s, "print() { echo hijacked; }\nalias builtin=true for=true\n"
+                        "setopt kshArrays shwordsplit\nexport CODEX_HOME=\"$HOME/c x\"\n"}},
+         codexIn(u"c x"_s)},
+        {"exports in ~/.zshrc count, as in the Terminal",
+         {{u".zshrc"_s, "export GH_CONFIG_DIR=$HOME/gh CLAUDE_CONFIG_DIR=$HOME/cl\n"
+                        "export PATH=$HOME/tools:$PATH\n"}},
+         [](const ToolLocations& l, const test::LiveHome& h) {
+             EXPECT_EQ(l.environment.value(u"GH_CONFIG_DIR"_s), h.file(u"gh"_s));
+             EXPECT_EQ(l.claudeConfigDir(h.path()), h.file(u"cl"_s));
+             EXPECT_TRUE(l.environment.value(u"PATH"_s).startsWith(h.file(u"tools:"_s)));
+         }},
+        {"ZDOTDIR exported in ~/.zprofile moves only what zsh reads after it",
+         {{u".zprofile"_s, "export ZDOTDIR=$HOME/zd\n"}, {u"zd/.zshrc"_s, ""}},
+         reads(u".zprofile"_s, u"zd/.zshrc"_s)},
+        {"a ZDOTDIR quoted with its ~ after ~/.zprofile",
+         {{u".zprofile"_s, "export ZDOTDIR=\"~/zsh\"\n"}},
+         reads(u".zprofile"_s, u"<untold>"_s)},
+        {"a relative ZDOTDIR in ~/.zshenv",
+         {{u".zshenv"_s, "export ZDOTDIR=zsh\n"}},
+         reads(u"<untold>"_s, u"<untold>"_s)},
+        {"a .zshrc that ~/.zprofile sources is not the one zsh reads",
+         {{u".zprofile"_s, "source $HOME/elsewhere/.zshrc\n"},
+          {u"elsewhere/.zshrc"_s, ""},
+          {u"zd/.zlogin"_s, ""},
+          {u".zshrc"_s, "export ZDOTDIR=$HOME/zd\n"}},
+         reads(u".zprofile"_s, u".zshrc"_s)},
+        {"a bash login shell reads ~/.bash_profile",
+         {{u".bash_profile"_s, "export CODEX_HOME=$HOME/cx\n"}},
+         [](const ToolLocations& l, const test::LiveHome& h) {
+             EXPECT_EQ(l.codexHome(h.path()), h.file(u"cx"_s));
+             EXPECT_EQ(l.loginShellName(), u"bash"_s);
+             EXPECT_FALSE(l.loginShellIsZsh());
+         },
+         u"/bin/bash"_s},
+        {"a login shell whose syntax the read does not speak is stood in for by zsh",
+         {{u".zshrc"_s, "export CODEX_HOME=$HOME/cx\n"}},
+         [](const ToolLocations& l, const test::LiveHome& h) {
+             EXPECT_EQ(l.codexHome(h.path()), h.file(u"cx"_s));
+             EXPECT_EQ(l.loginShellName(), u"fish"_s);
+         },
+         u"/nowhere/bin/fish"_s},
+    };
+}
+
+// A shell that does not answer in time is ended with all it started.
+QList<ReadCase> howLongFilesTake() {
+    const auto unanswered = [](const ToolLocations& l, const test::LiveHome& h) {
+        EXPECT_TRUE(l.unanswered);
+        EXPECT_EQ(l.codexHome(h.path()), h.file(u".codex"_s));
+        EXPECT_TRUE(processGone(h.read(u"pid"_s))) << "what the start-up file started lives on";
+    };
+    const QByteArray sleeps = "sleep 20 & print $! > $HOME/pid; wait\n";
+    return {
+        {"a start-up file that sleeps",
+         {{u".zshenv"_s, sleeps}},
+         unanswered,
+         u"/bin/zsh"_s,
+         milliseconds(300)},
+        {"one that never ends and ignores the end",
+         {{u".zshrc"_s, "trap '' TERM HUP; print $$ > $HOME/pid; while :; do :; done\n"}},
+         unanswered,
+         u"/bin/zsh"_s,
+         milliseconds(300)},
+        {"a read canceled",
+         {{u".zshenv"_s, sleeps}},
+         unanswered,
+         u"/bin/zsh"_s,
+         milliseconds(20000),
+         true},
+        {"a background child holding the output of a shell that answered",
+         {{u".zshrc"_s, "sleep 30 & print $! > $HOME/pid\nexport CODEX_HOME=$HOME/cx\n"}},
+         [](const ToolLocations& l, const test::LiveHome& h) {
+             EXPECT_EQ(l.codexHome(h.path()), h.file(u"cx"_s));
+             EXPECT_TRUE(processGone(h.read(u"pid"_s)));
+         }},
+    };
+}
+
+} // namespace
+
+// The login shell's answer, read from real zsh and bash: only what it exports after the
+// read's own marker counts, and it comes within the read's time limit or not at all.
+TEST(LoginShellRead, TakesWhatTheShellExportsAndNothingItsFilesPrintOrHold) {
+    if (!QFile::exists(u"/bin/zsh"_s) || !QFile::exists(u"/bin/bash"_s))
+        GTEST_SKIP() << "zsh or bash is not installed";
+    for (const ReadCase& c : whatFilesPrint() + howLongFilesTake()) {
+        SCOPED_TRACE(c.name);
+        test::LiveHome home;
+        for (const auto& [name, text] : c.files) {
+            QDir(home.path()).mkpath(QFileInfo(home.file(name)).path());
+            home.put(name, text);
+        }
+        const auto started = std::chrono::steady_clock::now();
+        const LoginShellRead read{c.shell, c.limit};
+        ToolLocations locations;
+        if (c.cancel) {
+            const ToolLocationsSource source(
+                [&](WorkerTask& task) { return read.run(*LoginShellRead::runner(), &task); });
+            source.start();
+            while (home.read(u"pid"_s) == "<missing>")
+                std::this_thread::sleep_for(milliseconds(10));
+            source.cancel();
+            locations = source.get();
+        } else {
+            locations = read.run(*LoginShellRead::runner());
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+        c.check(locations, home);
     }
 }

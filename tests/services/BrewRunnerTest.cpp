@@ -2,6 +2,7 @@
 
 #include "ServiceTestSupport.h"
 #include "model/ProductConfig.h"
+#include "platform/LoginEnvironmentRunner.h"
 #include "platform/ShellQuote.h"
 #include "services/Sha256Hex.h"
 #include "support/FakeExecutables.h"
@@ -260,6 +261,16 @@ TEST_F(BrewRunnerTest, FormulaInstallTurnsAutoUpdateOff) {
     step(2, "exit 7\n");
     EXPECT_EQ(collect<WorkerTask>(runner(), &BrewRunner::installFormula, QString("gh")),
               QList<Event>({Event::completed(7)}));
+
+    // The environment it starts from is the login shell's, not the application's.
+    ToolLocations login;
+    login.environment = {{"PATH", "/login/bin:/usr/bin:/bin"}};
+    BrewRunner fromLogin = runner();
+    fromLogin.process =
+        std::make_shared<LoginEnvironmentRunner>(process, ToolLocationsSource::fixed(login));
+    collect<WorkerTask>(fromLogin, &BrewRunner::installFormula, QString("gh"));
+    ASSERT_EQ(calls().size(), 3);
+    EXPECT_EQ(calls()[2].mid(1), QStringList({"1", "unset", "/login/bin"}));
 }
 
 TEST_F(BrewRunnerTest, PackageFallbackDownloadsChecksAndInstalls) {

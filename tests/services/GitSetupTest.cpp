@@ -141,7 +141,7 @@ TEST(GitConfigLive, SavedToNamesTheFileGitWrote) {
         home.put(u"own.inc"_s, "[user]\n\tname = Own\n\temail = own@example.com\n");
         home.put(u"work.inc"_s, "[user]\n\tname = Work\n\temail = work@example.com\n");
         const auto runner = std::make_shared<LiveProcessRunner>();
-        const GitSetup git{runner, home.fs(), ToolLocations::fromLoginShell(*runner)};
+        const GitSetup git{runner, home.fs(), home.loginShell()};
         EXPECT_EQ(git.identitySet(), setup.identityBefore);
 
         const auto events = collect(git, &GitSetup::configureGit, u"Ann"_s, u"ann@example.com"_s);

@@ -2,6 +2,7 @@
 
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveProcessRunner.h"
+#include "platform/LoginShellRead.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +77,11 @@ public:
         return runner.run(QStringLiteral("/bin/zsh"),
                           {interactive ? QStringLiteral("-ilc") : QStringLiteral("-lc"), script},
                           environment(extraPath));
+    }
+
+    // What the engine reads through the user's login shell, started from this home.
+    ToolLocations loginShell(const QString& shell = QStringLiteral("/bin/zsh")) const {
+        return LoginShellRead{shell}.run(*LoginShellRead::runner());
     }
 
 private:

@@ -71,6 +71,22 @@ TEST_F(ShellFixDispatchTest, WritersReportTheirSentencesAndCode) {
     EXPECT_EQ(run(SetupRemediation::repairPath(u"/opt/x"_s)).first(),
               Event::output(u"Added `/opt/x` to your PATH in ~/zsh/.zprofile (backup at "
                             "/Users/dev/zsh/.zprofile.bak)."_s));
+
+    // A ZDOTDIR exported in ~/.zprofile as "~/zsh": zsh reads ~/.zprofile, and no .zshrc
+    // anyone can name. What can be told is written; the rest is said, not "Configured".
+    ToolLocations quoted;
+    quoted.variables = {{u"ZDOTDIR"_s, u"~/zsh"_s}};
+    quoted.startupFiles = {{u".zprofile"_s, u"/Users/dev/.zprofile"_s}, {u".zshrc"_s, QString()}};
+    locations_ = ToolLocationsSource::fixed(quoted);
+    const QByteArray zshrcBefore = file(u".zshrc"_s);
+    const auto told = run(SetupRemediation::configureShell());
+    EXPECT_TRUE(told.contains(Event::output(
+        u"Nothing was changed: couldn't tell which .zshrc zsh reads, because ZDOTDIR is set to "
+        "“~/zsh”, which is not a full path. Set ZDOTDIR to a full path (such as "
+        "\"$HOME/zsh\") or remove it, then try again."_s)));
+    EXPECT_EQ(told.last(), Event::completed(1));
+    EXPECT_TRUE(file(u".zprofile"_s).contains("typeset -U path PATH"));
+    EXPECT_EQ(file(u".zshrc"_s), zshrcBefore);
 }
 
 TEST_F(ShellFixDispatchTest, SuccessfulInstallsAddTheirStartUpLines) {

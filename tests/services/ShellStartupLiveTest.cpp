@@ -3,6 +3,9 @@
 
 #include "LiveHome.h"
 #include "model/ProductConfig.h"
+#include "platform/LoginEnvironmentRunner.h"
+#include "platform/LoginShellRead.h"
+#include "platform/SystemProfiler.h"
 #include "platform/ToolLocations.h"
 #include "services/AgentEnvDoc.h"
 #include "services/InstallFollowUps.h"
@@ -11,6 +14,7 @@
 #include "services/ShellConfigurator.h"
 #include "services/SkillFolderInstaller.h"
 #include "support/FakeExecutables.h"
+#include "support/FakeSystemEnvironment.h"
 #include "support/ScopedProductConfig.h"
 
 #include <QMap>
@@ -59,30 +63,50 @@ ShellReport parse(const QString& output) {
     return report;
 }
 
-// Run with the start-up files in the home folder, and moved by a ZDOTDIR that ~/.zshenv sets
-// (without exporting it: zsh follows it all the same), as the login shell reports it.
-class ShellStartupLiveTest : public ::testing::TestWithParam<bool> {
+// Where the user's start-up files are: in the home folder; moved by a ZDOTDIR that
+// ~/.zshenv sets (without exporting it: zsh follows it all the same); moved by one exported
+// in ~/.zprofile, which zsh has read by then, so that only ~/.zshrc moves; or in the home
+// folder of a user whose login shell is bash. Each as the login shell reports it.
+enum class Startup { home, zdotdirInZshenv, zdotdirInZprofile, bashLogin };
+
+class ShellStartupLiveTest : public ::testing::TestWithParam<Startup> {
 protected:
     void SetUp() override {
-        if (!QFile::exists(u"/bin/zsh"_s))
-            GTEST_SKIP() << "zsh is not installed";
+        if (!QFile::exists(u"/bin/zsh"_s) || !QFile::exists(u"/bin/bash"_s))
+            GTEST_SKIP() << "zsh or bash is not installed";
         // Prints what mise's activation would, so the shell shows which line ran.
         bin_.write(u"mise"_s, uR"(case "$*" in
   "activate zsh --shims") echo 'export TOVR_MISE_SHIMS=1' ;;
   "activate zsh") echo 'export TOVR_MISE_ACTIVE=1' ;;
 esac)"_s);
-        if (GetParam()) {
+        const QString dot = u"dot files/"_s;
+        QDir(home_.path()).mkdir(u"dot files"_s);
+        switch (GetParam()) {
+        case Startup::home:
+            break;
+        case Startup::zdotdirInZshenv:
             home_.put(u".zshenv"_s, "echo 'hello from .zshenv'\nZDOTDIR=$HOME/'dot files'\n");
-            QDir(home_.path()).mkdir(u"dot files"_s);
-            dot_ = u"dot files/"_s;
+            zprofile_ = dot + zprofile_;
+            zshrc_ = dot + zshrc_;
+            break;
+        case Startup::zdotdirInZprofile:
+            userZprofile_ = "export ZDOTDIR=$HOME/'dot files'\n" + userZprofile_;
+            home_.put(zprofile_, userZprofile_);
+            zshrc_ = dot + zshrc_;
+            break;
+        case Startup::bashLogin:
+            home_.put(u".bash_profile"_s, "export TOVR_BASH=1\n");
+            shell_ = u"/bin/bash"_s;
+            break;
         }
-        LiveProcessRunner runner;
-        locations_ = ToolLocations::fromLoginShell(runner);
-        EXPECT_EQ(locations_.zshStartupDir(home_.path()),
-                  GetParam() ? home_.file(u"dot files"_s) : home_.path());
-        home_.put(dot_ + u".zprofile"_s, "export TOVR_USER=1\n");
-        home_.put(dot_ + u".zshrc"_s, "alias ll='ls -l'");
+        locations_ = home_.loginShell(shell_);
+        EXPECT_EQ(locations_.startupFile(home_.path(), u".zprofile"_s), home_.file(zprofile_));
+        EXPECT_EQ(locations_.startupFile(home_.path(), u".zshrc"_s), home_.file(zshrc_));
+        home_.put(zprofile_, userZprofile_);
+        home_.put(zshrc_, "alias ll='ls -l'");
     }
+
+    bool isBash() const { return GetParam() == Startup::bashLogin; }
 
     // A fresh login shell, or an interactive login shell, with /usr/bin on PATH twice.
     ShellReport shell(bool interactive) const {
@@ -94,24 +118,33 @@ esac)"_s);
     // The managed files and their backups, to compare runs.
     std::map<std::string, std::string> snapshot() const {
         std::map<std::string, std::string> files;
-        for (const QString& name : {dot_ + u".zprofile"_s, dot_ + u".zshrc"_s, u".env"_s})
+        for (const QString& name : {zprofile_, zshrc_, u".env"_s})
             for (const QString& suffix : {QString(), u".bak"_s})
                 files[(name + suffix).toStdString()] = home_.read(name + suffix).toStdString();
         return files;
     }
 
-    // Every sentence names the start-up files where they are.
+    // Every sentence names the start-up files where they are, and a login shell that reads
+    // none of them is named with what the user must do, never told to open a new terminal.
     void expectNamedWhereTheyAre(const QStringList& sentences) const {
         for (const QString& s : sentences) {
-            if (GetParam()) {
-                EXPECT_FALSE(s.contains(u"~/.zprofile"_s) || s.contains(u"~/.zshrc"_s))
-                    << s.toStdString();
+            if (zprofile_ != u".zprofile"_s) {
+                EXPECT_FALSE(s.contains(u"~/.zprofile"_s)) << s.toStdString();
+            }
+            if (zshrc_ != u".zshrc"_s) {
+                EXPECT_FALSE(s.contains(u"~/.zshrc"_s)) << s.toStdString();
+            }
+            if (isBash()) {
+                EXPECT_FALSE(s.startsWith(u"Shell configuration complete"_s)) << s.toStdString();
             }
         }
     }
 
     LiveHome home_;
-    QString dot_; // the start-up files' folder in the home folder, with its slash
+    // The start-up files zsh reads, in the home folder.
+    QString zprofile_ = u".zprofile"_s, zshrc_ = u".zshrc"_s;
+    QByteArray userZprofile_ = "export TOVR_USER=1\n";
+    QString shell_ = u"/bin/zsh"_s;
     ToolLocations locations_;
     FakeExecutables bin_;
     ScopedProductConfig product_{plainMarker()};
@@ -137,6 +170,7 @@ TEST_P(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
          [&] {
              const WriterReport outcome = configurator.configure();
              EXPECT_TRUE(outcome.ok);
+             EXPECT_EQ(outcome.lines.last().startsWith(u"Your login shell is bash,"_s), isBash());
              // A key in the new ~/.env, which an interactive shell loads.
              const QByteArray env = home_.read(u".env"_s);
              if (!env.contains("TOVR_SECRET"))
@@ -173,7 +207,7 @@ TEST_P(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
 
     for (const Fix& fix : fixes) {
         SCOPED_TRACE(fix.name);
-        const QString zprofile = dot_ + u".zprofile"_s, zshrc = dot_ + u".zshrc"_s;
+        const QString &zprofile = zprofile_, &zshrc = zshrc_;
         const QByteArray zprofileBefore = home_.read(zprofile);
         const QByteArray zshrcBefore = home_.read(zshrc);
         const QStringList sentences = fix.run();
@@ -189,14 +223,16 @@ TEST_P(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
         }
         fix.check(shell(fix.interactive));
     }
-    EXPECT_TRUE(home_.read(dot_ + u".zprofile"_s).startsWith("export TOVR_USER=1\n"));
+    EXPECT_TRUE(home_.read(zprofile_).startsWith(userZprofile_));
     EXPECT_TRUE(configurator.isConfigured());
 
     const auto before = snapshot();
     for (const Fix& fix : fixes) {
         SCOPED_TRACE(fix.name);
         for (const QString& s : fix.run())
-            EXPECT_TRUE(s.contains(u"already"_s) || s.startsWith(u"Shell configuration complete"_s))
+            EXPECT_TRUE(s.contains(u"already"_s) ||
+                        s.startsWith(u"Shell configuration complete"_s) ||
+                        s.startsWith(u"Your login shell is bash,"_s))
                 << s.toStdString();
     }
     EXPECT_EQ(snapshot(), before);
@@ -205,15 +241,14 @@ TEST_P(ShellStartupLiveTest, EachFixShowsInAFreshShellAndRunsOnlyOnce) {
 // A commented-out setting, or a PATH entry that only begins with the directory, does not
 // reach a new shell: each writer must add its line rather than report it as set.
 TEST_P(ShellStartupLiveTest, CommentedSettingsAndLongerEntriesDoNotCountAsSet) {
-    home_.put(dot_ + u".zprofile"_s,
-              "# export PATH=\"$HOME/.local/bin:$PATH\"\n"
-              "# export PATH=\"$HOME/.cargo/bin:$PATH\"\n"
-              "#command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
-              "--shims)\"\n"
-              "  # export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"
-              "export PATH=\"/opt/x/bin2:$PATH\"\n");
-    home_.put(dot_ + u".zshrc"_s,
-              "# command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"\n");
+    home_.put(zprofile_, userZprofile_ +
+                             "# export PATH=\"$HOME/.local/bin:$PATH\"\n"
+                             "# export PATH=\"$HOME/.cargo/bin:$PATH\"\n"
+                             "#command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh "
+                             "--shims)\"\n"
+                             "  # export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"
+                             "export PATH=\"/opt/x/bin2:$PATH\"\n");
+    home_.put(zshrc_, "# command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"\n");
     const auto fs = home_.fs();
     const ShellConfigurator configurator{fs, {}, locations_};
     const InstallFollowUps followUps{fs, {}, locations_};
@@ -235,33 +270,64 @@ TEST_P(ShellStartupLiveTest, CommentedSettingsAndLongerEntriesDoNotCountAsSet) {
     EXPECT_EQ(shell(true).values.value(u"ACTIVE"_s), u"1"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(StartupFolder, ShellStartupLiveTest, ::testing::Bool());
+static std::string startupName(const ::testing::TestParamInfo<Startup>& info) {
+    static const char* const names[] = {"home", "zdotdirInZshenv", "zdotdirInZprofile",
+                                        "bashLogin"};
+    return names[static_cast<int>(info.param)];
+}
 
-// Codex's and Claude Code's folders moved by ~/.zshenv and ~/.zprofile: the server, the
-// skill and the note go where the tools, started from the same login shell, look for them.
+INSTANTIATE_TEST_SUITE_P(StartupFolder, ShellStartupLiveTest,
+                         ::testing::Values(Startup::home, Startup::zdotdirInZshenv,
+                                           Startup::zdotdirInZprofile, Startup::bashLogin),
+                         startupName);
+
+// Codex's and Claude Code's folders moved by ~/.zshrc, where most guides put them, and the
+// tools put on PATH by ~/.zprofile, for an application that has launchd's PATH: the server,
+// the skill and the note go where the tools look, the profiler finds the tools, and the
+// tools the engine runs see what the writers wrote.
 TEST(ToolFoldersLiveTest, WritersAndProbesFollowTheFoldersTheLoginShellExports) {
     if (!QFile::exists(u"/bin/zsh"_s))
         GTEST_SKIP() << "zsh is not installed";
     LiveHome home;
-    home.put(u".zshenv"_s, "export CODEX_HOME=\"$HOME/codex home\"\n");
-    home.put(u".zprofile"_s, "export CLAUDE_CONFIG_DIR=$HOME/claude\n");
+    FakeExecutables tools;
+    for (const QString& tool : {u"aider"_s, u"mise"_s, u"claude"_s, u"codex"_s})
+        tools.write(tool, u"exit 0"_s);
+    qputenv("PATH", "/usr/bin:/bin:/usr/sbin:/sbin");
+    home.put(u".zprofile"_s, "export PATH=" + QFile::encodeName(tools.dir()) + ":$PATH\n");
+    home.put(u".zshrc"_s,
+             "export CODEX_HOME=\"$HOME/codex home\" CLAUDE_CONFIG_DIR=$HOME/claude\n");
     for (const QString& folder : {u"codex home"_s, u"claude"_s, u"skill"_s})
         QDir(home.path()).mkdir(folder);
     home.put(u"skill/SKILL.md"_s, "---\nname: probe\n---\n");
-    LiveProcessRunner runner;
-    const ToolLocations locations = ToolLocations::fromLoginShell(runner);
+    // The services as the application builds them.
+    const auto source = LoginShellRead::source(
+        LoginShellRead::runner(),
+        FakeSystemEnvironment({{u"SHELL"_s, u"/bin/zsh"_s}}, OperatingSystemVersion{14, 5, 0}));
+    const auto engine =
+        std::make_shared<LoginEnvironmentRunner>(std::make_shared<LiveProcessRunner>(), source);
+    const ToolLocations locations = source->get();
     const auto fs = home.fs();
+
+    const SystemProfile profile = SystemProfiler{ShellRunner{engine, source}, fs}.profile();
+    EXPECT_TRUE(profile.aiTooling.aider);
+    EXPECT_TRUE(profile.aiTooling.claudeCodeCLI && profile.aiTooling.codexCLI);
+    EXPECT_EQ(profile.miseExecutable, tools.path(u"mise"_s));
 
     const MCPConfigWriter writer{fs, locations};
     EXPECT_TRUE(writer.addToCodex(u"exa"_s, u"https://mcp.exa.ai/mcp"_s).succeeded);
     EXPECT_TRUE(home.read(u"codex home/config.toml"_s).contains("[mcp_servers.exa]"));
     home.put(u"claude/.claude.json"_s, R"({"mcpServers": {}})");
     EXPECT_FALSE(writer.isConfigured(u"exa"_s));
-    home.put(u"claude/.claude.json"_s, R"({"mcpServers": {"exa": {"type": "http"}}})");
+    home.put(u"claude/.claude.json"_s,
+             R"({"mcpServers": {"exa": {"type": "http", "url": "https://mcp.exa.ai/mcp"}}})");
     EXPECT_TRUE(writer.isConfigured(u"exa"_s));
-    if (QFile::exists(u"/usr/bin/codex"_s)) { // Codex itself, run as the engine runs it
-        EXPECT_EQ(home.zsh(u"codex mcp get exa --json"_s, false).exitCode, 0);
-    }
+    // The real tools, run as the engine runs them, find what was written.
+    const ShellRunner shell{engine, source};
+    for (const QString& cli :
+         {u"/usr/bin/codex mcp get exa --json"_s, u"/usr/bin/claude mcp get exa"_s})
+        if (QFile::exists(cli.section(u' ', 0, 0))) {
+            EXPECT_EQ(shell.runInLoginShell(cli).exitCode, 0) << cli.toStdString();
+        }
 
     SkillFolderInstaller installer{fs};
     installer.locations = locations;

@@ -113,6 +113,16 @@ TEST(StageBodyPresenter, CaptionIsThePolicysEvenWhenEmptyElseTheFixDetail) {
         << rows[0].caption.toStdString();
     EXPECT_EQ(f.model->namingUsersFiles("saved to ~/.gitconfig; backed up to ~/.zprofile.bak"),
               "saved to ~/d/git; backed up to ~/zsh/.zprofile.bak");
+
+    // A login shell that did not answer: the usual file, and a sentence that says why.
+    ToolLocations unanswered;
+    unanswered.unanswered = true;
+    SetupStageFixture silent(Kind::newAppleSilicon, cliProduct(),
+                             ToolLocationsSource::fixed(unanswered));
+    EXPECT_EQ(silent.model->namingUsersFiles("backed up to ~/.zprofile.bak."),
+              "backed up to ~/.zprofile.bak. Your login shell didn't answer in time, so this "
+              "names the usual file; your shell may read another.");
+    EXPECT_EQ(silent.model->namingUsersFiles("Install Zed."), "Install Zed.");
 }
 
 // A language set up since the user ticked it is neither ticked, nor installed, nor counted

@@ -297,12 +297,21 @@ DiagnosisDetailView* DiagnoseView::makeDetail(const Diagnosis& diagnosis,
                 model->continueFlow();
         };
     }
-    callbacks.namingFiles = [fs = context_.services.fs,
-                             locations = context_.services.toolLocations](const QString& text) {
-        return fs ? namingStartupFiles(*fs, locations, text) : text;
+    const ScreenContext& known = context_;
+    callbacks.namingFiles = [known](const QString& text) {
+        return known.services.fs
+                   ? namingStartupFiles(*known.services.fs, known.knownLocations(), text)
+                   : text;
+    };
+    callbacks.filesNote = [known](const QString& text) {
+        return unansweredShellNote(known.knownLocations(), text);
     };
     auto* detailModel = new DiagnosisDetailModel(diagnosis, std::move(d1), std::move(d2),
                                                  std::move(callbacks), *context_.userDefaults);
+    // Its sentences follow what the window learns of the user's files, with its own signal.
+    if (context_.locations)
+        connect(context_.locations, &ToolLocationsState::changed, detailModel,
+                &DiagnosisDetailModel::changed);
     const ScreenContext context = context_;
     auto* view = new DiagnosisDetailView(
         detailModel, context_.urlOpener,

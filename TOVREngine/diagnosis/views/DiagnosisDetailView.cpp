@@ -100,10 +100,12 @@ void DiagnosisDetailView::addProposedFix(QWidget* section) {
     auto* stack = sectionStack(section, 8);
     auto* button = makeButton(model_->proposedFixTitle(), ButtonRole::prominent,
                               QStringLiteral("remediation-primary-button"), section);
+    proposedFix_ = button;
     connect(button, &QPushButton::clicked, this, forward(&DiagnosisDetailModel::remediate));
     stack->addWidget(button, 0, Qt::AlignLeft);
     auto* explanation =
         makePlainLabel(model_->proposedFixExplanation(), TextStyle::footnote, section);
+    proposedFixExplanation_ = explanation;
     applySecondaryStyle(explanation);
     stack->addWidget(explanation);
     auto* article = makeButton(QStringLiteral("Read the JAVA_HOME article"), ButtonRole::link,
@@ -189,6 +191,10 @@ void DiagnosisDetailView::render() {
         chooser_->setChosenMajor(model_->chosenMajor());
     if (install_)
         install_->setText(model_->installTitle());
+    if (proposedFix_)
+        proposedFix_->setText(model_->proposedFixTitle());
+    if (proposedFixExplanation_)
+        proposedFixExplanation_->setText(model_->proposedFixExplanation());
     // A submitted score takes the card out of the section.
     if (scoreCard_ && !model_->showsScoreCard())
         scoreCard_->deleteLater();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QPushButton;
 
 namespace tovr {
@@ -49,6 +50,8 @@ private:
     ScoreCardFactory makeScoreCard_;
     JavaVersionChooserView* chooser_ = nullptr;
     QPushButton* install_ = nullptr;
+    QPushButton* proposedFix_ = nullptr;
+    QLabel* proposedFixExplanation_ = nullptr;
     QPointer<QWidget> scoreCard_;
 };
 

@@ -428,12 +428,15 @@ RemediationProgressDialog::RemediationProgressDialog(
     const auto report = [this](const RemediationOutcome& outcome) { finishWith(outcome); };
     if (isReviewedInZprofile(remediation)) {
         zprofile_ = new ZprofileDiffSheetModel(remediation, context.services.fs, report, this,
-                                               context.services.toolLocations);
+                                               context.services.toolLocations, context.locations);
         setWindowTitle(zprofile_->windowTitle());
+        connect(zprofile_, &ZprofileDiffSheetModel::changed, this,
+                [this] { setWindowTitle(zprofile_->windowTitle()); });
         layout->addWidget(new ZprofileFace(zprofile_, context.urlOpener, this));
     } else {
         streaming_ = new StreamingRemediationModel(
             remediation, context.services, std::move(workers), context.urlOpener, report, this);
+        streaming_->followLocations(context.locations);
         // Until the run has returned, the page under the sheet stays where it is.
         const auto hold = [model = streaming_, navigation = context.navigation] {
             if (navigation)

@@ -25,6 +25,7 @@ TOVRRootView::TOVRRootView(const ScreenContext& base, QWidget* parent)
       context_(base) {
     context_.navigation = navigation_;
     context_.profile = profile_;
+    context_.locations = new ToolLocationsState(this);
     model_ = new RootModel(context_, this);
     setMinimumSize(720, 700);
 

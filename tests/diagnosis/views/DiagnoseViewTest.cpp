@@ -78,6 +78,7 @@ protected:
         services.isFixtureMode = fixtureMode;
         services.toolLocations = locations;
         screen = std::make_unique<TestScreenContext>(services, mac->environment());
+        screen->context.locations = known;
         if (fixtureMode)
             screen->profile->set(mac->profiler().profile());
         screen->navigation->setPath({Screen::diagnose()});
@@ -100,6 +101,7 @@ protected:
     }
 
     std::shared_ptr<ToolLocationsSource> locations; // the login shell's, when set before open
+    QPointer<ToolLocationsState> known; // the window's knowledge of it, when set before open
 
     Model* model() const { return view->model(); }
     template <class S> bool on() const { return std::holds_alternative<S>(model()->state()); }
@@ -193,6 +195,8 @@ TEST_F(DiagnoseJourney, NoJavaChoose21InstallVerifyAndOnToTheAudit) {
 TEST_F(DiagnoseJourney, ModernJavaWithoutJavaHomeReviewApplyAndVerify) {
     const QString zprofile = "export PATH=\"$HOME/bin:$PATH\"\n";
     locations = ToolLocationsSource::fixed({{{"ZDOTDIR", "/Users/dev/zsh"}}});
+    ToolLocationsState windowKnows;
+    known = &windowKnows;
     open(
         Kind::newAppleSilicon,
         [&](FixtureMac& m) {
@@ -204,8 +208,11 @@ TEST_F(DiagnoseJourney, ModernJavaWithoutJavaHomeReviewApplyAndVerify) {
     settle();
     saveScreenshot(&window, "diagnose-d2-home-unset");
     shellsAnswer(kJava21, homeOf("temurin-21.jdk"));
-    EXPECT_EQ(findVisible<QPushButton>(view, "remediation-primary-button")->text(),
-              "Set JAVA_HOME in ~/zsh/.zprofile (recommended)");
+    // The button follows what the window knows, not the read behind it, and changes in place.
+    auto* button = findVisible<QPushButton>(view, "remediation-primary-button");
+    EXPECT_EQ(button->text(), "Set JAVA_HOME in ~/.zprofile (recommended)");
+    windowKnows.set(locations->get());
+    EXPECT_EQ(button->text(), "Set JAVA_HOME in ~/zsh/.zprofile (recommended)");
     clickButton(view, "remediation-primary-button");
     ASSERT_EQ(model()->sheetRemediation(),
               Remediation::writeJavaHomeToZprofile(homeOf("temurin-21.jdk")));

@@ -11,6 +11,8 @@
 
 #include <QLineEdit>
 
+#include <atomic>
+
 #include <gtest/gtest.h>
 
 using namespace tovr;
@@ -48,11 +50,18 @@ protected:
 } // namespace
 
 TEST_F(RootView, FirstLaunchShowsOnlyConsentAndReturnAcceptsIt) {
+    std::atomic<int> reads = 0; // of the login shell: only after consent, then published
+    screens_.context.services.toolLocations =
+        std::make_shared<ToolLocationsSource>([&](WorkerTask&) {
+            ++reads;
+            return ToolLocations{{{"ZDOTDIR", "/Users/dev/zsh"}}};
+        });
     auto window = makeWindow();
     EXPECT_NE(findVisible(window.get(), "consent-continue"), nullptr);
     EXPECT_EQ(findVisible(window.get(), "welcome-diagnose-button"), nullptr);
     EXPECT_TRUE(mac_.runner()->calls().isEmpty());
     EXPECT_TRUE(telemetry_.names().isEmpty());
+    EXPECT_EQ(reads, 0);
     saveScreenshot(window.get(), "shell-consent");
 
     EXPECT_TRUE(waitOutClickGuard(findVisible(window.get(), "consent-continue")));
@@ -63,6 +72,9 @@ TEST_F(RootView, FirstLaunchShowsOnlyConsentAndReturnAcceptsIt) {
     ASSERT_TRUE(spinUntil([&] { return telemetry_.names().size() == 2; }));
     EXPECT_EQ(telemetry_.names(), (QStringList{"consent_given", "app_launched"}));
     EXPECT_EQ(telemetry_.withName("app_launched").first().value("arch").toString(), "arm64");
+    ASSERT_TRUE(spinUntil([&] { return window->context().knownLocations().has_value(); }));
+    EXPECT_EQ(window->context().knownLocations()->variable("ZDOTDIR"), "/Users/dev/zsh");
+    EXPECT_EQ(reads, 1);
 }
 
 TEST_F(RootView, ALaterLaunchWelcomesAtOnceAndReturnOnItsOnlyMainButtonOpensTheSetupWorkflow) {
